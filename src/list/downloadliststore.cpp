@@ -1,0 +1,114 @@
+#include "list/downloadliststore.h"
+
+#include <exception>
+#include <new>
+
+#include "app/doevents.h"
+#include "app/imessagebox.h"
+#include "list/downloadviewmodel.h"
+#include "list/idownloadgrid.h"
+
+namespace {
+
+// Seven passes in a row: a long rebuild must leave room for every handler
+// that is waiting, however many are queued behind each other.
+void DoEventsSevenTimes()
+{
+    for (int i = 0; i < 7; ++i)
+        DoEvents();
+}
+
+} // namespace
+
+DownloadListStore::DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox)
+    : m_grid(grid)
+    , m_messageBox(messageBox)
+{
+}
+
+DownloadListStore::~DownloadListStore()
+{
+    if (m_rsDownloadView && m_grid.DataSource() == m_rsDownloadView.get())
+        m_grid.ClearDataSource();
+}
+
+bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString &sFileName,
+                                        QString &sStatus, QString &sFileSize)
+{
+    const int n = UBound();
+    for (const DownloadItem &item : std::as_const(DownloadList)) {
+        if (item.Video_URL == sVideo_URL)
+            return true;
+    }
+    if (n + 1 >= kMaxItems)
+        return false;
+
+    if (sStatus.isEmpty())
+        sStatus = QStringLiteral("Waiting");
+    if (sFileSize.isEmpty())
+        sFileSize = QStringLiteral("????");
+
+    try {
+        DownloadItem item;
+        item.ID = static_cast<qint16>(n + 2);
+        item.Video_URL = sVideo_URL;
+        item.FileName = sFileName;
+        item.Status = sStatus;
+        item.FileSize = sFileSize;
+        DownloadList.append(std::move(item));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
+bool DownloadListStore::FillDownloadList()
+{
+    if (m_bFillingList)
+        return false;
+    if (UBound() == -1) {
+        m_grid.ClearDataSource();
+        return false;
+    }
+
+    m_bFillingList = true;
+    bool bRebuilt = false;
+    try {
+        bRebuilt = RebuildView();
+    } catch (const std::bad_alloc &) {
+        m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
+                            QStringLiteral("An error occured while filling the Download list\r"
+                                           "7:Out of memory"));
+    } catch (const std::exception &e) {
+        m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
+                            QStringLiteral("An error occured while filling the Download list\r"
+                                           "51:Internal error: ")
+                                + QString::fromLocal8Bit(e.what()));
+    }
+    m_bFillingList = false;
+    return bRebuilt;
+}
+
+bool DownloadListStore::RebuildView()
+{
+    auto rsNew = std::make_unique<DownloadViewModel>();
+    const int iLower = 0;
+    const int iUpper = UBound();
+    rsNew->Reserve(iUpper + 1);
+
+    for (int i = iLower; i <= iUpper; ++i) {
+        DoEventsSevenTimes();
+        // Handlers that ran during the passes may have shortened the list;
+        // a vanished item is skipped, never read past the end.
+        if (i < DownloadList.size())
+            rsNew->AddNew(DownloadList.at(i));
+        DoEventsSevenTimes();
+    }
+
+    // The grid keeps showing the old view until the new one is bound, so the
+    // old one is released only afterwards: the passes above may paint it.
+    std::unique_ptr<DownloadViewModel> rsOld = std::move(m_rsDownloadView);
+    m_rsDownloadView = std::move(rsNew);
+    m_grid.FormatDownloadGrid(m_rsDownloadView.get(), false);
+    return true;
+}

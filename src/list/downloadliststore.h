@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+#include "list/downloaditem.h"
+
+class DownloadViewModel;
+class IDownloadGrid;
+class IMessageBox;
+
+// The download list: the program's one piece of working data, kept in memory
+// for as long as the program runs, and the download view rebuilt from it.
+// Writers change DownloadList directly and then call FillDownloadList.
+class DownloadListStore
+{
+public:
+    // IDs and indexes are 16-bit: the list never holds more items than this.
+    static constexpr int kMaxItems = 32767;
+
+    DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox);
+    ~DownloadListStore();
+    DownloadListStore(const DownloadListStore &) = delete;
+    DownloadListStore &operator=(const DownloadListStore &) = delete;
+
+    // Index of the last item; -1 when the list is empty.
+    int UBound() const { return static_cast<int>(DownloadList.size()) - 1; }
+
+    // Appends an item unless the address is already listed (exact text).
+    // Empty Status and FileSize become "Waiting" and "????", in the caller's
+    // variables too. True when the address is in the list afterwards.
+    bool AddDownloadItem(const QString &sVideo_URL, const QString &sFileName, QString &sStatus,
+                         QString &sFileSize);
+
+    // Rebuilds the download view from scratch and has the grid show it. False
+    // when the list is empty (the grid is unbound), when a rebuild is already
+    // running, or when it failed.
+    bool FillDownloadList();
+
+    DownloadViewModel *rsDownloadView() const { return m_rsDownloadView.get(); }
+    IDownloadGrid &DownloadGrid() const { return m_grid; }
+    bool bFillingList() const { return m_bFillingList; }
+
+    QList<DownloadItem> DownloadList;
+
+private:
+    bool RebuildView();
+
+    IDownloadGrid &m_grid;
+    IMessageBox &m_messageBox;
+    std::unique_ptr<DownloadViewModel> m_rsDownloadView;
+    bool m_bFillingList = false;
+};

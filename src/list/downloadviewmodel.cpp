@@ -1,0 +1,94 @@
+#include "list/downloadviewmodel.h"
+
+#include "list/downloaditem.h"
+
+DownloadViewModel::DownloadViewModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+QString DownloadViewModel::ColumnKey(int iColumn)
+{
+    static const char *const keys[ColumnCount] = {"ID", "Video_URL", "FileName", "Status",
+                                                  "FileSize"};
+    if (iColumn < 0 || iColumn >= ColumnCount)
+        return QString();
+    return QString::fromLatin1(keys[iColumn]);
+}
+
+void DownloadViewModel::Reserve(int iRows)
+{
+    m_records.reserve(iRows);
+}
+
+void DownloadViewModel::AddNew(const DownloadItem &item)
+{
+    Record &record = m_records.emplace_back();
+    record.cells[colID] = QString::number(item.ID);
+    record.cells[colVideo_URL] = item.Video_URL.size() > kVideoUrlShown
+                                     ? item.Video_URL.left(kVideoUrlShown)
+                                     : item.Video_URL;
+    record.cells[colFileName] = item.FileName;
+    record.cells[colStatus] = item.Status;
+    record.cells[colFileSize] = item.FileSize;
+}
+
+QString DownloadViewModel::CellText(int iRow, int iColumn) const
+{
+    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+        return QString();
+    return m_records[iRow].cells[iColumn];
+}
+
+bool DownloadViewModel::SetCellText(int iRow, int iColumn, const QString &sText)
+{
+    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+        return false;
+    QString &cell = m_records[iRow].cells[iColumn];
+    if (cell == sText)
+        return true;
+    cell = sText;
+    const QModelIndex changed = index(iRow, iColumn);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+int DownloadViewModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_records.size());
+}
+
+int DownloadViewModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return QVariant();
+    return CellText(index.row(), index.column());
+}
+
+bool DownloadViewModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    return SetCellText(index.row(), index.column(), value.toString());
+}
+
+QVariant DownloadViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Horizontal)
+        return ColumnKey(section);
+    return section + 1;
+}
+
+Qt::ItemFlags DownloadViewModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+
+struct DownloadItem;
+
+// The download view: a five-column snapshot of the download list, created
+// anew by every rebuild and bound to whatever shows the list. Only a cell
+// write (progress texts) changes it afterwards.
+class DownloadViewModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { colID = 0, colVideo_URL, colFileName, colStatus, colFileSize, ColumnCount };
+
+    // Declared text widths of the view's columns; the address column keeps
+    // one character less than its width.
+    static constexpr int kVideoUrlWidth = 220;
+    static constexpr int kVideoUrlShown = 219;
+    static constexpr int kFileNameWidth = 100;
+    static constexpr int kStatusWidth = 120;
+    static constexpr int kFileSizeWidth = 10;
+
+    explicit DownloadViewModel(QObject *parent = nullptr);
+
+    static QString ColumnKey(int iColumn);
+
+    void Reserve(int iRows);
+    void AddNew(const DownloadItem &item);
+
+    int RecordCount() const { return static_cast<int>(m_records.size()); }
+    QString CellText(int iRow, int iColumn) const;
+    // Writes one cell and tells the views about that cell only.
+    bool SetCellText(int iRow, int iColumn, const QString &sText);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    struct Record
+    {
+        QString cells[ColumnCount];
+    };
+    QList<Record> m_records;
+};

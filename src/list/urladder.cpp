@@ -1,0 +1,26 @@
+#include "list/urladder.h"
+
+#include "list/downloadliststore.h"
+#include "list/runstate.h"
+#include "resolve/sitedetect.h"
+
+UrlAdder::UrlAdder(DownloadListStore &store, RunState &run)
+    : m_store(store)
+    , m_run(run)
+{
+}
+
+void UrlAdder::AddURL(const QString &sURL)
+{
+    QString sFileSize = QStringLiteral("????");
+    if (modDownload::DetectSite(sURL) == -1) {
+        QString sStatus = QStringLiteral("Link is not supported");
+        m_store.AddDownloadItem(sURL, QStringLiteral("ERROR"), sStatus, sFileSize);
+    } else {
+        QString sStatus = QStringLiteral("Waiting");
+        m_store.AddDownloadItem(sURL, QStringLiteral("Waiting (Auto Detect)"), sStatus, sFileSize);
+    }
+    m_store.FillDownloadList();
+    if (m_run.bDownloading)
+        m_run.FindCurrentRow();
+}
