@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QFile;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// The transfer control: copies one remote file to one local file over HTTP
+// and answers a header-only question about a remote file.
+//
+// Everything runs synchronously on the calling thread. StartDownload returns
+// only when the transfer has ended; its signals are emitted from inside it
+// (connect them directly), and pending events are processed at almost every
+// step, so the host's own handlers and commands run nested in a transfer.
+// One instance does one thing at a time: never start a second StartDownload
+// or RequestInformation on it while one runs. CancelDownload is the one call
+// meant to be made during a transfer.
+class Download : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Size of one read/write block and of the only data buffer a transfer uses.
+    static constexpr qint64 kBlockSize = 2048;
+
+    explicit Download(QObject *parent = nullptr);
+    ~Download() override;
+
+    // Results of the last RequestInformation.
+    bool FileExists() const { return m_bFileExists; }
+    QString LastModified() const { return m_sLastModified; }
+    // Content length in bytes; -1 when the server sent none. Also read by the
+    // transfer to turn bytes into a percentage, and writable for that reason.
+    double FileSize() const { return m_dFileSize; }
+    void SetFileSize(double New_FileSize) { m_dFileSize = New_FileSize; }
+    QString RemoteFileName() const { return m_sRemoteFileName; }
+    QString RemoteFileType() const { return m_sRemoteFileType; }
+
+    QString LocalFile() const { return m_sLocalFile; }
+    void SetLocalFile(const QString &New_LocalFile) { m_sLocalFile = New_LocalFile; }
+    QString Url() const { return m_sUrl; }
+    void SetUrl(const QString &New_Url) { m_sUrl = New_Url; }
+    // Credentials for the information request; the password is sent only
+    // when the user name is not empty.
+    QString SiteUser() const { return m_sSiteUser; }
+    void SetSiteUser(const QString &New_SiteUser) { m_sSiteUser = New_SiteUser; }
+    QString SitePassword() const { return m_sSitePassword; }
+    void SetSitePassword(const QString &New_SitePassword) { m_sSitePassword = New_SitePassword; }
+
+    // Why the last StartDownload failed without a signal: the local file could
+    // not be opened or written. Empty after any other outcome.
+    QString LastError() const { return m_sLastError; }
+
+    // True while the network session is open (it is opened on demand and
+    // dropped at the end of every transfer).
+    bool SessionOpen() const { return m_session != nullptr; }
+
+    // Seconds without any network activity after which a request counts as
+    // failed (no answer / read failure), so a silent server cannot hang the
+    // program. 0 disables the limit.
+    void SetInactivityTimeoutSeconds(int iSeconds) { m_iTimeoutSeconds = iSeconds; }
+
+    // Copies Url to LocalFile. True when the transfer ran to its end
+    // (DownloadComplete was emitted); false after DownloadError, after
+    // DownloadCancelled, or when the local file failed (see LastError; no
+    // signal then). The local file is written from its first byte without
+    // being truncated first: delete an existing file before calling.
+    bool StartDownload();
+    // Asks the running transfer to stop after its current block.
+    void CancelDownload() { m_bCancel = true; }
+    // Sends a HEAD request for Url and fills FileExists, LastModified,
+    // FileSize, RemoteFileName and RemoteFileType. Emits nothing.
+    void RequestInformation();
+
+Q_SIGNALS:
+    // The server reported the end of the data; the file is closed.
+    void DownloadComplete();
+    // After every block read, including the final empty one: a percentage of
+    // FileSize when that is above 0, otherwise the bytes received so far.
+    void DownloadProgress(qint64 lProgress);
+    // "Could not find Url" (the address could not be opened) or
+    // "Could not read URL" (a read failed; the file is closed, the part
+    // received stays on disk).
+    void DownloadError(const QString &sErrorDescription);
+    // A cancel was found after a progress signal; lPosition is the bytes
+    // received. The local file is still open during the signal.
+    void DownloadCancelled(qint64 lPosition);
+
+private:
+    class Transfer;
+
+    void OpenSession();
+    void CloseSession();
+
+    std::unique_ptr<QNetworkAccessManager> m_session;
+
+    bool m_bFileExists = false;
+    QString m_sLastModified;
+    double m_dFileSize = 0;
+    QString m_sLocalFile;
+    QString m_sRemoteFileName;
+    QString m_sRemoteFileType;
+    QString m_sUrl;
+    QString m_sSiteUser;
+    QString m_sSitePassword;
+    QString m_sLastError;
+
+    bool m_bInfoRequested = false;
+    bool m_bTransferBegun = false;
+    bool m_bCancel = false;
+    int m_iTimeoutSeconds = 60;
+};
