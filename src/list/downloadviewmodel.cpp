@@ -24,7 +24,7 @@ void DownloadViewModel::Reserve(int iRows)
 void DownloadViewModel::AddNew(const DownloadItem &item)
 {
     Record &record = m_records.emplace_back();
-    record.cells[colID] = QString::number(item.ID);
+    record.iID = item.ID;
     record.cells[colVideo_URL] = item.Video_URL.size() > kVideoUrlShown
                                      ? item.Video_URL.left(kVideoUrlShown)
                                      : item.Video_URL;
@@ -37,17 +37,26 @@ QString DownloadViewModel::CellText(int iRow, int iColumn) const
 {
     if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
         return QString();
-    return m_records[iRow].cells[iColumn];
+    const Record &record = m_records[iRow];
+    return iColumn == colID ? QString::number(record.iID) : record.cells[iColumn];
 }
 
 bool DownloadViewModel::SetCellText(int iRow, int iColumn, const QString &sText)
 {
     if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
         return false;
-    QString &cell = m_records[iRow].cells[iColumn];
-    if (cell == sText)
-        return true;
-    cell = sText;
+    Record &record = m_records[iRow];
+    if (iColumn == colID) {
+        bool bNumber = false;
+        const int iID = sText.toInt(&bNumber);
+        if (!bNumber)
+            return false;
+        record.iID = iID;
+    } else {
+        if (record.cells[iColumn] == sText)
+            return true;
+        record.cells[iColumn] = sText;
+    }
     const QModelIndex changed = index(iRow, iColumn);
     Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
     return true;

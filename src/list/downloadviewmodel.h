@@ -45,8 +45,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    // The ID is kept as a number and written out only when shown: a rebuild
+    // of a long list is mostly this copying, so it stays allocation-free.
     struct Record
     {
+        int iID = 0;
         QString cells[ColumnCount];
     };
     QList<Record> m_records;

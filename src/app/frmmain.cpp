@@ -1,0 +1,57 @@
+#include "app/frmmain.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "list/downloadgrid.h"
+#include "list/downloadliststore.h"
+#include "list/runstate.h"
+#include "list/urladder.h"
+#include "resolve/sitedetect.h"
+
+frmMain::frmMain(QWidget *parent)
+    : QWidget(parent)
+    , txtURL(new QLineEdit(this))
+    , cmdAdd2List(new QPushButton(QStringLiteral("Add to download list"), this))
+    , cmbSite(new QComboBox(this))
+    , m_pDownloadGrid(new DownloadGrid(this))
+    , m_messageBox(this)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Clipvane"));
+    setFixedSize(640, 600);
+
+    txtURL->setObjectName(QStringLiteral("txtURL"));
+    cmdAdd2List->setObjectName(QStringLiteral("cmdAdd2List"));
+    cmbSite->setObjectName(QStringLiteral("cmbSite"));
+    cmbSite->addItems(modDownload::SiteChoices());
+    cmbSite->setCurrentIndex(0);
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Type or paste the video-file URL:-"), this), 0, 0,
+                      1, 3);
+    layout->addWidget(txtURL, 1, 0, 1, 2);
+    layout->addWidget(cmdAdd2List, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Web Site"), this), 2, 0);
+    layout->addWidget(cmbSite, 2, 1, 1, 2);
+    layout->addWidget(m_pDownloadGrid, 3, 0, 1, 3);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(3, 1);
+
+    m_store = std::make_unique<DownloadListStore>(*m_pDownloadGrid, m_messageBox);
+    m_run = std::make_unique<RunState>(*m_pDownloadGrid);
+    m_adder = std::make_unique<UrlAdder>(*m_store, *m_run);
+
+    connect(cmdAdd2List, &QPushButton::clicked, this, &frmMain::cmdAdd2List_Click);
+    connect(txtURL, &QLineEdit::returnPressed, this, &frmMain::cmdAdd2List_Click);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::cmdAdd2List_Click()
+{
+    m_adder->AddURL(txtURL->text());
+}

@@ -1,0 +1,118 @@
+#include <QTest>
+
+#include "list/downloadliststore.h"
+#include "list/downloadviewmodel.h"
+#include "list/idownloadgrid.h"
+#include "list/runstate.h"
+#include "list/urladder.h"
+#include "scriptedmessagebox.h"
+
+class tst_UrlAdder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void addURL_data();
+    void addURL();
+    void repeatedAddressLeavesFinishedItemAlone_data();
+    void repeatedAddressLeavesFinishedItemAlone();
+    void addingDuringARunFindsTheCurrentRowAgain();
+};
+
+void tst_UrlAdder::addURL_data()
+{
+    QTest::addColumn<QString>("sUrl");
+    QTest::addColumn<QString>("sFileName");
+    QTest::addColumn<QString>("sStatus");
+
+    QTest::newRow("supported") << "http://www.youtube.com/watch?v=abc"
+                               << "Waiting (Auto Detect)"
+                               << "Waiting";
+    QTest::newRow("unsupported") << "http://example.org/video" << "ERROR"
+                                 << "Link is not supported";
+    QTest::newRow("empty text") << "" << "ERROR" << "Link is not supported";
+    QTest::newRow("kept untrimmed") << "  http://youtube.com/x  " << "Waiting (Auto Detect)"
+                                    << "Waiting";
+}
+
+void tst_UrlAdder::addURL()
+{
+    QFETCH(QString, sUrl);
+    QFETCH(QString, sFileName);
+    QFETCH(QString, sStatus);
+
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    DownloadListStore store(grid, messages);
+    RunState run(grid);
+    UrlAdder adder(store, run);
+    adder.AddURL(QStringLiteral("http://www.break.com/first"));
+    adder.AddURL(sUrl);
+
+    QCOMPARE(store.DownloadList.size(), 2);
+    const DownloadItem &item = store.DownloadList.at(1);
+    QCOMPARE(item.ID, qint16(2));
+    QCOMPARE(item.Video_URL, sUrl);
+    QCOMPARE(item.FileName, sFileName);
+    QCOMPARE(item.Status, sStatus);
+    QCOMPARE(item.FileSize, QStringLiteral("????"));
+    // The view follows every add.
+    QCOMPARE(grid.LastRow().CellText(DownloadViewModel::colStatus), sStatus);
+}
+
+void tst_UrlAdder::repeatedAddressLeavesFinishedItemAlone_data()
+{
+    QTest::addColumn<QString>("sStatus");
+    QTest::newRow("complete") << "Complete";
+    QTest::newRow("error") << "ERROR";
+}
+
+void tst_UrlAdder::repeatedAddressLeavesFinishedItemAlone()
+{
+    QFETCH(QString, sStatus);
+
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    DownloadListStore store(grid, messages);
+    RunState run(grid);
+    UrlAdder adder(store, run);
+    const QString sUrl = QStringLiteral("http://youtube.com/v");
+    adder.AddURL(sUrl);
+    store.DownloadList[0].Status = sStatus;
+    store.DownloadList[0].FileName = QStringLiteral("done.flv");
+
+    adder.AddURL(sUrl);
+    QCOMPARE(store.DownloadList.size(), 1);
+    QCOMPARE(store.DownloadList.at(0).Status, sStatus);
+    QCOMPARE(store.DownloadList.at(0).FileName, QStringLiteral("done.flv"));
+}
+
+void tst_UrlAdder::addingDuringARunFindsTheCurrentRowAgain()
+{
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    DownloadListStore store(grid, messages);
+    RunState run(grid);
+    UrlAdder adder(store, run);
+    adder.AddURL(QStringLiteral("http://youtube.com/1"));
+    adder.AddURL(QStringLiteral("http://youtube.com/2"));
+
+    run.bDownloading = true;
+    run.iCurrentItem = 1;
+    run.FindCurrentRow();
+    const GridRow before = run.rowCurrent;
+    QCOMPARE(before.Index(), 1);
+
+    adder.AddURL(QStringLiteral("http://youtube.com/3"));
+    QVERIFY(before.IsNothing());
+    QCOMPARE(run.rowCurrent.Index(), 1);
+    QCOMPARE(run.rowCurrent.View(), grid.DataSource());
+
+    // Idle: the row is not looked for.
+    run.bDownloading = false;
+    adder.AddURL(QStringLiteral("http://youtube.com/4"));
+    QVERIFY(run.rowCurrent.IsNothing());
+}
+
+QTEST_GUILESS_MAIN(tst_UrlAdder)
+#include "tst_urladder.moc"
