@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+
+class IMessageBox;
+class QEventLoop;
+
+// Turns a YouTube player address into the address of its video file. The
+// player address answers with a redirect whose target carries the video's
+// parameters; those go behind the fixed path "/get_video" on the same host.
+// The request is written by hand on a plain socket so that it goes out byte
+// for byte as the site expects it.
+//
+// GetYoutubePathLnik waits for the answer in a local event loop: the window
+// stays responsive and the wait costs no processor time. One resolution runs
+// at a time.
+class YoutubeResolver : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 kHttpPort = 80;
+    static constexpr int kDefaultTimeLimitMs = 30000;
+
+    explicit YoutubeResolver(IMessageBox &msgBox, QObject *parent = nullptr);
+    ~YoutubeResolver() override;
+
+    // "http://" + host + "/get_video?..." when the redirect was read;
+    // "http://" + host after a connection error (reported in a message box);
+    // empty text when no usable answer came within the time limit, or when a
+    // resolution is already running.
+    QString GetYoutubePathLnik(const QString &sLink);
+
+    // Drops whatever the socket is doing and starts connecting to wsHost.
+    void Connect();
+
+    // The program always talks to port 80; tests point it at their own server.
+    void SetPort(quint16 iPort) { m_iPort = iPort; }
+    // How long to wait for an answer before giving up.
+    void SetTimeLimitMs(int iMilliseconds) { m_iTimeLimitMs = iMilliseconds; }
+
+    // State of the current (or last) resolution.
+    QString wsHost;            // host of the player address
+    QString wsLink;            // path of the player address, from its first "/"
+    bool bFindYoutubeFinish = false;
+    QString sYoutubeDownLink;  // "/get_video" + the redirect's query, or empty
+
+private:
+    enum class Outcome { Pending, Answered, ConnectionError, NoAnswer };
+
+    void WS_Connect();
+    void WS_DataArrival();
+    void WS_Error(QAbstractSocket::SocketError error);
+    void WS_Close();
+    void GiveUp();
+    void EndWait();
+    static QString DownLinkFromAnswer(const QByteArray &R);
+
+    IMessageBox &m_msgBox;
+    QTcpSocket WS;
+    quint16 m_iPort = kHttpPort;
+    int m_iTimeLimitMs = kDefaultTimeLimitMs;
+    Outcome m_outcome = Outcome::Pending;
+    QEventLoop *m_pWait = nullptr;
+};
