@@ -9,6 +9,8 @@
 class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
+class QUrl;
 
 // The transfer control: copies one remote file to one local file over HTTP
 // and answers a header-only question about a remote file.
@@ -53,7 +55,8 @@ public:
     void SetSitePassword(const QString &New_SitePassword) { m_sSitePassword = New_SitePassword; }
 
     // Why the last StartDownload failed without a signal: the local file could
-    // not be opened or written. Empty after any other outcome.
+    // not be opened or written, or the control was already busy. Empty after
+    // any other outcome.
     QString LastError() const { return m_sLastError; }
 
     // True while the network session is open (it is opened on demand and
@@ -92,10 +95,16 @@ Q_SIGNALS:
     void DownloadCancelled(qint64 lPosition);
 
 private:
-    class Transfer;
+    enum class OpenResult { Opened, NotFound };
 
     void OpenSession();
     void CloseSession();
+    QNetworkRequest MakeRequest(const QUrl &url) const;
+    OpenResult WaitUntilOpened(QNetworkReply &reply) const;
+    qint64 ReadBlock(QNetworkReply &reply, char *pBlock, bool &bFailed) const;
+    void FillInformation(const QNetworkReply &reply);
+    void EndTransfer(QNetworkReply *&pReply, QFile &file);
+    bool FailLocalFile(QNetworkReply *&pReply, QFile &file);
 
     std::unique_ptr<QNetworkAccessManager> m_session;
 
@@ -113,5 +122,8 @@ private:
     bool m_bInfoRequested = false;
     bool m_bTransferBegun = false;
     bool m_bCancel = false;
+    // One operation at a time: a nested call would pull the session out from
+    // under the running one.
+    bool m_bBusy = false;
     int m_iTimeoutSeconds = 60;
 };

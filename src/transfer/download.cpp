@@ -1,0 +1,325 @@
+#include "transfer/download.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <cmath>
+
+#include "app/doevents.h"
+#include "transfer/headerblock.h"
+
+namespace {
+
+const char kAgent[] = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+const QString kCouldNotFindUrl = QStringLiteral("Could not find Url");
+const QString kCouldNotReadUrl = QStringLiteral("Could not read URL");
+const QString kNotAvailable = QStringLiteral("Not Available");
+
+// How far Qt's network thread may read ahead of the transfer loop. Without a
+// limit it would buffer as fast as the socket delivers, and a slow disk would
+// let the whole file pile up in memory.
+constexpr qint64 kReadAheadBytes = 512 * 1024;
+
+// Blocks until something happens, instead of spinning: a transfer waiting for
+// the network must cost no CPU.
+void WaitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// While Qt follows a redirect, the reply shows the redirect's status until
+// the next answer arrives.
+bool IsRedirectStatus(const QNetworkReply &reply)
+{
+    switch (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) {
+    case 301: case 302: case 303: case 305: case 307: case 308:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Qt reports an HTTP error status (404, 500, ...) as a reply error too; those
+// answers still carry a body and are transferred like any other. Only a
+// failure of the connection or of the protocol is a real read failure.
+bool IsTransportError(QNetworkReply::NetworkError error)
+{
+    if (error == QNetworkReply::NoError)
+        return false;
+    const int iCode = error;
+    const bool bFromStatus = (iCode >= 201 && iCode <= 299) || iCode == 302
+        || (iCode >= 401 && iCode <= 499);
+    return !bFromStatus;
+}
+
+// Only http and https are understood; an address without a scheme is taken
+// as http, the way the host/path split always read it.
+QUrl InformationUrl(const QString &sUrl)
+{
+    const QString sFull = sUrl.contains(QLatin1StringView("://"))
+        ? sUrl : QLatin1StringView("http://") + sUrl;
+    return QUrl(sFull, QUrl::TolerantMode);
+}
+
+bool IsHttpUrl(const QUrl &url)
+{
+    const QString sScheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
+}
+
+} // namespace
+
+Download::Download(QObject *parent) : QObject(parent) {}
+
+Download::~Download() = default;
+
+void Download::OpenSession()
+{
+    m_session = std::make_unique<QNetworkAccessManager>();
+    m_session->setProxy(QNetworkProxy::NoProxy);
+    m_session->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+void Download::CloseSession()
+{
+    m_session.reset();
+}
+
+QNetworkRequest Download::MakeRequest(const QUrl &url) const
+{
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kAgent));
+    // Asking for the identity encoding keeps Content-Length equal to the
+    // bytes written, which the percentage relies on.
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setRawHeader("Cache-Control", "no-cache");
+    request.setRawHeader("Pragma", "no-cache");
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(m_iTimeoutSeconds * 1000);
+    return request;
+}
+
+void Download::RequestInformation()
+{
+    if (m_bBusy)
+        return;
+    m_bBusy = true;
+    m_bInfoRequested = true;
+    QUrl url = InformationUrl(m_sUrl);
+    if (!m_sSiteUser.isEmpty()) {
+        url.setUserName(m_sSiteUser);
+        url.setPassword(m_sSitePassword);
+    }
+    DoEvents();
+    if (!m_session)
+        OpenSession();
+    DoEvents();
+
+    // An address that cannot even make a request leaves every information
+    // property as it was.
+    if (IsHttpUrl(url)) {
+        DoEvents();
+        std::unique_ptr<QNetworkReply> reply(m_session->head(MakeRequest(url)));
+        while (!reply->isFinished())
+            WaitForEvents();
+        DoEvents();
+        FillInformation(*reply);
+    }
+
+    DoEvents();
+    if (m_bTransferBegun)
+        CloseSession();
+    m_bBusy = false;
+}
+
+void Download::FillInformation(const QNetworkReply &reply)
+{
+    if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+        // No answer at all. Name and type are cleared as well, so that they
+        // can never describe an earlier, different file.
+        m_bFileExists = false;
+        m_sLastModified = kNotAvailable;
+        m_dFileSize = -1;
+        m_sRemoteFileName.clear();
+        m_sRemoteFileType.clear();
+        return;
+    }
+
+    const HeaderBlock block = HeaderBlock::FromReply(reply);
+
+    const QString sLastModified = block.ValueAfter(QLatin1StringView("last-modified: "));
+    m_sLastModified = sLastModified.isNull() ? kNotAvailable : sLastModified;
+    DoEvents();
+
+    const QString sLength = block.ValueAfter(QLatin1StringView("content-length: "));
+    bool bNumber = false;
+    const double dLength = sLength.trimmed().toDouble(&bNumber);
+    m_dFileSize = bNumber ? dLength : -1;
+    DoEvents();
+
+    m_sRemoteFileName = block.ValueAfter(QLatin1StringView("filename="));
+    DoEvents();
+
+    const QString sType = block.ValueAfter(QLatin1StringView("Content-Type: "));
+    const qsizetype iSlash = sType.indexOf(QLatin1Char('/'));
+    m_sRemoteFileType = iSlash < 0 ? sType : sType.mid(iSlash + 1);
+    DoEvents();
+
+    m_bFileExists = !block.Contains(QLatin1StringView("HTTP/1.1 404 Not Found"))
+        && !block.Contains(QLatin1StringView("HTTP/1.1 404 File Not Found"));
+}
+
+Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
+{
+    // The address counts as opened once the final answer's headers are in,
+    // whatever its status: an error page is transferred like a file.
+    auto bHeadersIn = [&reply] {
+        return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
+            && !IsRedirectStatus(reply);
+    };
+    while (!reply.isFinished() && !bHeadersIn())
+        WaitForEvents();
+    if (bHeadersIn())
+        return OpenResult::Opened;
+    // A redirect that Qt refused to follow (to a less safe scheme, or one too
+    // many) is still an answer; a redirect whose target failed is not.
+    const bool bAnswered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
+        && !IsTransportError(reply.error());
+    return bAnswered ? OpenResult::Opened : OpenResult::NotFound;
+}
+
+qint64 Download::ReadBlock(QNetworkReply &reply, char *pBlock, bool &bFailed) const
+{
+    // Blocks are full except the last one: wait for a whole block unless the
+    // answer has ended.
+    while (reply.bytesAvailable() < kBlockSize && !reply.isFinished())
+        WaitForEvents();
+    const qint64 lRead = reply.read(pBlock, kBlockSize);
+    if (lRead > 0)
+        return lRead;
+    bFailed = IsTransportError(reply.error());
+    return 0;
+}
+
+void Download::EndTransfer(QNetworkReply *&pReply, QFile &file)
+{
+    delete pReply;
+    pReply = nullptr;
+    CloseSession();
+    file.close();
+}
+
+bool Download::FailLocalFile(QNetworkReply *&pReply, QFile &file)
+{
+    m_sLastError = QStringLiteral("Could not write the local file %1: %2")
+                       .arg(file.fileName(), file.errorString());
+    EndTransfer(pReply, file);
+    m_bBusy = false;
+    return false;
+}
+
+bool Download::StartDownload()
+{
+    if (m_bBusy) {
+        m_sLastError = QStringLiteral("The transfer control is already busy");
+        return false;
+    }
+    m_sLastError.clear();
+    char block[kBlockSize];
+    m_bCancel = false;
+    DoEvents();
+
+    if (!m_session)
+        OpenSession();
+    DoEvents();
+
+    m_bTransferBegun = false;
+    if (!m_bInfoRequested)
+        RequestInformation();
+    m_bTransferBegun = true;
+    m_bBusy = true;
+    DoEvents();
+
+    const QUrl url(m_sUrl, QUrl::TolerantMode);
+    QNetworkReply *pReply = nullptr;
+    if (IsHttpUrl(url) && m_sUrl.contains(QLatin1StringView("://"))) {
+        pReply = m_session->get(MakeRequest(url));
+        pReply->setReadBufferSize(kReadAheadBytes);
+    }
+    if (!pReply || WaitUntilOpened(*pReply) == OpenResult::NotFound) {
+        delete pReply;
+        m_bBusy = false;
+        Q_EMIT DownloadError(kCouldNotFindUrl);
+        return false;
+    }
+
+    DoEvents();
+    QFile file(m_sLocalFile);
+    if (!file.open(QIODevice::ReadWrite))
+        return FailLocalFile(pReply, file);
+
+    qint64 lPosition = 0;
+    for (;;) {
+        DoEvents();
+        bool bFailed = false;
+        const qint64 lRead = ReadBlock(*pReply, block, bFailed);
+        DoEvents();
+        if (bFailed) {
+            DoEvents();
+            EndTransfer(pReply, file);
+            m_bBusy = false;
+            Q_EMIT DownloadError(kCouldNotReadUrl);
+            return false;
+        }
+        DoEvents();
+        lPosition += lRead;
+        DoEvents();
+        if (lRead > 0) {
+            if (file.write(block, lRead) != lRead)
+                return FailLocalFile(pReply, file);
+            DoEvents();
+        }
+
+        const double dSize = m_dFileSize;
+        const qint64 lProgress = dSize > 0
+            ? static_cast<qint64>(std::nearbyint(static_cast<double>(lPosition) / dSize * 100.0))
+            : lPosition;
+        Q_EMIT DownloadProgress(lProgress);
+
+        DoEvents();
+        if (m_bCancel) {
+            DoEvents();
+            // The handler may look at the file: let it see every byte so far.
+            file.flush();
+            Q_EMIT DownloadCancelled(lPosition);
+            EndTransfer(pReply, file);
+            m_bBusy = false;
+            return false;
+        }
+        DoEvents();
+        if (lRead == 0)
+            break;
+    }
+
+    delete pReply;
+    pReply = nullptr;
+    CloseSession();
+    // Buffered bytes reach the disk here; a full disk shows up now.
+    if (!file.flush())
+        return FailLocalFile(pReply, file);
+    file.close();
+    m_bBusy = false;
+    Q_EMIT DownloadComplete();
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QtGlobal>
+
+// Size texts and clean local file names.
+namespace modMain {
+
+// Room for the longest size text FormatSizeTo can write.
+constexpr int kSizeTextCapacity = 32;
+
+// The size text of a byte count: "512 Bytes", "1.5 KB", "3.2 MB", "1.1 GB",
+// or empty text from 2^40 bytes on. Counts below 1024 keep the general form
+// of a single-precision number ("1023.5 Bytes", "-1 Bytes"); the others are
+// rounded to one decimal, halves to the even digit, without trailing zeros.
+// The decimal separator is the default locale's.
+QString FormatSize(double dCount);
+
+// The same text written into pOut without allocating (the progress handler
+// calls it for every block). Returns the number of characters written.
+qsizetype FormatSizeTo(double dCount, char16_t (&pOut)[kSizeTextCapacity], QChar cDecimal);
+
+// The locale's decimal separator as FormatSizeTo takes it.
+QChar DecimalSeparator();
+
+// sName without the characters file names may not hold: \ / : * ? " < > | & ,
+// and control characters. "Enter File Name" when nothing usable is left,
+// which includes "." and "..", so that no name can leave its directory.
+QString CleanFileName(const QString &sName);
+
+} // namespace modMain

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QString>
+
+class QNetworkReply;
+
+// The response header block of an HTTP answer as one text: the status line
+// and every header line, each ended by CR LF, names and values as the server
+// sent them. The information request reads its properties out of this text
+// with plain searches, which is why it is kept as text at all.
+class HeaderBlock
+{
+public:
+    explicit HeaderBlock(QString sText) : m_sText(std::move(sText)) {}
+
+    // Qt hands over the parsed answer, not the raw bytes. The status line is
+    // rebuilt as "HTTP/1.1 <code> <reason>" because Qt does not tell which
+    // protocol version the server named (HTTP/2 is never asked for).
+    // Repeated header lines arrive already merged by Qt ("a, b").
+    static HeaderBlock FromReply(const QNetworkReply &reply);
+
+    // The text after the first occurrence of sKey (searched without regard to
+    // case) up to the next CR LF, unchanged. A null string when sKey is absent.
+    QString ValueAfter(QLatin1StringView sKey) const;
+    bool Contains(QLatin1StringView sKey) const;
+
+    const QString &Text() const { return m_sText; }
+
+private:
+    QString m_sText;
+};

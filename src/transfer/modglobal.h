@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Address and header text helpers shared by the transfer control and the
+// redirect resolver.
+namespace modGlobal {
+
+// Splits an address into host and path in place. A leading "http://" (any
+// case) is dropped; everything before the first "/" stays in address (port
+// and credentials included) and path becomes the rest from that "/" on. With
+// no "/" at all, address is all host and path is left as it was.
+void SplitUrl(QString &address, QString &path);
+
+// The text before its first NUL character, or all of it.
+QString CutAtNul(const QString &sText);
+
+} // namespace modGlobal

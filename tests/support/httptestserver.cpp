@@ -1,0 +1,80 @@
+#include "httptestserver.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+
+#include "httptestserverworker.h"
+
+HttpTestServer::HttpTestServer() = default;
+
+HttpTestServer::~HttpTestServer()
+{
+    if (m_pWorker) {
+        QMetaObject::invokeMethod(m_pWorker, [this] {
+            m_pWorker->Shutdown();
+            delete m_pWorker;
+        }, Qt::BlockingQueuedConnection);
+    }
+    m_thread.quit();
+    m_thread.wait();
+}
+
+bool HttpTestServer::Start()
+{
+    m_thread.setObjectName(QStringLiteral("HttpTestServer"));
+    m_thread.start();
+    m_pWorker = new HttpTestServerWorker(*this);
+    m_pWorker->moveToThread(&m_thread);
+    QMetaObject::invokeMethod(m_pWorker, [this] { m_iPort = m_pWorker->Listen(); },
+                              Qt::BlockingQueuedConnection);
+    return m_iPort != 0;
+}
+
+QString HttpTestServer::Url(const QString &sPath) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_iPort).arg(sPath);
+}
+
+void HttpTestServer::SetRoute(const QString &sPath, const Response &response)
+{
+    QMutexLocker lock(&m_mutex);
+    m_routes.insert(sPath.toUtf8(), response);
+}
+
+HttpTestServer::Response HttpTestServer::Ok(const QByteArray &body, const QByteArray &contentType)
+{
+    Response response;
+    response.headers = {{"Content-Type", contentType}};
+    response.body = body;
+    return response;
+}
+
+HttpTestServer::Response HttpTestServer::Redirect(const QByteArray &location, int iStatus)
+{
+    Response response;
+    response.statusLine = "HTTP/1.1 " + QByteArray::number(iStatus) + " Moved";
+    response.headers = {{"Location", location}};
+    return response;
+}
+
+QList<QByteArray> HttpTestServer::RequestHeads() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_requestHeads;
+}
+
+bool HttpTestServer::FindRoute(const QByteArray &path, Response &response) const
+{
+    QMutexLocker lock(&m_mutex);
+    const auto it = m_routes.constFind(path);
+    if (it == m_routes.constEnd())
+        return false;
+    response = *it;
+    return true;
+}
+
+void HttpTestServer::RecordRequest(const QByteArray &head)
+{
+    QMutexLocker lock(&m_mutex);
+    m_requestHeads.append(head);
+}

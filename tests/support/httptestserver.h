@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QString>
+#include <QThread>
+
+#include <memory>
+
+class HttpTestServerWorker;
+
+// A scriptable HTTP server on 127.0.0.1 for tests. It runs in a thread of its
+// own, so it keeps answering while the code under test holds the main thread
+// in a synchronous transfer. Each route is a canned answer that can be exact
+// to the byte (status line, header lines in order) or misbehave on purpose.
+// Every answer ends its connection.
+class HttpTestServer
+{
+public:
+    struct Response
+    {
+        QByteArray statusLine = "HTTP/1.1 200 OK";
+        // Sent in this order, exactly as given.
+        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+        // Streams this file from disk instead of body (for large files).
+        QString bodyFile;
+        // Adds "Content-Length" for the body unless the body is chunked.
+        bool addContentLength = true;
+        // Sends the body with "Transfer-Encoding: chunked" in pieces of
+        // trickleBytes (or 1000) bytes.
+        bool chunked = false;
+        // Ends the connection after this many body bytes (a body cut short).
+        qint64 cutAfter = -1;
+        // ... with a TCP reset instead of an orderly close.
+        bool resetAtCut = false;
+        // Sends the body in pieces of trickleBytes, trickleIntervalMs apart.
+        int trickleBytes = 0;
+        int trickleIntervalMs = 0;
+        // Closes the connection without answering at all.
+        bool closeWithoutAnswer = false;
+        // Sent as-is instead of an HTTP answer (a server that is not HTTP).
+        QByteArray rawAnswer;
+    };
+
+    HttpTestServer();
+    ~HttpTestServer();
+    HttpTestServer(const HttpTestServer &) = delete;
+    HttpTestServer &operator=(const HttpTestServer &) = delete;
+
+    // Listens on 127.0.0.1 at a free port. False when that failed.
+    bool Start();
+    quint16 Port() const { return m_iPort; }
+    // "http://127.0.0.1:<port>" followed by sPath.
+    QString Url(const QString &sPath) const;
+
+    // Answers requests for sPath (path and query, as in the request line).
+    // Unknown paths get a plain "HTTP/1.1 404 Not Found".
+    void SetRoute(const QString &sPath, const Response &response);
+
+    static Response Ok(const QByteArray &body,
+                       const QByteArray &contentType = "application/octet-stream");
+    static Response Redirect(const QByteArray &location, int iStatus = 302);
+
+    // The head (request line and header lines) of every request received so
+    // far, in order of arrival.
+    QList<QByteArray> RequestHeads() const;
+
+    // Used by the worker thread.
+    bool FindRoute(const QByteArray &path, Response &response) const;
+    void RecordRequest(const QByteArray &head);
+
+private:
+    QThread m_thread;
+    HttpTestServerWorker *m_pWorker = nullptr;
+    quint16 m_iPort = 0;
+    mutable QMutex m_mutex;
+    QHash<QByteArray, Response> m_routes;
+    QList<QByteArray> m_requestHeads;
+};
