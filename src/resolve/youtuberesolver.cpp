@@ -4,6 +4,7 @@
 #include "transfer/modglobal.h"
 
 #include <QEventLoop>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -76,7 +77,11 @@ QString YoutubeResolver::GetYoutubePathLnik(const QString &sLink)
 
 void YoutubeResolver::Connect()
 {
-    WS.abort();
+    {
+        // Dropping an old connection is no event of the new resolution.
+        const QSignalBlocker quiet(WS);
+        WS.abort();
+    }
     WS.connectToHost(wsHost, m_iPort);
 }
 

@@ -63,6 +63,7 @@ private:
     QTcpSocket WS;
     quint16 m_iPort = kHttpPort;
     int m_iTimeLimitMs = kDefaultTimeLimitMs;
-    Outcome m_outcome = Outcome::Pending;
+    // Events of a socket nobody waits on are ignored.
+    Outcome m_outcome = Outcome::NoAnswer;
     QEventLoop *m_pWait = nullptr;
 };
