@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <new>
+
 namespace modDownload {
 
 namespace {
@@ -53,10 +55,15 @@ std::optional<PageText> ReadScratchPage(const QString &sPath)
     QFile file(sPath);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray page = file.readAll();
-    if (page.isEmpty())
+    try {
+        QByteArray page = file.readAll();
+        if (page.isEmpty())
+            return std::nullopt;
+        return PageText(std::move(page));
+    } catch (const std::bad_alloc &) {
+        // An absurdly large page is just one without an address.
         return std::nullopt;
-    return PageText(std::move(page));
+    }
 }
 
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
