@@ -101,7 +101,6 @@ private:
     void CloseSession();
     QNetworkRequest MakeRequest(const QUrl &url) const;
     OpenResult WaitUntilOpened(QNetworkReply &reply) const;
-    qint64 ReadBlock(QNetworkReply &reply, char *pBlock, bool &bFailed) const;
     void FillInformation(const QNetworkReply &reply);
     void EndTransfer(QNetworkReply *&pReply, QFile &file);
     bool FailLocalFile(QNetworkReply *&pReply, QFile &file);

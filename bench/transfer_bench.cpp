@@ -1,0 +1,206 @@
+// Downloads one file from a local sendfile server with the transfer control
+// and with curl, alternately, several times each, and prints throughput, CPU
+// time and peak memory of both with the ratios. Each download runs in a child
+// process of its own and is measured the same way (wait4's resource usage),
+// so the control's figures include Qt's network thread, its event passes and
+// the real progress handler, just as curl's include all of curl.
+//
+//   transfer_bench [--size-mib N] [--runs K] [--dir DIR]
+//   transfer_bench --child URL FILE          (one download with the control)
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/imessagebox.h"
+#include "list/downloadliststore.h"
+#include "list/idownloadgrid.h"
+#include "list/runstate.h"
+#include "transfer/download.h"
+#include "transfer/downloadeventhandlers.h"
+
+namespace {
+
+struct Run
+{
+    double dSeconds = 0;
+    double dCpuSeconds = 0;
+    long lMaxRssKiB = 0;
+    bool bOk = false;
+};
+
+class SilentMessageBox : public IMessageBox
+{
+public:
+    Answer MsgBox(Icon, const QString &, const QString &, Buttons) override { return Answer::OK; }
+};
+
+// One download the way the queue makes it: the item has a known size, so
+// the handler writes percentages into its Status.
+int ChildDownload(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    HeadlessDownloadGrid grid;
+    SilentMessageBox messageBox;
+    DownloadListStore store(grid, messageBox);
+    QString sStatus, sSize = QStringLiteral("1 GB");
+    store.AddDownloadItem(QStringLiteral("http://example.invalid/page"), QStringLiteral("f.mp4"),
+                          sStatus, sSize);
+    store.FillDownloadList();
+    RunState run(grid);
+    run.iCurrentItem = 0;
+    run.FindCurrentRow();
+    Download download;
+    DownloadEventHandlers handlers(download, store, run);
+    download.SetUrl(QString::fromLocal8Bit(argv[2]));
+    download.SetLocalFile(QString::fromLocal8Bit(argv[3]));
+    QFile::remove(download.LocalFile());
+    return download.StartDownload() ? 0 : 1;
+}
+
+Run Measure(const std::vector<std::string> &args)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char *> argv;
+        for (const std::string &s : args)
+            argv.push_back(const_cast<char *>(s.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int iStatus = 0;
+    rusage usage {};
+    ::wait4(pid, &iStatus, 0, &usage);
+    Run run;
+    run.dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.dCpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6
+        + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+    run.lMaxRssKiB = usage.ru_maxrss;
+    run.bOk = WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0;
+    return run;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool MakeFile(const std::string &sPath, long lMiB)
+{
+    FILE *pFile = std::fopen(sPath.c_str(), "wb");
+    if (!pFile)
+        return false;
+    std::vector<unsigned char> block(1 << 20);
+    unsigned int iSeed = 12345;
+    for (long i = 0; i < lMiB; ++i) {
+        for (unsigned char &c : block)
+            c = static_cast<unsigned char>((iSeed = iSeed * 1103515245u + 12345u) >> 24);
+        std::fwrite(block.data(), 1, block.size(), pFile);
+    }
+    return std::fclose(pFile) == 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--child") == 0)
+        return ChildDownload(argc, argv);
+
+    long lMiB = 1024;
+    int iRuns = 3;
+    std::string sDir = "/tmp/clipvane-transfer-bench";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--size-mib") == 0)
+            lMiB = std::atol(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--runs") == 0)
+            iRuns = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--dir") == 0)
+            sDir = argv[i + 1];
+    }
+    std::system(("mkdir -p '" + sDir + "'").c_str());
+    const std::string sSource = sDir + "/source-" + std::to_string(lMiB) + "MiB.bin";
+    if (::access(sSource.c_str(), R_OK) != 0 && !MakeFile(sSource, lMiB)) {
+        std::fprintf(stderr, "cannot write %s\n", sSource.c_str());
+        return 1;
+    }
+
+    const std::string sSelf = QFile::decodeName(argv[0]).toStdString();
+    const std::string sServer = sSelf.substr(0, sSelf.rfind('/') + 1) + "bench_fileserver";
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return 1;
+    const pid_t serverPid = ::fork();
+    if (serverPid == 0) {
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
+        ::close(pipeEnds[0]);
+        ::execl(sServer.c_str(), sServer.c_str(), sSource.c_str(), static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    FILE *pServer = ::fdopen(pipeEnds[0], "r");
+    int iPort = 0;
+    if (!pServer || std::fscanf(pServer, "%d", &iPort) != 1) {
+        std::fprintf(stderr, "cannot start %s\n", sServer.c_str());
+        return 1;
+    }
+    const std::string sUrl = "http://127.0.0.1:" + std::to_string(iPort) + "/video.mp4";
+    const std::string sOutCurl = sDir + "/out-curl.bin";
+    const std::string sOutControl = sDir + "/out-control.bin";
+
+    std::vector<Run> curlRuns, controlRuns;
+    for (int i = 0; i < iRuns; ++i) {
+        std::remove(sOutCurl.c_str());
+        curlRuns.push_back(Measure({"curl", "-s", "-o", sOutCurl, sUrl}));
+        std::remove(sOutControl.c_str());
+        controlRuns.push_back(Measure({sSelf, "--child", sUrl, sOutControl}));
+        for (const auto &[sName, run] : {std::pair{"curl", curlRuns.back()},
+                                         std::pair{"control", controlRuns.back()}}) {
+            std::printf("run %d %-7s %s %8.1f MB/s  cpu %6.2f s  peak %7ld KiB\n", i + 1, sName,
+                        run.bOk ? "ok  " : "FAIL", lMiB * 1.048576 / run.dSeconds,
+                        run.dCpuSeconds, run.lMaxRssKiB);
+        }
+    }
+    std::remove(sOutCurl.c_str());
+    std::remove(sOutControl.c_str());
+    ::kill(serverPid, SIGTERM);
+    ::waitpid(serverPid, nullptr, 0);
+    std::fclose(pServer);
+
+    auto median = [](const std::vector<Run> &runs, auto field) {
+        std::vector<double> values;
+        for (const Run &run : runs)
+            values.push_back(field(run));
+        return Median(values);
+    };
+    const double dMBs = lMiB * 1.048576;
+    const double dCurlRate = dMBs / median(curlRuns, [](const Run &r) { return r.dSeconds; });
+    const double dCtlRate = dMBs / median(controlRuns, [](const Run &r) { return r.dSeconds; });
+    const double dCurlCpu = median(curlRuns, [](const Run &r) { return r.dCpuSeconds; });
+    const double dCtlCpu = median(controlRuns, [](const Run &r) { return r.dCpuSeconds; });
+    const double dCurlRss = median(curlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
+    const double dCtlRss = median(controlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
+    std::printf("\nfile %ld MiB, %d runs each (medians)\n", lMiB, iRuns);
+    std::printf("%-8s %10s %10s %12s\n", "", "MB/s", "CPU s", "peak KiB");
+    std::printf("%-8s %10.1f %10.2f %12.0f\n", "curl", dCurlRate, dCurlCpu, dCurlRss);
+    std::printf("%-8s %10.1f %10.2f %12.0f\n", "control", dCtlRate, dCtlCpu, dCtlRss);
+    std::printf("%-8s %10.2f %10.2f %12.2f   (control / curl)\n", "ratio", dCtlRate / dCurlRate,
+                dCtlCpu / dCurlCpu, dCtlRss / dCurlRss);
+    return 0;
+}
