@@ -36,6 +36,14 @@ private Q_SLOTS:
 
 private:
     QString LocalPath(const QString &sName) const { return m_dir.filePath(sName); }
+    // Serves response at sPath and points the control at it and at a local
+    // file named after the path.
+    void Aim(Download &download, const QString &sPath, const Response &response)
+    {
+        m_server.SetRoute(sPath, response);
+        download.SetUrl(m_server.Url(sPath));
+        download.SetLocalFile(LocalPath(QString(sPath).replace(QLatin1Char('/'), QLatin1Char('_'))));
+    }
     static QString RefusedUrl();
 
     HttpTestServer m_server;
@@ -113,13 +121,11 @@ void TestDownload::transfersInBlocks()
     QFETCH(QStringList, expected);
     QFETCH(int, iSize);
     const QString sPath = QStringLiteral("/blocks/%1.flv").arg(Tag());
-    m_server.SetRoute(sPath, response);
 
     // A fresh control asks for the size itself before its first transfer.
     Download download;
     DownloadRecorder recorder(download);
-    download.SetUrl(m_server.Url(sPath));
-    download.SetLocalFile(LocalPath(QStringLiteral("blocks-%1").arg(Tag())));
+    Aim(download, sPath, response);
     QVERIFY(download.StartDownload());
     QCOMPARE(recorder.events, expected);
 
@@ -130,12 +136,10 @@ void TestDownload::transfersInBlocks()
 
 void TestDownload::cancelInFirstProgress()
 {
-    m_server.SetRoute(QStringLiteral("/cancel.flv"), HttpTestServer::Ok(Bytes(5000)));
     Download download;
     DownloadRecorder recorder(download);
     recorder.onProgress = [&download](qint64) { download.CancelDownload(); };
-    download.SetUrl(m_server.Url(QStringLiteral("/cancel.flv")));
-    download.SetLocalFile(LocalPath(QStringLiteral("cancel.flv")));
+    Aim(download, QStringLiteral("/cancel.flv"), HttpTestServer::Ok(Bytes(5000)));
 
     QVERIFY(!download.StartDownload());
     QCOMPARE(recorder.events, (QStringList{"P41", "X2048"}));
@@ -193,11 +197,9 @@ void TestDownload::readFailures()
 {
     QFETCH(Response, response);
     const QString sPath = QStringLiteral("/read/%1").arg(Tag());
-    m_server.SetRoute(sPath, response);
     Download download;
     DownloadRecorder recorder(download);
-    download.SetUrl(m_server.Url(sPath));
-    download.SetLocalFile(LocalPath(QStringLiteral("read-%1").arg(Tag())));
+    Aim(download, sPath, response);
 
     QVERIFY(!download.StartDownload());
     QCOMPARE(recorder.events.last(), QStringLiteral("E:Could not read URL"));
@@ -242,10 +244,9 @@ void TestDownload::localFileFailures()
     QFETCH(QString, sLocal);
     if (QTest::currentDataTag() == QByteArray("no permission") && ::geteuid() == 0)
         QSKIP("permissions do not stop root");
-    m_server.SetRoute(QStringLiteral("/local.flv"), HttpTestServer::Ok(Bytes(3000)));
     Download download;
     DownloadRecorder recorder(download);
-    download.SetUrl(m_server.Url(QStringLiteral("/local.flv")));
+    Aim(download, QStringLiteral("/local.flv"), HttpTestServer::Ok(Bytes(3000)));
     download.SetLocalFile(sLocal);
 
     QVERIFY(!download.StartDownload());
@@ -352,11 +353,9 @@ void TestDownload::noAnswerForgetsEarlierFile()
 
 void TestDownload::requestsAskForIdentityAndNoCache()
 {
-    m_server.SetRoute(QStringLiteral("/heads.flv"), HttpTestServer::Ok(Bytes(100)));
     const qsizetype iBefore = m_server.RequestHeads().size();
     Download download;
-    download.SetUrl(m_server.Url(QStringLiteral("/heads.flv")));
-    download.SetLocalFile(LocalPath(QStringLiteral("heads.flv")));
+    Aim(download, QStringLiteral("/heads.flv"), HttpTestServer::Ok(Bytes(100)));
     QVERIFY(download.StartDownload());
 
     const QList<QByteArray> heads = m_server.RequestHeads().mid(iBefore);
@@ -375,12 +374,10 @@ void TestDownload::requestsAskForIdentityAndNoCache()
 void TestDownload::redirectIsFollowed()
 {
     m_server.SetRoute(QStringLiteral("/new.flv"), HttpTestServer::Ok(Bytes(3000)));
-    m_server.SetRoute(QStringLiteral("/old.flv"),
-                      HttpTestServer::Redirect(m_server.Url(QStringLiteral("/new.flv")).toUtf8()));
     Download download;
     DownloadRecorder recorder(download);
-    download.SetUrl(m_server.Url(QStringLiteral("/old.flv")));
-    download.SetLocalFile(LocalPath(QStringLiteral("redirected.flv")));
+    Aim(download, QStringLiteral("/old.flv"),
+        HttpTestServer::Redirect(m_server.Url(QStringLiteral("/new.flv")).toUtf8()));
     QVERIFY(download.StartDownload());
     QCOMPARE(download.FileSize(), 3000.0);
     QCOMPARE(recorder.events, (QStringList{"P68", "P100", "P100", "C"}));
