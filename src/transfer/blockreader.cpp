@@ -28,7 +28,10 @@ qint64 BlockReader::Next(const char *&pBlock, bool &bFailed)
             m_lEnd -= m_lBegin;
             m_lBegin = 0;
         }
-        const qint64 lRead = m_reply.read(m_stage.get() + m_lEnd, kStageSize - m_lEnd);
+        // Qt closes a reply that it aborts (a timeout), and a closed one must
+        // not be read.
+        const qint64 lRead = m_reply.isOpen()
+            ? m_reply.read(m_stage.get() + m_lEnd, kStageSize - m_lEnd) : 0;
         if (lRead > 0) {
             m_lEnd += lRead;
             continue;

@@ -64,6 +64,18 @@ bool IsHttpUrl(const QUrl &url)
         && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
 }
 
+// A percentage of the size when it is known (halves to the even neighbour,
+// which the default rounding mode gives), otherwise the bytes so far.
+qint64 ProgressValue(qint64 lPosition, double dSize)
+{
+    if (!(dSize > 0))
+        return lPosition;
+    const double dPercent = std::nearbyint(static_cast<double>(lPosition) / dSize * 100.0);
+    // A nonsense size written by the host must not overflow the value.
+    constexpr double kMax = 9.0e18;
+    return static_cast<qint64>(qMin(dPercent, kMax));
+}
+
 } // namespace
 
 Download::Download(QObject *parent) : QObject(parent) {}
@@ -190,20 +202,19 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
     return bAnswered ? OpenResult::Opened : OpenResult::NotFound;
 }
 
-void Download::EndTransfer(QNetworkReply *&pReply, QFile &file)
+void Download::EndTransfer(std::unique_ptr<QNetworkReply> &reply, QFile &file)
 {
-    delete pReply;
-    pReply = nullptr;
+    reply.reset();
     CloseSession();
     file.close();
+    m_bBusy = false;
 }
 
-bool Download::FailLocalFile(QNetworkReply *&pReply, QFile &file)
+bool Download::FailLocalFile(std::unique_ptr<QNetworkReply> &reply, QFile &file)
 {
     m_sLastError = QStringLiteral("Could not write the local file %1: %2")
                        .arg(file.fileName(), file.errorString());
-    EndTransfer(pReply, file);
-    m_bBusy = false;
+    EndTransfer(reply, file);
     return false;
 }
 
@@ -229,13 +240,13 @@ bool Download::StartDownload()
     DoEvents();
 
     const QUrl url(m_sUrl, QUrl::TolerantMode);
-    QNetworkReply *pReply = nullptr;
+    std::unique_ptr<QNetworkReply> reply;
     if (IsHttpUrl(url) && m_sUrl.contains(QLatin1StringView("://"))) {
-        pReply = m_session->get(MakeRequest(url));
-        pReply->setReadBufferSize(kReadAheadBytes);
+        reply.reset(m_session->get(MakeRequest(url)));
+        reply->setReadBufferSize(kReadAheadBytes);
     }
-    if (!pReply || WaitUntilOpened(*pReply) == OpenResult::NotFound) {
-        delete pReply;
+    if (!reply || WaitUntilOpened(*reply) == OpenResult::NotFound) {
+        reply.reset();
         m_bBusy = false;
         Q_EMIT DownloadError(kCouldNotFindUrl);
         return false;
@@ -244,9 +255,9 @@ bool Download::StartDownload()
     DoEvents();
     QFile file(m_sLocalFile);
     if (!file.open(QIODevice::ReadWrite))
-        return FailLocalFile(pReply, file);
+        return FailLocalFile(reply, file);
 
-    BlockReader reader(*pReply, kBlockSize);
+    BlockReader reader(*reply, kBlockSize);
     qint64 lPosition = 0;
     for (;;) {
         DoEvents();
@@ -256,8 +267,7 @@ bool Download::StartDownload()
         DoEvents();
         if (bFailed) {
             DoEvents();
-            EndTransfer(pReply, file);
-            m_bBusy = false;
+            EndTransfer(reply, file);
             Q_EMIT DownloadError(kCouldNotReadUrl);
             return false;
         }
@@ -266,15 +276,11 @@ bool Download::StartDownload()
         DoEvents();
         if (lRead > 0) {
             if (file.write(pBlock, lRead) != lRead)
-                return FailLocalFile(pReply, file);
+                return FailLocalFile(reply, file);
             DoEvents();
         }
 
-        const double dSize = m_dFileSize;
-        const qint64 lProgress = dSize > 0
-            ? static_cast<qint64>(std::nearbyint(static_cast<double>(lPosition) / dSize * 100.0))
-            : lPosition;
-        Q_EMIT DownloadProgress(lProgress);
+        Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
 
         DoEvents();
         if (m_bCancel) {
@@ -282,8 +288,7 @@ bool Download::StartDownload()
             // The handler may look at the file: let it see every byte so far.
             file.flush();
             Q_EMIT DownloadCancelled(lPosition);
-            EndTransfer(pReply, file);
-            m_bBusy = false;
+            EndTransfer(reply, file);
             return false;
         }
         DoEvents();
@@ -291,14 +296,10 @@ bool Download::StartDownload()
             break;
     }
 
-    delete pReply;
-    pReply = nullptr;
-    CloseSession();
     // Buffered bytes reach the disk here; a full disk shows up now.
     if (!file.flush())
-        return FailLocalFile(pReply, file);
-    file.close();
-    m_bBusy = false;
+        return FailLocalFile(reply, file);
+    EndTransfer(reply, file);
     Q_EMIT DownloadComplete();
     return true;
 }

@@ -102,8 +102,9 @@ private:
     QNetworkRequest MakeRequest(const QUrl &url) const;
     OpenResult WaitUntilOpened(QNetworkReply &reply) const;
     void FillInformation(const QNetworkReply &reply);
-    void EndTransfer(QNetworkReply *&pReply, QFile &file);
-    bool FailLocalFile(QNetworkReply *&pReply, QFile &file);
+    // Releases the reply, the session and the local file of a transfer.
+    void EndTransfer(std::unique_ptr<QNetworkReply> &reply, QFile &file);
+    bool FailLocalFile(std::unique_ptr<QNetworkReply> &reply, QFile &file);
 
     std::unique_ptr<QNetworkAccessManager> m_session;
 

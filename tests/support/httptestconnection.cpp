@@ -57,6 +57,8 @@ void HttpTestConnection::Answer(const QByteArray &head)
         m_response.body = "no such route";
     }
     const HttpTestServer::Response &r = m_response;
+    if (r.neverAnswer)
+        return;
     if (r.closeWithoutAnswer) {
         m_pSocket->disconnectFromHost();
         return;

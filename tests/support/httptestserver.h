@@ -42,6 +42,8 @@ public:
         int trickleIntervalMs = 0;
         // Closes the connection without answering at all.
         bool closeWithoutAnswer = false;
+        // Keeps the connection open without ever answering.
+        bool neverAnswer = false;
         // Sent as-is instead of an HTTP answer (a server that is not HTTP).
         QByteArray rawAnswer;
     };

@@ -33,6 +33,9 @@ private Q_SLOTS:
     void requestsAskForIdentityAndNoCache();
     void redirectIsFollowed();
     void sessionLivesUntilTransferEnds();
+    void silentServerEndsInError_data();
+    void silentServerEndsInError();
+    void byteCountsPassTwoGiB();
 
 private:
     QString LocalPath(const QString &sName) const { return m_dir.filePath(sName); }
@@ -237,6 +240,7 @@ void TestDownload::localFileFailures_data()
     QDir().mkpath(sLocked);
     QFile::setPermissions(sLocked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QTest::newRow("no permission") << sLocked + QStringLiteral("/a.flv");
+    QTest::newRow("disk full") << QStringLiteral("/dev/full");
 }
 
 void TestDownload::localFileFailures()
@@ -250,7 +254,9 @@ void TestDownload::localFileFailures()
     download.SetLocalFile(sLocal);
 
     QVERIFY(!download.StartDownload());
-    QVERIFY(recorder.events.isEmpty());
+    // Not a transfer event: the caller sees it in the result and LastError.
+    QVERIFY(!recorder.events.contains(QStringLiteral("C")));
+    QVERIFY(recorder.events.filter(QRegularExpression("^E:")).isEmpty());
     QVERIFY(download.LastError().contains(sLocal));
     // The control is usable again afterwards.
     download.SetLocalFile(LocalPath(QStringLiteral("after-local-failure")));
@@ -399,6 +405,60 @@ void TestDownload::sessionLivesUntilTransferEnds()
     // Once a transfer has begun, an information request drops it again.
     download.RequestInformation();
     QVERIFY(!download.SessionOpen());
+}
+
+void TestDownload::silentServerEndsInError_data()
+{
+    QTest::addColumn<Response>("response");
+    QTest::addColumn<QString>("sError");
+
+    Response silent;
+    silent.neverAnswer = true;
+    QTest::newRow("no answer") << silent << "E:Could not find Url";
+    // After the HEAD request, the body stops after one piece.
+    Response stalled = HttpTestServer::Ok(Bytes(5000));
+    stalled.trickleBytes = 3000;
+    stalled.trickleIntervalMs = 60 * 60 * 1000;
+    QTest::newRow("body stops") << stalled << "E:Could not read URL";
+}
+
+void TestDownload::silentServerEndsInError()
+{
+    QFETCH(Response, response);
+    QFETCH(QString, sError);
+    Download download;
+    DownloadRecorder recorder(download);
+    download.SetInactivityTimeoutSeconds(1);
+    Aim(download, QStringLiteral("/silent/%1").arg(Tag()), response);
+    QVERIFY(!download.StartDownload());
+    QCOMPARE(recorder.events.last(), sError);
+}
+
+// Byte counts are 64-bit: a file of unknown size past 2 GiB reports its
+// real position. The body is a sparse file and the copy goes to /dev/null.
+void TestDownload::byteCountsPassTwoGiB()
+{
+    const qint64 lSize = (qint64(1) << 31) + 5000;
+    QFile sparse(LocalPath(QStringLiteral("sparse.bin")));
+    QVERIFY(sparse.open(QIODevice::WriteOnly));
+    QVERIFY(sparse.resize(lSize));
+    sparse.close();
+    Response response;
+    response.bodyFile = sparse.fileName();
+    response.addContentLength = false;
+
+    Download download;
+    qint64 lLast = 0;
+    int iEvents = 0;
+    connect(&download, &Download::DownloadProgress, this, [&](qint64 lProgress) {
+        lLast = lProgress;
+        ++iEvents;
+    });
+    Aim(download, QStringLiteral("/two-gib.bin"), response);
+    download.SetLocalFile(QStringLiteral("/dev/null"));
+    QVERIFY(download.StartDownload());
+    QCOMPARE(lLast, lSize);
+    QCOMPARE(iEvents, int(lSize / 2048) + 2);
 }
 
 QTEST_GUILESS_MAIN(TestDownload)
