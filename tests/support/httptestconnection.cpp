@@ -56,6 +56,14 @@ void HttpTestConnection::Answer(const QByteArray &head)
         m_response.statusLine = "HTTP/1.1 404 Not Found";
         m_response.body = "no such route";
     }
+    const QByteArray authorization =
+        "\r\nAuthorization: Basic " + m_response.basicAuth.toBase64() + "\r\n";
+    if (!m_response.basicAuth.isEmpty() && !(head + "\r\n").contains(authorization)) {
+        m_response = HttpTestServer::Response();
+        m_response.statusLine = "HTTP/1.1 401 Unauthorized";
+        m_response.headers = {{"WWW-Authenticate", "Basic realm=\"test\""}};
+        m_response.body = "who are you";
+    }
     const HttpTestServer::Response &r = m_response;
     if (r.neverAnswer)
         return;

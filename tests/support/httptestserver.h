@@ -42,6 +42,9 @@ public:
         int trickleIntervalMs = 0;
         // Closes the connection without answering at all.
         bool closeWithoutAnswer = false;
+        // "user:password": requests without these Basic credentials get a
+        // 401 challenge instead of this answer.
+        QByteArray basicAuth;
         // Keeps the connection open without ever answering.
         bool neverAnswer = false;
         // Sent as-is instead of an HTTP answer (a server that is not HTTP).

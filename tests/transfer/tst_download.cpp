@@ -30,6 +30,8 @@ private Q_SLOTS:
     void requestInformation_data();
     void requestInformation();
     void noAnswerForgetsEarlierFile();
+    void credentials_data();
+    void credentials();
     void requestsAskForIdentityAndNoCache();
     void redirectIsFollowed();
     void sessionLivesUntilTransferEnds();
@@ -355,6 +357,33 @@ void TestDownload::noAnswerForgetsEarlierFile()
     QCOMPARE(download.FileSize(), -1.0);
     QCOMPARE(download.RemoteFileName(), QString());
     QCOMPARE(download.RemoteFileType(), QString());
+}
+
+void TestDownload::credentials_data()
+{
+    QTest::addColumn<QString>("sUser");
+    QTest::addColumn<QString>("sPassword");
+    QTest::addColumn<double>("dSize");
+    QTest::newRow("right credentials") << "ann" << "secret" << 4321.0;
+    QTest::newRow("wrong password") << "ann" << "guess" << 11.0;
+    QTest::newRow("password without user is not sent") << "" << "secret" << 11.0;
+}
+
+void TestDownload::credentials()
+{
+    QFETCH(QString, sUser);
+    QFETCH(QString, sPassword);
+    QFETCH(double, dSize);
+    Response guarded = HttpTestServer::Ok(Bytes(4321));
+    guarded.basicAuth = "ann:secret";
+    m_server.SetRoute(QStringLiteral("/guarded.flv"), guarded);
+    Download download;
+    download.SetUrl(m_server.Url(QStringLiteral("/guarded.flv")));
+    download.SetSiteUser(sUser);
+    download.SetSitePassword(sPassword);
+    download.RequestInformation();
+    // The 401 challenge carries an 11-byte body.
+    QCOMPARE(download.FileSize(), dSize);
 }
 
 void TestDownload::requestsAskForIdentityAndNoCache()
