@@ -129,7 +129,8 @@ bool HttpTestConnection::NextPiece(QByteArray &piece)
 
 void HttpTestConnection::Pump()
 {
-    if (!m_bAnswering || m_bWaitingForTimer || m_pSocket->state() != QAbstractSocket::ConnectedState)
+    if (!m_bAnswering || m_bWaitingForTimer
+        || m_pSocket->state() != QAbstractSocket::ConnectedState)
         return;
     QByteArray piece;
     while (m_pSocket->bytesToWrite() < kMaxQueued && NextPiece(piece)) {
