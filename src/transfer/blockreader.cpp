@@ -1,11 +1,10 @@
 #include "transfer/blockreader.h"
 
-#include <QCoreApplication>
 #include <QNetworkReply>
 
 #include <cstring>
 
-#include "transfer/replyerrors.h"
+#include "transfer/replyhelpers.h"
 
 namespace {
 
@@ -40,9 +39,7 @@ qint64 BlockReader::Next(const char *&pBlock, bool &bFailed)
         // an empty reply that has finished has nothing more to give.
         if (m_reply.isFinished())
             break;
-        // Sleep until Qt's network thread delivers more: a transfer waiting
-        // for the network costs no CPU.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        WaitForNetwork();
     }
     const qint64 lLength = qMin(m_lBlockSize, m_lEnd - m_lBegin);
     if (lLength == 0) {

@@ -1,6 +1,5 @@
 #include "transfer/download.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -13,7 +12,7 @@
 #include "app/doevents.h"
 #include "transfer/blockreader.h"
 #include "transfer/headerblock.h"
-#include "transfer/replyerrors.h"
+#include "transfer/replyhelpers.h"
 
 namespace {
 
@@ -28,13 +27,6 @@ const QString kNotAvailable = QStringLiteral("Not Available");
 // thread keeps stalling on the loop (512 KiB cost a third of the throughput
 // on a local server). Memory stays flat either way.
 constexpr qint64 kReadAheadBytes = 2 * 1024 * 1024;
-
-// Blocks until something happens, instead of spinning: a transfer waiting for
-// the network must cost no CPU.
-void WaitForEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
 
 // While Qt follows a redirect, the reply shows the redirect's status until
 // the next answer arrives.
@@ -135,7 +127,7 @@ void Download::RequestInformation()
         DoEvents();
         std::unique_ptr<QNetworkReply> reply(m_session->head(MakeRequest(url)));
         while (!reply->isFinished())
-            WaitForEvents();
+            WaitForNetwork();
         DoEvents();
         FillInformation(*reply);
     }
@@ -192,7 +184,7 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
             && !IsRedirectStatus(reply);
     };
     while (!reply.isFinished() && !bHeadersIn())
-        WaitForEvents();
+        WaitForNetwork();
     if (bHeadersIn())
         return OpenResult::Opened;
     // A redirect that Qt refused to follow (to a less safe scheme, or one too

@@ -27,7 +27,7 @@ class Download : public QObject
     Q_OBJECT
 
 public:
-    // Size of one read/write block and of the only data buffer a transfer uses.
+    // Bytes per block: each block read is written and reported on its own.
     static constexpr qint64 kBlockSize = 2048;
 
     explicit Download(QObject *parent = nullptr);
@@ -65,7 +65,7 @@ public:
 
     // Seconds without any network activity after which a request counts as
     // failed (no answer / read failure), so a silent server cannot hang the
-    // program. 0 disables the limit.
+    // program. 60 unless changed; 0 disables the limit.
     void SetInactivityTimeoutSeconds(int iSeconds) { m_iTimeoutSeconds = iSeconds; }
 
     // Copies Url to LocalFile. True when the transfer ran to its end

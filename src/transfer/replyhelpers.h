@@ -1,6 +1,14 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QNetworkReply>
+
+// Blocks in the event loop until something happens, instead of spinning: a
+// transfer waiting for the network must cost no CPU.
+inline void WaitForNetwork()
+{
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 // Qt reports an HTTP error status (404, 500, ...) as a reply error too; those
 // answers still carry a body and are transferred like any other. Only a
