@@ -30,9 +30,16 @@ bool HttpTestServer::Start()
     return m_iPort != 0;
 }
 
+void HttpTestServer::SetTls(const QByteArray &certificatePem, const QByteArray &keyPem)
+{
+    m_certificatePem = certificatePem;
+    m_keyPem = keyPem;
+}
+
 QString HttpTestServer::Url(const QString &sPath) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_iPort).arg(sPath);
+    const QLatin1StringView sScheme(m_certificatePem.isEmpty() ? "http" : "https");
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(sScheme).arg(m_iPort).arg(sPath);
 }
 
 void HttpTestServer::SetRoute(const QString &sPath, const Response &response)

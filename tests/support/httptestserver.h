@@ -56,10 +56,14 @@ public:
     HttpTestServer(const HttpTestServer &) = delete;
     HttpTestServer &operator=(const HttpTestServer &) = delete;
 
+    // Serves https with this certificate and key (PEM) instead of http.
+    // Call before Start.
+    void SetTls(const QByteArray &certificatePem, const QByteArray &keyPem);
+
     // Listens on 127.0.0.1 at a free port. False when that failed.
     bool Start();
     quint16 Port() const { return m_iPort; }
-    // "http://127.0.0.1:<port>" followed by sPath.
+    // "http://127.0.0.1:<port>" (or https) followed by sPath.
     QString Url(const QString &sPath) const;
 
     // Answers requests for sPath (path and query, as in the request line).
@@ -75,6 +79,8 @@ public:
     QList<QByteArray> RequestHeads() const;
 
     // Used by the worker thread.
+    QByteArray CertificatePem() const { return m_certificatePem; }
+    QByteArray KeyPem() const { return m_keyPem; }
     bool FindRoute(const QByteArray &path, Response &response) const;
     void RecordRequest(const QByteArray &head);
 
@@ -82,6 +88,8 @@ private:
     QThread m_thread;
     HttpTestServerWorker *m_pWorker = nullptr;
     quint16 m_iPort = 0;
+    QByteArray m_certificatePem;
+    QByteArray m_keyPem;
     mutable QMutex m_mutex;
     QHash<QByteArray, Response> m_routes;
     QList<QByteArray> m_requestHeads;

@@ -1,5 +1,7 @@
 #include "httptestserverworker.h"
 
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -10,8 +12,19 @@ HttpTestServerWorker::HttpTestServerWorker(HttpTestServer &server) : m_server(se
 
 quint16 HttpTestServerWorker::Listen()
 {
-    m_pListener = new QTcpServer(this);
-    connect(m_pListener, &QTcpServer::newConnection, this, &HttpTestServerWorker::Accept);
+    if (m_server.CertificatePem().isEmpty()) {
+        m_pListener = new QTcpServer(this);
+    } else {
+        auto *pTls = new QSslServer(this);
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(QSslCertificate(m_server.CertificatePem()));
+        configuration.setPrivateKey(QSslKey(m_server.KeyPem(), QSsl::Rsa));
+        pTls->setSslConfiguration(configuration);
+        m_pListener = pTls;
+    }
+    // Emitted once a connection is ready to use, after the TLS handshake.
+    connect(m_pListener, &QTcpServer::pendingConnectionAvailable, this,
+            &HttpTestServerWorker::Accept);
     if (!m_pListener->listen(QHostAddress::LocalHost, 0))
         return 0;
     return m_pListener->serverPort();

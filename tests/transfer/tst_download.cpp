@@ -1,3 +1,6 @@
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -319,6 +322,38 @@ private Q_SLOTS:
             QVERIFY(head.toLower().contains("\r\naccept-encoding: identity"));
             QVERIFY(head.toLower().contains("\r\ncache-control: no-cache"));
         }
+    }
+
+    void https()
+    {
+        // A certificate for 127.0.0.1 that this test's client trusts.
+        QTemporaryDir keys;
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
+        if (!openssl.waitForFinished() || openssl.exitCode() != 0 || !QSslSocket::supportsSsl())
+            QSKIP("no openssl to make a certificate, or no TLS in Qt");
+        QFile cert(keys.filePath("cert.pem")), key(keys.filePath("key.pem"));
+        QVERIFY(cert.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
+        const QByteArray certPem = cert.readAll();
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.addCaCertificate(QSslCertificate(certPem));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+
+        HttpTestServer tls;
+        tls.SetTls(certPem, key.readAll());
+        QVERIFY(tls.Start());
+        tls.SetRoute("/secure.flv", HttpTestServer::Ok(Bytes(3000)));
+        Download download;
+        DownloadRecorder recorder(download);
+        download.SetUrl(tls.Url("/secure.flv"));
+        download.SetLocalFile(m_dir.filePath("secure.flv"));
+        QVERIFY(download.Url().startsWith("https://"));
+        QVERIFY(download.StartDownload());
+        QCOMPARE(recorder.events, (QStringList{"P68", "P100", "P100", "C"}));
+        QCOMPARE(LocalContent(download), Bytes(3000));
     }
 
     // Byte counts are 64-bit. The body is a sparse file; the copy goes nowhere.
