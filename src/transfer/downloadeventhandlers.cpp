@@ -1,6 +1,7 @@
 #include "transfer/downloadeventhandlers.h"
 
 #include <charconv>
+#include <string_view>
 
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
@@ -75,11 +76,9 @@ void DownloadEventHandlers::ShowFileProgress(qint64 lProgress)
     char16_t text[modMain::kSizeTextCapacity + 16];
     qsizetype iLength = 0;
     if (pItem->FileSize == QLatin1StringView("0")) {
-        auto &sizeText = reinterpret_cast<char16_t (&)[modMain::kSizeTextCapacity]>(text);
-        iLength = modMain::FormatSizeTo(static_cast<double>(lProgress), sizeText, m_cDecimal);
-        for (const char c : " so far..")
-            if (c)
-                text[iLength++] = char16_t(c);
+        iLength = modMain::FormatSizeTo(static_cast<double>(lProgress), text, m_cDecimal);
+        for (const char c : std::string_view(" so far.."))
+            text[iLength++] = char16_t(c);
     } else {
         char digits[24];
         const auto result = std::to_chars(digits, digits + sizeof digits, lProgress);

@@ -20,9 +20,10 @@ constexpr double kTB = 1099511627776.0;
 template <typename Number>
 qsizetype WriteNumber(Number value, int iDigits, char16_t *pOut, QChar cDecimal)
 {
-    char digits[kSizeTextCapacity];
-    const auto result = std::to_chars(digits, digits + sizeof digits - 12, value,
-                                      std::chars_format::general, iDigits);
+    // The unit (" Bytes" at most) must still fit behind the number.
+    char digits[kSizeTextCapacity - 8];
+    const auto result =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, iDigits);
     qsizetype iLength = 0;
     for (const char *p = digits; p < result.ptr; ++p) {
         const char c = *p == 'e' ? 'E' : *p;
@@ -47,7 +48,7 @@ double RoundToTenths(double dValue)
 
 } // namespace
 
-qsizetype FormatSizeTo(double dCount, char16_t (&pOut)[kSizeTextCapacity], QChar cDecimal)
+qsizetype FormatSizeTo(double dCount, char16_t *pOut, QChar cDecimal)
 {
     if (dCount < kKB) {
         const qsizetype iLength = WriteNumber(static_cast<float>(dCount), 7, pOut, cDecimal);

@@ -17,9 +17,10 @@ constexpr int kSizeTextCapacity = 32;
 // The decimal separator is the default locale's.
 QString FormatSize(double dCount);
 
-// The same text written into pOut without allocating (the progress handler
-// calls it for every block). Returns the number of characters written.
-qsizetype FormatSizeTo(double dCount, char16_t (&pOut)[kSizeTextCapacity], QChar cDecimal);
+// The same text written into pOut, which has room for kSizeTextCapacity
+// characters, without allocating: the progress handler calls it for every
+// block. Returns the number of characters written.
+qsizetype FormatSizeTo(double dCount, char16_t *pOut, QChar cDecimal);
 
 // The locale's decimal separator as FormatSizeTo takes it.
 QChar DecimalSeparator();
