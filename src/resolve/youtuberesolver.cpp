@@ -67,7 +67,8 @@ QString YoutubeResolver::GetYoutubePathLnik(const QString &sLink)
             return QString();
         return QLatin1StringView("http://") + wsHost + sYoutubeDownLink;
     case Outcome::ConnectionError:
-        return QLatin1StringView("http://") + wsHost;
+        // The bare host is no file address: handing it on would have the
+        // queue download the site's front page as if it were the video.
     case Outcome::Pending:
     case Outcome::NoAnswer:
         break;

@@ -28,10 +28,10 @@ public:
     explicit YoutubeResolver(IMessageBox &msgBox, QObject *parent = nullptr);
     ~YoutubeResolver() override;
 
-    // "http://" + host + "/get_video?..." when the redirect was read;
-    // "http://" + host after a connection error (reported in a message box);
-    // empty text when no usable answer came within the time limit, or when a
-    // resolution is already running.
+    // "http://" + host + "/get_video?..." when the redirect was read; empty
+    // text after a connection error (reported in a message box), when no
+    // usable answer came within the time limit, or when a resolution is
+    // already running.
     QString GetYoutubePathLnik(const QString &sLink);
 
     // Drops whatever the socket is doing and starts connecting to wsHost.
