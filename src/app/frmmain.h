@@ -4,12 +4,11 @@
 
 #include <memory>
 
+#include "app/skinvariables.h"
 #include "app/widgetmessagebox.h"
 
 class DownloadGrid;
-class DownloadListStore;
-class RunState;
-class UrlAdder;
+class DownloadSession;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -24,20 +23,20 @@ public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
-    DownloadListStore &ListStore() const { return *m_store; }
-    RunState &Run() const { return *m_run; }
-    UrlAdder &Adder() const { return *m_adder; }
+    DownloadSession &Session() const { return *m_session; }
+    SkinVariables &Skin() { return m_skin; }
 
 private:
     void cmdAdd2List_Click();
+    void cmdStartDownload_Click();
 
     QLineEdit *txtURL;
     QPushButton *cmdAdd2List;
     QComboBox *cmbSite;
+    QPushButton *cmdStartDownload;
     DownloadGrid *m_pDownloadGrid;
 
     WidgetMessageBox m_messageBox;
-    std::unique_ptr<DownloadListStore> m_store;
-    std::unique_ptr<RunState> m_run;
-    std::unique_ptr<UrlAdder> m_adder;
+    SkinVariables m_skin;
+    std::unique_ptr<DownloadSession> m_session;
 };

@@ -1,5 +1,7 @@
 #include "transfer/modglobal.h"
 
+#include <QNetworkInterface>
+
 namespace modGlobal {
 
 void SplitUrl(QString &address, QString &path)
@@ -17,6 +19,18 @@ QString CutAtNul(const QString &sText)
 {
     const qsizetype iNul = sText.indexOf(QChar(u'\0'));
     return iNul < 0 ? sText : sText.left(iNul);
+}
+
+bool IsConnected()
+{
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        const auto flags = iface.flags();
+        if (flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::IsRunning)
+            && !flags.testFlag(QNetworkInterface::IsLoopBack))
+            return true;
+    }
+    return false;
 }
 
 } // namespace modGlobal

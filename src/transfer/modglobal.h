@@ -15,4 +15,7 @@ void SplitUrl(QString &address, QString &path);
 // The text before its first NUL character, or all of it.
 QString CutAtNul(const QString &sText);
 
+// True when a network interface other than loopback is up and running.
+bool IsConnected();
+
 } // namespace modGlobal

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "app/frmmain.h"
+#include "app/downloadsession.h"
 #include "list/downloadliststore.h"
 
 class tst_frmMain : public QObject
@@ -50,7 +51,7 @@ void tst_frmMain::addButtonListsTheTypedAddress()
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->index(0, 3).data().toString(), QStringLiteral("Waiting"));
     QCOMPARE(grid->model()->index(1, 3).data().toString(), QStringLiteral("Link is not supported"));
-    QCOMPARE(window.ListStore().DownloadList.size(), 2);
+    QCOMPARE(window.Session().ListStore().DownloadList.size(), 2);
 }
 
 QTEST_MAIN(tst_frmMain)

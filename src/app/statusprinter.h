@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <cstdio>
+
+#include "list/idownloadgrid.h"
+
+// Shows the download list's item states on a terminal or in a log: it stands
+// where the window's grid would, sees every rebuilt view and every cell write,
+// and prints each change of an item's Status. On a terminal the changes share
+// one updating line; otherwise each change is a line of its own.
+class StatusPrinter : public QObject, public IDownloadGrid
+{
+    Q_OBJECT
+
+public:
+    StatusPrinter(std::FILE *pOut, bool bTerminal, QObject *parent = nullptr);
+
+    void FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bInitial) override;
+    void ClearDataSource() override;
+    DownloadViewModel *DataSource() const override;
+
+    // Ends the updating line, so that what follows starts on a fresh line.
+    void Finish();
+
+private:
+    void ShowRow(int iRow);
+    void Print(const QString &sID, const QString &sStatus, const QString &sFileName);
+
+    std::FILE *m_pOut;
+    bool m_bTerminal;
+    DownloadViewModel *m_pView = nullptr;
+    QList<QString> m_lastStatusById;
+    bool m_bLineOpen = false;
+};

@@ -1,0 +1,259 @@
+#include "transfer/downloadqueue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/imessagebox.h"
+#include "list/downloadliststore.h"
+#include "list/runstate.h"
+#include "resolve/pageretriever.h"
+#include "resolve/sitedetect.h"
+#include "settings/modsettings.h"
+#include "settings/programsettings.h"
+#include "transfer/download.h"
+#include "transfer/fileinforesolver.h"
+#include "transfer/modglobal.h"
+
+namespace {
+
+const QString kComplete = QStringLiteral("Complete");
+const QString kError = QStringLiteral("ERROR");
+const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
+
+// The skin's run variables, in the order each group sets them.
+const char *const kStopOrStartVariables[3] = {"_root.downloadBtn", "_root.startDownload",
+                                             "_root.downloadTab"};
+const char *const kRunEndVariables[3] = {"_root.startDownload", "_root.downloadBtn",
+                                        "_root.downloadTab"};
+
+void DeleteEvenIfReadOnly(const QString &sPath)
+{
+    QFile file(sPath);
+    if (!file.exists())
+        return;
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    file.remove();
+}
+
+} // namespace
+
+const QString DownloadQueue::kStartCaption = QStringLiteral("Start Downloading");
+const QString DownloadQueue::kStopCaption = QStringLiteral("Stop Downloading");
+
+DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
+    : QObject(parent)
+    , m_store(parts.store)
+    , m_run(parts.run)
+    , m_download(parts.download)
+    , m_pageRetriever(parts.pageRetriever)
+    , m_fileInfo(parts.fileInfo)
+    , m_skin(parts.skin)
+    , m_messageBox(parts.messageBox)
+    , m_settings(parts.settings)
+    , m_isConnected(&modGlobal::IsConnected)
+    , m_sStartDownloadCaption(kStartCaption)
+    , m_sMenuDownloadCaption(kStartCaption)
+{
+    tmrDownload.setInterval(200);
+    tmrDownload.setSingleShot(true);
+    connect(&tmrDownload, &QTimer::timeout, this, &DownloadQueue::tmrDownload_Timer);
+}
+
+void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
+{
+    m_isConnected = std::move(isConnected);
+}
+
+void DownloadQueue::tmrDownload_Timer()
+{
+    tmrDownload.stop();
+    cmdStartDownload_Click();
+}
+
+void DownloadQueue::cmdStartDownload_Click()
+{
+    if (m_store.UBound() == -1) {
+        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.startDownload"),
+                                     QStringLiteral("1"));
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QStringLiteral("Empty List"),
+                            QStringLiteral("Please add video URL's first."));
+        return;
+    }
+
+    if (m_sStartDownloadCaption == kStopCaption) {
+        const auto answer = m_messageBox.MsgBox(
+            IMessageBox::Icon::Question, QString(),
+            QStringLiteral("Are you sure that you want to cancel downloading?"),
+            IMessageBox::Buttons::YesNo);
+        if (answer != IMessageBox::Answer::Yes)
+            return;
+        m_run.bStopRequested = true;
+        SetStartDownloadCaption(kStartCaption);
+        SetMenuDownloadCaption(kStartCaption);
+        SetRunVariables(kStopOrStartVariables, QStringLiteral("1"));
+        return;
+    }
+
+    if (!m_isConnected()) {
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
+                            QStringLiteral("You are not connected to the internet, Please "
+                                           "connect first then try again"));
+        return;
+    }
+
+    SetStartDownloadCaption(kStopCaption);
+    SetMenuDownloadCaption(kStopCaption);
+    SetRunVariables(kStopOrStartVariables, QStringLiteral("0"));
+
+    StartDownloading();
+
+    // A confirmed stop has already reset the captions and the skin.
+    if (m_run.bStopRequested)
+        return;
+    SetStartDownloadCaption(kStartCaption);
+    SetRunVariables(kRunEndVariables, QStringLiteral("1"));
+    SetMenuDownloadCaption(kStartCaption);
+}
+
+void DownloadQueue::StartDownloading()
+{
+    if (m_run.sActivePage == QLatin1String("About"))
+        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.downloadBtnTab"),
+                                     QStringLiteral("1"));
+    // A missing directory is created with its parents; if that fails, the
+    // transfers fail and their items say so.
+    if (!m_settings.sDownloadDir.isEmpty() && !QFileInfo(m_settings.sDownloadDir).isDir())
+        QDir().mkpath(m_settings.sDownloadDir);
+    m_run.bStopRequested = false;
+    m_run.bDownloading = true;
+
+    const int iLimit = m_store.UBound();
+    int i = 0;
+    // After a transfer, items appended meanwhile are followed past the limit
+    // noted at the start; after a skipped or unresolved item, they are not.
+    bool bFollowGrownList = false;
+    while (bFollowGrownList || i <= iLimit) {
+        bFollowGrownList = false;
+        switch (ProcessItem(i)) {
+        case ItemOutcome::Skipped:
+            break;
+        case ItemOutcome::Stopped:
+            m_run.bDownloading = false;
+            return;
+        case ItemOutcome::Transferred:
+            bFollowGrownList = i < m_store.UBound();
+            break;
+        }
+        ++i;
+    }
+    m_run.bDownloading = false;
+}
+
+DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
+{
+    // Items may have been removed by commands run during the last transfer.
+    if (i > m_store.UBound())
+        return ItemOutcome::Skipped;
+    const DownloadItem &item = m_store.DownloadList.at(i);
+    if (item.Status == kComplete || item.Status == kError)
+        return ItemOutcome::Skipped;
+
+    m_run.iCurrentItem = static_cast<qint16>(item.ID - 1);
+    m_run.FindCurrentRow();
+    const int iCurrent = m_run.iCurrentItem;
+
+    const QString sLink = PrepareItem(iCurrent);
+    m_store.FillDownloadList();
+    if (iCurrent > m_store.UBound() || m_store.DownloadList.at(iCurrent).Status == kError)
+        return ItemOutcome::Skipped;
+
+    const QString sLocalFile = LocalPathFor(m_store.DownloadList.at(iCurrent).FileName);
+    m_download.SetUrl(sLink);
+    m_download.SetLocalFile(sLocalFile);
+    DeleteEvenIfReadOnly(sLocalFile);
+    m_run.FindCurrentRow();
+
+    const bool bCompleted = m_download.StartDownload();
+
+    const int iCurrentNow = m_run.iCurrentItem;
+    if (m_run.bStopRequested) {
+        if (iCurrentNow >= 0 && iCurrentNow <= m_store.UBound())
+            m_store.DownloadList[iCurrentNow].Status = QStringLiteral("Cancelled");
+        m_store.FillDownloadList();
+        return ItemOutcome::Stopped;
+    }
+
+    if (iCurrentNow >= 0 && iCurrentNow <= m_store.UBound()) {
+        DownloadItem &current = m_store.DownloadList[iCurrentNow];
+        // A transfer that did not run to its end, or fetched a file the server
+        // said was not there, has not downloaded the video.
+        const bool bGood = bCompleted && m_download.FileExists()
+                           && !current.FileSize.startsWith(QLatin1String("-1"));
+        current.Status = bGood ? kComplete : kError;
+    }
+    m_store.FillDownloadList();
+    return ItemOutcome::Transferred;
+}
+
+QString DownloadQueue::PrepareItem(int iIndex)
+{
+    QString sResult = QStringLiteral("-1");
+    if (iIndex < 0 || iIndex > m_store.UBound())
+        return sResult;
+
+    m_store.DownloadList[iIndex].Status = QStringLiteral("Preparing (0%)");
+    m_store.FillDownloadList();
+
+    const QString sVideoUrl = m_store.DownloadList.at(iIndex).Video_URL;
+    const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
+    // Commands run during the fetch may have removed the item.
+    if (iIndex > m_store.UBound())
+        return sResult;
+    DownloadItem &item = m_store.DownloadList[iIndex];
+
+    if (sLink == QLatin1String("-1")) {
+        item.Status = kError;
+        item.FileName = QStringLiteral("Un supported link");
+    } else if (sLink == QLatin1String("0")) {
+        item.FileName = QStringLiteral("Process failed.");
+        item.Status = kError;
+        item.Video_URL = QStringLiteral("Video may be inappropriate and can not be downloaded");
+    } else if (sLink == QLatin1String("-2")) {
+        item.Status = kError;
+    } else {
+        const qint16 iSite = modDownload::DetectSite(item.Video_URL);
+        const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
+        if (iIndex > m_store.UBound())
+            return sResult;
+        DownloadItem &resolved = m_store.DownloadList[iIndex];
+        if (resolved.FileName == kAutoDetect)
+            resolved.FileName = info.FileName;
+        resolved.FileSize = info.FileSize;
+        sResult = sLink;
+    }
+    return sResult;
+}
+
+QString DownloadQueue::LocalPathFor(const QString &sFileName) const
+{
+    return QDir(m_settings.sDownloadDir).filePath(sFileName);
+}
+
+void DownloadQueue::SetStartDownloadCaption(const QString &sCaption)
+{
+    m_sStartDownloadCaption = sCaption;
+    Q_EMIT cmdStartDownloadCaptionChanged(sCaption);
+}
+
+void DownloadQueue::SetMenuDownloadCaption(const QString &sCaption)
+{
+    m_sMenuDownloadCaption = sCaption;
+    Q_EMIT mnuDownloadCaptionChanged(sCaption);
+}
+
+void DownloadQueue::SetRunVariables(const char *const names[3], const QString &sValue)
+{
+    for (int i = 0; i < 3; ++i)
+        modSettings::SetSkinVariable(m_skin, QString::fromLatin1(names[i]), sValue);
+}
