@@ -2,6 +2,9 @@
 // it (sendfile), so that the transfer benchmark measures the clients, not the
 // server. Answers HEAD and GET for any path, one connection at a time, and
 // closes each connection after its answer. Prints the port on stdout.
+// A path under /angryalien.com/ gets a small video page instead, whose
+// embedded movie is the file, so the whole path of the program (page, rule,
+// information request, transfer) can be measured against the same server.
 //
 //   bench_fileserver FILE
 
@@ -31,7 +34,23 @@ bool SendAll(int iSocket, const std::string &sData)
     return true;
 }
 
-void Serve(int iSocket, const char *sFile)
+std::string RequestPath(const std::string &sHead)
+{
+    const size_t iStart = sHead.find(' ');
+    const size_t iEnd = iStart == std::string::npos ? iStart : sHead.find(' ', iStart + 1);
+    return iEnd == std::string::npos ? std::string() : sHead.substr(iStart + 1, iEnd - iStart - 1);
+}
+
+void ServePage(int iSocket, int iPort, bool bHead)
+{
+    const std::string sPage = "<html><body><embed src=\"http://127.0.0.1:" + std::to_string(iPort)
+        + "/video.flv\" width=\"400\"></body></html>";
+    const std::string sAnswer = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+        + std::to_string(sPage.size()) + "\r\nConnection: close\r\n\r\n";
+    SendAll(iSocket, bHead ? sAnswer : sAnswer + sPage);
+}
+
+void Serve(int iSocket, const char *sFile, int iPort)
 {
     std::string sHead;
     char buffer[4096];
@@ -41,11 +60,15 @@ void Serve(int iSocket, const char *sFile)
             return;
         sHead.append(buffer, size_t(n));
     }
+    const bool bHead = sHead.compare(0, 5, "HEAD ") == 0;
+    if (RequestPath(sHead).rfind("/angryalien.com/", 0) == 0) {
+        ServePage(iSocket, iPort, bHead);
+        return;
+    }
     const int iFile = ::open(sFile, O_RDONLY);
     struct stat info {};
     if (iFile < 0 || ::fstat(iFile, &info) != 0)
         return;
-    const bool bHead = sHead.compare(0, 5, "HEAD ") == 0;
     const std::string sAnswer = "HTTP/1.1 200 OK\r\nContent-Type: video/mp4\r\nContent-Length: "
         + std::to_string(info.st_size) + "\r\nConnection: close\r\n\r\n";
     if (SendAll(iSocket, sAnswer) && !bHead) {
@@ -84,7 +107,7 @@ int main(int argc, char **argv)
         const int iSocket = ::accept(iListener, nullptr, nullptr);
         if (iSocket < 0)
             continue;
-        Serve(iSocket, argv[1]);
+        Serve(iSocket, argv[1], ntohs(address.sin_port));
         ::shutdown(iSocket, SHUT_WR);
         // Let the client read to the end before the socket goes away.
         char drain[256];

@@ -5,12 +5,18 @@
 // so the control's figures include Qt's network thread, its event passes and
 // the real progress handler, just as curl's include all of curl.
 //
-//   transfer_bench [--size-mib N] [--runs K] [--dir DIR]
+// With --whole-path the program's side is clipvane-get, given the address of
+// a video page: page fetch, site rule, information request and transfer.
+// It also measures, in this process, how late a 10 ms timer fires while the
+// queue runs the same page: what a window would feel during a transfer.
+//
+//   transfer_bench [--size-mib N] [--runs K] [--dir DIR] [--whole-path 1]
 //   transfer_bench --child URL FILE          (one download with the control)
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,7 +31,15 @@
 #include <string>
 #include <vector>
 
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "app/downloadsession.h"
+#include "app/skinvariables.h"
 #include "app/imessagebox.h"
+#include "list/urladder.h"
+#include "settings/programsettings.h"
+#include "transfer/downloadqueue.h"
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
@@ -80,6 +94,9 @@ Run Measure(const std::vector<std::string> &args)
         for (const std::string &s : args)
             argv.push_back(const_cast<char *>(s.c_str()));
         argv.push_back(nullptr);
+        const int iNull = ::open("/dev/null", O_WRONLY);
+        ::dup2(iNull, STDOUT_FILENO);
+        ::dup2(iNull, STDERR_FILENO);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
@@ -99,6 +116,48 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// Runs the queue over one video page in this process while a 10 ms timer
+// ticks, and reports how late the ticks came.
+void MeasureResponsiveness(int argc, char **argv, const std::string &sPageUrl,
+                           const std::string &sDir)
+{
+    QCoreApplication app(argc, argv);
+    HeadlessDownloadGrid grid;
+    SilentMessageBox messageBox;
+    SkinVariables skin;
+    DownloadSession session(grid, messageBox, skin);
+    session.Settings().sDownloadDir = QString::fromStdString(sDir + "/responsiveness");
+    session.Queue().SetConnectivityTest([] { return true; });
+    session.Adder().AddURL(QString::fromStdString(sPageUrl));
+
+    std::vector<double> lateness;
+    QElapsedTimer clock;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    qint64 llLast = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 llNow = clock.nsecsElapsed();
+        lateness.push_back((llNow - llLast) / 1e6 - 10.0);
+        llLast = llNow;
+    });
+    clock.start();
+    tick.start();
+    session.Queue().cmdStartDownload_Click();
+    tick.stop();
+
+    std::sort(lateness.begin(), lateness.end());
+    if (lateness.empty()) {
+        std::printf("responsiveness: no timer tick during the run\n");
+        return;
+    }
+    auto at = [&](double dShare) { return lateness[size_t(dShare * (lateness.size() - 1))]; };
+    std::printf("\n10 ms timer during the run (%zu ticks, %.2f s): late by median %.2f ms, "
+                "p99 %.2f ms, max %.2f ms; item %s\n",
+                lateness.size(), clock.nsecsElapsed() / 1e9, at(0.5), at(0.99), lateness.back(),
+                qPrintable(session.ListStore().DownloadList.at(0).Status));
 }
 
 bool MakeFile(const std::string &sPath, long lMiB)
@@ -126,6 +185,7 @@ int main(int argc, char **argv)
     long lMiB = 1024;
     int iRuns = 3;
     std::string sDir = "/tmp/clipvane-transfer-bench";
+    bool bWholePath = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--size-mib") == 0)
             lMiB = std::atol(argv[i + 1]);
@@ -133,6 +193,8 @@ int main(int argc, char **argv)
             iRuns = std::atoi(argv[i + 1]);
         else if (std::strcmp(argv[i], "--dir") == 0)
             sDir = argv[i + 1];
+        else if (std::strcmp(argv[i], "--whole-path") == 0)
+            bWholePath = std::atoi(argv[i + 1]) != 0;
     }
     std::system(("mkdir -p '" + sDir + "'").c_str());
     const std::string sSource = sDir + "/source-" + std::to_string(lMiB) + "MiB.bin";
@@ -163,13 +225,19 @@ int main(int argc, char **argv)
     const std::string sUrl = "http://127.0.0.1:" + std::to_string(iPort) + "/video.mp4";
     const std::string sOutCurl = sDir + "/out-curl.bin";
     const std::string sOutControl = sDir + "/out-control.bin";
+    const std::string sPageUrl = "http://127.0.0.1:" + std::to_string(iPort)
+        + "/angryalien.com/page.html";
+    const std::string sGet = sSelf.substr(0, sSelf.rfind('/') + 1) + "../src/app/clipvane-get";
+    const std::string sGetDir = sDir + "/get";
 
     std::vector<Run> curlRuns, controlRuns;
     for (int i = 0; i < iRuns; ++i) {
         std::remove(sOutCurl.c_str());
         curlRuns.push_back(Measure({"curl", "-s", "-o", sOutCurl, sUrl}));
         std::remove(sOutControl.c_str());
-        controlRuns.push_back(Measure({sSelf, "--child", sUrl, sOutControl}));
+        controlRuns.push_back(bWholePath ? Measure({sGet, "--dir", sGetDir,
+                                                    "--skip-connection-check", sPageUrl})
+                                         : Measure({sSelf, "--child", sUrl, sOutControl}));
         for (const auto &[sName, run] : {std::pair{"curl", curlRuns.back()},
                                          std::pair{"control", controlRuns.back()}}) {
             std::printf("run %d %-7s %s %8.1f MB/s  cpu %6.2f s  peak %7ld KiB\n", i + 1, sName,
@@ -179,6 +247,8 @@ int main(int argc, char **argv)
     }
     std::remove(sOutCurl.c_str());
     std::remove(sOutControl.c_str());
+    if (bWholePath)
+        MeasureResponsiveness(argc, argv, sPageUrl, sDir);
     ::kill(serverPid, SIGTERM);
     ::waitpid(serverPid, nullptr, 0);
     std::fclose(pServer);
@@ -196,7 +266,8 @@ int main(int argc, char **argv)
     const double dCtlCpu = median(controlRuns, [](const Run &r) { return r.dCpuSeconds; });
     const double dCurlRss = median(curlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
     const double dCtlRss = median(controlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
-    std::printf("\nfile %ld MiB, %d runs each (medians)\n", lMiB, iRuns);
+    std::printf("\nfile %ld MiB, %d runs each (medians)%s\n", lMiB, iRuns,
+                bWholePath ? ", control = clipvane-get from the video page" : "");
     std::printf("%-8s %10s %10s %12s\n", "", "MB/s", "CPU s", "peak KiB");
     std::printf("%-8s %10.1f %10.2f %12.0f\n", "curl", dCurlRate, dCurlCpu, dCurlRss);
     std::printf("%-8s %10.1f %10.2f %12.0f\n", "control", dCtlRate, dCtlCpu, dCtlRss);
