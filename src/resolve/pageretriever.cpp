@@ -5,9 +5,9 @@
 #include "resolve/youtuberesolver.h"
 #include "transfer/download.h"
 #include "transfer/downloadeventhandlers.h"
+#include "transfer/modglobal.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 namespace {
@@ -45,7 +45,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     const QString sScratch = ScratchPath();
     // The transfer writes over a file without shortening it: an old page that
     // stays would lend its tail to the new one.
-    if (!RemoveOldScratch(sScratch))
+    if (!modGlobal::DeleteFileForced(sScratch))
         return QLatin1StringView(kFetchFailed);
     m_download.SetLocalFile(sScratch);
 
@@ -60,14 +60,4 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         modDownload::DetectSite(sLink), sScratch, sLink,
         [this](const QString &sPlayer) { return m_resolver.GetYoutubePathLnik(sPlayer); });
     return sResult.isEmpty() ? QString(QLatin1StringView(kNoAddress)) : sResult;
-}
-
-bool PageRetriever::RemoveOldScratch(const QString &sPath) const
-{
-    QFile old(sPath);
-    if (!old.exists())
-        return true;
-    // A file left read-only goes as well.
-    old.setPermissions(old.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    return old.remove();
 }

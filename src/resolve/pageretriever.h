@@ -29,8 +29,6 @@ public:
     QString ScratchPath() const;
 
 private:
-    bool RemoveOldScratch(const QString &sPath) const;
-
     Download &m_download;
     DownloadEventHandlers &m_handlers;
     YoutubeResolver &m_resolver;

@@ -1,7 +1,6 @@
 #include "transfer/downloadqueue.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "app/imessagebox.h"
@@ -26,15 +25,6 @@ const char *const kStopOrStartVariables[3] = {"_root.downloadBtn", "_root.startD
                                              "_root.downloadTab"};
 const char *const kRunEndVariables[3] = {"_root.startDownload", "_root.downloadBtn",
                                         "_root.downloadTab"};
-
-void DeleteEvenIfReadOnly(const QString &sPath)
-{
-    QFile file(sPath);
-    if (!file.exists())
-        return;
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    file.remove();
-}
 
 } // namespace
 
@@ -171,7 +161,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     const QString sLocalFile = LocalPathFor(m_store.DownloadList.at(iCurrent).FileName);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
-    DeleteEvenIfReadOnly(sLocalFile);
+    modGlobal::DeleteFileForced(sLocalFile);
     m_run.FindCurrentRow();
 
     const bool bCompleted = m_download.StartDownload();

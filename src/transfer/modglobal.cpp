@@ -1,5 +1,6 @@
 #include "transfer/modglobal.h"
 
+#include <QFile>
 #include <QNetworkInterface>
 
 namespace modGlobal {
@@ -31,6 +32,15 @@ bool IsConnected()
             return true;
     }
     return false;
+}
+
+bool DeleteFileForced(const QString &sPath)
+{
+    QFile file(sPath);
+    if (!file.exists())
+        return true;
+    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    return file.remove();
 }
 
 } // namespace modGlobal

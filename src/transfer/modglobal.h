@@ -18,4 +18,7 @@ QString CutAtNul(const QString &sText);
 // True when a network interface other than loopback is up and running.
 bool IsConnected();
 
+// Deletes a file even when it is read-only. True when no file is left.
+bool DeleteFileForced(const QString &sPath);
+
 } // namespace modGlobal

@@ -87,6 +87,8 @@ private Q_SLOTS:
     void failedTransfersEndInError();
     void existingFileIsReplacedAndTypedNameKept();
     void stopDuringATransferCancelsThatItemOnly();
+    void stopDuringAPageFetchFailsEveryRemainingItem();
+    void unwritableLocalFileEndsInError();
     void itemAddedDuringTheLastTransferIsDownloaded();
     void commandLineFrontEndDownloadsAndReports();
 };
@@ -289,6 +291,52 @@ void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
     QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
     QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.startDownload")), QStringLiteral("1"));
     QVERIFY(!m_session->Run().bDownloading);
+}
+
+void tst_DownloadQueue::stopDuringAPageFetchFailsEveryRemainingItem()
+{
+    // A page large enough to take several blocks.
+    const QString sPagePath = QStringLiteral("/angryalien.com/long.html");
+    m_server.SetRoute(sPagePath, HttpTestServer::Ok(QByteArray(20000, ' ') + "<embed src=\"http://x/a.flv\">",
+                                                    "text/html"));
+    Add(m_server.Url(sPagePath));
+    Add(ServeVideo(QStringLiteral("never"), Bytes(100, 'v')));
+
+    bool bAsked = false;
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
+        if (bAsked)
+            return;
+        bAsked = true;
+        m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+        m_session->Queue().cmdStartDownload_Click();
+    });
+    m_session->Queue().cmdStartDownload_Click();
+    m_messages.answerToQuestions = IMessageBox::Answer::No;
+
+    // The run goes on with the stop still requested: each later page fetch is
+    // cancelled at its first block.
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("ERROR"));
+    QVERIFY(!QFile::exists(QDir(m_downloads->path()).filePath(QStringLiteral("never.flv"))));
+    QVERIFY(!m_session->Run().bDownloading);
+}
+
+void tst_DownloadQueue::unwritableLocalFileEndsInError()
+{
+    // The directory does not exist yet: it is made, parents and all.
+    m_session->Settings().sDownloadDir = QDir(m_downloads->path()).filePath(QStringLiteral("a/b"));
+    Add(ServeVideo(QStringLiteral("blocked"), Bytes(3000, 'b')));
+    Add(ServeVideo(QStringLiteral("written"), Bytes(3000, 'w')));
+    // A name the user typed that is taken by a folder cannot be written.
+    m_session->ListStore().DownloadList[0].FileName = QStringLiteral("taken");
+    QVERIFY(QDir().mkpath(QDir(m_session->Settings().sDownloadDir).filePath(QStringLiteral("taken"))));
+
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QVERIFY(QFile::exists(
+        QDir(m_session->Settings().sDownloadDir).filePath(QStringLiteral("written.flv"))));
 }
 
 void tst_DownloadQueue::itemAddedDuringTheLastTransferIsDownloaded()
