@@ -231,6 +231,7 @@ bool Download::StartDownload()
     m_bBusy = true;
     DoEvents();
 
+    m_iHttpStatus = 0;
     const QUrl url(m_sUrl, QUrl::TolerantMode);
     std::unique_ptr<QNetworkReply> reply;
     if (IsHttpUrl(url) && m_sUrl.contains(QLatin1StringView("://"))) {
@@ -244,6 +245,7 @@ bool Download::StartDownload()
         return false;
     }
 
+    m_iHttpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     DoEvents();
     QFile file(m_sLocalFile);
     if (!file.open(QIODevice::ReadWrite))

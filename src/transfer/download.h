@@ -59,6 +59,11 @@ public:
     // any other outcome.
     QString LastError() const { return m_sLastError; }
 
+    // HTTP status of the answer the last StartDownload transferred (after
+    // redirects); 0 when no answer came. An error page is transferred like a
+    // file, so this is how a caller tells it from the file it asked for.
+    int HttpStatus() const { return m_iHttpStatus; }
+
     // True while the network session is open (it is opened on demand and
     // dropped at the end of every transfer).
     bool SessionOpen() const { return m_session != nullptr; }
@@ -118,6 +123,7 @@ private:
     QString m_sSiteUser;
     QString m_sSitePassword;
     QString m_sLastError;
+    int m_iHttpStatus = 0;
 
     bool m_bInfoRequested = false;
     bool m_bTransferBegun = false;

@@ -176,9 +176,9 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     if (iCurrentNow >= 0 && iCurrentNow <= m_store.UBound()) {
         DownloadItem &current = m_store.DownloadList[iCurrentNow];
-        // A transfer that did not run to its end, or fetched a file the server
-        // said was not there, has not downloaded the video.
-        const bool bGood = bCompleted && m_download.FileExists()
+        // A transfer that did not run to its end, or that brought the
+        // server's error page instead of the file, has not downloaded the video.
+        const bool bGood = bCompleted && m_download.HttpStatus() < 400
                            && !current.FileSize.startsWith(QLatin1String("-1"));
         current.Status = bGood ? kComplete : kError;
     }

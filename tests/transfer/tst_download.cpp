@@ -113,6 +113,9 @@ private Q_SLOTS:
         QVERIFY(download.StartDownload());
         QCOMPARE(recorder.events, expected);
         QCOMPARE(LocalContent(download), Bytes(iSize));
+        // The final answer's status, after any redirect.
+        const int iExpectedStatus = QByteArray(QTest::currentDataTag()).startsWith("404") ? 404 : 200;
+        QCOMPARE(download.HttpStatus(), iExpectedStatus);
     }
 
     void cancelInFirstProgress()

@@ -222,6 +222,9 @@ void tst_DownloadQueue::failedTransfersEndInError_data()
     // The information request finds no file and no length: "-1 Bytes".
     QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << false << qint64(-1);
     QTest::newRow("body cut short") << QByteArray("HTTP/1.1 200 OK") << true << qint64(3000);
+    // A length, so the size text looks fine: only the status tells.
+    QTest::newRow("server error page") << QByteArray("HTTP/1.1 500 Internal Server Error") << true
+                                       << qint64(-1);
 }
 
 void tst_DownloadQueue::failedTransfersEndInError()
