@@ -36,7 +36,6 @@ public:
     DownloadEventHandlers &Handlers() const { return *m_handlers; }
     YoutubeResolver &Resolver() const { return *m_resolver; }
     PageRetriever &Pages() const { return *m_pages; }
-    FileInfoResolver &FileInfo() const { return *m_fileInfo; }
     DownloadQueue &Queue() const { return *m_queue; }
 
 private:

@@ -24,7 +24,6 @@ public:
     ~frmMain() override;
 
     DownloadSession &Session() const { return *m_session; }
-    SkinVariables &Skin() { return m_skin; }
 
 private:
     void cmdAdd2List_Click();

@@ -28,6 +28,13 @@ public:
     // Index of the last item; -1 when the list is empty.
     int UBound() const { return static_cast<int>(DownloadList.size()) - 1; }
 
+    // The item at index i, or nothing when the list no longer reaches that far
+    // (commands run during a transfer may have shortened it).
+    DownloadItem *ItemAt(int i)
+    {
+        return i >= 0 && i < DownloadList.size() ? &DownloadList[i] : nullptr;
+    }
+
     // Appends an item unless the address is already listed (exact text).
     // Empty Status and FileSize become "Waiting" and "????", in the caller's
     // variables too. True when the address is in the list afterwards.

@@ -24,10 +24,7 @@ DownloadEventHandlers::DownloadEventHandlers(Download &download, DownloadListSto
 // an item is simply not written.
 DownloadItem *DownloadEventHandlers::CurrentItem() const
 {
-    const int i = m_run.iCurrentItem;
-    if (i < 0 || i >= m_store.DownloadList.size())
-        return nullptr;
-    return &m_store.DownloadList[i];
+    return m_store.ItemAt(m_run.iCurrentItem);
 }
 
 void DownloadEventHandlers::DownloadComplete()

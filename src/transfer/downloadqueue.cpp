@@ -142,23 +142,21 @@ void DownloadQueue::StartDownloading()
 
 DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 {
-    // Items may have been removed by commands run during the last transfer.
-    if (i > m_store.UBound())
-        return ItemOutcome::Skipped;
-    const DownloadItem &item = m_store.DownloadList.at(i);
-    if (item.Status == kComplete || item.Status == kError)
+    const DownloadItem *pItem = m_store.ItemAt(i);
+    if (!pItem || pItem->Status == kComplete || pItem->Status == kError)
         return ItemOutcome::Skipped;
 
-    m_run.iCurrentItem = static_cast<qint16>(item.ID - 1);
+    m_run.iCurrentItem = static_cast<qint16>(pItem->ID - 1);
     m_run.FindCurrentRow();
     const int iCurrent = m_run.iCurrentItem;
 
     const QString sLink = PrepareItem(iCurrent);
     m_store.FillDownloadList();
-    if (iCurrent > m_store.UBound() || m_store.DownloadList.at(iCurrent).Status == kError)
+    const DownloadItem *pPrepared = m_store.ItemAt(iCurrent);
+    if (!pPrepared || pPrepared->Status == kError)
         return ItemOutcome::Skipped;
 
-    const QString sLocalFile = LocalPathFor(m_store.DownloadList.at(iCurrent).FileName);
+    const QString sLocalFile = LocalPathFor(pPrepared->FileName);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     modGlobal::DeleteFileForced(sLocalFile);
@@ -166,21 +164,20 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     const bool bCompleted = m_download.StartDownload();
 
-    const int iCurrentNow = m_run.iCurrentItem;
+    DownloadItem *pCurrent = m_store.ItemAt(m_run.iCurrentItem);
     if (m_run.bStopRequested) {
-        if (iCurrentNow >= 0 && iCurrentNow <= m_store.UBound())
-            m_store.DownloadList[iCurrentNow].Status = QStringLiteral("Cancelled");
+        if (pCurrent)
+            pCurrent->Status = QStringLiteral("Cancelled");
         m_store.FillDownloadList();
         return ItemOutcome::Stopped;
     }
 
-    if (iCurrentNow >= 0 && iCurrentNow <= m_store.UBound()) {
-        DownloadItem &current = m_store.DownloadList[iCurrentNow];
+    if (pCurrent) {
         // A transfer that did not run to its end, or that brought the
         // server's error page instead of the file, has not downloaded the video.
         const bool bGood = bCompleted && m_download.HttpStatus() < 400
-                           && !current.FileSize.startsWith(QLatin1String("-1"));
-        current.Status = bGood ? kComplete : kError;
+                           && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
+        pCurrent->Status = bGood ? kComplete : kError;
     }
     m_store.FillDownloadList();
     return ItemOutcome::Transferred;
@@ -189,18 +186,20 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 QString DownloadQueue::PrepareItem(int iIndex)
 {
     QString sResult = QStringLiteral("-1");
-    if (iIndex < 0 || iIndex > m_store.UBound())
+    DownloadItem *pItem = m_store.ItemAt(iIndex);
+    if (!pItem)
         return sResult;
 
-    m_store.DownloadList[iIndex].Status = QStringLiteral("Preparing (0%)");
+    pItem->Status = QStringLiteral("Preparing (0%)");
+    const QString sVideoUrl = pItem->Video_URL;
     m_store.FillDownloadList();
 
-    const QString sVideoUrl = m_store.DownloadList.at(iIndex).Video_URL;
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
     // Commands run during the fetch may have removed the item.
-    if (iIndex > m_store.UBound())
+    pItem = m_store.ItemAt(iIndex);
+    if (!pItem)
         return sResult;
-    DownloadItem &item = m_store.DownloadList[iIndex];
+    DownloadItem &item = *pItem;
 
     if (sLink == QLatin1String("-1")) {
         item.Status = kError;
@@ -214,12 +213,13 @@ QString DownloadQueue::PrepareItem(int iIndex)
     } else {
         const qint16 iSite = modDownload::DetectSite(item.Video_URL);
         const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
-        if (iIndex > m_store.UBound())
+        // The request yields too: look the item up again.
+        DownloadItem *pResolved = m_store.ItemAt(iIndex);
+        if (!pResolved)
             return sResult;
-        DownloadItem &resolved = m_store.DownloadList[iIndex];
-        if (resolved.FileName == kAutoDetect)
-            resolved.FileName = info.FileName;
-        resolved.FileSize = info.FileSize;
+        if (pResolved->FileName == kAutoDetect)
+            pResolved->FileName = info.FileName;
+        pResolved->FileSize = info.FileSize;
         sResult = sLink;
     }
     return sResult;

@@ -181,11 +181,9 @@ void tst_DownloadListStore::rebuildReplacesTheViewAndStalesOldRows()
     QVERIFY(Add(store, QStringLiteral("http://a")));
     QVERIFY(store.FillDownloadList());
     const GridRow oldRow = grid.FirstRow();
-    DownloadViewModel *pOldView = grid.DataSource();
 
     QVERIFY(Add(store, QStringLiteral("http://b")));
     QVERIFY(store.FillDownloadList());
-    QVERIFY(grid.DataSource() != pOldView || oldRow.IsNothing());
     QVERIFY(oldRow.IsNothing());
     QCOMPARE(grid.DataSource(), store.rsDownloadView());
     QCOMPARE(grid.LastRow().CellText(DownloadViewModel::colID), QStringLiteral("2"));

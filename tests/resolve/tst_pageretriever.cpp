@@ -3,10 +3,10 @@
 #include <QTest>
 #include <QUrl>
 
+#include "app/downloadsession.h"
+#include "app/skinvariables.h"
 #include "httptestserver.h"
-#include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
-#include "list/runstate.h"
 #include "resolve/pageretriever.h"
 #include "resolve/sitedetect.h"
 #include "resolve/youtuberesolver.h"
@@ -61,12 +61,12 @@ private:
     {
         HeadlessDownloadGrid grid;
         ScriptedMessageBox messages;
-        DownloadListStore store{grid, messages};
-        RunState run{grid};
-        Download download;
-        DownloadEventHandlers handlers{download, store, run};
-        YoutubeResolver resolver{messages};
-        PageRetriever pages{download, handlers, resolver};
+        SkinVariables skin;
+        DownloadSession session{grid, messages, skin};
+        Download &download = session.TransferControl();
+        DownloadEventHandlers &handlers = session.Handlers();
+        YoutubeResolver &resolver = session.Resolver();
+        PageRetriever &pages = session.Pages();
     };
 
     std::unique_ptr<HttpTestServer> m_server;

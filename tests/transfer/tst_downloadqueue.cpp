@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include "app/downloadsession.h"
@@ -65,6 +66,22 @@ private:
 
     void Add(const QString &sUrl) { m_session->Adder().AddURL(sUrl); }
 
+    // At the first progress signal that bWhen accepts, the user presses the
+    // button again and confirms the stop.
+    bool &ConfirmStopAtFirstProgress(std::function<bool()> bWhen)
+    {
+        m_bStopAsked = false;
+        connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [this, bWhen] {
+            if (m_bStopAsked || !bWhen())
+                return;
+            m_bStopAsked = true;
+            m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+            m_session->Queue().cmdStartDownload_Click();
+            m_messages.answerToQuestions = IMessageBox::Answer::No;
+        });
+        return m_bStopAsked;
+    }
+
     HttpTestServer m_server;
     std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<QTemporaryDir> m_downloads;
@@ -72,6 +89,7 @@ private:
     ScriptedMessageBox m_messages;
     std::unique_ptr<SkinVariables> m_skin;
     std::unique_ptr<DownloadSession> m_session;
+    bool m_bStopAsked = false;
 
 private Q_SLOTS:
     void initTestCase();
@@ -273,17 +291,9 @@ void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
     Add(ServeVideo(QStringLiteral("slow"), slow));
     Add(ServeVideo(QStringLiteral("later"), Bytes(100, 'l')));
 
-    bool bAsked = false;
-    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
-        if (bAsked || Item(0).Status.startsWith(QLatin1String("Preparing")))
-            return;
-        bAsked = true;
-        // The user presses the button again and confirms.
-        m_messages.answerToQuestions = IMessageBox::Answer::Yes;
-        m_session->Queue().cmdStartDownload_Click();
-    });
+    const bool &bAsked = ConfirmStopAtFirstProgress(
+        [this] { return !Item(0).Status.startsWith(QLatin1String("Preparing")); });
     m_session->Queue().cmdStartDownload_Click();
-    m_messages.answerToQuestions = IMessageBox::Answer::No;
 
     QVERIFY(bAsked);
     QCOMPARE(m_messages.shown.size(), 1);
@@ -305,16 +315,9 @@ void tst_DownloadQueue::stopDuringAPageFetchFailsEveryRemainingItem()
     Add(m_server.Url(sPagePath));
     Add(ServeVideo(QStringLiteral("never"), Bytes(100, 'v')));
 
-    bool bAsked = false;
-    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
-        if (bAsked)
-            return;
-        bAsked = true;
-        m_messages.answerToQuestions = IMessageBox::Answer::Yes;
-        m_session->Queue().cmdStartDownload_Click();
-    });
+    const bool &bAsked = ConfirmStopAtFirstProgress([] { return true; });
     m_session->Queue().cmdStartDownload_Click();
-    m_messages.answerToQuestions = IMessageBox::Answer::No;
+    QVERIFY(bAsked);
 
     // The run goes on with the stop still requested: each later page fetch is
     // cancelled at its first block.
