@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/doevents.h"
-#include "app/imessagebox.h"
-#include "list/downloadgrid.h"
+#include "core/doevents.h"
+#include "core/imessagebox.h"
+#include "gui/downloadgrid.h"
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
 #include "list/idownloadgrid.h"

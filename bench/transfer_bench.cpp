@@ -34,17 +34,17 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/downloadsession.h"
-#include "app/skinvariables.h"
-#include "app/imessagebox.h"
+#include "session/downloadsession.h"
+#include "core/skinvariables.h"
+#include "core/imessagebox.h"
 #include "list/urladder.h"
 #include "settings/programsettings.h"
-#include "transfer/downloadqueue.h"
+#include "session/downloadqueue.h"
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
-#include "transfer/download.h"
-#include "transfer/downloadeventhandlers.h"
+#include "net/download.h"
+#include "session/downloadeventhandlers.h"
 
 namespace {
 

@@ -9,16 +9,16 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "app/consolemessagebox.h"
-#include "app/downloadsession.h"
-#include "app/skinvariables.h"
-#include "app/statusprinter.h"
+#include "cli/consolemessagebox.h"
+#include "session/downloadsession.h"
+#include "core/skinvariables.h"
+#include "cli/statusprinter.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
-#include "resolve/pageretriever.h"
+#include "session/pageretriever.h"
 #include "settings/programsettings.h"
-#include "transfer/downloadqueue.h"
+#include "session/downloadqueue.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/frmmain.h"
+#include "gui/frmmain.h"
 
 int main(int argc, char *argv[])
 {

@@ -3,8 +3,8 @@
 #include <exception>
 #include <new>
 
-#include "app/doevents.h"
-#include "app/imessagebox.h"
+#include "core/doevents.h"
+#include "core/imessagebox.h"
 #include "list/downloadviewmodel.h"
 #include "list/idownloadgrid.h"
 

@@ -2,7 +2,7 @@
 
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
-#include "resolve/sitedetect.h"
+#include "sites/sitedetect.h"
 
 UrlAdder::UrlAdder(DownloadListStore &store, RunState &run)
     : m_store(store)

@@ -2,7 +2,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/doevents.h"
+#include "core/doevents.h"
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
 #include "list/idownloadgrid.h"

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "app/imessagebox.h"
+#include "core/imessagebox.h"
 
 // Records every message box and answers questions with a preset answer.
 class ScriptedMessageBox : public IMessageBox

@@ -1,0 +1,75 @@
+#include "cli/statusprinter.h"
+
+#include "list/downloadviewmodel.h"
+
+StatusPrinter::StatusPrinter(std::FILE *pOut, bool bTerminal, QObject *parent)
+    : QObject(parent)
+    , m_pOut(pOut)
+    , m_bTerminal(bTerminal)
+{
+}
+
+void StatusPrinter::FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool)
+{
+    if (m_pView)
+        disconnect(m_pView, nullptr, this, nullptr);
+    m_pView = rsDownloadView;
+    if (!m_pView)
+        return;
+    connect(m_pView, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                for (int iRow = topLeft.row(); iRow <= bottomRight.row(); ++iRow)
+                    ShowRow(iRow);
+            });
+    for (int iRow = 0; iRow < m_pView->RecordCount(); ++iRow)
+        ShowRow(iRow);
+}
+
+void StatusPrinter::ClearDataSource()
+{
+    FormatDownloadGrid(nullptr, false);
+}
+
+DownloadViewModel *StatusPrinter::DataSource() const
+{
+    return m_pView;
+}
+
+void StatusPrinter::ShowRow(int iRow)
+{
+    const int iID = m_pView->CellText(iRow, DownloadViewModel::colID).toInt();
+    if (iID <= 0)
+        return;
+    if (m_lastStatusById.size() < iID)
+        m_lastStatusById.resize(iID);
+    const QString sStatus = m_pView->CellText(iRow, DownloadViewModel::colStatus);
+    QString &sLast = m_lastStatusById[iID - 1];
+    if (sLast == sStatus)
+        return;
+    sLast = sStatus;
+    Print(QString::number(iID), sStatus, m_pView->CellText(iRow, DownloadViewModel::colFileName));
+}
+
+void StatusPrinter::Print(const QString &sID, const QString &sStatus, const QString &sFileName)
+{
+    bool bPercentage = false;
+    sStatus.toInt(&bPercentage);
+    const QString sShown = bPercentage ? sStatus + QLatin1Char('%') : sStatus;
+    const QByteArray line = (QStringLiteral("[%1] %2  %3").arg(sID, sShown, sFileName)).toLocal8Bit();
+    if (m_bTerminal) {
+        // Carriage return and erase-line keep the line in place.
+        std::fprintf(m_pOut, "\r\033[K%s", line.constData());
+        m_bLineOpen = true;
+    } else {
+        std::fprintf(m_pOut, "%s\n", line.constData());
+    }
+    std::fflush(m_pOut);
+}
+
+void StatusPrinter::Finish()
+{
+    if (m_bLineOpen)
+        std::fputc('\n', m_pOut);
+    m_bLineOpen = false;
+    std::fflush(m_pOut);
+}

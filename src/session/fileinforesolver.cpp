@@ -1,0 +1,49 @@
+#include "session/fileinforesolver.h"
+
+#include "sites/sitedetect.h"
+#include "net/download.h"
+#include "core/modmain.h"
+
+namespace {
+
+// Cuts sName to iLength characters: its start and its last four, so that
+// the extension survives.
+QString CutKeepingExtension(const QString &sName, qsizetype iLength)
+{
+    if (sName.size() <= iLength)
+        return sName;
+    return sName.left(iLength - 4) + sName.right(4);
+}
+
+} // namespace
+
+FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
+{
+    using namespace modDownload;
+
+    m_download.SetUrl(sLink);
+    m_download.RequestInformation();
+
+    QString sName = m_download.RemoteFileName();
+    QString sSize = modMain::FormatSize(m_download.FileSize());
+    if (m_download.FileSize() == -1 && m_download.FileExists())
+        sSize = QStringLiteral("0");
+
+    // Flash and Windows Media addresses name their file better than the
+    // server's suggestion does.
+    const QString sExt = sLink.right(4).toLower();
+    const bool bMediaExt = sExt == QLatin1StringView(".flv") || sExt == QLatin1StringView(".wmv");
+    if (sName.isEmpty() || bMediaExt) {
+        const qsizetype iSlash = sLink.lastIndexOf(QLatin1Char('/'));
+        const QString sLast = sLink.mid(iSlash + 1);
+        sName = bMediaExt && iSlash >= 0 ? sLast : modMain::CleanFileName(sLast);
+    }
+
+    if (iSite == siteYoutube || iSite == siteDailyMotion || iSite == siteZippyVideos)
+        sName += QLatin1StringView(".flv");
+    sName = CutKeepingExtension(sName, 100);
+    if (iSite == siteYoutube)
+        sName = CutKeepingExtension(sName, 35);
+
+    return FileInfo{modMain::CleanFileName(sName), sSize};
+}

@@ -1,0 +1,58 @@
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "gui/frmmain.h"
+#include "session/downloadsession.h"
+#include "list/downloadliststore.h"
+
+class tst_frmMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowShowsItsControls();
+    void addButtonListsTheTypedAddress();
+};
+
+void tst_frmMain::windowShowsItsControls()
+{
+    frmMain window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Clipvane"));
+    QCOMPARE(window.size(), QSize(640, 600));
+    auto *cmbSite = window.findChild<QComboBox *>(QStringLiteral("cmbSite"));
+    QVERIFY(cmbSite);
+    QCOMPARE(cmbSite->count(), 4);
+    QCOMPARE(cmbSite->currentText(), QStringLiteral("Auto"));
+    QVERIFY(window.findChild<QLineEdit *>(QStringLiteral("txtURL")));
+    QVERIFY(window.findChild<QTableView *>(QStringLiteral("DownloadGrid")));
+}
+
+void tst_frmMain::addButtonListsTheTypedAddress()
+{
+    frmMain window;
+    window.show();
+    auto *txtURL = window.findChild<QLineEdit *>(QStringLiteral("txtURL"));
+    auto *cmdAdd2List = window.findChild<QPushButton *>(QStringLiteral("cmdAdd2List"));
+    auto *grid = window.findChild<QTableView *>(QStringLiteral("DownloadGrid"));
+
+    txtURL->setText(QStringLiteral("http://www.youtube.com/watch?v=1"));
+    QTest::mouseClick(cmdAdd2List, Qt::LeftButton);
+    QTest::mouseClick(cmdAdd2List, Qt::LeftButton);
+    // The text box is left as it was.
+    QCOMPARE(txtURL->text(), QStringLiteral("http://www.youtube.com/watch?v=1"));
+    txtURL->setText(QStringLiteral("http://example.org/x"));
+    QTest::mouseClick(cmdAdd2List, Qt::LeftButton);
+
+    QVERIFY(grid->model());
+    QCOMPARE(grid->model()->rowCount(), 2);
+    QCOMPARE(grid->model()->index(0, 3).data().toString(), QStringLiteral("Waiting"));
+    QCOMPARE(grid->model()->index(1, 3).data().toString(), QStringLiteral("Link is not supported"));
+    QCOMPARE(window.Session().ListStore().DownloadList.size(), 2);
+}
+
+QTEST_MAIN(tst_frmMain)
+#include "tst_frmmain.moc"

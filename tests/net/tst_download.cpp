@@ -1,0 +1,388 @@
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include "downloadrecorder.h"
+#include "httptestserver.h"
+#include "net/download.h"
+
+using Response = HttpTestServer::Response;
+
+namespace {
+
+QByteArray Bytes(int iSize)
+{
+    QByteArray data(iSize, Qt::Uninitialized);
+    for (int i = 0; i < iSize; ++i)
+        data[i] = char('a' + i % 26);
+    return data;
+}
+
+Response With(Response response, auto change)
+{
+    change(response);
+    return response;
+}
+
+// The current data row's name, fit for a path.
+QString Tag()
+{
+    return QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "-");
+}
+
+// A port that was free a moment ago refuses connections.
+QString RefusedUrl()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return QStringLiteral("http://127.0.0.1:%1/file.flv").arg(probe.serverPort());
+}
+
+} // namespace
+
+class tst_Download : public QObject
+{
+    Q_OBJECT
+
+    HttpTestServer m_server;
+    QTemporaryDir m_dir;
+
+    // Serves response at sPath and aims the control at it and at a local file.
+    void Aim(Download &download, const QString &sPath, const Response &response)
+    {
+        m_server.SetRoute(sPath, response);
+        download.SetUrl(m_server.Url(sPath));
+        download.SetLocalFile(m_dir.filePath(QString(sPath).replace(QLatin1Char('/'), "_")));
+        download.SetInactivityTimeoutSeconds(1);
+    }
+
+    QByteArray LocalContent(const Download &download)
+    {
+        QFile file(download.LocalFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_server.Start() && m_dir.isValid()); }
+
+    void transfersInBlocks_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("iSize");
+        const auto ok = HttpTestServer::Ok;
+        QTest::newRow("one block") << ok(Bytes(2048), "video/x-flv")
+                                   << QStringList{"P100", "P100", "C"} << 2048;
+        QTest::newRow("short second block") << ok(Bytes(3000), "video/x-flv")
+                                            << QStringList{"P68", "P100", "P100", "C"} << 3000;
+        QTest::newRow("empty") << ok("", "video/x-flv") << QStringList{"P0", "C"} << 0;
+        QTest::newRow("no length: byte counts")
+            << With(ok(Bytes(3000), "x/y"), [](Response &r) { r.addContentLength = false; })
+            << QStringList{"P2048", "P3000", "P3000", "C"} << 3000;
+        QTest::newRow("chunked")
+            << With(ok(Bytes(5000), "x/y"), [](Response &r) { r.chunked = true; })
+            << QStringList{"P2048", "P4096", "P5000", "P5000", "C"} << 5000;
+        // Blocks stay whole however the data dribbles in.
+        QTest::newRow("trickle") << With(ok(Bytes(5000), "x/y"), [](Response &r) {
+            r.trickleBytes = 700;
+            r.trickleIntervalMs = 10;
+        }) << QStringList{"P41", "P82", "P100", "P100", "C"} << 5000;
+        QTest::newRow("404 page is transferred")
+            << With(ok(Bytes(17), "text/html"),
+                    [](Response &r) { r.statusLine = "HTTP/1.1 404 Not Found"; })
+            << QStringList{"P100", "P100", "C"} << 17;
+        m_server.SetRoute(QStringLiteral("/moved-here"), ok(Bytes(3000), "x/y"));
+        QTest::newRow("redirect") << HttpTestServer::Redirect(m_server.Url("/moved-here").toUtf8())
+                                  << QStringList{"P68", "P100", "P100", "C"} << 3000;
+    }
+
+    void transfersInBlocks()
+    {
+        QFETCH(Response, response);
+        QFETCH(QStringList, expected);
+        QFETCH(int, iSize);
+        // A fresh control asks for the size itself before its first transfer.
+        Download download;
+        DownloadRecorder recorder(download);
+        Aim(download, "/blocks/" + Tag(), response);
+        QVERIFY(download.StartDownload());
+        QCOMPARE(recorder.events, expected);
+        QCOMPARE(LocalContent(download), Bytes(iSize));
+        // The final answer's status, after any redirect.
+        const int iExpectedStatus = QByteArray(QTest::currentDataTag()).startsWith("404") ? 404 : 200;
+        QCOMPARE(download.HttpStatus(), iExpectedStatus);
+    }
+
+    void cancelInFirstProgress()
+    {
+        Download download;
+        DownloadRecorder recorder(download);
+        recorder.onProgress = [&download](qint64) { download.CancelDownload(); };
+        Aim(download, QStringLiteral("/cancel"), HttpTestServer::Ok(Bytes(5000)));
+        QVERIFY(!download.StartDownload());
+        QCOMPARE(recorder.events, (QStringList{"P41", "X2048"}));
+        QCOMPARE(LocalContent(download), Bytes(2048));
+    }
+
+    void existingFileKeepsItsTail()
+    {
+        Download download;
+        Aim(download, QStringLiteral("/shorter"), HttpTestServer::Ok(Bytes(3000)));
+        QFile old(download.LocalFile());
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(5000, 'x')) == 5000);
+        old.close();
+        QVERIFY(download.StartDownload());
+        QCOMPARE(LocalContent(download), Bytes(3000) + QByteArray(2000, 'x'));
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("sUrl");
+        const QString sRefused = RefusedUrl();
+        auto serve = [this](const QString &sPath, const Response &response) {
+            m_server.SetRoute(sPath, response);
+            return m_server.Url(sPath);
+        };
+        QTest::newRow("unresolvable host") << QStringLiteral("http://no-such-host.invalid/a.flv");
+        QTest::newRow("refused") << sRefused;
+        QTest::newRow("closed before headers")
+            << serve("/close", With(Response(), [](Response &r) { r.closeWithoutAnswer = true; }));
+        QTest::newRow("not HTTP") << serve("/ssh", With(Response(), [](Response &r) {
+            r.rawAnswer = "SSH-2.0-OpenSSH_9.2\r\n";
+        }));
+        QTest::newRow("no answer")
+            << serve("/mute", With(Response(), [](Response &r) { r.neverAnswer = true; }));
+        QTest::newRow("redirect to refused")
+            << serve("/to-refused", HttpTestServer::Redirect(sRefused.toUtf8()));
+        QTest::newRow("not http") << QStringLiteral("ftp://127.0.0.1/a.flv");
+    }
+
+    void openFailures()
+    {
+        QFETCH(QString, sUrl);
+        Download download;
+        DownloadRecorder recorder(download);
+        download.SetInactivityTimeoutSeconds(1);
+        download.SetUrl(sUrl);
+        download.SetLocalFile(m_dir.filePath("open-" + Tag()));
+        QVERIFY(!download.StartDownload());
+        QCOMPARE(recorder.events, QStringList{"E:Could not find Url"});
+        QVERIFY(!QFile::exists(download.LocalFile()));
+        // The session stays open for the next transfer.
+        QVERIFY(download.SessionOpen());
+    }
+
+    void readFailures_data()
+    {
+        QTest::addColumn<Response>("response");
+        const Response cut =
+            With(HttpTestServer::Ok(Bytes(10000)), [](Response &r) { r.cutAfter = 5000; });
+        QTest::newRow("body short of its length") << cut;
+        QTest::newRow("reset mid-body") << With(cut, [](Response &r) { r.resetAtCut = true; });
+        QTest::newRow("body stops") << With(cut, [](Response &r) {
+            r.trickleBytes = 3000;
+            r.trickleIntervalMs = 60 * 60 * 1000;
+        });
+    }
+
+    void readFailures()
+    {
+        QFETCH(Response, response);
+        Download download;
+        DownloadRecorder recorder(download);
+        Aim(download, "/read/" + Tag(), response);
+        QVERIFY(!download.StartDownload());
+        QCOMPARE(recorder.events.last(), QStringLiteral("E:Could not read URL"));
+        QVERIFY(!recorder.events.contains(QStringLiteral("C")));
+        // The part received stays on disk.
+        const QByteArray local = LocalContent(download);
+        QVERIFY(local.size() <= 5000);
+        QCOMPARE(local, Bytes(local.size()));
+    }
+
+    void localFileFailures_data()
+    {
+        QTest::addColumn<QString>("sLocal");
+        const QString sLocked = m_dir.filePath(QStringLiteral("locked"));
+        QDir().mkpath(sLocked);
+        QFile::setPermissions(sLocked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QTest::newRow("missing directory") << m_dir.filePath(QStringLiteral("no-such-dir/a.flv"));
+        QTest::newRow("a directory") << m_dir.path();
+        QTest::newRow("no permission") << sLocked + QStringLiteral("/a.flv");
+        QTest::newRow("disk full") << QStringLiteral("/dev/full");
+    }
+
+    void localFileFailures()
+    {
+        QFETCH(QString, sLocal);
+        if (Tag() == QLatin1StringView("no-permission") && ::geteuid() == 0)
+            QSKIP("permissions do not stop root");
+        Download download;
+        DownloadRecorder recorder(download);
+        Aim(download, QStringLiteral("/local"), HttpTestServer::Ok(Bytes(3000)));
+        const QString sGood = download.LocalFile();
+        download.SetLocalFile(sLocal);
+        QVERIFY(!download.StartDownload());
+        // Not a transfer event: the caller sees it in the result and LastError.
+        QVERIFY(!recorder.events.contains(QStringLiteral("C")));
+        QVERIFY(recorder.events.filter(QRegularExpression("^E:")).isEmpty());
+        QVERIFY(download.LastError().contains(sLocal));
+        download.SetLocalFile(sGood);
+        QVERIFY(download.StartDownload());
+    }
+
+    void requestInformation_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<QString>("sExpected"); // exists|last modified|size|name|type
+
+        const QByteArray date = "Tue, 01 Dec 2026 10:00:00 GMT";
+        const Response full = With(HttpTestServer::Ok(Bytes(1234), "x/x-flv"), [&](Response &r) {
+            r.headers << qMakePair(QByteArray("Last-Modified"), date)
+                      << qMakePair(QByteArray("Content-Disposition"),
+                                   QByteArray("attachment; filename=\"a b.flv\"; size=1"));
+        });
+        auto status = [](const Response &base, const QByteArray &line) {
+            return With(base, [&](Response &r) { r.statusLine = line; });
+        };
+        const QString sFull = "|" + date + "|1234|\"a b.flv\"; size=1|x-flv";
+        const Response html = HttpTestServer::Ok("x", "text/html; charset=UTF-8");
+        QTest::newRow("all five") << full << "1" + sFull;
+        QTest::newRow("404 Not Found") << status(full, "HTTP/1.1 404 Not Found") << "0" + sFull;
+        QTest::newRow("404 File Not Found") << status(html, "HTTP/1.1 404 file not found")
+                                            << "0|Not Available|1||html; charset=UTF-8";
+        QTest::newRow("404 worded differently") << status(html, "HTTP/1.1 404 Nothing Here")
+                                                << "1|Not Available|1||html; charset=UTF-8";
+        QTest::newRow("type without slash")
+            << HttpTestServer::Ok("x", "weird") << "1|Not Available|1||weird";
+        QTest::newRow("no length") << With(html, [](Response &r) { r.addContentLength = false; })
+                                   << "1|Not Available|-1||html; charset=UTF-8";
+        // Far past the 1024 bytes an old header buffer could hold.
+        QTest::newRow("long header block") << With(full, [](Response &r) {
+            for (int i = 0; i < 60; ++i)
+                r.headers.prepend({"X-Pad-" + QByteArray::number(i), QByteArray(100, 'p')});
+        }) << "1" + sFull;
+        QTest::newRow("6 GiB") << With(HttpTestServer::Ok("", "video/mp4"), [](Response &r) {
+            r.addContentLength = false;
+            r.headers << qMakePair(QByteArray("Content-Length"), QByteArray("6442450944"));
+        }) << "1|Not Available|6442450944||mp4";
+        QTest::newRow("credentials") << With(full, [](Response &r) { r.basicAuth = "ann:secret"; })
+                                     << "1" + sFull;
+    }
+
+    void requestInformation()
+    {
+        QFETCH(Response, response);
+        QFETCH(QString, sExpected);
+        Download download;
+        Aim(download, "/info/" + Tag(), response);
+        download.SetSiteUser(QStringLiteral("ann"));
+        download.SetSitePassword(QStringLiteral("secret"));
+        download.RequestInformation();
+        const QString sActual = QStringList{download.FileExists() ? "1" : "0",
+                                            download.LastModified(),
+                                            QString::number(qint64(download.FileSize())),
+                                            download.RemoteFileName(), download.RemoteFileType()}
+                                    .join(QLatin1Char('|'));
+        QCOMPARE(sActual, sExpected);
+    }
+
+    void noAnswerForgetsEarlierFile()
+    {
+        Download download;
+        Response named = HttpTestServer::Ok("x", "x/x-flv");
+        named.headers += qMakePair(QByteArray("Content-Disposition"), QByteArray("filename=a.flv"));
+        Aim(download, QStringLiteral("/named"), named);
+        download.RequestInformation();
+        QCOMPARE(download.RemoteFileName(), QStringLiteral("a.flv"));
+        download.SetUrl(RefusedUrl());
+        download.RequestInformation();
+        QCOMPARE(download.FileExists(), false);
+        QCOMPARE(download.LastModified(), QStringLiteral("Not Available"));
+        QCOMPARE(download.FileSize(), -1.0);
+        QCOMPARE(download.RemoteFileName(), QString());
+        QCOMPARE(download.RemoteFileType(), QString());
+    }
+
+    void requestsAskForIdentityAndNoCache()
+    {
+        const qsizetype iBefore = m_server.RequestHeads().size();
+        Download download;
+        Aim(download, QStringLiteral("/heads"), HttpTestServer::Ok(Bytes(100)));
+        QVERIFY(download.StartDownload());
+        QVERIFY(!download.SessionOpen()); // dropped at the end of every transfer
+        const QList<QByteArray> heads = m_server.RequestHeads().mid(iBefore);
+        QCOMPARE(heads.size(), 2);
+        QVERIFY(heads[0].startsWith("HEAD /heads ") && heads[1].startsWith("GET /heads "));
+        for (const QByteArray &head : heads) {
+            QVERIFY(head.contains(
+                "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"));
+            QVERIFY(head.toLower().contains("\r\naccept-encoding: identity"));
+            QVERIFY(head.toLower().contains("\r\ncache-control: no-cache"));
+        }
+    }
+
+    void https()
+    {
+        // A certificate for 127.0.0.1 that this test's client trusts.
+        QTemporaryDir keys;
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                       keys.filePath("key.pem"), "-out", keys.filePath("cert.pem")});
+        if (!openssl.waitForFinished() || openssl.exitCode() != 0 || !QSslSocket::supportsSsl())
+            QSKIP("no openssl to make a certificate, or no TLS in Qt");
+        QFile cert(keys.filePath("cert.pem")), key(keys.filePath("key.pem"));
+        QVERIFY(cert.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
+        const QByteArray certPem = cert.readAll();
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.addCaCertificate(QSslCertificate(certPem));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+
+        HttpTestServer tls;
+        tls.SetTls(certPem, key.readAll());
+        QVERIFY(tls.Start());
+        tls.SetRoute("/secure.flv", HttpTestServer::Ok(Bytes(3000)));
+        Download download;
+        DownloadRecorder recorder(download);
+        download.SetUrl(tls.Url("/secure.flv"));
+        download.SetLocalFile(m_dir.filePath("secure.flv"));
+        QVERIFY(download.Url().startsWith("https://"));
+        QVERIFY(download.StartDownload());
+        QCOMPARE(recorder.events, (QStringList{"P68", "P100", "P100", "C"}));
+        QCOMPARE(LocalContent(download), Bytes(3000));
+    }
+
+    // Byte counts are 64-bit. The body is a sparse file; the copy goes nowhere.
+    void byteCountsPassTwoGiB()
+    {
+        const qint64 lSize = (qint64(1) << 31) + 5000;
+        QFile sparse(m_dir.filePath(QStringLiteral("sparse.bin")));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(lSize));
+        sparse.close();
+        Download download;
+        qint64 lLast = 0;
+        int iEvents = 0;
+        connect(&download, &Download::DownloadProgress, this, [&](qint64 lProgress) {
+            lLast = lProgress;
+            ++iEvents;
+        });
+        Aim(download, QStringLiteral("/two-gib"), With(Response(), [&](Response &r) {
+            r.bodyFile = sparse.fileName();
+            r.addContentLength = false;
+        }));
+        download.SetLocalFile(QStringLiteral("/dev/null"));
+        QVERIFY(download.StartDownload());
+        QCOMPARE(lLast, lSize);
+        QCOMPARE(iEvents, int(lSize / 2048) + 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Download)
+#include "tst_download.moc"

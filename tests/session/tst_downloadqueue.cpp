@@ -1,0 +1,412 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+#include "session/downloadsession.h"
+#include "core/skinvariables.h"
+#include "httptestserver.h"
+#include "list/downloadliststore.h"
+#include "list/idownloadgrid.h"
+#include "list/runstate.h"
+#include "list/urladder.h"
+#include "session/pageretriever.h"
+#include "scriptedmessagebox.h"
+#include "settings/programsettings.h"
+#include "net/download.h"
+#include "session/downloadqueue.h"
+
+namespace {
+
+QByteArray Bytes(int iSize, char cSeed)
+{
+    QByteArray data(iSize, Qt::Uninitialized);
+    for (int i = 0; i < iSize; ++i)
+        data[i] = static_cast<char>(cSeed + i % 61);
+    return data;
+}
+
+} // namespace
+
+// Pages and files served on 127.0.0.1, run through the whole queue.
+class tst_DownloadQueue : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A page of the site whose rule takes the address of the embedded movie.
+    QString ServeVideo(const QString &sName, const HttpTestServer::Response &file)
+    {
+        const QString sFilePath = QStringLiteral("/files/%1.flv").arg(sName);
+        m_server.SetRoute(sFilePath, file);
+        const QString sPagePath = QStringLiteral("/angryalien.com/%1.html").arg(sName);
+        m_server.SetRoute(sPagePath, HttpTestServer::Ok(QByteArray("<html><embed src=\"")
+                                                             + m_server.Url(sFilePath).toLatin1()
+                                                             + "\" width=400></html>",
+                                                         "text/html"));
+        return m_server.Url(sPagePath);
+    }
+
+    QString ServeVideo(const QString &sName, const QByteArray &content)
+    {
+        return ServeVideo(sName, HttpTestServer::Ok(content, "video/x-flv"));
+    }
+
+    QByteArray Downloaded(const QString &sFileName) const
+    {
+        QFile file(QDir(m_downloads->path()).filePath(sFileName));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    const DownloadItem &Item(int i) const { return m_session->ListStore().DownloadList.at(i); }
+
+    void Add(const QString &sUrl) { m_session->Adder().AddURL(sUrl); }
+
+    // At the first progress signal that bWhen accepts, the user presses the
+    // button again and confirms the stop.
+    bool &ConfirmStopAtFirstProgress(std::function<bool()> bWhen)
+    {
+        m_bStopAsked = false;
+        connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [this, bWhen] {
+            if (m_bStopAsked || !bWhen())
+                return;
+            m_bStopAsked = true;
+            m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+            m_session->Queue().cmdStartDownload_Click();
+            m_messages.answerToQuestions = IMessageBox::Answer::No;
+        });
+        return m_bStopAsked;
+    }
+
+    HttpTestServer m_server;
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    std::unique_ptr<QTemporaryDir> m_downloads;
+    HeadlessDownloadGrid m_grid;
+    ScriptedMessageBox m_messages;
+    std::unique_ptr<SkinVariables> m_skin;
+    std::unique_ptr<DownloadSession> m_session;
+    bool m_bStopAsked = false;
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void emptyListAsksForAddresses();
+    void noConnectionStartsNothing();
+    void runSkipsFinishedItemsAndDownloadsTheRest();
+    void unresolvedItemsSayWhy();
+    void unknownLengthShowsBytesSoFar();
+    void failedTransfersEndInError_data();
+    void failedTransfersEndInError();
+    void existingFileIsReplacedAndTypedNameKept();
+    void stopDuringATransferCancelsThatItemOnly();
+    void stopDuringAPageFetchFailsEveryRemainingItem();
+    void unwritableLocalFileEndsInError();
+    void itemAddedDuringTheLastTransferIsDownloaded();
+    void commandLineFrontEndDownloadsAndReports();
+};
+
+void tst_DownloadQueue::initTestCase()
+{
+    QVERIFY(m_server.Start());
+}
+
+void tst_DownloadQueue::init()
+{
+    m_scratch = std::make_unique<QTemporaryDir>();
+    m_downloads = std::make_unique<QTemporaryDir>();
+    m_messages.shown.clear();
+    m_skin = std::make_unique<SkinVariables>();
+    m_session = std::make_unique<DownloadSession>(m_grid, m_messages, *m_skin);
+    m_session->Settings().sDownloadDir = m_downloads->path();
+    m_session->Pages().SetScratchDir(m_scratch->path());
+    m_session->Queue().SetConnectivityTest([] { return true; });
+}
+
+void tst_DownloadQueue::cleanup()
+{
+    m_session.reset();
+    m_skin.reset();
+}
+
+void tst_DownloadQueue::emptyListAsksForAddresses()
+{
+    m_skin->SetVariable(QStringLiteral("_root.startDownload"), QStringLiteral("0"));
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.startDownload")), QStringLiteral("1"));
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown.at(0).icon, IMessageBox::Icon::Exclamation);
+    QCOMPARE(m_messages.shown.at(0).sTitle, QStringLiteral("Empty List"));
+    QCOMPARE(m_messages.shown.at(0).sText, QStringLiteral("Please add video URL's first."));
+    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+}
+
+void tst_DownloadQueue::noConnectionStartsNothing()
+{
+    Add(ServeVideo(QStringLiteral("offline"), Bytes(100, 'a')));
+    m_session->Queue().SetConnectivityTest([] { return false; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown.at(0).sText,
+             QStringLiteral("You are not connected to the internet, Please connect first then "
+                            "try again"));
+    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Queue().mnuDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
+}
+
+void tst_DownloadQueue::runSkipsFinishedItemsAndDownloadsTheRest()
+{
+    const QByteArray first = Bytes(5000, 'a');
+    const QByteArray third = Bytes(7000, 'c');
+    Add(ServeVideo(QStringLiteral("one"), first));
+    Add(ServeVideo(QStringLiteral("two"), Bytes(10, 'b')));
+    Add(ServeVideo(QStringLiteral("three"), third));
+    m_session->ListStore().DownloadList[1].Status = QStringLiteral("Complete");
+
+    QStringList variables;
+    connect(m_skin.get(), &SkinVariables::VariableSet, this,
+            [&](const QString &sName, const QString &sValue) { variables << sName + '=' + sValue; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(0).FileName, QStringLiteral("one.flv"));
+    QCOMPARE(Item(0).FileSize, QStringLiteral("4.9 KB"));
+    QCOMPARE(Downloaded(QStringLiteral("one.flv")), first);
+    QCOMPARE(Item(1).FileName, QStringLiteral("Waiting (Auto Detect)"));
+    QCOMPARE(Item(2).Status, QStringLiteral("Complete"));
+    QCOMPARE(Downloaded(QStringLiteral("three.flv")), third);
+    QVERIFY(!QFile::exists(QDir(m_downloads->path()).filePath(QStringLiteral("two.flv"))));
+
+    QCOMPARE(variables, QStringList({"_root.downloadBtn=0", "_root.startDownload=0",
+                                     "_root.downloadTab=0", "_root.startDownload=1",
+                                     "_root.downloadBtn=1", "_root.downloadTab=1"}));
+    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QVERIFY(!m_session->Run().bDownloading);
+    QVERIFY(m_messages.shown.isEmpty());
+}
+
+void tst_DownloadQueue::unresolvedItemsSayWhy()
+{
+    m_server.SetRoute(QStringLiteral("/angryalien.com/empty.html"),
+                      HttpTestServer::Ok("<html>no movie here</html>", "text/html"));
+    Add(QStringLiteral("http://example.org/not-a-video-site"));
+    Add(m_server.Url(QStringLiteral("/angryalien.com/empty.html")));
+    Add(QStringLiteral("http://host.invalid/angryalien.com/x.html"));
+    m_session->Queue().cmdStartDownload_Click();
+
+    // The list said so when it was added; the run tries it all the same.
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(0).FileName, QStringLiteral("Un supported link"));
+    QCOMPARE(Item(1).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).FileName, QStringLiteral("Process failed."));
+    QCOMPARE(Item(1).Video_URL,
+             QStringLiteral("Video may be inappropriate and can not be downloaded"));
+    QCOMPARE(Item(2).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(2).FileName, QStringLiteral("Waiting (Auto Detect)"));
+}
+
+void tst_DownloadQueue::unknownLengthShowsBytesSoFar()
+{
+    HttpTestServer::Response file = HttpTestServer::Ok(Bytes(1536 * 1024, 'z'), "video/x-flv");
+    file.addContentLength = false;
+    Add(ServeVideo(QStringLiteral("nolength"), file));
+
+    QStringList statuses;
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this,
+            [&] { statuses << Item(0).Status; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).FileSize, QStringLiteral("0"));
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Downloaded(QStringLiteral("nolength.flv")).size(), 1536 * 1024);
+    QVERIFY(statuses.contains(QStringLiteral("1.5 MB so far..")));
+    QVERIFY(statuses.contains(QStringLiteral("2 KB so far..")));
+}
+
+void tst_DownloadQueue::failedTransfersEndInError_data()
+{
+    QTest::addColumn<QByteArray>("statusLine");
+    QTest::addColumn<bool>("bLength");
+    QTest::addColumn<qint64>("llCutAfter");
+
+    // The information request finds no file and no length: "-1 Bytes".
+    QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << false << qint64(-1);
+    QTest::newRow("body cut short") << QByteArray("HTTP/1.1 200 OK") << true << qint64(3000);
+    // A length, so the size text looks fine: only the status tells.
+    QTest::newRow("server error page") << QByteArray("HTTP/1.1 500 Internal Server Error") << true
+                                       << qint64(-1);
+}
+
+void tst_DownloadQueue::failedTransfersEndInError()
+{
+    QFETCH(QByteArray, statusLine);
+    QFETCH(bool, bLength);
+    QFETCH(qint64, llCutAfter);
+
+    HttpTestServer::Response file = HttpTestServer::Ok(Bytes(9000, 'q'), "video/x-flv");
+    file.statusLine = statusLine;
+    file.addContentLength = bLength;
+    file.cutAfter = llCutAfter;
+    Add(ServeVideo(QStringLiteral("broken"), file));
+    Add(ServeVideo(QStringLiteral("fine"), Bytes(100, 'f')));
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+}
+
+void tst_DownloadQueue::existingFileIsReplacedAndTypedNameKept()
+{
+    const QByteArray content = Bytes(3000, 'n');
+    Add(ServeVideo(QStringLiteral("named"), content));
+    m_session->ListStore().DownloadList[0].FileName = QStringLiteral("my movie.flv");
+    const QString sPath = QDir(m_downloads->path()).filePath(QStringLiteral("my movie.flv"));
+    {
+        QFile old(sPath);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(10000, 'X'));
+    }
+    QFile::setPermissions(sPath, QFileDevice::ReadOwner);
+
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).FileName, QStringLiteral("my movie.flv"));
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Downloaded(QStringLiteral("my movie.flv")), content);
+}
+
+void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
+{
+    HttpTestServer::Response slow = HttpTestServer::Ok(Bytes(200 * 1024, 's'), "video/x-flv");
+    slow.trickleBytes = 8192;
+    slow.trickleIntervalMs = 5;
+    Add(ServeVideo(QStringLiteral("slow"), slow));
+    Add(ServeVideo(QStringLiteral("later"), Bytes(100, 'l')));
+
+    const bool &bAsked = ConfirmStopAtFirstProgress(
+        [this] { return !Item(0).Status.startsWith(QLatin1String("Preparing")); });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QVERIFY(bAsked);
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.shown.at(0).sText,
+             QStringLiteral("Are you sure that you want to cancel downloading?"));
+    QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
+    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.startDownload")), QStringLiteral("1"));
+    QVERIFY(!m_session->Run().bDownloading);
+}
+
+void tst_DownloadQueue::stopDuringAPageFetchFailsEveryRemainingItem()
+{
+    // A page large enough to take several blocks.
+    const QString sPagePath = QStringLiteral("/angryalien.com/long.html");
+    m_server.SetRoute(sPagePath, HttpTestServer::Ok(QByteArray(20000, ' ') + "<embed src=\"http://x/a.flv\">",
+                                                    "text/html"));
+    Add(m_server.Url(sPagePath));
+    Add(ServeVideo(QStringLiteral("never"), Bytes(100, 'v')));
+
+    const bool &bAsked = ConfirmStopAtFirstProgress([] { return true; });
+    m_session->Queue().cmdStartDownload_Click();
+    QVERIFY(bAsked);
+
+    // The run goes on with the stop still requested: each later page fetch is
+    // cancelled at its first block.
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("ERROR"));
+    QVERIFY(!QFile::exists(QDir(m_downloads->path()).filePath(QStringLiteral("never.flv"))));
+    QVERIFY(!m_session->Run().bDownloading);
+}
+
+void tst_DownloadQueue::unwritableLocalFileEndsInError()
+{
+    // The directory does not exist yet: it is made, parents and all.
+    m_session->Settings().sDownloadDir = QDir(m_downloads->path()).filePath(QStringLiteral("a/b"));
+    Add(ServeVideo(QStringLiteral("blocked"), Bytes(3000, 'b')));
+    Add(ServeVideo(QStringLiteral("written"), Bytes(3000, 'w')));
+    // A name the user typed that is taken by a folder cannot be written.
+    m_session->ListStore().DownloadList[0].FileName = QStringLiteral("taken");
+    QVERIFY(QDir().mkpath(QDir(m_session->Settings().sDownloadDir).filePath(QStringLiteral("taken"))));
+
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QVERIFY(QFile::exists(
+        QDir(m_session->Settings().sDownloadDir).filePath(QStringLiteral("written.flv"))));
+}
+
+void tst_DownloadQueue::itemAddedDuringTheLastTransferIsDownloaded()
+{
+    Add(ServeVideo(QStringLiteral("first"), Bytes(6000, '1')));
+    const QString sLate = ServeVideo(QStringLiteral("late"), Bytes(4000, '2'));
+
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
+        if (m_session->ListStore().DownloadList.size() == 1
+            && !Item(0).Status.startsWith(QLatin1String("Preparing")))
+            Add(sLate);
+    });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(m_session->ListStore().DownloadList.size(), 2);
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QCOMPARE(Downloaded(QStringLiteral("late.flv")), Bytes(4000, '2'));
+}
+
+void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
+{
+    const QByteArray content = Bytes(12345, 'g');
+    const QString sGood = ServeVideo(QStringLiteral("cli"), content);
+    const QString sBad = QStringLiteral("http://example.org/elsewhere");
+
+    // The front end keeps its scratch page in the per-user data directory.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_scratch->path());
+
+    QProcess get;
+    get.setProcessEnvironment(environment);
+    get.start(QStringLiteral(CLIPVANE_GET_PATH),
+              {QStringLiteral("--dir"), m_downloads->path(),
+               QStringLiteral("--skip-connection-check"), sGood, sBad});
+    QVERIFY(get.waitForFinished(60000));
+    QCOMPARE(get.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(get.exitCode(), 1);
+    QCOMPARE(Downloaded(QStringLiteral("cli.flv")), content);
+
+    const QList<QByteArray> lines = get.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), QByteArray("1\tComplete\tcli.flv\t12.1 KB\t") + sGood.toLatin1());
+    QCOMPARE(lines.at(1), QByteArray("2\tERROR\tUn supported link\t????\t") + sBad.toLatin1());
+    // Not a terminal: one line per change of status.
+    const QByteArray progress = get.readAllStandardError();
+    QVERIFY(progress.contains("[1] Preparing (0%)"));
+    QVERIFY(progress.contains("[1] 100%  cli.flv\n"));
+
+    QProcess printUrl;
+    printUrl.setProcessEnvironment(environment);
+    printUrl.start(QStringLiteral(CLIPVANE_GET_PATH), {QStringLiteral("--print-url"), sGood, sBad});
+    QVERIFY(printUrl.waitForFinished(60000));
+    QCOMPARE(printUrl.exitCode(), 1);
+    const QList<QByteArray> urls = printUrl.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(urls.size(), 2);
+    QCOMPARE(urls.at(0), m_server.Url(QStringLiteral("/files/cli.flv")).toLatin1());
+    QVERIFY(urls.at(1).startsWith("-1\t"));
+
+    QProcess usage;
+    usage.start(QStringLiteral(CLIPVANE_GET_PATH), {QStringLiteral("--no-such-option")});
+    QVERIFY(usage.waitForFinished(60000));
+    QCOMPARE(usage.exitCode(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_DownloadQueue)
+#include "tst_downloadqueue.moc"

@@ -1,0 +1,103 @@
+#include <QtTest>
+
+#include "httptestserver.h"
+#include "sites/sitedetect.h"
+#include "net/download.h"
+#include "session/fileinforesolver.h"
+
+using Response = HttpTestServer::Response;
+using namespace modDownload;
+
+class tst_FileInfoResolver : public QObject
+{
+    Q_OBJECT
+
+    HttpTestServer m_server;
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_server.Start()); }
+    void naming_data();
+    void naming();
+};
+
+static Response File(int iSize, const QByteArray &suggestedName = QByteArray())
+{
+    Response response = HttpTestServer::Ok(QByteArray(iSize, 'v'), "video/x-flv");
+    if (!suggestedName.isEmpty())
+        response.headers << qMakePair(QByteArray("Content-Disposition"),
+                                      "attachment; filename=" + suggestedName);
+    return response;
+}
+
+void tst_FileInfoResolver::naming_data()
+{
+    QTest::addColumn<QString>("sPath");
+    QTest::addColumn<Response>("response");
+    QTest::addColumn<qint16>("iSite");
+    QTest::addColumn<QString>("sName");
+    QTest::addColumn<QString>("sSize");
+
+    QTest::newRow("YouTube address cleaned, .flv added")
+        << "/get_video?video_id=abc&t=xyz" << File(1536) << qint16(siteYoutube)
+        << "get_videovideo_id=abct=xyz.flv" << "1.5 KB";
+    const QString s36(36, QLatin1Char('y'));
+    QTest::newRow("YouTube name cut to 35")
+        << "/" + s36 << File(10) << qint16(siteYoutube) << QString(31, QLatin1Char('y')) + ".flv"
+        << "10 Bytes";
+    QTest::newRow("flv address beats the server's name")
+        << "/movie.FLV" << File(10, "other.avi") << qint16(siteGoogleVideo) << "movie.FLV"
+        << "10 Bytes";
+    QTest::newRow("DailyMotion doubles .flv")
+        << "/clip.flv" << File(10) << qint16(siteDailyMotion) << "clip.flv.flv" << "10 Bytes";
+    QTest::newRow("ZippyVideos adds .flv to wmv")
+        << "/v.wmv" << File(10) << qint16(siteZippyVideos) << "v.wmv.flv" << "10 Bytes";
+    QTest::newRow("server's name, cleaned")
+        << "/get?id=1" << File(2097152, "\"my clip.mp4\"") << qint16(siteMyspace)
+        << "my clip.mp4" << "2 MB";
+    const QString s146(146, QLatin1Char('n'));
+    QTest::newRow("long name keeps its extension")
+        << "/" + s146 + ".avi" << File(10) << qint16(siteBreak)
+        << QString(96, QLatin1Char('n')) + ".avi" << "10 Bytes";
+    QTest::newRow("cut before cleaning")
+        << "/" + QString(98, QLatin1Char('n')) + "&&&.avi" << File(10) << qint16(siteBreak)
+        << QString(96, QLatin1Char('n')) + ".avi" << "10 Bytes";
+    QTest::newRow("server's dot dot cannot leave the directory")
+        << "/dotdot" << File(10, "..") << qint16(siteGoogleVideo) << "Enter File Name"
+        << "10 Bytes";
+    QTest::newRow("server's path loses its slashes")
+        << "/escape" << File(10, "../../x.mp4") << qint16(siteGoogleVideo) << "....x.mp4"
+        << "10 Bytes";
+
+    Response noLength = File(10);
+    noLength.addContentLength = false;
+    QTest::newRow("confirmed without length") << "/nolength.mp4" << noLength
+                                              << qint16(siteBlip) << "nolength.mp4" << "0";
+    Response missing = File(0);
+    missing.statusLine = "HTTP/1.1 404 Not Found";
+    missing.addContentLength = false;
+    QTest::newRow("not found") << "/missing.mp4" << missing << qint16(siteBlip) << "missing.mp4"
+                               << "-1 Bytes";
+    QTest::newRow("no answer") << "http://no-such-host.invalid/d/clip:1.mp4" << Response()
+                               << qint16(siteBlip) << "clip1.mp4" << "-1 Bytes";
+}
+
+void tst_FileInfoResolver::naming()
+{
+    QFETCH(QString, sPath);
+    QFETCH(Response, response);
+    QFETCH(qint16, iSite);
+    QFETCH(QString, sName);
+    QFETCH(QString, sSize);
+    m_server.SetRoute(sPath, response);
+    const QString sLink = sPath.startsWith('/') ? m_server.Url(sPath) : sPath;
+
+    Download download;
+    FileInfoResolver resolver(download);
+    const FileInfo info = resolver.GetFileInfo(sLink, iSite);
+    QCOMPARE(info.FileName, sName);
+    QCOMPARE(info.FileSize, sSize);
+    QCOMPARE(download.Url(), sLink);
+}
+
+QTEST_GUILESS_MAIN(tst_FileInfoResolver)
+#include "tst_fileinforesolver.moc"
