@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
 
     HeadlessDownloadGrid headless;
     DownloadListStore store(headless, messages);
-    RunState run(headless);
+    RunState run(headless, store);
     UrlAdder adder(store, run);
 
     const unsigned long long llPassesBefore = DoEventsGate::PassCount();

@@ -34,17 +34,17 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "session/downloadsession.h"
-#include "core/skinvariables.h"
 #include "core/imessagebox.h"
-#include "list/urladder.h"
-#include "settings/programsettings.h"
-#include "session/downloadqueue.h"
+#include "core/skinvariables.h"
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
+#include "list/urladder.h"
 #include "net/download.h"
 #include "session/downloadeventhandlers.h"
+#include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "settings/programsettings.h"
 
 namespace {
 
@@ -74,9 +74,8 @@ int ChildDownload(int argc, char **argv)
     store.AddDownloadItem(QStringLiteral("http://example.invalid/page"), QStringLiteral("f.mp4"),
                           sStatus, sSize);
     store.FillDownloadList();
-    RunState run(grid);
-    run.iCurrentItem = 0;
-    run.FindCurrentRow();
+    RunState run(grid, store);
+    run.SetCurrentItem(0);
     Download download;
     DownloadEventHandlers handlers(download, store, run);
     download.SetUrl(QString::fromLocal8Bit(argv[2]));

@@ -6,18 +6,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "session/downloadsession.h"
 #include "gui/downloadgrid.h"
 #include "list/urladder.h"
-#include "sites/sitedetect.h"
 #include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "session/runpresenter.h"
+#include "sites/sitedetect.h"
 
 frmMain::frmMain(QWidget *parent)
     : QWidget(parent)
     , txtURL(new QLineEdit(this))
     , cmdAdd2List(new QPushButton(QStringLiteral("Add to download list"), this))
     , cmbSite(new QComboBox(this))
-    , cmdStartDownload(new QPushButton(DownloadQueue::kStartCaption, this))
+    , cmdStartDownload(new QPushButton(RunPresenter::kStartCaption, this))
     , m_pDownloadGrid(new DownloadGrid(this))
     , m_messageBox(this)
 {
@@ -49,7 +50,7 @@ frmMain::frmMain(QWidget *parent)
     connect(cmdAdd2List, &QPushButton::clicked, this, &frmMain::cmdAdd2List_Click);
     connect(txtURL, &QLineEdit::returnPressed, this, &frmMain::cmdAdd2List_Click);
     connect(cmdStartDownload, &QPushButton::clicked, this, &frmMain::cmdStartDownload_Click);
-    connect(&m_session->Queue(), &DownloadQueue::cmdStartDownloadCaptionChanged,
+    connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
             cmdStartDownload, &QPushButton::setText);
 }
 

@@ -44,7 +44,7 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
         return false;
 
     if (sStatus.isEmpty())
-        sStatus = QStringLiteral("Waiting");
+        sStatus = ItemStatus::kWaiting;
     if (sFileSize.isEmpty())
         sFileSize = QStringLiteral("????");
 
@@ -55,11 +55,27 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
         item.FileName = sFileName;
         item.Status = sStatus;
         item.FileSize = sFileSize;
+        // A status given here is where the item starts; the finished ones
+        // are the only texts a run acts upon.
+        if (sStatus == ItemStatus::kComplete)
+            item.state = ItemState::Complete;
+        else if (sStatus == ItemStatus::kError)
+            item.state = ItemState::Failed;
+        item.uSerial = ++m_uLastSerial;
         DownloadList.append(std::move(item));
     } catch (const std::bad_alloc &) {
         return false;
     }
     return true;
+}
+
+int DownloadListStore::IndexOfSerial(quint32 uSerial) const
+{
+    for (int i = 0; i < DownloadList.size(); ++i) {
+        if (DownloadList.at(i).uSerial == uSerial)
+            return i;
+    }
+    return -1;
 }
 
 bool DownloadListStore::FillDownloadList()

@@ -35,6 +35,12 @@ public:
         return i >= 0 && i < DownloadList.size() ? &DownloadList[i] : nullptr;
     }
 
+    // Index of the item named uSerial; -1 when it is no longer listed.
+    int IndexOfSerial(quint32 uSerial) const;
+    // The serial the next appended item will not exceed: items with a larger
+    // one were added after this was read.
+    quint32 LastSerial() const { return m_uLastSerial; }
+
     // Appends an item unless the address is already listed (exact text).
     // Empty Status and FileSize become "Waiting" and "????", in the caller's
     // variables too. True when the address is in the list afterwards.
@@ -59,4 +65,5 @@ private:
     IMessageBox &m_messageBox;
     std::unique_ptr<DownloadViewModel> m_rsDownloadView;
     bool m_bFillingList = false;
+    quint32 m_uLastSerial = 0;
 };

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <string_view>
 
+#include "core/modmain.h"
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
 #include "list/runstate.h"
 #include "net/download.h"
-#include "core/modmain.h"
 
 DownloadEventHandlers::DownloadEventHandlers(Download &download, DownloadListStore &store,
                                              RunState &run)
@@ -27,25 +27,31 @@ DownloadItem *DownloadEventHandlers::CurrentItem() const
     return m_store.ItemAt(m_run.iCurrentItem);
 }
 
+void DownloadEventHandlers::BeginPageFetch()
+{
+    m_sDownloadResult.clear();
+    m_bFetchingPage = true;
+}
+
 void DownloadEventHandlers::DownloadComplete()
 {
-    if (bFetchingPage) {
+    if (m_bFetchingPage) {
         if (DownloadItem *pItem = CurrentItem())
             pItem->Status = QStringLiteral("Start Downloading...");
     }
-    sDownloadResult = QStringLiteral("1");
+    m_sDownloadResult = QStringLiteral("1");
 }
 
 void DownloadEventHandlers::DownloadError(const QString &sErrorDescription)
 {
-    sDownloadResult = sErrorDescription;
+    m_sDownloadResult = sErrorDescription;
 }
 
 void DownloadEventHandlers::DownloadProgress(qint64 lProgress)
 {
     if (m_run.bStopRequested)
         m_download.CancelDownload();
-    if (bFetchingPage)
+    if (m_bFetchingPage)
         ShowPageProgress(lProgress);
     else
         ShowFileProgress(lProgress);

@@ -22,11 +22,18 @@ class DownloadEventHandlers : public QObject
 public:
     DownloadEventHandlers(Download &download, DownloadListStore &store, RunState &run);
 
+    // A page fetch brackets its transfer with these, so that the handlers
+    // show "Preparing" texts meanwhile and keep the outcome for it.
+    void BeginPageFetch();
+    void EndPageFetch() { m_bFetchingPage = false; }
+
     // True exactly while a page fetch waits in StartDownload.
-    bool bFetchingPage = false;
-    // "1" after DownloadComplete, the error text after DownloadError; the page
-    // fetch empties it before it starts.
-    QString sDownloadResult;
+    bool bFetchingPage() const { return m_bFetchingPage; }
+    // "1" after DownloadComplete, the error text after DownloadError; empty
+    // from the start of a page fetch until its transfer ends.
+    QString sDownloadResult() const { return m_sDownloadResult; }
+    // The last transfer ran to its end.
+    bool TransferCompleted() const { return m_sDownloadResult == QLatin1StringView("1"); }
 
     void DownloadComplete();
     void DownloadProgress(qint64 lProgress);
@@ -41,4 +48,6 @@ private:
     DownloadListStore &m_store;
     RunState &m_run;
     QChar m_cDecimal;
+    bool m_bFetchingPage = false;
+    QString m_sDownloadResult;
 };

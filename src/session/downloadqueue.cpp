@@ -2,35 +2,26 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include "core/imessagebox.h"
 #include "core/iskin.h"
+#include "core/modglobal.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
-#include "session/pageretriever.h"
-#include "sites/sitedetect.h"
-#include "settings/programsettings.h"
+#include "net/connectivity.h"
 #include "net/download.h"
 #include "session/fileinforesolver.h"
-#include "core/modglobal.h"
-#include "net/connectivity.h"
+#include "session/pageretriever.h"
+#include "session/runpresenter.h"
+#include "settings/programsettings.h"
+#include "sites/sitedetect.h"
 
 namespace {
 
-const QString kComplete = QStringLiteral("Complete");
-const QString kError = QStringLiteral("ERROR");
 const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
 
-// The skin's run variables, in the order each group sets them.
-const char *const kStopOrStartVariables[3] = {"_root.downloadBtn", "_root.startDownload",
-                                             "_root.downloadTab"};
-const char *const kRunEndVariables[3] = {"_root.startDownload", "_root.downloadBtn",
-                                        "_root.downloadTab"};
-
 } // namespace
-
-const QString DownloadQueue::kStartCaption = QStringLiteral("Start Downloading");
-const QString DownloadQueue::kStopCaption = QStringLiteral("Stop Downloading");
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -39,12 +30,11 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     , m_download(parts.download)
     , m_pageRetriever(parts.pageRetriever)
     , m_fileInfo(parts.fileInfo)
+    , m_presenter(parts.presenter)
     , m_skin(parts.skin)
     , m_messageBox(parts.messageBox)
     , m_settings(parts.settings)
     , m_isConnected(&modGlobal::IsConnected)
-    , m_sStartDownloadCaption(kStartCaption)
-    , m_sMenuDownloadCaption(kStartCaption)
 {
     tmrDownload.setInterval(200);
     tmrDownload.setSingleShot(true);
@@ -65,24 +55,27 @@ void DownloadQueue::tmrDownload_Timer()
 void DownloadQueue::cmdStartDownload_Click()
 {
     if (m_store.UBound() == -1) {
-        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.startDownload"),
-                                     QStringLiteral("1"));
+        m_presenter.ShowEmptyList();
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QStringLiteral("Empty List"),
                             QStringLiteral("Please add video URL's first."));
         return;
     }
 
-    if (m_sStartDownloadCaption == kStopCaption) {
+    if (m_bRunning) {
         const auto answer = m_messageBox.MsgBox(
             IMessageBox::Icon::Question, QString(),
             QStringLiteral("Are you sure that you want to cancel downloading?"),
             IMessageBox::Buttons::YesNo);
-        if (answer != IMessageBox::Answer::Yes)
-            return;
-        m_run.bStopRequested = true;
-        SetStartDownloadCaption(kStartCaption);
-        SetMenuDownloadCaption(kStartCaption);
-        SetRunVariables(kStopOrStartVariables, QStringLiteral("1"));
+        if (answer == IMessageBox::Answer::Yes)
+            StopRun();
+        return;
+    }
+
+    // A stopped run is still finishing its item. A second run nested inside it
+    // would find the transfer control busy and the run state its own, so the
+    // start waits for the first run to end.
+    if (m_run.bDownloading) {
+        m_bStartAfterRun = true;
         return;
     }
 
@@ -93,18 +86,30 @@ void DownloadQueue::cmdStartDownload_Click()
         return;
     }
 
-    SetStartDownloadCaption(kStopCaption);
-    SetMenuDownloadCaption(kStopCaption);
-    SetRunVariables(kStopOrStartVariables, QStringLiteral("0"));
+    m_bRunning = true;
+    m_presenter.ShowRunStarted();
 
     StartDownloading();
 
-    // A confirmed stop has already reset the captions and the skin.
-    if (m_run.bStopRequested)
+    // A confirmed stop has already shown the toggle as idle.
+    if (m_bRunning) {
+        m_bRunning = false;
+        m_presenter.ShowRunEnded();
+    }
+    if (m_bStartAfterRun) {
+        m_bStartAfterRun = false;
+        tmrDownload.start();
+    }
+}
+
+void DownloadQueue::StopRun()
+{
+    // The question may have been open while the run ended by itself.
+    if (!m_bRunning)
         return;
-    SetStartDownloadCaption(kStartCaption);
-    SetRunVariables(kRunEndVariables, QStringLiteral("1"));
-    SetMenuDownloadCaption(kStartCaption);
+    m_run.bStopRequested = true;
+    m_bRunning = false;
+    m_presenter.ShowStopConfirmed();
 }
 
 void DownloadQueue::StartDownloading()
@@ -119,42 +124,50 @@ void DownloadQueue::StartDownloading()
     m_run.bStopRequested = false;
     m_run.bDownloading = true;
 
-    const int iLimit = m_store.UBound();
-    int i = 0;
-    // After a transfer, items appended meanwhile are followed past the limit
-    // noted at the start; after a skipped or unresolved item, they are not.
+    // Items are taken in list order, each at most once: commands run during a
+    // transfer may move or remove items, so the run remembers which items it
+    // has dealt with rather than a position.
+    QSet<quint32> dealtWith;
+    // Items listed after the run began are reached only straight after a
+    // transfer; after a skipped or unresolved item the run ends with the
+    // items it started with.
+    const quint32 uLastAtStart = m_store.LastSerial();
     bool bFollowGrownList = false;
-    while (bFollowGrownList || i <= iLimit) {
-        bFollowGrownList = false;
-        switch (ProcessItem(i)) {
-        case ItemOutcome::Skipped:
-            break;
-        case ItemOutcome::Stopped:
-            m_run.bDownloading = false;
-            return;
-        case ItemOutcome::Transferred:
-            bFollowGrownList = i < m_store.UBound();
-            break;
+    for (;;) {
+        int i = 0;
+        for (; i < m_store.DownloadList.size(); ++i) {
+            const quint32 uSerial = m_store.DownloadList.at(i).uSerial;
+            if (!dealtWith.contains(uSerial) && (bFollowGrownList || uSerial <= uLastAtStart))
+                break;
         }
-        ++i;
+        if (i == m_store.DownloadList.size())
+            break;
+        dealtWith.insert(m_store.DownloadList.at(i).uSerial);
+
+        const ItemOutcome outcome = ProcessItem(i);
+        if (outcome == ItemOutcome::Stopped)
+            break;
+        bFollowGrownList = outcome == ItemOutcome::Transferred;
     }
     m_run.bDownloading = false;
+}
+
+DownloadItem *DownloadQueue::CurrentItem()
+{
+    return m_store.ItemAt(m_store.IndexOfSerial(m_run.CurrentSerial()));
 }
 
 DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 {
     const DownloadItem *pItem = m_store.ItemAt(i);
-    if (!pItem || pItem->Status == kComplete || pItem->Status == kError)
+    if (!pItem || pItem->IsDone())
         return ItemOutcome::Skipped;
 
-    m_run.iCurrentItem = static_cast<qint16>(pItem->ID - 1);
-    m_run.FindCurrentRow();
-    const int iCurrent = m_run.iCurrentItem;
-
-    const QString sLink = PrepareItem(iCurrent);
+    m_run.SetCurrentItem(i);
+    const QString sLink = PrepareItem(i);
     m_store.FillDownloadList();
-    const DownloadItem *pPrepared = m_store.ItemAt(iCurrent);
-    if (!pPrepared || pPrepared->Status == kError)
+    const DownloadItem *pPrepared = CurrentItem();
+    if (!pPrepared || sLink == kPrepareFailed)
         return ItemOutcome::Skipped;
 
     const QString sLocalFile = LocalPathFor(pPrepared->FileName);
@@ -165,10 +178,10 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     const bool bCompleted = m_download.StartDownload();
 
-    DownloadItem *pCurrent = m_store.ItemAt(m_run.iCurrentItem);
+    DownloadItem *pCurrent = CurrentItem();
     if (m_run.bStopRequested) {
         if (pCurrent)
-            pCurrent->Status = QStringLiteral("Cancelled");
+            pCurrent->Finish(ItemState::Cancelled);
         m_store.FillDownloadList();
         return ItemOutcome::Stopped;
     }
@@ -178,7 +191,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         // server's error page instead of the file, has not downloaded the video.
         const bool bGood = bCompleted && m_download.HttpStatus() < 400
                            && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
-        pCurrent->Status = bGood ? kComplete : kError;
+        pCurrent->Finish(bGood ? ItemState::Complete : ItemState::Failed);
     }
     m_store.FillDownloadList();
     return ItemOutcome::Transferred;
@@ -186,65 +199,53 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
 QString DownloadQueue::PrepareItem(int iIndex)
 {
-    QString sResult = QStringLiteral("-1");
+    const QString sFailed(kPrepareFailed);
     DownloadItem *pItem = m_store.ItemAt(iIndex);
     if (!pItem)
-        return sResult;
+        return sFailed;
+    // Commands run during the fetch may move or remove the item: it is looked
+    // up again by its serial after every wait.
+    const quint32 uSerial = pItem->uSerial;
+    auto item = [this, uSerial] { return m_store.ItemAt(m_store.IndexOfSerial(uSerial)); };
 
     pItem->Status = QStringLiteral("Preparing (0%)");
     const QString sVideoUrl = pItem->Video_URL;
     m_store.FillDownloadList();
 
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
-    // Commands run during the fetch may have removed the item.
-    pItem = m_store.ItemAt(iIndex);
+    pItem = item();
     if (!pItem)
-        return sResult;
-    DownloadItem &item = *pItem;
+        return sFailed;
 
-    if (sLink == QLatin1String("-1")) {
-        item.Status = kError;
-        item.FileName = QStringLiteral("Un supported link");
-    } else if (sLink == QLatin1String("0")) {
-        item.FileName = QStringLiteral("Process failed.");
-        item.Status = kError;
-        item.Video_URL = QStringLiteral("Video may be inappropriate and can not be downloaded");
-    } else if (sLink == QLatin1String("-2")) {
-        item.Status = kError;
-    } else {
-        const qint16 iSite = modDownload::DetectSite(item.Video_URL);
-        const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
-        // The request yields too: look the item up again.
-        DownloadItem *pResolved = m_store.ItemAt(iIndex);
-        if (!pResolved)
-            return sResult;
-        if (pResolved->FileName == kAutoDetect)
-            pResolved->FileName = info.FileName;
-        pResolved->FileSize = info.FileSize;
-        sResult = sLink;
+    switch (PageRetriever::Classify(sLink)) {
+    case PageRetriever::LinkResult::NoSite:
+        pItem->Finish(ItemState::Failed);
+        pItem->FileName = QStringLiteral("Un supported link");
+        return sFailed;
+    case PageRetriever::LinkResult::NoAddress:
+        pItem->FileName = QStringLiteral("Process failed.");
+        pItem->Finish(ItemState::Failed);
+        pItem->Video_URL = QStringLiteral("Video may be inappropriate and can not be downloaded");
+        return sFailed;
+    case PageRetriever::LinkResult::FetchFailed:
+        pItem->Finish(ItemState::Failed);
+        return sFailed;
+    case PageRetriever::LinkResult::Address:
+        break;
     }
-    return sResult;
+
+    const qint16 iSite = modDownload::DetectSite(pItem->Video_URL);
+    const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
+    pItem = item();
+    if (!pItem)
+        return sFailed;
+    if (pItem->FileName == kAutoDetect)
+        pItem->FileName = info.FileName;
+    pItem->FileSize = info.FileSize;
+    return sLink;
 }
 
 QString DownloadQueue::LocalPathFor(const QString &sFileName) const
 {
     return QDir(m_settings.sDownloadDir).filePath(sFileName);
-}
-
-void DownloadQueue::SetStartDownloadCaption(const QString &sCaption)
-{
-    m_sStartDownloadCaption = sCaption;
-    Q_EMIT cmdStartDownloadCaptionChanged(sCaption);
-}
-
-void DownloadQueue::SetMenuDownloadCaption(const QString &sCaption)
-{
-    m_sMenuDownloadCaption = sCaption;
-    Q_EMIT mnuDownloadCaptionChanged(sCaption);
-}
-
-void DownloadQueue::SetRunVariables(const char *const names[3], const QString &sValue)
-{
-    for (int i = 0; i < 3; ++i)
-        modSettings::SetSkinVariable(m_skin, QString::fromLatin1(names[i]), sValue);
 }

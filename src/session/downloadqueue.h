@@ -12,7 +12,9 @@ class FileInfoResolver;
 class IMessageBox;
 class ISkin;
 class PageRetriever;
+class RunPresenter;
 class RunState;
+struct DownloadItem;
 struct ProgramSettings;
 
 // Works through the download list one item at a time: resolves each page to
@@ -34,27 +36,33 @@ public:
         Download &download;
         PageRetriever &pageRetriever;
         FileInfoResolver &fileInfo;
+        RunPresenter &presenter;
         ISkin &skin;
         IMessageBox &messageBox;
         ProgramSettings &settings;
     };
 
-    static const QString kStartCaption;
-    static const QString kStopCaption;
+    // What PrepareItem answers when the item could not be resolved.
+    static constexpr QLatin1StringView kPrepareFailed{"-1"};
 
     explicit DownloadQueue(const Parts &parts, QObject *parent = nullptr);
 
     // The start/stop toggle: starts a run when idle, asks to stop one when
-    // running. Decides by the button's caption.
+    // running. A start asked for while a stopped run winds down is carried
+    // out once that run has ended.
     void cmdStartDownload_Click();
     void tmrDownload_Timer();
+    // The confirmed stop: the transfer under way ends at its next block, and
+    // the toggle shows idle at once. Nothing happens when no run is on.
+    void StopRun();
     // One run over the list.
     void StartDownloading();
-    // Resolves one item; its file address, or "-1" when resolution failed.
+    // Resolves one item; its file address, or kPrepareFailed.
     QString PrepareItem(int iIndex);
 
-    QString cmdStartDownloadCaption() const { return m_sStartDownloadCaption; }
-    QString mnuDownloadCaption() const { return m_sMenuDownloadCaption; }
+    // The toggle's state, which the captions show: a run is on and has not
+    // been asked to stop.
+    bool IsRunning() const { return m_bRunning; }
 
     // Asks for a toggle 200 ms from now.
     QTimer tmrDownload;
@@ -62,17 +70,12 @@ public:
     // Replaces the connectivity test (tests, and front ends that skip it).
     void SetConnectivityTest(std::function<bool()> isConnected);
 
-Q_SIGNALS:
-    void cmdStartDownloadCaptionChanged(const QString &sCaption);
-    void mnuDownloadCaptionChanged(const QString &sCaption);
-
 private:
-    void SetStartDownloadCaption(const QString &sCaption);
-    void SetMenuDownloadCaption(const QString &sCaption);
-    void SetRunVariables(const char *const names[3], const QString &sValue);
     enum class ItemOutcome { Skipped, Transferred, Stopped };
     // Takes the item at index i through resolution and transfer.
     ItemOutcome ProcessItem(int i);
+    // The run's current item wherever it is now; nothing once it was removed.
+    DownloadItem *CurrentItem();
     QString LocalPathFor(const QString &sFileName) const;
 
     DownloadListStore &m_store;
@@ -80,11 +83,12 @@ private:
     Download &m_download;
     PageRetriever &m_pageRetriever;
     FileInfoResolver &m_fileInfo;
+    RunPresenter &m_presenter;
     ISkin &m_skin;
     IMessageBox &m_messageBox;
     ProgramSettings &m_settings;
     std::function<bool()> m_isConnected;
 
-    QString m_sStartDownloadCaption;
-    QString m_sMenuDownloadCaption;
+    bool m_bRunning = false;
+    bool m_bStartAfterRun = false;
 };

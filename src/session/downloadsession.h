@@ -11,6 +11,7 @@ class IDownloadGrid;
 class IMessageBox;
 class ISkin;
 class PageRetriever;
+class RunPresenter;
 class RunState;
 class UrlAdder;
 class YoutubeResolver;
@@ -36,6 +37,7 @@ public:
     DownloadEventHandlers &Handlers() const { return *m_handlers; }
     YoutubeResolver &Resolver() const { return *m_resolver; }
     PageRetriever &Pages() const { return *m_pages; }
+    RunPresenter &Presenter() const { return *m_presenter; }
     DownloadQueue &Queue() const { return *m_queue; }
 
 private:
@@ -48,5 +50,6 @@ private:
     std::unique_ptr<YoutubeResolver> m_resolver;
     std::unique_ptr<PageRetriever> m_pages;
     std::unique_ptr<FileInfoResolver> m_fileInfo;
+    std::unique_ptr<RunPresenter> m_presenter;
     std::unique_ptr<DownloadQueue> m_queue;
 };

@@ -1,8 +1,8 @@
 #include "session/fileinforesolver.h"
 
-#include "sites/sitedetect.h"
-#include "net/download.h"
 #include "core/modmain.h"
+#include "net/download.h"
+#include "sites/sitedetect.h"
 
 namespace {
 

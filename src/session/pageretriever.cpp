@@ -1,11 +1,11 @@
 #include "session/pageretriever.h"
 
+#include "core/modglobal.h"
+#include "net/download.h"
+#include "net/youtuberesolver.h"
+#include "session/downloadeventhandlers.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
-#include "net/youtuberesolver.h"
-#include "net/download.h"
-#include "session/downloadeventhandlers.h"
-#include "core/modglobal.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -35,29 +35,39 @@ QString PageRetriever::ScratchPath() const
     return QDir(sDir).filePath(QLatin1StringView(kScratchName));
 }
 
+PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
+{
+    if (sLink == kNoSite)
+        return LinkResult::NoSite;
+    if (sLink == kFetchFailed)
+        return LinkResult::FetchFailed;
+    if (sLink == kNoAddress)
+        return LinkResult::NoAddress;
+    return LinkResult::Address;
+}
+
 QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
     if (modDownload::DetectSite(sLink) == modDownload::siteNone)
-        return QLatin1StringView(kNoSite);
+        return kNoSite;
 
-    m_handlers.sDownloadResult.clear();
     m_download.SetUrl(sLink);
     const QString sScratch = ScratchPath();
     // The transfer writes over a file without shortening it: an old page that
     // stays would lend its tail to the new one.
     if (!modGlobal::DeleteFileForced(sScratch))
-        return QLatin1StringView(kFetchFailed);
+        return kFetchFailed;
     m_download.SetLocalFile(sScratch);
 
-    m_handlers.bFetchingPage = true;
+    m_handlers.BeginPageFetch();
     m_download.StartDownload();
-    m_handlers.bFetchingPage = false;
+    m_handlers.EndPageFetch();
     // The handlers, not the return value, tell how the fetch ended.
-    if (m_handlers.sDownloadResult != QLatin1StringView("1"))
-        return QLatin1StringView(kFetchFailed);
+    if (!m_handlers.TransferCompleted())
+        return kFetchFailed;
 
     const QString sResult = modDownload::RunSiteRule(
         modDownload::DetectSite(sLink), sScratch, sLink,
         [this](const QString &sPlayer) { return m_resolver.GetYoutubePathLnik(sPlayer); });
-    return sResult.isEmpty() ? QString(QLatin1StringView(kNoAddress)) : sResult;
+    return sResult.isEmpty() ? QString(kNoAddress) : sResult;
 }

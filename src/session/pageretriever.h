@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QString>
 
 class Download;
@@ -13,9 +14,14 @@ class PageRetriever
 {
 public:
     // Result codes of GetDownloadLink besides an address.
-    static constexpr char kNoSite[] = "-1";      // no supported site; nothing fetched
-    static constexpr char kFetchFailed[] = "-2"; // the page fetch did not complete
-    static constexpr char kNoAddress[] = "0";    // the page has no address the rule knows
+    static constexpr QLatin1StringView kNoSite{"-1"};      // no supported site; nothing fetched
+    static constexpr QLatin1StringView kFetchFailed{"-2"}; // the page fetch did not complete
+    static constexpr QLatin1StringView kNoAddress{"0"};    // the page has no address the rule knows
+
+    // What an answer of GetDownloadLink means; callers decide on this, never
+    // on the code texts.
+    enum class LinkResult { Address, NoSite, FetchFailed, NoAddress };
+    static LinkResult Classify(const QString &sLink);
 
     PageRetriever(Download &download, DownloadEventHandlers &handlers, YoutubeResolver &resolver);
 

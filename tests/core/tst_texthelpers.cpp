@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "core/modmain.h"
 #include "core/modglobal.h"
+#include "core/modmain.h"
 
 class tst_TextHelpers : public QObject
 {

@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "gui/frmmain.h"
-#include "session/downloadsession.h"
 #include "list/downloadliststore.h"
+#include "session/downloadsession.h"
 
 class tst_frmMain : public QObject
 {

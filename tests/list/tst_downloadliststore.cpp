@@ -272,10 +272,9 @@ void tst_DownloadListStore::findCurrentRow()
         QVERIFY(Add(store, QStringLiteral("http://item/%1").arg(i)));
     store.FillDownloadList();
 
-    RunState run(grid);
+    RunState run(grid, store);
     run.rowCurrent = grid.FirstRow();
-    run.iCurrentItem = static_cast<qint16>(iCurrentItem);
-    run.FindCurrentRow();
+    run.SetCurrentItem(static_cast<qint16>(iCurrentItem));
     QCOMPARE(run.rowCurrent.Index(), iExpectedRow);
     if (iExpectedRow >= 0) {
         QCOMPARE(run.rowCurrent.CellText(DownloadViewModel::colID),

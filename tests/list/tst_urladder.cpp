@@ -44,7 +44,7 @@ void tst_UrlAdder::addURL()
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messages;
     DownloadListStore store(grid, messages);
-    RunState run(grid);
+    RunState run(grid, store);
     UrlAdder adder(store, run);
     adder.AddURL(QStringLiteral("http://www.break.com/first"));
     adder.AddURL(sUrl);
@@ -74,7 +74,7 @@ void tst_UrlAdder::repeatedAddressLeavesFinishedItemAlone()
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messages;
     DownloadListStore store(grid, messages);
-    RunState run(grid);
+    RunState run(grid, store);
     UrlAdder adder(store, run);
     const QString sUrl = QStringLiteral("http://youtube.com/v");
     adder.AddURL(sUrl);
@@ -92,14 +92,13 @@ void tst_UrlAdder::addingDuringARunFindsTheCurrentRowAgain()
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messages;
     DownloadListStore store(grid, messages);
-    RunState run(grid);
+    RunState run(grid, store);
     UrlAdder adder(store, run);
     adder.AddURL(QStringLiteral("http://youtube.com/1"));
     adder.AddURL(QStringLiteral("http://youtube.com/2"));
 
     run.bDownloading = true;
-    run.iCurrentItem = 1;
-    run.FindCurrentRow();
+    run.SetCurrentItem(1);
     const GridRow before = run.rowCurrent;
     QCOMPARE(before.Index(), 1);
 

@@ -3,8 +3,8 @@
 #include <QtTest>
 
 #include "downloadrecorder.h"
-#include "pythonhttpserver.h"
 #include "net/download.h"
+#include "pythonhttpserver.h"
 
 // The transfer control against an HTTP server this project did not write.
 class tst_DownloadAgainstPython : public QObject

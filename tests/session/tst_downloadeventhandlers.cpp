@@ -7,8 +7,8 @@
 #include "list/downloadviewmodel.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
-#include "scriptedmessagebox.h"
 #include "net/download.h"
+#include "scriptedmessagebox.h"
 #include "session/downloadeventhandlers.h"
 
 // A list of two items; the second is current and shown in the grid.
@@ -21,8 +21,7 @@ struct HandlerFixture
             store.AddDownloadItem(QString::fromLatin1(sPage), "f.flv", sStatus, sSize);
         }
         store.FillDownloadList();
-        run.iCurrentItem = 1;
-        run.FindCurrentRow();
+        run.SetCurrentItem(1);
     }
 
     DownloadItem &Item() { return store.DownloadList[1]; }
@@ -30,7 +29,7 @@ struct HandlerFixture
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messageBox;
     DownloadListStore store{grid, messageBox};
-    RunState run{grid};
+    RunState run{grid, store};
     Download download;
     DownloadEventHandlers handlers{download, store, run};
 };
@@ -67,7 +66,8 @@ private Q_SLOTS:
         QFETCH(QString, sStatus);
         HandlerFixture f;
         f.Item().FileSize = sFileSize;
-        f.handlers.bFetchingPage = bFetchingPage;
+        if (bFetchingPage)
+            f.handlers.BeginPageFetch();
         const DownloadViewModel *pView = f.store.rsDownloadView();
         Q_EMIT f.download.DownloadProgress(lProgress);
         QCOMPARE(f.Item().Status, sStatus);
@@ -97,13 +97,14 @@ private Q_SLOTS:
         QFETCH(QString, sResult);
         HandlerFixture f;
         f.Item().Status = QStringLiteral("40");
-        f.handlers.bFetchingPage = bFetchingPage;
+        if (bFetchingPage)
+            f.handlers.BeginPageFetch();
         if (bComplete)
             Q_EMIT f.download.DownloadComplete();
         else
             Q_EMIT f.download.DownloadError(QStringLiteral("Could not read URL"));
         QCOMPARE(f.Item().Status, sStatus);
-        QCOMPARE(f.handlers.sDownloadResult, sResult);
+        QCOMPARE(f.handlers.sDownloadResult(), sResult);
     }
 
     void currentItemOutOfRange_data()
@@ -121,12 +122,13 @@ private Q_SLOTS:
         QFETCH(bool, bFetchingPage);
         HandlerFixture f;
         f.run.iCurrentItem = qint16(iCurrentItem);
-        f.handlers.bFetchingPage = bFetchingPage;
+        if (bFetchingPage)
+            f.handlers.BeginPageFetch();
         Q_EMIT f.download.DownloadProgress(50);
         Q_EMIT f.download.DownloadComplete();
         QCOMPARE(f.store.DownloadList.size(), 2);
         QCOMPARE(f.store.DownloadList[0].Status + f.Item().Status, QStringLiteral("WaitingWaiting"));
-        QCOMPARE(f.handlers.sDownloadResult, QStringLiteral("1"));
+        QCOMPARE(f.handlers.sDownloadResult(), QStringLiteral("1"));
     }
 
     void stopRequestCancelsTransfer()
@@ -143,7 +145,7 @@ private Q_SLOTS:
         QVERIFY(!f.download.StartDownload());
         QCOMPARE(recorder.events, (QStringList{"P41", "X2048"}));
         // A cancel has no handler: the result stays as the caller left it.
-        QCOMPARE(f.handlers.sDownloadResult, QString());
+        QCOMPARE(f.handlers.sDownloadResult(), QString());
     }
 };
 

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -7,18 +8,19 @@
 #include <functional>
 #include <memory>
 
-#include "session/downloadsession.h"
 #include "core/skinvariables.h"
 #include "httptestserver.h"
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
-#include "session/pageretriever.h"
-#include "scriptedmessagebox.h"
-#include "settings/programsettings.h"
 #include "net/download.h"
+#include "scriptedmessagebox.h"
 #include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "session/pageretriever.h"
+#include "session/runpresenter.h"
+#include "settings/programsettings.h"
 
 namespace {
 
@@ -82,6 +84,29 @@ private:
         return m_bStopAsked;
     }
 
+    // How often a GET for sPath has reached the server since this test began.
+    int Requests(const QString &sPath) const
+    {
+        const QByteArray line = "GET " + sPath.toLatin1() + " ";
+        int iCount = 0;
+        for (const QByteArray &head : m_server.RequestHeads().mid(m_iRequestsBefore))
+            iCount += head.startsWith(line) ? 1 : 0;
+        return iCount;
+    }
+
+    // What the list's editing commands do: change the list, number the items
+    // by position again, rebuild, and find the run's row again.
+    void EditList(const std::function<void(QList<DownloadItem> &)> &edit)
+    {
+        QList<DownloadItem> &list = m_session->ListStore().DownloadList;
+        edit(list);
+        for (int i = 0; i < list.size(); ++i)
+            list[i].ID = static_cast<qint16>(i + 1);
+        m_session->ListStore().FillDownloadList();
+        if (m_session->Run().bDownloading)
+            m_session->Run().FindCurrentRow();
+    }
+
     HttpTestServer m_server;
     std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<QTemporaryDir> m_downloads;
@@ -90,6 +115,7 @@ private:
     std::unique_ptr<SkinVariables> m_skin;
     std::unique_ptr<DownloadSession> m_session;
     bool m_bStopAsked = false;
+    qsizetype m_iRequestsBefore = 0;
 
 private Q_SLOTS:
     void initTestCase();
@@ -108,6 +134,9 @@ private Q_SLOTS:
     void stopDuringAPageFetchFailsEveryRemainingItem();
     void unwritableLocalFileEndsInError();
     void itemAddedDuringTheLastTransferIsDownloaded();
+    void editsDuringATransferKeepTheRunOnItsItem_data();
+    void editsDuringATransferKeepTheRunOnItsItem();
+    void startDuringAStoppedRunWaitsForItsEnd();
     void commandLineFrontEndDownloadsAndReports();
 };
 
@@ -121,6 +150,7 @@ void tst_DownloadQueue::init()
     m_scratch = std::make_unique<QTemporaryDir>();
     m_downloads = std::make_unique<QTemporaryDir>();
     m_messages.shown.clear();
+    m_iRequestsBefore = m_server.RequestHeads().size();
     m_skin = std::make_unique<SkinVariables>();
     m_session = std::make_unique<DownloadSession>(m_grid, m_messages, *m_skin);
     m_session->Settings().sDownloadDir = m_downloads->path();
@@ -144,7 +174,7 @@ void tst_DownloadQueue::emptyListAsksForAddresses()
     QCOMPARE(m_messages.shown.at(0).icon, IMessageBox::Icon::Exclamation);
     QCOMPARE(m_messages.shown.at(0).sTitle, QStringLiteral("Empty List"));
     QCOMPARE(m_messages.shown.at(0).sText, QStringLiteral("Please add video URL's first."));
-    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
 }
 
 void tst_DownloadQueue::noConnectionStartsNothing()
@@ -157,8 +187,8 @@ void tst_DownloadQueue::noConnectionStartsNothing()
     QCOMPARE(m_messages.shown.at(0).sText,
              QStringLiteral("You are not connected to the internet, Please connect first then "
                             "try again"));
-    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
-    QCOMPARE(m_session->Queue().mnuDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Presenter().mnuDownloadCaption(), QStringLiteral("Start Downloading"));
     QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
 }
 
@@ -169,7 +199,7 @@ void tst_DownloadQueue::runSkipsFinishedItemsAndDownloadsTheRest()
     Add(ServeVideo(QStringLiteral("one"), first));
     Add(ServeVideo(QStringLiteral("two"), Bytes(10, 'b')));
     Add(ServeVideo(QStringLiteral("three"), third));
-    m_session->ListStore().DownloadList[1].Status = QStringLiteral("Complete");
+    m_session->ListStore().DownloadList[1].Finish(ItemState::Complete);
 
     QStringList variables;
     connect(m_skin.get(), &SkinVariables::VariableSet, this,
@@ -188,7 +218,7 @@ void tst_DownloadQueue::runSkipsFinishedItemsAndDownloadsTheRest()
     QCOMPARE(variables, QStringList({"_root.downloadBtn=0", "_root.startDownload=0",
                                      "_root.downloadTab=0", "_root.startDownload=1",
                                      "_root.downloadBtn=1", "_root.downloadTab=1"}));
-    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
     QVERIFY(!m_session->Run().bDownloading);
     QVERIFY(m_messages.shown.isEmpty());
 }
@@ -301,7 +331,7 @@ void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
              QStringLiteral("Are you sure that you want to cancel downloading?"));
     QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
     QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
-    QCOMPARE(m_session->Queue().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
     QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.startDownload")), QStringLiteral("1"));
     QVERIFY(!m_session->Run().bDownloading);
 }
@@ -406,6 +436,95 @@ void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
     usage.start(QStringLiteral(CLIPVANE_GET_PATH), {QStringLiteral("--no-such-option")});
     QVERIFY(usage.waitForFinished(60000));
     QCOMPARE(usage.exitCode(), 2);
+}
+
+void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem_data()
+{
+    using Edit = std::function<void(QList<DownloadItem> &)>;
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QStringList>("expectedOrder"); // file names, in list order afterwards
+
+    // The list is a, b, c, d; the edit comes during b's transfer.
+    QTest::newRow("current moved to the end")
+        << Edit([](QList<DownloadItem> &l) { l.move(1, 3); }) << QStringList{"a", "c", "d", "b"};
+    QTest::newRow("current moved to the top")
+        << Edit([](QList<DownloadItem> &l) { l.move(1, 0); }) << QStringList{"b", "a", "c", "d"};
+    QTest::newRow("item above removed")
+        << Edit([](QList<DownloadItem> &l) { l.removeAt(0); }) << QStringList{"b", "c", "d"};
+    QTest::newRow("later item moved above")
+        << Edit([](QList<DownloadItem> &l) { l.move(3, 0); }) << QStringList{"d", "a", "b", "c"};
+    QTest::newRow("current removed")
+        << Edit([](QList<DownloadItem> &l) { l.removeAt(1); }) << QStringList{"a", "c", "d"};
+}
+
+void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem()
+{
+    using Edit = std::function<void(QList<DownloadItem> &)>;
+    QFETCH(Edit, edit);
+    QFETCH(QStringList, expectedOrder);
+
+    HttpTestServer::Response slow = HttpTestServer::Ok(Bytes(64 * 1024, 'b'), "video/x-flv");
+    slow.trickleBytes = 8192;
+    slow.trickleIntervalMs = 5;
+    const QStringList names{"a", "b", "c", "d"};
+    for (const QString &sName : names) {
+        Add(sName == QLatin1String("b") ? ServeVideo(sName, slow)
+                                        : ServeVideo(sName, Bytes(300, sName[0].toLatin1())));
+    }
+
+    bool bEdited = false;
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
+        const int iB = m_session->ListStore().IndexOfSerial(m_session->Run().CurrentSerial());
+        if (bEdited || iB < 0 || Item(iB).FileName != QLatin1String("b.flv")
+            || Item(iB).Status.startsWith(QLatin1String("Preparing")))
+            return;
+        bEdited = true;
+        EditList(edit);
+    });
+    m_session->Queue().cmdStartDownload_Click();
+    QVERIFY(bEdited);
+
+    QStringList order;
+    for (const DownloadItem &item : std::as_const(m_session->ListStore().DownloadList)) {
+        order << QFileInfo(item.FileName).completeBaseName();
+        QCOMPARE(item.Status, QStringLiteral("Complete"));
+    }
+    QCOMPARE(order, expectedOrder);
+    // Every item was fetched and transferred exactly once, into its own file.
+    for (const QString &sName : names) {
+        QCOMPARE(Requests(QStringLiteral("/angryalien.com/%1.html").arg(sName)), 1);
+        QCOMPARE(Downloaded(sName + QLatin1String(".flv")).size(),
+                 sName == QLatin1String("b") ? 64 * 1024 : 300);
+    }
+}
+
+void tst_DownloadQueue::startDuringAStoppedRunWaitsForItsEnd()
+{
+    HttpTestServer::Response slow = HttpTestServer::Ok(Bytes(200 * 1024, 's'), "video/x-flv");
+    slow.trickleBytes = 8192;
+    slow.trickleIntervalMs = 5;
+    Add(ServeVideo(QStringLiteral("again"), slow));
+
+    // Stop, and press start again while the stopped transfer is still on.
+    bool bPressed = false;
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
+        if (bPressed || Item(0).Status.startsWith(QLatin1String("Preparing")))
+            return;
+        bPressed = true;
+        m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+        m_session->Queue().cmdStartDownload_Click();
+        m_messages.answerToQuestions = IMessageBox::Answer::No;
+        m_session->Queue().cmdStartDownload_Click();
+        QVERIFY(!m_session->Queue().IsRunning());
+    });
+    m_session->Queue().cmdStartDownload_Click();
+    QVERIFY(bPressed);
+    QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
+
+    // The second start runs once the first run has ended, on its own.
+    QTRY_COMPARE_WITH_TIMEOUT(Item(0).Status, QStringLiteral("Complete"), 20000);
+    QCOMPARE(Downloaded(QStringLiteral("again.flv")).size(), 200 * 1024);
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
 }
 
 QTEST_GUILESS_MAIN(tst_DownloadQueue)

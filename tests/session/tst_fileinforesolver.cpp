@@ -1,9 +1,9 @@
 #include <QtTest>
 
 #include "httptestserver.h"
-#include "sites/sitedetect.h"
 #include "net/download.h"
 #include "session/fileinforesolver.h"
+#include "sites/sitedetect.h"
 
 using Response = HttpTestServer::Response;
 using namespace modDownload;

@@ -3,17 +3,17 @@
 #include <QTest>
 #include <QUrl>
 
-#include "session/downloadsession.h"
 #include "core/skinvariables.h"
 #include "httptestserver.h"
 #include "list/idownloadgrid.h"
-#include "session/pageretriever.h"
-#include "sites/sitedetect.h"
+#include "net/download.h"
 #include "net/youtuberesolver.h"
 #include "scriptedmessagebox.h"
-#include "sitepages.h"
-#include "net/download.h"
 #include "session/downloadeventhandlers.h"
+#include "session/downloadsession.h"
+#include "session/pageretriever.h"
+#include "sitepages.h"
+#include "sites/sitedetect.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ void tst_PageRetriever::unreachableHostIsAFetchFailure()
 {
     QCOMPARE(m_program->pages.GetDownloadLink(QStringLiteral("http://www.youtube.com.invalid/watch?v=1")),
              QStringLiteral("-2"));
-    QCOMPARE(m_program->handlers.sDownloadResult, QStringLiteral("Could not find Url"));
+    QCOMPARE(m_program->handlers.sDownloadResult(), QStringLiteral("Could not find Url"));
 }
 
 void tst_PageRetriever::pageWithoutMarkerGivesZero()
@@ -168,12 +168,12 @@ void tst_PageRetriever::fetchingFlagIsSetOnlyDuringTheFetch()
     m_server->SetRoute(RequestTarget(sLink), HttpTestServer::Ok(QByteArray(10000, 'x'), "text/html"));
     QList<bool> seen;
     connect(&m_program->download, &Download::DownloadProgress, this,
-            [this, &seen] { seen.append(m_program->handlers.bFetchingPage); });
+            [this, &seen] { seen.append(m_program->handlers.bFetchingPage()); });
 
     QCOMPARE(m_program->pages.GetDownloadLink(sLink), QStringLiteral("0"));
     QVERIFY(!seen.isEmpty());
     QVERIFY(!seen.contains(false));
-    QVERIFY(!m_program->handlers.bFetchingPage);
+    QVERIFY(!m_program->handlers.bFetchingPage());
 }
 
 QTEST_GUILESS_MAIN(tst_PageRetriever)

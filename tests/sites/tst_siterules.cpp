@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "sites/pagetext.h"
-#include "sites/siterules.h"
-#include "sites/sitedetect.h"
 #include "sitepages.h"
+#include "sites/pagetext.h"
+#include "sites/sitedetect.h"
+#include "sites/siterules.h"
 
 using namespace modDownload;
 

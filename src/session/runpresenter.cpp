@@ -1,0 +1,69 @@
+#include "session/runpresenter.h"
+
+#include "core/iskin.h"
+
+namespace {
+
+// The skin's run variables, in the order each group sets them.
+const char *const kStopOrStartVariables[3] = {"_root.downloadBtn", "_root.startDownload",
+                                             "_root.downloadTab"};
+const char *const kRunEndVariables[3] = {"_root.startDownload", "_root.downloadBtn",
+                                        "_root.downloadTab"};
+
+} // namespace
+
+const QString RunPresenter::kStartCaption = QStringLiteral("Start Downloading");
+const QString RunPresenter::kStopCaption = QStringLiteral("Stop Downloading");
+
+RunPresenter::RunPresenter(ISkin &skin, QObject *parent)
+    : QObject(parent)
+    , m_skin(skin)
+    , m_sStartDownloadCaption(kStartCaption)
+    , m_sMenuDownloadCaption(kStartCaption)
+{
+}
+
+void RunPresenter::ShowEmptyList()
+{
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.startDownload"),
+                                 QStringLiteral("1"));
+}
+
+void RunPresenter::ShowRunStarted()
+{
+    SetStartDownloadCaption(kStopCaption);
+    SetMenuDownloadCaption(kStopCaption);
+    SetRunVariables(kStopOrStartVariables, QStringLiteral("0"));
+}
+
+void RunPresenter::ShowStopConfirmed()
+{
+    SetStartDownloadCaption(kStartCaption);
+    SetMenuDownloadCaption(kStartCaption);
+    SetRunVariables(kStopOrStartVariables, QStringLiteral("1"));
+}
+
+void RunPresenter::ShowRunEnded()
+{
+    SetStartDownloadCaption(kStartCaption);
+    SetRunVariables(kRunEndVariables, QStringLiteral("1"));
+    SetMenuDownloadCaption(kStartCaption);
+}
+
+void RunPresenter::SetStartDownloadCaption(const QString &sCaption)
+{
+    m_sStartDownloadCaption = sCaption;
+    Q_EMIT cmdStartDownloadCaptionChanged(sCaption);
+}
+
+void RunPresenter::SetMenuDownloadCaption(const QString &sCaption)
+{
+    m_sMenuDownloadCaption = sCaption;
+    Q_EMIT mnuDownloadCaptionChanged(sCaption);
+}
+
+void RunPresenter::SetRunVariables(const char *const names[3], const QString &sValue)
+{
+    for (int i = 0; i < 3; ++i)
+        modSettings::SetSkinVariable(m_skin, QString::fromLatin1(names[i]), sValue);
+}

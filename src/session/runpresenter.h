@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class ISkin;
+
+// Shows the start/stop toggle's state: the captions of the start button and
+// of the tray menu's entry, and the skin's run variables. The queue tells it
+// what happened; the window, the tray and the skin follow its captions and
+// variables, so they can never disagree with each other or with the run.
+class RunPresenter : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const QString kStartCaption;
+    static const QString kStopCaption;
+
+    explicit RunPresenter(ISkin &skin, QObject *parent = nullptr);
+
+    QString cmdStartDownloadCaption() const { return m_sStartDownloadCaption; }
+    QString mnuDownloadCaption() const { return m_sMenuDownloadCaption; }
+
+    // A start was asked for with nothing in the list.
+    void ShowEmptyList();
+    void ShowRunStarted();
+    // The user confirmed a stop; the run may still be winding down.
+    void ShowStopConfirmed();
+    // The run went through the list without being stopped.
+    void ShowRunEnded();
+
+Q_SIGNALS:
+    void cmdStartDownloadCaptionChanged(const QString &sCaption);
+    void mnuDownloadCaptionChanged(const QString &sCaption);
+
+private:
+    void SetStartDownloadCaption(const QString &sCaption);
+    void SetMenuDownloadCaption(const QString &sCaption);
+    void SetRunVariables(const char *const names[3], const QString &sValue);
+
+    ISkin &m_skin;
+    QString m_sStartDownloadCaption;
+    QString m_sMenuDownloadCaption;
+};
