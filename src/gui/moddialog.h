@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace modDialog {
+
+// Lets the user pick a directory with the desktop's folder picker (only
+// directories can be confirmed; new folders can be made in it). The chosen
+// directory's path, or empty text when the user cancelled.
+QString BrowseForFolder(QWidget *pOwner, const QString &sPrompt);
+
+} // namespace modDialog

@@ -1,0 +1,103 @@
+#include "monitor/singleinstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QLockFile>
+
+#include <memory>
+
+#include "core/runtimedir.h"
+
+namespace {
+
+constexpr int kWaitMs = 2000;
+// More than any sensible command line; a peer cannot make the program hold more.
+constexpr qint64 kMaxMessage = 1024 * 1024;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &sEndpoint, QObject *parent)
+    : QObject(parent)
+    , m_sEndpoint(sEndpoint)
+{
+    if (m_sEndpoint.isEmpty()) {
+        const QString sDir = ProgramRuntimeDir();
+        if (!sDir.isEmpty())
+            m_sEndpoint = QDir(sDir).filePath(QStringLiteral("instance"));
+    }
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::Receive);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::Claim()
+{
+    if (m_sEndpoint.isEmpty())
+        return false;
+    // Two programs started at the same moment must not both take over.
+    QLockFile lock(m_sEndpoint + QStringLiteral(".lock"));
+    if (!lock.tryLock(kWaitMs))
+        return false;
+    QLocalSocket probe;
+    probe.connectToServer(m_sEndpoint);
+    if (probe.waitForConnected(kWaitMs))
+        return false;
+    // Nobody answers: a socket file left by a program that died is stale.
+    QLocalServer::removeServer(m_sEndpoint);
+    return m_server.listen(m_sEndpoint);
+}
+
+// The message is the addresses, one a line, closed by an empty line; the
+// running program answers "ok" once it has the whole message, so that the
+// sender knows the addresses arrived before it ends.
+bool SingleInstance::HandOver(const QStringList &addresses) const
+{
+    if (m_sEndpoint.isEmpty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(m_sEndpoint);
+    if (!socket.waitForConnected(kWaitMs))
+        return false;
+    QByteArray message;
+    for (const QString &sAddress : addresses) {
+        QString sLine = sAddress;
+        sLine.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        if (!sLine.trimmed().isEmpty())
+            message += sLine.toUtf8() + '\n';
+    }
+    message += '\n';
+    socket.write(message);
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(kWaitMs))
+        answer += socket.readAll();
+    socket.disconnectFromServer();
+    return answer.startsWith("ok\n");
+}
+
+void SingleInstance::Receive()
+{
+    while (QLocalSocket *pSocket = m_server.nextPendingConnection()) {
+        connect(pSocket, &QLocalSocket::disconnected, pSocket, &QObject::deleteLater);
+        auto received = std::make_shared<QByteArray>();
+        connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket, received] {
+            received->append(pSocket->readAll());
+            if (received->size() > kMaxMessage) {
+                pSocket->abort();
+                return;
+            }
+            const bool bWhole = *received == "\n" || received->endsWith("\n\n");
+            if (!bWhole)
+                return;
+            pSocket->write("ok\n");
+            pSocket->flush();
+            QStringList addresses;
+            for (const QByteArray &line : received->split('\n')) {
+                if (!line.isEmpty())
+                    addresses << QString::fromUtf8(line);
+            }
+            received->clear();
+            Q_EMIT AddressesReceived(addresses);
+        });
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// One program per user. The first program claims a local socket in the
+// user's runtime directory; a later start hands its page addresses to it
+// there and ends.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    // sEndpoint: the socket's path; empty means the program's usual one.
+    explicit SingleInstance(const QString &sEndpoint = QString(), QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this program is now the one that runs. False when another
+    // one already does (or the endpoint cannot be made): hand over with
+    // HandOver then.
+    bool Claim();
+
+    // Gives the running program the addresses (none: it only comes to the
+    // front). True when they were delivered.
+    bool HandOver(const QStringList &addresses) const;
+
+    QString Endpoint() const { return m_sEndpoint; }
+
+Q_SIGNALS:
+    // A later start asked this program to come to the front and add these
+    // addresses (possibly none).
+    void AddressesReceived(const QStringList &addresses);
+
+private:
+    void Receive();
+
+    QString m_sEndpoint;
+    QLocalServer m_server;
+};
