@@ -63,6 +63,8 @@ void DownloadGrid::FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bI
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(false);
+    // The ID column is narrower than a caption section would be by default.
+    horizontalHeader()->setMinimumSectionSize(1);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     ApplyPalette();
     Bind(rsDownloadView);

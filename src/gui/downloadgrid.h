@@ -46,6 +46,7 @@ Q_SIGNALS:
     void AfterCellUpdate(const QModelIndex &cell);
 
 protected:
+    using QTableView::edit;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void commitData(QWidget *editor) override;
 
