@@ -6,6 +6,10 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "gui/downloadgrid.h"
 #include "gui/frmmain.h"
 #include "gui/progressbardelegate.h"
@@ -14,7 +18,11 @@
 #include "list/filenameeditor.h"
 #include "list/listcommands.h"
 #include "list/urladder.h"
+#include "httptestserver.h"
+#include "session/downloadqueue.h"
 #include "session/downloadsession.h"
+#include "session/pageretriever.h"
+#include "settings/programsettings.h"
 
 // The grid on the main window: its fixed layout through the list's life, the
 // bars after rebinding, and the editing commands and renaming as the user
@@ -84,6 +92,7 @@ private Q_SLOTS:
     void barIsDrawnAfterEveryRebinding();
     void commandsFromButtonsKeysAndMenu();
     void renamingInTheGrid();
+    void renamedItemIsDownloadedUnderItsNewName();
 };
 
 void tst_DownloadGrid::twipsFollowTheScreenResolution_data()
@@ -249,6 +258,43 @@ void tst_DownloadGrid::renamingInTheGrid()
     QCOMPARE(grid->DataSource(), pView);
     QCOMPARE(window.Session().ListStore().DownloadList.at(0).FileName,
              QStringLiteral("Waiting (Auto Detect)"));
+}
+
+// The queue replaces only the placeholder name with the server's, so a name
+// typed before the run names the file.
+void tst_DownloadGrid::renamedItemIsDownloadedUnderItsNewName()
+{
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    const QByteArray content(5000, 'v');
+    server.SetRoute(QStringLiteral("/files/clip.flv"), HttpTestServer::Ok(content, "video/x-flv"));
+    server.SetRoute(QStringLiteral("/angryalien.com/clip.html"),
+                    HttpTestServer::Ok(QByteArray("<html><embed src=\"")
+                                           + server.Url(QStringLiteral("/files/clip.flv")).toLatin1()
+                                           + "\" width=400></html>",
+                                       "text/html"));
+    QTemporaryDir downloads;
+    QTemporaryDir scratch;
+
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DownloadSession &session = window.Session();
+    session.Settings().sDownloadDir = downloads.path();
+    session.Pages().SetScratchDir(scratch.path());
+    session.Queue().SetConnectivityTest([] { return true; });
+    session.Adder().AddURL(server.Url(QStringLiteral("/angryalien.com/clip.html")));
+    Rename(Grid(window), 0, QStringLiteral("holiday|2007.flv"));
+
+    session.Queue().cmdStartDownload_Click();
+
+    const DownloadItem &item = session.ListStore().DownloadList.at(0);
+    QCOMPARE(item.Status, QStringLiteral("Complete"));
+    QCOMPARE(item.FileName, QStringLiteral("holiday2007.flv"));
+    QFile file(QDir(downloads.path()).filePath(QStringLiteral("holiday2007.flv")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), content);
+    QVERIFY(!QFile::exists(QDir(downloads.path()).filePath(QStringLiteral("clip.flv"))));
 }
 
 QTEST_MAIN(tst_DownloadGrid)
