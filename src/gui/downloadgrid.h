@@ -38,6 +38,8 @@ public:
 
     static int TwipsToPixels(int iTwips, int iDotsPerInch);
     ProgressBarDelegate *BarDelegate() const { return m_pBarDelegate; }
+    // Opening an editor from code, as the edit triggers do.
+    using QTableView::edit;
 
 Q_SIGNALS:
     // The user commits an edited cell; setting *pbCancel keeps the old value.
@@ -46,7 +48,6 @@ Q_SIGNALS:
     void AfterCellUpdate(const QModelIndex &cell);
 
 protected:
-    using QTableView::edit;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void commitData(QWidget *editor) override;
 
