@@ -1,24 +1,65 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTableView>
 
 #include "list/idownloadgrid.h"
 
-// The grid that shows the download view on the main window.
+class FileNameDelegate;
+class ProgressBarDelegate;
+
+// The grid that shows the download view on the main window: fixed columns,
+// one editable column (the local file name), cell and row selection, and
+// progress bars in the Status column.
 class DownloadGrid : public QTableView, public IDownloadGrid
 {
     Q_OBJECT
 
 public:
+    // Column widths in twips (1/1440 inch), by position.
+    static constexpr int kColumnTwips[] = {300, 3800, 1800, 1700, 750};
+
     explicit DownloadGrid(QWidget *parent = nullptr);
 
+    // Binds the view; the first call with bound data (bInitial false) also
+    // lays the grid out in full and sets bGridFormatted.
     void FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bInitial) override;
     void ClearDataSource() override;
     DownloadViewModel *DataSource() const override;
 
+    QModelIndexList Selected() const override;
+    bool IsCellSelected(int iRow, int iColumn) const override;
+    void SetCellSelected(int iRow, int iColumn) override;
+    bool IsRowSelected(int iRow) const override;
+    void SetRowSelected(int iRow) override;
+
     // Scrolls the first row region by one line (negative: toward the top).
     void ScrollRowsBy(int iLines);
 
+    static int TwipsToPixels(int iTwips, int iDotsPerInch);
+    ProgressBarDelegate *BarDelegate() const { return m_pBarDelegate; }
+    // Opening an editor from code, as the edit triggers do.
+    using QTableView::edit;
+
+Q_SIGNALS:
+    // The user commits an edited cell; setting *pbCancel keeps the old value.
+    void BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue, bool *pbCancel);
+    // The edited value has been stored in the cell.
+    void AfterCellUpdate(const QModelIndex &cell);
+
+protected:
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void commitData(QWidget *editor) override;
+
 private:
+    void Bind(DownloadViewModel *rsDownloadView);
+    // What every binding needs, because each view is a new model: captions,
+    // widths and the cell painters.
+    void DownloadGrid_InitializeLayout();
+    void ApplyPalette();
+
     DownloadViewModel *m_pView = nullptr;
+    ProgressBarDelegate *m_pBarDelegate;
+    FileNameDelegate *m_pFileNameDelegate;
+    QPersistentModelIndex m_editedCell;
 };

@@ -9,9 +9,13 @@
 
 class DownloadGrid;
 class DownloadSession;
+class FileNameEditor;
+class ListCommands;
 class QComboBox;
 class QLineEdit;
+class QModelIndex;
 class QPushButton;
+class QVariant;
 
 // The main window: where the subsystems meet. It owns their objects, wires
 // them together and keeps only its own control handlers.
@@ -24,18 +28,37 @@ public:
     ~frmMain() override;
 
     DownloadSession &Session() const { return *m_session; }
+    // The list editing commands, also for front ends without the buttons.
+    ListCommands &Commands() const { return *m_commands; }
+    FileNameEditor &FileNames() const { return *m_fileNames; }
 
 private:
     void cmdAdd2List_Click();
     void cmdStartDownload_Click();
+    void cmdSelectAll_Click();
+    void cmdRemoveSelected_Click();
+    void cmdUp_Click();
+    void cmdDown_Click();
+    void cmdClear_Click();
+    void DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue,
+                                       bool *pbCancel);
+    void DownloadGrid_AfterCellUpdate(const QModelIndex &cell);
+    void CreateListEditing();
 
     QLineEdit *txtURL;
     QPushButton *cmdAdd2List;
     QComboBox *cmbSite;
     QPushButton *cmdStartDownload;
     DownloadGrid *m_pDownloadGrid;
+    QPushButton *cmdSelectAll = nullptr;
+    QPushButton *cmdRemoveSelected = nullptr;
+    QPushButton *cmdUp = nullptr;
+    QPushButton *cmdDown = nullptr;
+    QPushButton *cmdClear = nullptr;
 
     WidgetMessageBox m_messageBox;
     SkinVariables m_skin;
     std::unique_ptr<DownloadSession> m_session;
+    std::unique_ptr<ListCommands> m_commands;
+    std::unique_ptr<FileNameEditor> m_fileNames;
 };

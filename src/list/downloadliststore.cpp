@@ -128,3 +128,59 @@ bool DownloadListStore::RebuildView()
     m_grid.FormatDownloadGrid(m_rsDownloadView.get(), false);
     return true;
 }
+
+// Items leave and move as whole records, so everything an item carries
+// besides its number stays with it; only the IDs are written, to keep
+// ID = position + 1.
+bool DownloadListStore::RemoveDownloadItem(qint16 iID)
+{
+    if (DownloadList.isEmpty())
+        return false;
+    DownloadList.removeIf([iID](const DownloadItem &item) { return item.ID == iID; });
+    for (int i = 0; i < DownloadList.size(); ++i)
+        DownloadList[i].ID = static_cast<qint16>(i + 1);
+    return true;
+}
+
+void DownloadListStore::MoveItemUp(qint16 iID)
+{
+    for (int i = 1; i < DownloadList.size(); ++i) {
+        if (DownloadList.at(i).ID == iID) {
+            DownloadList.swapItemsAt(i - 1, i);
+            DownloadList[i - 1].ID = static_cast<qint16>(i);
+            DownloadList[i].ID = static_cast<qint16>(i + 1);
+            return;
+        }
+    }
+}
+
+void DownloadListStore::MoveItemDown(qint16 iID)
+{
+    for (int i = 0; i + 1 < DownloadList.size(); ++i) {
+        if (DownloadList.at(i).ID == iID) {
+            DownloadList.swapItemsAt(i, i + 1);
+            DownloadList[i].ID = static_cast<qint16>(i + 1);
+            DownloadList[i + 1].ID = static_cast<qint16>(i + 2);
+            return;
+        }
+    }
+}
+
+bool DownloadListStore::UpdateDownloadItem(qint16 iID, const QString &sVideo_URL,
+                                           const QVariant &vFileName, const QString &sStatus,
+                                           const QString &sFileSize)
+{
+    DownloadItem *pItem = ItemAt(iID - 1);
+    if (!pItem)
+        return true;
+    if (!sVideo_URL.isEmpty())
+        pItem->Video_URL = sVideo_URL;
+    const QString sFileName = vFileName.toString();
+    if (!sFileName.isEmpty())
+        pItem->FileName = sFileName;
+    if (!sStatus.isEmpty())
+        pItem->Status = sStatus;
+    if (!sFileSize.isEmpty())
+        pItem->FileSize = sFileSize;
+    return true;
+}

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 
@@ -51,6 +52,19 @@ public:
     // when the list is empty (the grid is unbound), when a rebuild is already
     // running, or when it failed.
     bool FillDownloadList();
+
+    // Edits by item ID. None of them rebuilds the view; the caller does.
+    // Removes the items with this ID and renumbers the rest from 1. False when
+    // the list is empty.
+    bool RemoveDownloadItem(qint16 iID);
+    // Swaps the item with the one before (after) it; the first (last) item
+    // stays where it is.
+    void MoveItemUp(qint16 iID);
+    void MoveItemDown(qint16 iID);
+    bool IsListEmpty() const { return DownloadList.isEmpty(); }
+    // Overwrites the fields of item iID whose argument is not empty text.
+    bool UpdateDownloadItem(qint16 iID, const QString &sVideo_URL, const QVariant &vFileName,
+                            const QString &sStatus, const QString &sFileSize);
 
     DownloadViewModel *rsDownloadView() const { return m_rsDownloadView.get(); }
     IDownloadGrid &DownloadGrid() const { return m_grid; }

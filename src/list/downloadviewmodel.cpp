@@ -1,5 +1,7 @@
 #include "list/downloadviewmodel.h"
 
+#include <cmath>
+
 #include "list/downloaditem.h"
 
 DownloadViewModel::DownloadViewModel(QObject *parent)
@@ -74,9 +76,28 @@ int DownloadViewModel::columnCount(const QModelIndex &parent) const
 
 QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return QVariant();
+    if (role == NumericValueRole)
+        return NumericValue(index.row(), index.column());
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return CellText(index.row(), index.column());
+}
+
+QVariant DownloadViewModel::NumericValue(int iRow, int iColumn) const
+{
+    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+        return QVariant();
+    const Record &record = m_records[iRow];
+    if (iColumn == colID)
+        return double(record.iID);
+    bool bNumber = false;
+    const double dValue = record.cells[iColumn].toDouble(&bNumber);
+    // "nan" and "inf" parse, but no cell means them as a quantity.
+    if (!bNumber || !std::isfinite(dValue))
+        return QVariant();
+    return dValue;
 }
 
 bool DownloadViewModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -88,16 +109,38 @@ bool DownloadViewModel::setData(const QModelIndex &index, const QVariant &value,
 
 QVariant DownloadViewModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == ColumnKeyRole)
+        return ColumnKey(section);
     if (role != Qt::DisplayRole)
         return QVariant();
-    if (orientation == Qt::Horizontal)
+    if (orientation == Qt::Horizontal) {
+        if (section >= 0 && section < ColumnCount && !m_captions[section].isNull())
+            return m_captions[section];
         return ColumnKey(section);
+    }
     return section + 1;
+}
+
+bool DownloadViewModel::setHeaderData(int section, Qt::Orientation orientation,
+                                      const QVariant &value, int role)
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount
+        || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return false;
+    const QString sCaption = value.toString();
+    if (m_captions[section] == sCaption && !m_captions[section].isNull())
+        return true;
+    m_captions[section] = sCaption;
+    Q_EMIT headerDataChanged(orientation, section, section);
+    return true;
 }
 
 Qt::ItemFlags DownloadViewModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    // The local file name is the one thing the user may type into the list.
+    if (index.column() == colFileName)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }

@@ -16,6 +16,15 @@ class DownloadViewModel : public QAbstractTableModel
 public:
     enum Column { colID = 0, colVideo_URL, colFileName, colStatus, colFileSize, ColumnCount };
 
+    enum Role {
+        // A cell's value as a number (double), or nothing when its text is
+        // not a number: what the progress bars draw from.
+        NumericValueRole = Qt::UserRole + 1,
+        // The key of a column (the view's column name) in headerData; the
+        // display role carries its caption.
+        ColumnKeyRole,
+    };
+
     // Declared text widths of the view's columns; the address column keeps
     // one character less than its width.
     static constexpr int kVideoUrlWidth = 220;
@@ -42,9 +51,15 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // Column captions are the grid's to choose; until it does, a column is
+    // captioned with its key.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                       int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    QVariant NumericValue(int iRow, int iColumn) const;
+
     // The ID is kept as a number and written out only when shown: a rebuild
     // of a long list is mostly this copying, so it stays allocation-free.
     struct Record
@@ -53,4 +68,5 @@ private:
         QString cells[ColumnCount];
     };
     QList<Record> m_records;
+    QString m_captions[ColumnCount];
 };

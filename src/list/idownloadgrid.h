@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QModelIndexList>
+#include <QPair>
+
 #include "list/gridrow.h"
 
 class DownloadViewModel;
@@ -20,19 +24,41 @@ public:
 
     GridRow FirstRow() const { return GridRow::First(DataSource()); }
     GridRow LastRow() const { return GridRow::Last(DataSource()); }
+
+    // Selection, by cells of the bound view. A front end without a selection
+    // (the terminal) keeps these defaults: nothing is ever selected.
+    // The selected cells in the order they were selected.
+    virtual QModelIndexList Selected() const { return {}; }
+    virtual bool IsCellSelected(int, int) const { return false; }
+    virtual void SetCellSelected(int, int) {}
+    // A row counts as selected when all its cells are.
+    virtual bool IsRowSelected(int) const { return false; }
+    virtual void SetRowSelected(int) {}
+
+    // Set once the full layout has been applied to bound data; a grid with it
+    // set only rebinds. Cleared when the list is emptied, so that the next
+    // binding lays the grid out again.
+    bool bGridFormatted = false;
 };
 
-// Holds the bound view and nothing else.
+// Holds the bound view and a selection, and nothing else.
 class HeadlessDownloadGrid : public IDownloadGrid
 {
 public:
-    void FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool) override
-    {
-        m_pView = rsDownloadView;
-    }
-    void ClearDataSource() override { m_pView = nullptr; }
+    void FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bInitial) override;
+    void ClearDataSource() override;
     DownloadViewModel *DataSource() const override { return m_pView; }
+
+    QModelIndexList Selected() const override;
+    bool IsCellSelected(int iRow, int iColumn) const override;
+    void SetCellSelected(int iRow, int iColumn) override;
+    bool IsRowSelected(int iRow) const override;
+    void SetRowSelected(int iRow) override;
+
+    // How often a view was bound (rebuilds that reached the grid).
+    int iBindings = 0;
 
 private:
     DownloadViewModel *m_pView = nullptr;
+    QList<QPair<int, int>> m_selected;
 };

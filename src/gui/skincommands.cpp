@@ -1,0 +1,34 @@
+#include "gui/skincommands.h"
+
+const QStringList &SkinCommands::AllCommands()
+{
+    static const QStringList commands{
+        QStringLiteral("IDC_FS_Drag"),           QStringLiteral("IDC_FS_Minimize"),
+        QStringLiteral("IDC_FS_Tray"),           QStringLiteral("IDC_FS_Close"),
+        QStringLiteral("IDC_FS_Slider"),         QStringLiteral("IDC_FS_Download"),
+        QStringLiteral("IDC_FS_About"),          QStringLiteral("IDC_FS_help"),
+        QStringLiteral("ID_FS_webSite"),         QStringLiteral("IDC_FS_startDownload"),
+        QStringLiteral("IDC_FS_stopDownload"),   QStringLiteral("IDC_FS_addDownloadURL"),
+        QStringLiteral("IDC_FS_selectAllD"),     QStringLiteral("IDC_FS_removeSelectedD"),
+        QStringLiteral("IDC_FS_moveUp"),         QStringLiteral("IDC_FS_moveDown"),
+        QStringLiteral("ID_FS_clearComplete"),   QStringLiteral("ID_FS_downloadBrowse"),
+        QStringLiteral("ID_FS_autoDownloadCheck"), QStringLiteral("ID_FS_autoDownloadUncheck"),
+    };
+    return commands;
+}
+
+void SkinCommands::Register(const QString &sCommand, Action action)
+{
+    m_actions.insert(sCommand, std::move(action));
+}
+
+bool SkinCommands::Flash_FSCommand(const QString &sCommand, const QString &)
+{
+    const auto found = m_actions.constFind(sCommand);
+    if (found == m_actions.constEnd())
+        return false;
+    // A copy: the action may run nested event loops in which the table changes.
+    const Action action = found.value();
+    action();
+    return true;
+}

@@ -1,0 +1,50 @@
+#include "list/filenameeditor.h"
+
+#include <QVariant>
+
+#include "core/modmain.h"
+#include "list/downloadliststore.h"
+#include "list/downloadviewmodel.h"
+#include "list/gridrow.h"
+
+namespace {
+
+bool IsFileNameColumn(int iColumn)
+{
+    return DownloadViewModel::ColumnKey(iColumn) == QLatin1String("FileName");
+}
+
+} // namespace
+
+FileNameEditor::FileNameEditor(DownloadListStore &store)
+    : m_store(store)
+{
+}
+
+void FileNameEditor::DownloadGrid_BeforeCellUpdate(const GridRow &, int iColumn,
+                                                   const QVariant &vNewValue, bool &bCancel)
+{
+    if (!IsFileNameColumn(iColumn))
+        return;
+    // The view holds no more than this of a name; a longer one would be
+    // stored whole in the item but shown cut, and the two would disagree.
+    const QString s =
+        modMain::CleanFileName(vNewValue.toString()).left(DownloadViewModel::kFileNameWidth);
+    if (!s.isEmpty() && s != QLatin1String("Enter File Name"))
+        sPendingFileName = s;
+    else
+        bCancel = true;
+}
+
+void FileNameEditor::DownloadGrid_AfterCellUpdate(const GridRow &row, int iColumn)
+{
+    if (!IsFileNameColumn(iColumn) || row.IsNothing())
+        return;
+    row.SetCellValue(iColumn, sPendingFileName);
+    bool bNumber = false;
+    const int iID = row.CellText(DownloadViewModel::colID).toInt(&bNumber);
+    if (!bNumber)
+        return;
+    m_store.UpdateDownloadItem(static_cast<qint16>(iID), QString(), row.CellText(iColumn),
+                               QString(), QString());
+}
