@@ -134,12 +134,18 @@ void Download::RequestInformationNow()
         DoEvents();
         std::unique_ptr<QNetworkReply> reply(m_session->head(MakeRequest(url)));
         // An answer to HEAD is complete once its headers are.
-        if (!m_bCancel)
-            WaitForHeaders(*reply, [&reply] { return reply->isFinished(); });
+        const WaitResult result = m_bCancel
+            ? WaitResult::Cancelled
+            : WaitForHeaders(*reply, [&reply] { return reply->isFinished(); });
         if (!reply->isFinished())
             reply->abort();
         DoEvents();
         FillInformation(*reply);
+        // Qt's network thread goes on reading an abandoned answer's headers
+        // for as long as its session lives.
+        reply.reset();
+        if (result == WaitResult::Abandoned)
+            CloseSession();
     }
 
     DoEvents();
@@ -187,25 +193,29 @@ void Download::FillInformation(const QNetworkReply &reply)
         && !block.Contains(QLatin1StringView("HTTP/1.1 404 File Not Found"));
 }
 
-bool Download::WaitForHeaders(QNetworkReply &reply, const std::function<bool()> &bDone) const
+Download::WaitResult Download::WaitForHeaders(QNetworkReply &reply,
+                                              const std::function<bool()> &bDone) const
 {
     // The limit aborts the reply, which finishes it and so ends the wait
     // below; a cancel arrives through an event, after which the wait returns.
+    bool bAbandoned = false;
     QTimer limit;
     limit.setSingleShot(true);
     if (m_iHeaderLimitSeconds > 0) {
-        QObject::connect(&limit, &QTimer::timeout, &reply, [&reply, &bDone] {
-            if (!bDone())
-                reply.abort();
+        QObject::connect(&limit, &QTimer::timeout, &reply, [&reply, &bDone, &bAbandoned] {
+            if (bDone() || reply.isFinished())
+                return;
+            bAbandoned = true;
+            reply.abort();
         });
         limit.start(m_iHeaderLimitSeconds * 1000);
     }
     while (!bDone() && !reply.isFinished()) {
         if (m_bCancel)
-            return false;
+            return WaitResult::Cancelled;
         WaitForNetwork();
     }
-    return !m_bCancel || bDone();
+    return bAbandoned ? WaitResult::Abandoned : WaitResult::Done;
 }
 
 Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
@@ -216,8 +226,11 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
         return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
             && !IsRedirectStatus(reply);
     };
-    if (m_bCancel || !WaitForHeaders(reply, bHeadersIn))
+    const WaitResult result = m_bCancel ? WaitResult::Cancelled : WaitForHeaders(reply, bHeadersIn);
+    if (result == WaitResult::Cancelled)
         return OpenResult::Cancelled;
+    if (result == WaitResult::Abandoned)
+        return OpenResult::Abandoned;
     if (bHeadersIn())
         return OpenResult::Opened;
     // A redirect that Qt refused to follow (to a less safe scheme, or one too
@@ -267,6 +280,9 @@ bool Download::StartDownload()
     m_bTransferBegun = false;
     if (!m_bInfoRequested)
         RequestInformationNow();
+    // ... which closes the session when it had to give up on the answer.
+    if (!m_session)
+        OpenSession();
     m_bTransferBegun = true;
     m_bBusy = true;
     DoEvents();
@@ -285,8 +301,10 @@ bool Download::StartDownload()
     const OpenResult opened = reply ? WaitUntilOpened(*reply) : OpenResult::NotFound;
     if (opened == OpenResult::Cancelled)
         return Cancelled(reply, file, 0);
-    if (opened == OpenResult::NotFound) {
+    if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
         reply.reset();
+        if (opened == OpenResult::Abandoned)
+            CloseSession();
         m_bBusy = false;
         Q_EMIT DownloadError(kCouldNotFindUrl);
         return false;

@@ -123,14 +123,15 @@ Q_SIGNALS:
     void DownloadCancelled(qint64 lPosition);
 
 private:
-    enum class OpenResult { Opened, NotFound, Cancelled };
+    enum class OpenResult { Opened, NotFound, Abandoned, Cancelled };
 
     void OpenSession();
     void CloseSession();
     QNetworkRequest MakeRequest(const QUrl &url) const;
-    // Waits until bDone says so, the header time limit has passed (the reply
-    // is aborted then) or a cancel comes. False after a cancel.
-    bool WaitForHeaders(QNetworkReply &reply, const std::function<bool()> &bDone) const;
+    enum class WaitResult { Done, Abandoned, Cancelled };
+    // Waits until bDone says so or the reply finishes, until the header time
+    // limit has passed (the reply is aborted: Abandoned), or until a cancel.
+    WaitResult WaitForHeaders(QNetworkReply &reply, const std::function<bool()> &bDone) const;
     OpenResult WaitUntilOpened(QNetworkReply &reply) const;
     void RequestInformationNow();
     void FillInformation(const QNetworkReply &reply);

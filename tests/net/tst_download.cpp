@@ -38,6 +38,27 @@ QString Tag()
     return QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "-");
 }
 
+// The peak resident memory of this process since ResetPeakMemory, in KiB
+// (-1 when the system does not say).
+qint64 PeakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void ResetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 // A port that was free a moment ago refuses connections.
 QString RefusedUrl()
 {
@@ -244,6 +265,123 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(download.LocalFile()));
         // The session stays open for the next transfer.
         QVERIFY(download.SessionOpen());
+    }
+
+    // Answers whose headers go on for ever are given up, as no answer, before
+    // Qt's buffering of them can matter; one row keeps the program's own limit.
+    void headersThatNeverEnd_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<bool>("bInformation");
+        QTest::addColumn<int>("iLimitSeconds"); // 0: the program's own limit
+        const Response line = With(Response(), [](Response &r) {
+            r.rawAnswer = "HTTP/1.1 200 OK\r\nX-Pad: ";
+            r.endlessRaw = QByteArray(4096, 'a');
+        });
+        const Response lines = With(Response(), [](Response &r) {
+            r.rawAnswer = "HTTP/1.1 200 OK\r\n";
+            r.endlessRaw = "X-Pad: " + QByteArray(100, 'a') + "\r\n";
+        });
+        QTest::newRow("one endless line, transfer") << line << false << 2;
+        QTest::newRow("endless lines, transfer") << lines << false << 2;
+        QTest::newRow("endless lines, information") << lines << true << 0;
+    }
+
+    void headersThatNeverEnd()
+    {
+        QFETCH(Response, response);
+        QFETCH(bool, bInformation);
+        QFETCH(int, iLimitSeconds);
+        Download download;
+        DownloadRecorder recorder(download);
+        Aim(download, "/endless/" + Tag(), response);
+        // Only the header limit may end these.
+        download.SetInactivityTimeoutSeconds(0);
+        if (iLimitSeconds > 0)
+            download.SetHeaderTimeLimitSeconds(iLimitSeconds);
+        ResetPeakMemory();
+        if (bInformation) {
+            download.RequestInformation();
+            QCOMPARE(download.FileExists(), false);
+            QCOMPARE(download.FileSize(), -1.0);
+        } else {
+            // Asked once already, the control goes straight to the transfer.
+            m_server.SetRoute("/endless/asked", HttpTestServer::Ok("x"));
+            const QString sEndless = download.Url();
+            download.SetUrl(m_server.Url("/endless/asked"));
+            download.RequestInformation();
+            download.SetUrl(sEndless);
+            QVERIFY(!download.StartDownload());
+            QCOMPARE(recorder.events, QStringList{"E:Could not find Url"});
+            QVERIFY(NothingLeft(download.LocalFile()));
+        }
+        const qint64 llPeak = PeakMemoryKiB();
+        QVERIFY2(llPeak < 200 * 1024, qPrintable(QString::number(llPeak) + " KiB"));
+    }
+
+    // A cancel reaches a transfer or an information request that waits for
+    // the network, not only one that receives blocks, and nothing is asked of
+    // the server after it.
+    void cancelDuringAWait_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<bool>("bInformation");
+        QTest::addColumn<QByteArray>("cancelAt"); // the request that is waited on
+        const Response trickle = With(HttpTestServer::Ok(Bytes(100000)), [](Response &r) {
+            r.trickleBytes = 100;
+            r.trickleIntervalMs = 200;
+        });
+        const Response mute = With(Response(), [](Response &r) { r.neverAnswer = true; });
+        QTest::newRow("body trickles") << trickle << false << QByteArray("GET ");
+        QTest::newRow("headers never come") << mute << false << QByteArray("HEAD ");
+        QTest::newRow("information never comes") << mute << true << QByteArray("HEAD ");
+    }
+
+    void cancelDuringAWait()
+    {
+        QFETCH(Response, response);
+        QFETCH(bool, bInformation);
+        QFETCH(QByteArray, cancelAt);
+        Download download;
+        DownloadRecorder recorder(download);
+        const QString sPath = "/wait/" + Tag();
+        Aim(download, sPath, response);
+        download.SetInactivityTimeoutSeconds(0);
+        download.SetHeaderTimeLimitSeconds(0);
+
+        auto requests = [&] {
+            int iCount = 0;
+            for (const QByteArray &head : m_server.RequestHeads())
+                iCount += head.contains(" " + sPath.toLatin1() + " ") ? 1 : 0;
+            return iCount;
+        };
+        int iAtCancel = -1;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (const QByteArray &head : m_server.RequestHeads()) {
+                if (iAtCancel < 0 && head.startsWith(cancelAt + sPath.toLatin1() + " ")) {
+                    iAtCancel = requests();
+                    download.CancelDownload();
+                }
+            }
+        });
+        watch.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        if (bInformation) {
+            download.RequestInformation();
+            QCOMPARE(download.FileExists(), false);
+        } else {
+            QVERIFY(!download.StartDownload());
+            QVERIFY(recorder.events.last().startsWith('X'));
+            QVERIFY(!recorder.events.contains("C"));
+            QVERIFY(NothingLeft(download.LocalFile()));
+        }
+        // Loosely: the server alone would take minutes or never end.
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(iAtCancel > 0);
+        QTest::qWait(300);
+        QCOMPARE(requests(), iAtCancel);
     }
 
     void readFailures_data()
