@@ -234,6 +234,9 @@ int main(int argc, char **argv)
         std::remove(sOutCurl.c_str());
         curlRuns.push_back(Measure({"curl", "-s", "-o", sOutCurl, sUrl}));
         std::remove(sOutControl.c_str());
+        // Like curl's, the program's file from the run before is removed
+        // here: replacing it would charge the old file's removal to the run.
+        std::system(("rm -rf '" + sGetDir + "'").c_str());
         controlRuns.push_back(bWholePath ? Measure({sGet, "--dir", sGetDir,
                                                     "--skip-connection-check", sPageUrl})
                                          : Measure({sSelf, "--child", sUrl, sOutControl}));

@@ -133,8 +133,9 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
     for (const QString &sUrl : urls)
         session.Adder().AddURL(sUrl);
 
-    // Ctrl+C stops the run the way a confirmed stop does: the transfer under
-    // way ends at its next block and its item reads "Cancelled".
+    // Ctrl+C stops the run the way a confirmed stop does: whatever the run
+    // waits for is given up within the watch's interval, and the item under
+    // way reads "Cancelled".
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
     QTimer interruptWatch;
@@ -144,6 +145,10 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
             session.Queue().StopRun();
     });
     interruptWatch.start();
+    QObject::connect(&session.Queue(), &DownloadQueue::ItemFailed,
+                     [&printer](int iID, const QString &sReason) {
+                         printer.Note(QStringLiteral("clipvane-get: [%1] %2").arg(iID).arg(sReason));
+                     });
 
     session.Queue().cmdStartDownload_Click();
     printer.Finish();

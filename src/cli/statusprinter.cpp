@@ -73,3 +73,10 @@ void StatusPrinter::Finish()
     m_bLineOpen = false;
     std::fflush(m_pOut);
 }
+
+void StatusPrinter::Note(const QString &sLine)
+{
+    Finish();
+    std::fprintf(m_pOut, "%s\n", sLine.toLocal8Bit().constData());
+    std::fflush(m_pOut);
+}

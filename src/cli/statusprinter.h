@@ -25,6 +25,8 @@ public:
 
     // Ends the updating line, so that what follows starts on a fresh line.
     void Finish();
+    // A line of its own, between the status lines.
+    void Note(const QString &sLine);
 
 private:
     void ShowRow(int iRow);

@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace modGlobal {
 
 void SplitUrl(QString &address, QString &path)
@@ -23,11 +27,17 @@ QString CutAtNul(const QString &sText)
 
 bool DeleteFileForced(const QString &sPath)
 {
-    QFile file(sPath);
-    if (!file.exists())
-        return true;
-    file.setPermissions(file.permissions() | QFileDevice::WriteOwner | QFileDevice::WriteUser);
-    return file.remove();
+    // Whether a file can be removed depends on its folder, not on its own
+    // permissions, so a read-only file goes without being touched. Nothing is
+    // followed: a link is removed itself (even one that points nowhere), and
+    // its target keeps its content and its permissions.
+    const QByteArray path = QFile::encodeName(sPath);
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(info.st_mode))
+        return false;
+    return ::unlink(path.constData()) == 0;
 }
 
 } // namespace modGlobal

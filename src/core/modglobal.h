@@ -14,7 +14,8 @@ void SplitUrl(QString &address, QString &path);
 // The text before its first NUL character, or all of it.
 QString CutAtNul(const QString &sText);
 
-// Deletes a file even when it is read-only. True when no file is left.
+// Deletes a file even when it is read-only; a link is deleted itself, never
+// its target. True when nothing is left under that name (a folder stays).
 bool DeleteFileForced(const QString &sPath);
 
 } // namespace modGlobal

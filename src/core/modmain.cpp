@@ -97,4 +97,73 @@ QString CleanFileName(const QString &sName)
     return sClean;
 }
 
+namespace {
+
+// Longer "extensions" are part of the name: a dot in a sentence is no type.
+constexpr qsizetype kMaxExtensionLength = 16;
+
+qsizetype ExtensionStart(const QString &sName)
+{
+    const qsizetype iDot = sName.lastIndexOf(QLatin1Char('.'));
+    if (iDot <= 0 || sName.size() - iDot > kMaxExtensionLength)
+        return sName.size();
+    return iDot;
+}
+
+qsizetype Utf8Length(QStringView s)
+{
+    qsizetype iBytes = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80)
+            iBytes += 1;
+        else if (c < 0x800)
+            iBytes += 2;
+        else if (QChar::isHighSurrogate(c) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
+            iBytes += 4;
+            ++i;
+        } else
+            iBytes += 3;
+    }
+    return iBytes;
+}
+
+// The longest start of sStem that takes at most iBytes bytes, never ending
+// inside a surrogate pair.
+QString CutToBytes(const QString &sStem, qsizetype iBytes)
+{
+    qsizetype iEnd = sStem.size();
+    qsizetype iLength = Utf8Length(sStem);
+    while (iEnd > 0 && iLength > iBytes) {
+        qsizetype iStart = iEnd - 1;
+        if (iStart > 0 && sStem[iStart].isLowSurrogate() && sStem[iStart - 1].isHighSurrogate())
+            --iStart;
+        iLength -= Utf8Length(QStringView(sStem).mid(iStart, iEnd - iStart));
+        iEnd = iStart;
+    }
+    return sStem.left(iEnd);
+}
+
+QString FitWithInsert(const QString &sName, const QString &sInsert, int iMaxBytes)
+{
+    const qsizetype iExt = ExtensionStart(sName);
+    const QString sExt = sName.mid(iExt);
+    const qsizetype iRoom = iMaxBytes - Utf8Length(sExt) - Utf8Length(sInsert);
+    return CutToBytes(sName.left(iExt), qMax<qsizetype>(iRoom, 0)) + sInsert + sExt;
+}
+
+} // namespace
+
+QString FitFileName(const QString &sName, int iMaxBytes)
+{
+    if (Utf8Length(sName) <= iMaxBytes)
+        return sName;
+    return FitWithInsert(sName, QString(), iMaxBytes);
+}
+
+QString NumberedFileName(const QString &sName, int iNumber, int iMaxBytes)
+{
+    return FitWithInsert(sName, QStringLiteral(" (%1)").arg(iNumber), iMaxBytes);
+}
+
 } // namespace modMain

@@ -30,4 +30,16 @@ QChar DecimalSeparator();
 // which includes "." and "..", so that no name can leave its directory.
 QString CleanFileName(const QString &sName);
 
+// Longest local file name in bytes: what file systems take (255), less the
+// ".part" a transfer adds while it writes.
+constexpr int kMaxFileNameBytes = 255 - 5;
+
+// sName cut to at most iMaxBytes bytes of UTF-8 (the file system's
+// encoding), on a character boundary, keeping its extension.
+QString FitFileName(const QString &sName, int iMaxBytes = kMaxFileNameBytes);
+
+// "NAME (n).EXT" for sName "NAME.EXT" ("NAME (n)" without an extension),
+// fitted like FitFileName with the number kept whole.
+QString NumberedFileName(const QString &sName, int iNumber, int iMaxBytes = kMaxFileNameBytes);
+
 } // namespace modMain

@@ -8,45 +8,58 @@
 
 namespace {
 
-constexpr qint64 kStageSize = 64 * 1024;
+// Large enough that a fast connection is written in few system calls, small
+// next to the read-ahead Qt keeps for the reply.
+constexpr qint64 kRunBytes = 1024 * 1024;
 
 } // namespace
 
-BlockReader::BlockReader(QNetworkReply &reply, qint64 lBlockSize)
-    : m_reply(reply), m_lBlockSize(lBlockSize), m_stage(new char[kStageSize])
+BlockReader::BlockReader(QNetworkReply &reply, qint64 lBlockSize, const bool &bCancel)
+    : m_reply(reply)
+    , m_lBlockSize(lBlockSize)
+    , m_bCancel(bCancel)
+    , m_lCapacity(qMax(kRunBytes / lBlockSize, qint64(1)) * lBlockSize)
 {
+    m_buffer.reset(new char[m_lCapacity]);
 }
 
 BlockReader::~BlockReader() = default;
 
-qint64 BlockReader::Next(const char *&pBlock, bool &bFailed)
+BlockReader::Status BlockReader::Next(const char *&pData, qint64 &lLength)
 {
-    while (m_lEnd - m_lBegin < m_lBlockSize) {
-        if (m_lBegin > 0) {
-            std::memmove(m_stage.get(), m_stage.get() + m_lBegin, m_lEnd - m_lBegin);
-            m_lEnd -= m_lBegin;
-            m_lBegin = 0;
-        }
+    char *const pBuffer = m_buffer.get();
+    if (m_lTail > 0) {
+        std::memmove(pBuffer, pBuffer + m_lTail, m_lTailLength);
+        m_lTail = 0;
+    }
+    qint64 lHave = m_lTailLength;
+    for (;;) {
         // Qt closes a reply that it aborts (a timeout), and a closed one must
         // not be read.
-        const qint64 lRead = m_reply.isOpen()
-            ? m_reply.read(m_stage.get() + m_lEnd, kStageSize - m_lEnd) : 0;
-        if (lRead > 0) {
-            m_lEnd += lRead;
-            continue;
+        if (m_reply.isOpen() && lHave < m_lCapacity) {
+            const qint64 lRead = m_reply.read(pBuffer + lHave, m_lCapacity - lHave);
+            if (lRead > 0)
+                lHave += lRead;
         }
-        // Data always arrives before the end of the answer is reported, so
-        // an empty reply that has finished has nothing more to give.
-        if (m_reply.isFinished())
-            break;
+        const qint64 lWhole = lHave / m_lBlockSize * m_lBlockSize;
+        // Data always arrives before the end of the answer is reported, so a
+        // reply that has finished has nothing more to give.
+        const bool bEnded = m_reply.isFinished() && !(m_reply.isOpen() && m_reply.bytesAvailable() > 0);
+        if (lWhole > 0 || (bEnded && lHave > 0)) {
+            lLength = lWhole > 0 ? lWhole : lHave;
+            m_lTail = lLength;
+            m_lTailLength = lHave - lLength;
+            pData = pBuffer;
+            return Status::Data;
+        }
+        if (bEnded) {
+            m_lTailLength = 0;
+            return IsTransportError(m_reply.error()) ? Status::Failed : Status::End;
+        }
+        if (m_bCancel)
+            return Status::Cancelled;
         WaitForNetwork();
+        if (m_bCancel)
+            return Status::Cancelled;
     }
-    const qint64 lLength = qMin(m_lBlockSize, m_lEnd - m_lBegin);
-    if (lLength == 0) {
-        bFailed = IsTransportError(m_reply.error());
-        return 0;
-    }
-    pBlock = m_stage.get() + m_lBegin;
-    m_lBegin += lLength;
-    return lLength;
 }

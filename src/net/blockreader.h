@@ -6,28 +6,39 @@
 
 class QNetworkReply;
 
-// Cuts the body of a reply into fixed-size blocks. Every block is full except
-// the last one of the answer, however the data arrives. The reply is read in
-// large pieces into one staging buffer that lives as long as the reader, and
-// blocks are handed out in place: Qt then copies each byte once, wakes its
-// network thread once per piece instead of once per block, and nothing is
-// allocated per block.
+// Reads the body of a reply in runs of whole blocks: every run is a multiple
+// of the block size except the last one of the answer, however the data
+// arrives. Each run is as large as the reply has ready (up to a fixed
+// capacity), read straight into one buffer that lives as long as the
+// reader, so a caller can write a run to disk in one call and still count
+// progress block by block. Only the bytes of an unfinished block are ever
+// moved within the buffer.
 class BlockReader
 {
 public:
-    BlockReader(QNetworkReply &reply, qint64 lBlockSize);
+    enum class Status {
+        Data,      // pData/lLength hold the next run
+        End,       // the answer is complete
+        Failed,    // the connection or the protocol failed
+        Cancelled, // bCancel was found set while waiting
+    };
+
+    // bCancel is looked at after every wait for the network.
+    BlockReader(QNetworkReply &reply, qint64 lBlockSize, const bool &bCancel);
     ~BlockReader();
 
-    // The next block; pBlock stays valid until the next call. Waits in the
-    // event loop (without spinning) while a block is incomplete and the
-    // answer goes on. Returns 0 at the end of the answer; bFailed then tells
-    // whether the answer ended in a failure of the connection or protocol.
-    qint64 Next(const char *&pBlock, bool &bFailed);
+    // The next run; pData stays valid until the next call. Waits in the event
+    // loop (without spinning) while not even one block is complete and the
+    // answer goes on.
+    Status Next(const char *&pData, qint64 &lLength);
 
 private:
     QNetworkReply &m_reply;
     const qint64 m_lBlockSize;
-    std::unique_ptr<char[]> m_stage;
-    qint64 m_lBegin = 0;
-    qint64 m_lEnd = 0;
+    const bool &m_bCancel;
+    std::unique_ptr<char[]> m_buffer;
+    qint64 m_lCapacity;
+    // Bytes of an unfinished block at m_lTail, handed out with the next run.
+    qint64 m_lTail = 0;
+    qint64 m_lTailLength = 0;
 };

@@ -1,15 +1,16 @@
 #include "net/download.h"
 
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <cmath>
 
 #include "core/doevents.h"
+#include "core/partfile.h"
 #include "net/blockreader.h"
 #include "net/headerblock.h"
 #include "net/replyhelpers.h"
@@ -109,6 +110,12 @@ void Download::RequestInformation()
 {
     if (m_bBusy)
         return;
+    m_bCancel = false;
+    RequestInformationNow();
+}
+
+void Download::RequestInformationNow()
+{
     m_bBusy = true;
     m_bInfoRequested = true;
     QUrl url = InformationUrl(m_sUrl);
@@ -126,10 +133,19 @@ void Download::RequestInformation()
     if (IsHttpUrl(url)) {
         DoEvents();
         std::unique_ptr<QNetworkReply> reply(m_session->head(MakeRequest(url)));
-        while (!reply->isFinished())
-            WaitForNetwork();
+        // An answer to HEAD is complete once its headers are.
+        const WaitResult result = m_bCancel
+            ? WaitResult::Cancelled
+            : WaitForHeaders(*reply, [&reply] { return reply->isFinished(); });
+        if (!reply->isFinished())
+            reply->abort();
         DoEvents();
         FillInformation(*reply);
+        // Qt's network thread goes on reading an abandoned answer's headers
+        // for as long as its session lives.
+        reply.reset();
+        if (result == WaitResult::Abandoned)
+            CloseSession();
     }
 
     DoEvents();
@@ -147,6 +163,7 @@ void Download::FillInformation(const QNetworkReply &reply)
         m_sLastModified = kNotAvailable;
         m_dFileSize = -1;
         m_sRemoteFileName.clear();
+        m_sSuggestedFileName.clear();
         m_sRemoteFileType.clear();
         return;
     }
@@ -164,6 +181,7 @@ void Download::FillInformation(const QNetworkReply &reply)
     DoEvents();
 
     m_sRemoteFileName = block.ValueAfter(QLatin1StringView("filename="));
+    m_sSuggestedFileName = block.SuggestedFileName();
     DoEvents();
 
     const QString sType = block.ValueAfter(QLatin1StringView("Content-Type: "));
@@ -175,6 +193,31 @@ void Download::FillInformation(const QNetworkReply &reply)
         && !block.Contains(QLatin1StringView("HTTP/1.1 404 File Not Found"));
 }
 
+Download::WaitResult Download::WaitForHeaders(QNetworkReply &reply,
+                                              const std::function<bool()> &bDone) const
+{
+    // The limit aborts the reply, which finishes it and so ends the wait
+    // below; a cancel arrives through an event, after which the wait returns.
+    bool bAbandoned = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    if (m_iHeaderLimitSeconds > 0) {
+        QObject::connect(&limit, &QTimer::timeout, &reply, [&reply, &bDone, &bAbandoned] {
+            if (bDone() || reply.isFinished())
+                return;
+            bAbandoned = true;
+            reply.abort();
+        });
+        limit.start(m_iHeaderLimitSeconds * 1000);
+    }
+    while (!bDone() && !reply.isFinished()) {
+        if (m_bCancel)
+            return WaitResult::Cancelled;
+        WaitForNetwork();
+    }
+    return bAbandoned ? WaitResult::Abandoned : WaitResult::Done;
+}
+
 Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
 {
     // The address counts as opened once the final answer's headers are in,
@@ -183,8 +226,11 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
         return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()
             && !IsRedirectStatus(reply);
     };
-    while (!reply.isFinished() && !bHeadersIn())
-        WaitForNetwork();
+    const WaitResult result = m_bCancel ? WaitResult::Cancelled : WaitForHeaders(reply, bHeadersIn);
+    if (result == WaitResult::Cancelled)
+        return OpenResult::Cancelled;
+    if (result == WaitResult::Abandoned)
+        return OpenResult::Abandoned;
     if (bHeadersIn())
         return OpenResult::Opened;
     // A redirect that Qt refused to follow (to a less safe scheme, or one too
@@ -194,18 +240,25 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
     return bAnswered ? OpenResult::Opened : OpenResult::NotFound;
 }
 
-void Download::EndTransfer(std::unique_ptr<QNetworkReply> &reply, QFile &file)
+void Download::EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file)
 {
     reply.reset();
     CloseSession();
-    file.close();
+    file.Discard();
     m_bBusy = false;
 }
 
-bool Download::FailLocalFile(std::unique_ptr<QNetworkReply> &reply, QFile &file)
+bool Download::FailLocalFile(std::unique_ptr<QNetworkReply> &reply, PartFile &file)
 {
-    m_sLastError = QStringLiteral("Could not write the local file %1: %2")
-                       .arg(file.fileName(), file.errorString());
+    m_sLastError = file.ErrorString();
+    EndTransfer(reply, file);
+    return false;
+}
+
+bool Download::Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition)
+{
+    DoEvents();
+    Q_EMIT DownloadCancelled(lPosition);
     EndTransfer(reply, file);
     return false;
 }
@@ -226,20 +279,32 @@ bool Download::StartDownload()
 
     m_bTransferBegun = false;
     if (!m_bInfoRequested)
-        RequestInformation();
+        RequestInformationNow();
+    // ... which closes the session when it had to give up on the answer.
+    if (!m_session)
+        OpenSession();
     m_bTransferBegun = true;
     m_bBusy = true;
     DoEvents();
 
     m_iHttpStatus = 0;
-    const QUrl url(m_sUrl, QUrl::TolerantMode);
+    PartFile file;
     std::unique_ptr<QNetworkReply> reply;
+    // A stop during the information request reaches no further request.
+    if (m_bCancel)
+        return Cancelled(reply, file, 0);
+    const QUrl url(m_sUrl, QUrl::TolerantMode);
     if (IsHttpUrl(url) && m_sUrl.contains(QLatin1StringView("://"))) {
         reply.reset(m_session->get(MakeRequest(url)));
         reply->setReadBufferSize(kReadAheadBytes);
     }
-    if (!reply || WaitUntilOpened(*reply) == OpenResult::NotFound) {
+    const OpenResult opened = reply ? WaitUntilOpened(*reply) : OpenResult::NotFound;
+    if (opened == OpenResult::Cancelled)
+        return Cancelled(reply, file, 0);
+    if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
         reply.reset();
+        if (opened == OpenResult::Abandoned)
+            CloseSession();
         m_bBusy = false;
         Q_EMIT DownloadError(kCouldNotFindUrl);
         return false;
@@ -247,53 +312,64 @@ bool Download::StartDownload()
 
     m_iHttpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     DoEvents();
-    QFile file(m_sLocalFile);
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.Open(m_sLocalFile))
         return FailLocalFile(reply, file);
 
-    BlockReader reader(*reply, kBlockSize);
+    BlockReader reader(*reply, kBlockSize, m_bCancel);
     qint64 lPosition = 0;
     for (;;) {
         DoEvents();
-        bool bFailed = false;
-        const char *pBlock = nullptr;
-        const qint64 lRead = reader.Next(pBlock, bFailed);
+        const char *pData = nullptr;
+        qint64 lRead = 0;
+        BlockReader::Status status = reader.Next(pData, lRead);
         DoEvents();
-        if (bFailed) {
+        if (status == BlockReader::Status::Cancelled)
+            return Cancelled(reply, file, lPosition);
+        if (status == BlockReader::Status::Failed) {
             DoEvents();
             EndTransfer(reply, file);
             Q_EMIT DownloadError(kCouldNotReadUrl);
             return false;
         }
-        DoEvents();
-        lPosition += lRead;
-        DoEvents();
-        if (lRead > 0) {
-            if (file.write(pBlock, lRead) != lRead)
-                return FailLocalFile(reply, file);
-            DoEvents();
+        if (status == BlockReader::Status::Data && m_lByteLimit > 0
+            && lPosition + lRead >= m_lByteLimit) {
+            // Enough of it: what fits is kept and counts as the whole answer.
+            lRead = m_lByteLimit - lPosition;
+            status = BlockReader::Status::End;
         }
-
-        Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
-
-        DoEvents();
-        if (m_bCancel) {
+        // The run goes to disk in one piece before any of its blocks is
+        // reported, so no progress ever counts a byte that is not written.
+        if (lRead > 0 && !file.Write(pData, lRead))
+            return FailLocalFile(reply, file);
+        for (qint64 lDone = 0; lDone < lRead; lDone += kBlockSize) {
+            lPosition += qMin(kBlockSize, lRead - lDone);
             DoEvents();
-            // The handler may look at the file: let it see every byte so far.
-            file.flush();
-            Q_EMIT DownloadCancelled(lPosition);
-            EndTransfer(reply, file);
-            return false;
+            Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
+            DoEvents();
+            if (m_bCancel)
+                return Cancelled(reply, file, lPosition);
         }
-        DoEvents();
-        if (lRead == 0)
+        if (status == BlockReader::Status::End)
             break;
     }
+    // The final, empty read is reported too.
+    Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
+    DoEvents();
+    if (m_bCancel)
+        return Cancelled(reply, file, lPosition);
 
-    // Buffered bytes reach the disk here; a full disk shows up now.
-    if (!file.flush())
+    reply.reset();
+    CloseSession();
+    if (m_keep && !m_keep()) {
+        m_sLastError = QStringLiteral("The answer (HTTP status %1) was not kept as %2")
+                           .arg(m_iHttpStatus)
+                           .arg(m_sLocalFile);
+        EndTransfer(reply, file);
+        return false;
+    }
+    if (!file.Commit())
         return FailLocalFile(reply, file);
-    EndTransfer(reply, file);
+    m_bBusy = false;
     Q_EMIT DownloadComplete();
     return true;
 }

@@ -4,9 +4,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <memory>
 
-class QFile;
+class PartFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
@@ -41,6 +42,9 @@ public:
     double FileSize() const { return m_dFileSize; }
     void SetFileSize(double New_FileSize) { m_dFileSize = New_FileSize; }
     QString RemoteFileName() const { return m_sRemoteFileName; }
+    // The name alone that the last RequestInformation's answer suggested
+    // (see HeaderBlock::SuggestedFileName); empty when it suggested none.
+    QString SuggestedFileName() const { return m_sSuggestedFileName; }
     QString RemoteFileType() const { return m_sRemoteFileType; }
 
     QString LocalFile() const { return m_sLocalFile; }
@@ -55,8 +59,8 @@ public:
     void SetSitePassword(const QString &New_SitePassword) { m_sSitePassword = New_SitePassword; }
 
     // Why the last StartDownload failed without a signal: the local file could
-    // not be opened or written, or the control was already busy. Empty after
-    // any other outcome.
+    // not be made, written or put under its name, the keep test refused it,
+    // or the control was already busy. Empty after any other outcome.
     QString LastError() const { return m_sLastError; }
 
     // HTTP status of the answer the last StartDownload transferred (after
@@ -73,16 +77,35 @@ public:
     // program. 60 unless changed; 0 disables the limit.
     void SetInactivityTimeoutSeconds(int iSeconds) { m_iTimeoutSeconds = iSeconds; }
 
-    // Copies Url to LocalFile. True when the transfer ran to its end
-    // (DownloadComplete was emitted); false after DownloadError, after
-    // DownloadCancelled, or when the local file failed (see LastError; no
-    // signal then). The local file is written from its first byte without
-    // being truncated first: delete an existing file before calling.
+    // Seconds from a request until its answer's headers must have ended;
+    // an answer still sending headers then is abandoned as no answer, so a
+    // server cannot have Qt buffer an endless header. 20 unless changed.
+    static constexpr int kHeaderTimeLimitSeconds = 20;
+    void SetHeaderTimeLimitSeconds(int iSeconds) { m_iHeaderLimitSeconds = iSeconds; }
+
+    // Bytes after which a transfer counts the answer as complete and stops
+    // reading (0, the default: no limit).
+    void SetByteLimit(qint64 lBytes) { m_lByteLimit = lBytes; }
+
+    // Asked when a transfer has run to its end, before the file takes its
+    // name: false throws the file away, and the transfer ends as a failure
+    // (LastError says so). Unset, every complete transfer is kept.
+    void SetKeepTest(std::function<bool()> keep) { m_keep = std::move(keep); }
+
+    // Copies Url to LocalFile. The bytes go to LocalFile + ".part", made anew
+    // (never through a link); only a complete transfer replaces LocalFile,
+    // by renaming the part, and any other outcome removes the part, so
+    // LocalFile is either as it was or the whole new file. True when the
+    // transfer ran to its end and the file was kept (DownloadComplete was
+    // emitted); false after DownloadError, after DownloadCancelled, or when
+    // the local file failed (see LastError; no signal then).
     bool StartDownload();
-    // Asks the running transfer to stop after its current block.
+    // Asks the running transfer or information request to stop: after the
+    // current block, or at once while it waits for the network.
     void CancelDownload() { m_bCancel = true; }
     // Sends a HEAD request for Url and fills FileExists, LastModified,
-    // FileSize, RemoteFileName and RemoteFileType. Emits nothing.
+    // FileSize, RemoteFileName, SuggestedFileName and RemoteFileType. Emits
+    // nothing. A cancelled request counts as one without an answer.
     void RequestInformation();
 
 Q_SIGNALS:
@@ -95,21 +118,27 @@ Q_SIGNALS:
     // "Could not read URL" (a read failed; the file is closed, the part
     // received stays on disk).
     void DownloadError(const QString &sErrorDescription);
-    // A cancel was found after a progress signal; lPosition is the bytes
-    // received. The local file is still open during the signal.
+    // A cancel was found after a progress signal or during a wait; lPosition
+    // is the bytes received. The local file is still open during the signal.
     void DownloadCancelled(qint64 lPosition);
 
 private:
-    enum class OpenResult { Opened, NotFound };
+    enum class OpenResult { Opened, NotFound, Abandoned, Cancelled };
 
     void OpenSession();
     void CloseSession();
     QNetworkRequest MakeRequest(const QUrl &url) const;
+    enum class WaitResult { Done, Abandoned, Cancelled };
+    // Waits until bDone says so or the reply finishes, until the header time
+    // limit has passed (the reply is aborted: Abandoned), or until a cancel.
+    WaitResult WaitForHeaders(QNetworkReply &reply, const std::function<bool()> &bDone) const;
     OpenResult WaitUntilOpened(QNetworkReply &reply) const;
+    void RequestInformationNow();
     void FillInformation(const QNetworkReply &reply);
     // Releases the reply, the session and the local file of a transfer.
-    void EndTransfer(std::unique_ptr<QNetworkReply> &reply, QFile &file);
-    bool FailLocalFile(std::unique_ptr<QNetworkReply> &reply, QFile &file);
+    void EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
+    bool FailLocalFile(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
+    bool Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
 
     std::unique_ptr<QNetworkAccessManager> m_session;
 
@@ -118,6 +147,7 @@ private:
     double m_dFileSize = 0;
     QString m_sLocalFile;
     QString m_sRemoteFileName;
+    QString m_sSuggestedFileName;
     QString m_sRemoteFileType;
     QString m_sUrl;
     QString m_sSiteUser;
@@ -132,4 +162,7 @@ private:
     // under the running one.
     bool m_bBusy = false;
     int m_iTimeoutSeconds = 60;
+    int m_iHeaderLimitSeconds = kHeaderTimeLimitSeconds;
+    qint64 m_lByteLimit = 0;
+    std::function<bool()> m_keep;
 };

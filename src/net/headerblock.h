@@ -25,6 +25,13 @@ public:
     QString ValueAfter(QLatin1StringView sKey) const;
     bool Contains(QLatin1StringView sKey) const;
 
+    // The file name the server suggests, as a name alone: the extended
+    // "filename*=" form (RFC 6266 and 5987: charset''percent-encoded) when
+    // present and readable, else the plain "filename=" value up to its
+    // closing quote, or up to the next ";" when unquoted. Empty when neither
+    // gives a name.
+    QString SuggestedFileName() const;
+
     const QString &Text() const { return m_sText; }
 
 private:

@@ -34,6 +34,9 @@ public:
     // already running.
     QString GetYoutubePathLnik(const QString &sLink);
 
+    // Ends a running resolution at once, as one without an answer.
+    void Cancel() { GiveUp(); }
+
     // Drops whatever the socket is doing and starts connecting to wsHost.
     void Connect();
 

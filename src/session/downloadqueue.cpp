@@ -7,6 +7,7 @@
 #include "core/imessagebox.h"
 #include "core/iskin.h"
 #include "core/modglobal.h"
+#include "core/modmain.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
 #include "net/connectivity.h"
@@ -109,6 +110,9 @@ void DownloadQueue::StopRun()
         return;
     m_run.bStopRequested = true;
     m_bRunning = false;
+    // Whatever waits now gives up at once instead of at its next block.
+    m_download.CancelDownload();
+    m_pageRetriever.Cancel();
     m_presenter.ShowStopConfirmed();
 }
 
@@ -157,6 +161,16 @@ DownloadItem *DownloadQueue::CurrentItem()
     return m_store.ItemAt(m_store.IndexOfSerial(m_run.CurrentSerial()));
 }
 
+DownloadQueue::ItemOutcome DownloadQueue::Stop()
+{
+    if (DownloadItem *pCurrent = CurrentItem()) {
+        if (!pCurrent->IsDone())
+            pCurrent->Finish(ItemState::Cancelled);
+    }
+    m_store.FillDownloadList();
+    return ItemOutcome::Stopped;
+}
+
 DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 {
     const DownloadItem *pItem = m_store.ItemAt(i);
@@ -166,33 +180,43 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_run.SetCurrentItem(i);
     const QString sLink = PrepareItem(i);
     m_store.FillDownloadList();
-    const DownloadItem *pPrepared = CurrentItem();
+    if (m_run.bStopRequested)
+        return Stop();
+    DownloadItem *pPrepared = CurrentItem();
     if (!pPrepared || sLink == kPrepareFailed)
         return ItemOutcome::Skipped;
 
+    pPrepared->FileName = FreeFileName(pPrepared->FileName);
     const QString sLocalFile = LocalPathFor(pPrepared->FileName);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
-    modGlobal::DeleteFileForced(sLocalFile);
+    // An answer that will not count as the video must not replace the file
+    // that the name holds now.
+    m_download.SetKeepTest([this] {
+        const DownloadItem *pCurrent = CurrentItem();
+        return m_download.HttpStatus() < 400
+            && !(pCurrent && pCurrent->FileSize.startsWith(QLatin1String("-1")));
+    });
     m_run.FindCurrentRow();
 
-    const bool bCompleted = m_download.StartDownload();
+    const bool bCompleted = !m_run.bStopRequested && m_download.StartDownload();
+    m_download.SetKeepTest({});
+    const QString sWhy = m_download.LastError();
 
-    DownloadItem *pCurrent = CurrentItem();
-    if (m_run.bStopRequested) {
-        if (pCurrent)
-            pCurrent->Finish(ItemState::Cancelled);
-        m_store.FillDownloadList();
-        return ItemOutcome::Stopped;
-    }
+    if (m_run.bStopRequested)
+        return Stop();
 
-    if (pCurrent) {
+    if (DownloadItem *pCurrent = CurrentItem()) {
         // A transfer that did not run to its end, or that brought the
         // server's error page instead of the file, has not downloaded the video.
         const bool bGood = bCompleted && m_download.HttpStatus() < 400
                            && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
         pCurrent->Finish(bGood ? ItemState::Complete : ItemState::Failed);
+        if (!bGood && !sWhy.isEmpty())
+            Q_EMIT ItemFailed(pCurrent->ID, sWhy);
     }
+    if (bCompleted)
+        m_completedPaths.insert(sLocalFile);
     m_store.FillDownloadList();
     return ItemOutcome::Transferred;
 }
@@ -212,9 +236,13 @@ QString DownloadQueue::PrepareItem(int iIndex)
     const QString sVideoUrl = pItem->Video_URL;
     m_store.FillDownloadList();
 
+    // A stop during the rebuild must not reach the network. After any wait,
+    // a stop outweighs what the wait brought: it is why the wait ended.
+    if (m_run.bStopRequested)
+        return sFailed;
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
     pItem = item();
-    if (!pItem)
+    if (!pItem || m_run.bStopRequested)
         return sFailed;
 
     switch (PageRetriever::Classify(sLink)) {
@@ -237,7 +265,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     const qint16 iSite = modDownload::DetectSite(pItem->Video_URL);
     const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
     pItem = item();
-    if (!pItem)
+    if (!pItem || m_run.bStopRequested)
         return sFailed;
     if (pItem->FileName == kAutoDetect)
         pItem->FileName = info.FileName;
@@ -247,5 +275,24 @@ QString DownloadQueue::PrepareItem(int iIndex)
 
 QString DownloadQueue::LocalPathFor(const QString &sFileName) const
 {
-    return QDir(m_settings.sDownloadDir).filePath(sFileName);
+    return QDir::cleanPath(QDir(m_settings.sDownloadDir).absoluteFilePath(sFileName));
+}
+
+QString DownloadQueue::FreeFileName(const QString &sFileName) const
+{
+    // Cleaning again changes no name the program made or the grid accepted;
+    // it keeps any other name from leaving the download directory.
+    const QString sName = modMain::FitFileName(modMain::CleanFileName(sFileName));
+    if (!m_completedPaths.contains(LocalPathFor(sName)))
+        return sName;
+    auto bTaken = [this](const QString &sCandidate) {
+        const QString sPath = LocalPathFor(sCandidate);
+        const QFileInfo info(sPath);
+        return m_completedPaths.contains(sPath) || info.exists() || info.isSymLink();
+    };
+    constexpr int kLastNumber = 100000;
+    int iNumber = 2;
+    while (iNumber < kLastNumber && bTaken(modMain::NumberedFileName(sName, iNumber)))
+        ++iNumber;
+    return modMain::NumberedFileName(sName, iNumber);
 }

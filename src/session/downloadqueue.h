@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -52,8 +53,10 @@ public:
     // out once that run has ended.
     void cmdStartDownload_Click();
     void tmrDownload_Timer();
-    // The confirmed stop: the transfer under way ends at its next block, and
-    // the toggle shows idle at once. Nothing happens when no run is on.
+    // The confirmed stop: whatever the run waits for (a block, an answer, a
+    // page, a redirect) is given up at once, no further request is made, the
+    // item under way reads "Cancelled" and later items stay as they are; the
+    // toggle shows idle at once. Nothing happens when no run is on.
     void StopRun();
     // One run over the list.
     void StartDownloading();
@@ -70,6 +73,11 @@ public:
     // Replaces the connectivity test (tests, and front ends that skip it).
     void SetConnectivityTest(std::function<bool()> isConnected);
 
+Q_SIGNALS:
+    // An item ended "ERROR" for a reason its texts cannot show, such as a
+    // local file that could not be written or put under its name.
+    void ItemFailed(int iID, const QString &sReason);
+
 private:
     enum class ItemOutcome { Skipped, Transferred, Stopped };
     // Takes the item at index i through resolution and transfer.
@@ -77,6 +85,11 @@ private:
     // The run's current item wherever it is now; nothing once it was removed.
     DownloadItem *CurrentItem();
     QString LocalPathFor(const QString &sFileName) const;
+    // The name the item's file gets: its FileName made safe and short enough,
+    // numbered when this program has already completed a file of that name.
+    QString FreeFileName(const QString &sFileName) const;
+    // Finishes the item under way as a stop says.
+    ItemOutcome Stop();
 
     DownloadListStore &m_store;
     RunState &m_run;
@@ -91,4 +104,6 @@ private:
 
     bool m_bRunning = false;
     bool m_bStartAfterRun = false;
+    // Files this object has completed: a later item never replaces them.
+    QSet<QString> m_completedPaths;
 };

@@ -24,7 +24,9 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     m_download.SetUrl(sLink);
     m_download.RequestInformation();
 
-    QString sName = m_download.RemoteFileName();
+    // The name alone, not the text that follows "filename=" with its quotes
+    // and further parameters.
+    QString sName = m_download.SuggestedFileName();
     QString sSize = modMain::FormatSize(m_download.FileSize());
     if (m_download.FileSize() == -1 && m_download.FileExists())
         sSize = QStringLiteral("0");
@@ -45,5 +47,7 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     if (iSite == siteYoutube)
         sName = CutKeepingExtension(sName, 35);
 
-    return FileInfo{modMain::CleanFileName(sName), sSize};
+    // Characters are not bytes: a name short enough by count may still be too
+    // long for the file system.
+    return FileInfo{modMain::FitFileName(modMain::CleanFileName(sName)), sSize};
 }

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -24,15 +25,37 @@ PageRetriever::PageRetriever(Download &download, DownloadEventHandlers &handlers
 {
 }
 
-QString PageRetriever::ScratchPath() const
+PageRetriever::~PageRetriever() = default;
+
+QString PageRetriever::ScratchPath()
 {
-    // An installed program's own folder is not writable, so the page goes to
-    // the user's data directory.
     QString sDir = m_sScratchDir;
-    if (sDir.isEmpty())
-        sDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (sDir.isEmpty()) {
+        // An installed program's own folder is not writable, so the page goes
+        // to the user's data directory, named here rather than after the
+        // application so that every front end agrees on it.
+        if (!m_ownScratchDir) {
+            const QString sData = QDir(QStandardPaths::writableLocation(
+                                           QStandardPaths::GenericDataLocation))
+                                      .filePath(kDataFolder);
+            QDir().mkpath(sData);
+            m_ownScratchDir = std::make_unique<QTemporaryDir>(
+                QDir(sData).filePath(QStringLiteral("page-XXXXXX")));
+        }
+        // Without a folder of its own the program has nowhere safe to put
+        // a page: every fetch then fails.
+        if (!m_ownScratchDir->isValid())
+            return QString();
+        sDir = m_ownScratchDir->path();
+    }
     QDir().mkpath(sDir);
     return QDir(sDir).filePath(QLatin1StringView(kScratchName));
+}
+
+void PageRetriever::Cancel()
+{
+    m_download.CancelDownload();
+    m_resolver.Cancel();
 }
 
 PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
@@ -53,14 +76,17 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
 
     m_download.SetUrl(sLink);
     const QString sScratch = ScratchPath();
-    // The transfer writes over a file without shortening it: an old page that
-    // stays would lend its tail to the new one.
+    if (sScratch.isEmpty())
+        return kFetchFailed;
+    // A fetch that fails must not leave the previous page for the rule.
     if (!modGlobal::DeleteFileForced(sScratch))
         return kFetchFailed;
     m_download.SetLocalFile(sScratch);
 
     m_handlers.BeginPageFetch();
+    m_download.SetByteLimit(kPageByteLimit);
     m_download.StartDownload();
+    m_download.SetByteLimit(0);
     m_handlers.EndPageFetch();
     // The handlers, not the return value, tell how the fetch ended.
     if (!m_handlers.TransferCompleted())

@@ -3,7 +3,10 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <memory>
+
 class Download;
+class QTemporaryDir;
 class DownloadEventHandlers;
 class YoutubeResolver;
 
@@ -23,20 +26,36 @@ public:
     enum class LinkResult { Address, NoSite, FetchFailed, NoAddress };
     static LinkResult Classify(const QString &sLink);
 
+    // A page is read up to this many bytes; the rest of it is never fetched.
+    static constexpr qint64 kPageByteLimit = 16 * 1024 * 1024;
+
+    // The folder, below the user's data directory, that holds each running
+    // program's scratch folder; the window and clipvane-get share it.
+    static constexpr QLatin1StringView kDataFolder{"Clipvane"};
+
     PageRetriever(Download &download, DownloadEventHandlers &handlers, YoutubeResolver &resolver);
+    ~PageRetriever();
 
     // The file address, or one of the codes above. Returns after the fetch and
     // the rule have run; events are processed meanwhile.
     QString GetDownloadLink(const QString &sLink);
 
-    // The folder of the scratch page file: the per-user data directory unless
-    // set (tests use their own).
+    // Ends a wait of GetDownloadLink at once (the page fetch, or the YouTube
+    // redirect request); it then answers as for a fetch that failed.
+    void Cancel();
+
+    // The path of the scratch page file (empty when no folder could be
+    // made). Its folder: unless set (tests use their own),
+    // a folder of this object's own below the per-user data directory, made
+    // on first use and removed with this object, so that programs running at
+    // the same time never read each other's pages.
     void SetScratchDir(const QString &sDir) { m_sScratchDir = sDir; }
-    QString ScratchPath() const;
+    QString ScratchPath();
 
 private:
     Download &m_download;
     DownloadEventHandlers &m_handlers;
     YoutubeResolver &m_resolver;
     QString m_sScratchDir;
+    std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -96,6 +96,44 @@ private Q_SLOTS:
         QFETCH(QString, sExpected);
         QCOMPARE(modMain::CleanFileName(sName), sExpected);
     }
+
+    // Names are cut to what the file system takes, counted in UTF-8 bytes,
+    // never inside a character, and keep their extension; numbered names
+    // keep their number.
+    void fitFileName_data()
+    {
+        QTest::addColumn<QString>("sName");
+        QTest::addColumn<int>("iNumber"); // 0: not numbered
+        QTest::addColumn<QString>("sExpected");
+        const QString sHan = QStringLiteral("\u65E5"); // three bytes
+        const QString sSmile = QStringLiteral("\U0001F600"); // four bytes, two UTF-16 units
+        QTest::newRow("short name untouched") << "clip.mp4" << 0 << "clip.mp4";
+        QTest::newRow("250 bytes untouched") << QString(246, 'a') + ".mp4" << 0
+                                             << QString(246, 'a') + ".mp4";
+        QTest::newRow("100 characters, 292 bytes") << sHan.repeated(96) + ".mp4" << 0
+                                                   << sHan.repeated(82) + ".mp4";
+        QTest::newRow("never half a surrogate pair") << sSmile.repeated(70) + ".flv" << 0
+                                                     << sSmile.repeated(61) + ".flv";
+        QTest::newRow("no extension") << QString(300, 'b') << 0 << QString(250, 'b');
+        QTest::newRow("a long tail is no extension")
+            << QString(280, 'c') + "." + QString(20, 'd') << 0 << QString(250, 'c');
+        QTest::newRow("numbered") << "clip.mp4" << 2 << "clip (2).mp4";
+        QTest::newRow("numbered without extension") << "clip" << 3 << "clip (3)";
+        QTest::newRow("numbered at the limit") << QString(246, 'a') + ".mp4" << 12
+                                               << QString(241, 'a') + " (12).mp4";
+    }
+
+    void fitFileName()
+    {
+        QFETCH(QString, sName);
+        QFETCH(int, iNumber);
+        QFETCH(QString, sExpected);
+        const QString sFitted = iNumber == 0 ? modMain::FitFileName(sName)
+                                             : modMain::NumberedFileName(sName, iNumber);
+        QCOMPARE(sFitted, sExpected);
+        QVERIFY(sFitted.toUtf8().size() <= modMain::kMaxFileNameBytes);
+        QVERIFY(!sFitted.toUtf8().contains("\xEF\xBF\xBD")); // no broken character
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_TextHelpers)

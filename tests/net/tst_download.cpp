@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "downloadrecorder.h"
@@ -35,6 +38,27 @@ QString Tag()
     return QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "-");
 }
 
+// The peak resident memory of this process since ResetPeakMemory, in KiB
+// (-1 when the system does not say).
+qint64 PeakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+void ResetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
 // A port that was free a moment ago refuses connections.
 QString RefusedUrl()
 {
@@ -61,10 +85,26 @@ class tst_Download : public QObject
         download.SetInactivityTimeoutSeconds(1);
     }
 
-    QByteArray LocalContent(const Download &download)
+    static QByteArray Content(const QString &sPath)
     {
-        QFile file(download.LocalFile());
+        QFile file(sPath);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    }
+
+    QByteArray LocalContent(const Download &download) { return Content(download.LocalFile()); }
+
+    // Neither the file nor its part was left behind.
+    static bool NothingLeft(const QString &sPath)
+    {
+        const QFileInfo file(sPath), part(sPath + ".part");
+        return !file.exists() && !file.isSymLink() && !part.exists() && !part.isSymLink();
+    }
+
+    static void Write(const QString &sPath, const QByteArray &content)
+    {
+        QFile file(sPath);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+            qFatal("cannot write %s", qPrintable(sPath));
     }
 
 private Q_SLOTS:
@@ -126,18 +166,68 @@ private Q_SLOTS:
         Aim(download, QStringLiteral("/cancel"), HttpTestServer::Ok(Bytes(5000)));
         QVERIFY(!download.StartDownload());
         QCOMPARE(recorder.events, (QStringList{"P41", "X2048"}));
-        QCOMPARE(LocalContent(download), Bytes(2048));
+        QVERIFY(NothingLeft(download.LocalFile()));
     }
 
-    void existingFileKeepsItsTail()
+    // What lies under the name (or under its part) before a transfer, and
+    // what must hold afterwards: the name holds exactly the new file, and
+    // nothing a link pointed to was written or had its permissions changed.
+    void localFilesAndLinks_data()
     {
+        QTest::addColumn<QString>("sSetup");
+        QTest::newRow("longer old file") << "old";
+        QTest::newRow("read-only old file") << "old read-only";
+        QTest::newRow("link to a read-only file outside") << "link file";
+        QTest::newRow("link to nothing outside") << "link nowhere";
+        QTest::newRow("link to a folder outside") << "link folder";
+        QTest::newRow("stale part") << "part";
+        QTest::newRow("stale part linked to a file outside") << "part link file";
+    }
+
+    void localFilesAndLinks()
+    {
+        QFETCH(QString, sSetup);
+        QTemporaryDir inside, outside;
+        const QString sName = inside.filePath("clip.flv");
+        const QString sTarget = outside.filePath("target");
+        const QByteArray kept(7000, 'k');
+        const QFile::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadUser;
+        if (sSetup.startsWith("old"))
+            Write(sName, kept);
+        if (sSetup == "old read-only")
+            QVERIFY(QFile::setPermissions(sName, readOnly));
+        if (sSetup.endsWith("link file")) {
+            Write(sTarget, kept);
+            QVERIFY(QFile::setPermissions(sTarget, readOnly));
+        }
+        if (sSetup == "link folder")
+            QVERIFY(QDir().mkpath(sTarget));
+        if (sSetup.startsWith("link"))
+            QVERIFY(QFile::link(sTarget, sName));
+        if (sSetup == "part")
+            Write(sName + ".part", kept);
+        if (sSetup == "part link file")
+            QVERIFY(QFile::link(sTarget, sName + ".part"));
+
         Download download;
-        Aim(download, QStringLiteral("/shorter"), HttpTestServer::Ok(Bytes(3000)));
-        QFile old(download.LocalFile());
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(5000, 'x')) == 5000);
-        old.close();
+        Aim(download, "/local-" + Tag(), HttpTestServer::Ok(Bytes(5000)));
+        download.SetLocalFile(sName);
         QVERIFY(download.StartDownload());
-        QCOMPARE(LocalContent(download), Bytes(3000) + QByteArray(2000, 'x'));
+
+        QVERIFY(!QFileInfo(sName).isSymLink());
+        QCOMPARE(Content(sName), Bytes(5000));
+        QVERIFY(!QFileInfo::exists(sName + ".part"));
+        if (sSetup.endsWith("link file")) {
+            QCOMPARE(Content(sTarget), kept);
+            struct stat target {};
+            QVERIFY(::stat(QFile::encodeName(sTarget).constData(), &target) == 0);
+            QCOMPARE(target.st_mode & 07777, mode_t(0400));
+        }
+        QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                 sSetup == "link nowhere" || !sSetup.contains("link") ? QStringList()
+                                                                      : QStringList{"target"});
+        if (sSetup == "link folder")
+            QVERIFY(QDir(sTarget).isEmpty());
     }
 
     void openFailures_data()
@@ -177,6 +267,123 @@ private Q_SLOTS:
         QVERIFY(download.SessionOpen());
     }
 
+    // Answers whose headers go on for ever are given up, as no answer, before
+    // Qt's buffering of them can matter; one row keeps the program's own limit.
+    void headersThatNeverEnd_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<bool>("bInformation");
+        QTest::addColumn<int>("iLimitSeconds"); // 0: the program's own limit
+        const Response line = With(Response(), [](Response &r) {
+            r.rawAnswer = "HTTP/1.1 200 OK\r\nX-Pad: ";
+            r.endlessRaw = QByteArray(4096, 'a');
+        });
+        const Response lines = With(Response(), [](Response &r) {
+            r.rawAnswer = "HTTP/1.1 200 OK\r\n";
+            r.endlessRaw = "X-Pad: " + QByteArray(100, 'a') + "\r\n";
+        });
+        QTest::newRow("one endless line, transfer") << line << false << 2;
+        QTest::newRow("endless lines, transfer") << lines << false << 2;
+        QTest::newRow("endless lines, information") << lines << true << 0;
+    }
+
+    void headersThatNeverEnd()
+    {
+        QFETCH(Response, response);
+        QFETCH(bool, bInformation);
+        QFETCH(int, iLimitSeconds);
+        Download download;
+        DownloadRecorder recorder(download);
+        Aim(download, "/endless/" + Tag(), response);
+        // Only the header limit may end these.
+        download.SetInactivityTimeoutSeconds(0);
+        if (iLimitSeconds > 0)
+            download.SetHeaderTimeLimitSeconds(iLimitSeconds);
+        ResetPeakMemory();
+        if (bInformation) {
+            download.RequestInformation();
+            QCOMPARE(download.FileExists(), false);
+            QCOMPARE(download.FileSize(), -1.0);
+        } else {
+            // Asked once already, the control goes straight to the transfer.
+            m_server.SetRoute("/endless/asked", HttpTestServer::Ok("x"));
+            const QString sEndless = download.Url();
+            download.SetUrl(m_server.Url("/endless/asked"));
+            download.RequestInformation();
+            download.SetUrl(sEndless);
+            QVERIFY(!download.StartDownload());
+            QCOMPARE(recorder.events, QStringList{"E:Could not find Url"});
+            QVERIFY(NothingLeft(download.LocalFile()));
+        }
+        const qint64 llPeak = PeakMemoryKiB();
+        QVERIFY2(llPeak < 200 * 1024, qPrintable(QString::number(llPeak) + " KiB"));
+    }
+
+    // A cancel reaches a transfer or an information request that waits for
+    // the network, not only one that receives blocks, and nothing is asked of
+    // the server after it.
+    void cancelDuringAWait_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::addColumn<bool>("bInformation");
+        QTest::addColumn<QByteArray>("cancelAt"); // the request that is waited on
+        const Response trickle = With(HttpTestServer::Ok(Bytes(100000)), [](Response &r) {
+            r.trickleBytes = 100;
+            r.trickleIntervalMs = 200;
+        });
+        const Response mute = With(Response(), [](Response &r) { r.neverAnswer = true; });
+        QTest::newRow("body trickles") << trickle << false << QByteArray("GET ");
+        QTest::newRow("headers never come") << mute << false << QByteArray("HEAD ");
+        QTest::newRow("information never comes") << mute << true << QByteArray("HEAD ");
+    }
+
+    void cancelDuringAWait()
+    {
+        QFETCH(Response, response);
+        QFETCH(bool, bInformation);
+        QFETCH(QByteArray, cancelAt);
+        Download download;
+        DownloadRecorder recorder(download);
+        const QString sPath = "/wait/" + Tag();
+        Aim(download, sPath, response);
+        download.SetInactivityTimeoutSeconds(0);
+        download.SetHeaderTimeLimitSeconds(0);
+
+        auto requests = [&] {
+            int iCount = 0;
+            for (const QByteArray &head : m_server.RequestHeads())
+                iCount += head.contains(" " + sPath.toLatin1() + " ") ? 1 : 0;
+            return iCount;
+        };
+        int iAtCancel = -1;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            for (const QByteArray &head : m_server.RequestHeads()) {
+                if (iAtCancel < 0 && head.startsWith(cancelAt + sPath.toLatin1() + " ")) {
+                    iAtCancel = requests();
+                    download.CancelDownload();
+                }
+            }
+        });
+        watch.start(10);
+        QElapsedTimer clock;
+        clock.start();
+        if (bInformation) {
+            download.RequestInformation();
+            QCOMPARE(download.FileExists(), false);
+        } else {
+            QVERIFY(!download.StartDownload());
+            QVERIFY(recorder.events.last().startsWith('X'));
+            QVERIFY(!recorder.events.contains("C"));
+            QVERIFY(NothingLeft(download.LocalFile()));
+        }
+        // Loosely: the server alone would take minutes or never end.
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(iAtCancel > 0);
+        QTest::qWait(300);
+        QCOMPARE(requests(), iAtCancel);
+    }
+
     void readFailures_data()
     {
         QTest::addColumn<Response>("response");
@@ -199,10 +406,14 @@ private Q_SLOTS:
         QVERIFY(!download.StartDownload());
         QCOMPARE(recorder.events.last(), QStringLiteral("E:Could not read URL"));
         QVERIFY(!recorder.events.contains(QStringLiteral("C")));
-        // The part received stays on disk.
-        const QByteArray local = LocalContent(download);
-        QVERIFY(local.size() <= 5000);
-        QCOMPARE(local, Bytes(local.size()));
+        // No half file under the name, and no part left over.
+        QVERIFY(NothingLeft(download.LocalFile()));
+
+        // A failed download of a file that is already there loses nothing.
+        Write(download.LocalFile(), "earlier");
+        QVERIFY(!download.StartDownload());
+        QCOMPARE(LocalContent(download), QByteArray("earlier"));
+        QVERIFY(!QFileInfo::exists(download.LocalFile() + ".part"));
     }
 
     void localFileFailures_data()
@@ -211,10 +422,13 @@ private Q_SLOTS:
         const QString sLocked = m_dir.filePath(QStringLiteral("locked"));
         QDir().mkpath(sLocked);
         QFile::setPermissions(sLocked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QString sPipe = m_dir.filePath(QStringLiteral("pipe"));
+        ::mkfifo(QFile::encodeName(sPipe).constData(), 0600);
         QTest::newRow("missing directory") << m_dir.filePath(QStringLiteral("no-such-dir/a.flv"));
-        QTest::newRow("a directory") << m_dir.path();
+        QTest::newRow("a directory") << m_dir.filePath(QStringLiteral("locked"));
+        QTest::newRow("not a file") << sPipe;
         QTest::newRow("no permission") << sLocked + QStringLiteral("/a.flv");
-        QTest::newRow("disk full") << QStringLiteral("/dev/full");
+        QTest::newRow("disk full") << m_dir.filePath(QStringLiteral("full.flv"));
     }
 
     void localFileFailures()
@@ -227,7 +441,23 @@ private Q_SLOTS:
         Aim(download, QStringLiteral("/local"), HttpTestServer::Ok(Bytes(3000)));
         const QString sGood = download.LocalFile();
         download.SetLocalFile(sLocal);
-        QVERIFY(!download.StartDownload());
+        // A full disk, as the process sees it: no file may grow past 1000 bytes.
+        const bool bFull = Tag() == QLatin1StringView("disk-full");
+        rlimit previous {};
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (bFull) {
+            rlimit full = previous;
+            full.rlim_cur = 1000;
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        }
+        const bool bStarted = download.StartDownload();
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!bStarted);
+        QVERIFY(!QFileInfo::exists(sLocal + ".part"));
+        if (sLocal.endsWith("pipe"))
+            QVERIFY(QFileInfo(sLocal).isFile() == false && QFileInfo::exists(sLocal));
         // Not a transfer event: the caller sees it in the result and LastError.
         QVERIFY(!recorder.events.contains(QStringLiteral("C")));
         QVERIFY(recorder.events.filter(QRegularExpression("^E:")).isEmpty());
@@ -359,7 +589,7 @@ private Q_SLOTS:
         QCOMPARE(LocalContent(download), Bytes(3000));
     }
 
-    // Byte counts are 64-bit. The body is a sparse file; the copy goes nowhere.
+    // Byte counts are 64-bit. The body is a sparse file; the copy is removed.
     void byteCountsPassTwoGiB()
     {
         const qint64 lSize = (qint64(1) << 31) + 5000;
@@ -377,10 +607,12 @@ private Q_SLOTS:
             r.bodyFile = sparse.fileName();
             r.addContentLength = false;
         }));
-        download.SetLocalFile(QStringLiteral("/dev/null"));
+        download.SetLocalFile(m_dir.filePath(QStringLiteral("two-gib.bin")));
         QVERIFY(download.StartDownload());
         QCOMPARE(lLast, lSize);
         QCOMPARE(iEvents, int(lSize / 2048) + 2);
+        QCOMPARE(QFileInfo(download.LocalFile()).size(), lSize);
+        QFile::remove(download.LocalFile());
     }
 };
 

@@ -20,6 +20,13 @@ private Q_SLOTS:
     void naming();
 };
 
+static Response Disposition(const QByteArray &value)
+{
+    Response response = HttpTestServer::Ok(QByteArray(10, 'v'), "video/mp4");
+    response.headers << qMakePair(QByteArray("Content-Disposition"), value);
+    return response;
+}
+
 static Response File(int iSize, const QByteArray &suggestedName = QByteArray())
 {
     Response response = HttpTestServer::Ok(QByteArray(iSize, 'v'), "video/x-flv");
@@ -67,6 +74,29 @@ void tst_FileInfoResolver::naming_data()
     QTest::newRow("server's path loses its slashes")
         << "/escape" << File(10, "../../x.mp4") << qint16(siteGoogleVideo) << "....x.mp4"
         << "10 Bytes";
+
+    // The server's name ends at its closing quote, or at the next ";".
+    QTest::newRow("quoted name, then a parameter")
+        << "/get?id=2" << Disposition("attachment; filename=\"clip.mp4\"; size=5000")
+        << qint16(siteBlip) << "clip.mp4" << "10 Bytes";
+    QTest::newRow("bare name, then a parameter")
+        << "/get?id=3" << Disposition("attachment; filename=clip.mp4; size=5000")
+        << qint16(siteBlip) << "clip.mp4" << "10 Bytes";
+    QTest::newRow("empty name: the address names it")
+        << "/d/video.mp4" << Disposition("attachment; filename=\"\"") << qint16(siteBlip)
+        << "video.mp4" << "10 Bytes";
+    QTest::newRow("extended name preferred")
+        << "/get?id=4"
+        << Disposition("attachment; filename=\"plain.mp4\"; filename*=UTF-8''na%C3%AFve%20clip.mp4")
+        << qint16(siteBlip) << QStringLiteral("na\u00EFve clip.mp4") << "10 Bytes";
+    QTest::newRow("unreadable extended name falls back")
+        << "/get?id=5" << Disposition("attachment; filename*=KOI8-R''x.mp4; filename=plain.mp4")
+        << qint16(siteBlip) << "plain.mp4" << "10 Bytes";
+    // 100 characters, 292 bytes: too long for the file system with ".part".
+    QTest::newRow("name too long in bytes")
+        << "/get?id=6"
+        << Disposition("attachment; filename*=UTF-8''" + QByteArray("%E6%97%A5").repeated(96) + ".mp4")
+        << qint16(siteBlip) << QStringLiteral("\u65E5").repeated(82) + ".mp4" << "10 Bytes";
 
     Response noLength = File(10);
     noLength.addContentLength = false;

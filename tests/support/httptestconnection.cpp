@@ -71,6 +71,11 @@ void HttpTestConnection::Answer(const QByteArray &head)
         m_pSocket->disconnectFromHost();
         return;
     }
+    if (!r.endlessRaw.isEmpty()) {
+        m_pSocket->write(r.rawAnswer);
+        Pump();
+        return;
+    }
     if (!r.rawAnswer.isEmpty()) {
         m_pSocket->write(r.rawAnswer);
         m_pSocket->disconnectFromHost();
@@ -132,6 +137,12 @@ void HttpTestConnection::Pump()
     if (!m_bAnswering || m_bWaitingForTimer
         || m_pSocket->state() != QAbstractSocket::ConnectedState)
         return;
+    if (!m_response.endlessRaw.isEmpty()) {
+        while (m_pSocket->bytesToWrite() < kMaxQueued
+               && m_pSocket->write(m_response.endlessRaw) > 0) {
+        }
+        return;
+    }
     QByteArray piece;
     while (m_pSocket->bytesToWrite() < kMaxQueued && NextPiece(piece)) {
         m_pSocket->write(piece);

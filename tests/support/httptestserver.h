@@ -49,6 +49,9 @@ public:
         bool neverAnswer = false;
         // Sent as-is instead of an HTTP answer (a server that is not HTTP).
         QByteArray rawAnswer;
+        // Sent again and again after rawAnswer, for as long as the client
+        // reads (an answer whose headers never end).
+        QByteArray endlessRaw;
     };
 
     HttpTestServer();
