@@ -18,6 +18,7 @@
 #include "list/urladder.h"
 #include "session/pageretriever.h"
 #include "settings/programsettings.h"
+#include "settings/settingsstore.h"
 #include "session/downloadqueue.h"
 
 namespace {
@@ -154,6 +155,8 @@ int main(int argc, char *argv[])
     SkinVariables skin;
     StatusPrinter printer(stderr, isatty(fileno(stderr)) != 0);
     DownloadSession session(printer, messageBox, skin);
+    // The stored download directory, without starting a clipboard watcher.
+    SettingsStore(session.Settings(), skin, nullptr).LoadSettings();
     if (parser.isSet(dirOption))
         session.Settings().sDownloadDir = QDir(parser.value(dirOption)).absolutePath();
     if (parser.isSet(skipCheckOption))

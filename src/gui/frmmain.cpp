@@ -1,6 +1,9 @@
 #include "gui/frmmain.h"
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +14,12 @@
 #include "list/urladder.h"
 #include "sites/sitedetect.h"
 #include "session/downloadqueue.h"
+#include "list/runstate.h"
+#include "monitor/clipboardmonitor.h"
+#include "monitor/clipboardpoller.h"
+#include "monitor/handoverendpoint.h"
+#include "settings/programsettings.h"
+#include "settings/settingsstore.h"
 
 frmMain::frmMain(QWidget *parent)
     : QWidget(parent)
@@ -51,9 +60,35 @@ frmMain::frmMain(QWidget *parent)
     connect(cmdStartDownload, &QPushButton::clicked, this, &frmMain::cmdStartDownload_Click);
     connect(&m_session->Queue(), &DownloadQueue::cmdStartDownloadCaptionChanged,
             cmdStartDownload, &QPushButton::setText);
+
+    WireClipboardAndSettings();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::WireClipboardAndSettings()
+{
+    chkMonitor = new QCheckBox(this);
+    chkMonitor->setObjectName(QStringLiteral("chkMonitor"));
+    chkMonitor->hide();
+
+    DownloadSession &session = *m_session;
+    // The watcher hands texts over to an endpoint named after our process.
+    m_txtMonitor = std::make_unique<HandOverEndpoint>(QCoreApplication::applicationPid());
+    m_txtMonitor->Listen();
+    m_monitor = std::make_unique<ClipboardMonitor>(ClipboardMonitor::Parts{
+        *m_txtMonitor, session.Adder(), session.Run(), session.Queue(), m_skin,
+        session.Settings()});
+    m_poller = std::make_unique<ClipboardPoller>(
+        ClipboardPoller::Parts{session.Adder(), session.Run(), session.Queue(), m_skin,
+                               session.Settings()},
+        [] { return QGuiApplication::clipboard()->text(QClipboard::Clipboard); });
+    connect(chkMonitor, &QCheckBox::clicked, m_poller.get(), &ClipboardPoller::chkMonitor_Click);
+
+    m_settingsStore = std::make_unique<SettingsStore>(
+        session.Settings(), m_skin, [this](bool bState) { m_monitor->Monitor(bState); });
+    m_settingsStore->LoadSettings();
+}
 
 void frmMain::cmdAdd2List_Click()
 {
