@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -83,19 +85,17 @@ QString CRegister::SettingsKey(quint32 regHKEY, const QString &sSection, const Q
     return parts.join(u'/');
 }
 
-bool CRegister::Readable() const
-{
-    QFile file(m_sFile);
-    return !file.exists() || file.open(QIODevice::ReadOnly);
-}
-
 QString CRegister::REGGetSetting(quint32 regHKEY, const QString &sSection, const QString &sKey,
                                  const QString &sDefault) const
 {
     const QString sSettingsKey = SettingsKey(regHKEY, sSection, sKey);
-    if (sSettingsKey.isEmpty() || !Readable())
+    QByteArray content;
+    if (sSettingsKey.isEmpty() || !ReadFile(content))
         return sDefault;
-    const QSettings store(m_sFile, QSettings::IniFormat);
+    QTemporaryFile copy;
+    if (!ParseCopy(content, copy))
+        return sDefault;
+    const QSettings store(copy.fileName(), QSettings::IniFormat);
     // A damaged file is not half believed.
     if (store.status() != QSettings::NoError)
         return sDefault;
@@ -112,18 +112,54 @@ bool CRegister::REGSaveSetting(quint32 regHKEY, const QString &sSection, const Q
                                const QString &sValue) const
 {
     const QString sSettingsKey = SettingsKey(regHKEY, sSection, sKey);
-    if (sSettingsKey.isEmpty() || !Readable())
+    QByteArray content;
+    if (sSettingsKey.isEmpty() || !ReadFile(content))
         return false;
-    if (!QDir().mkpath(QFileInfo(m_sFile).absolutePath()))
+    const QFileInfo info(m_sFile);
+    if (info.exists() && !info.isWritable())
         return false;
-    QSettings store(m_sFile, QSettings::IniFormat);
-    // Writing now would drop the lines QSettings could not parse.
-    if (store.status() != QSettings::NoError)
+    QTemporaryFile copy;
+    if (!ParseCopy(content, copy))
         return false;
-    // QSettings replaces the file whole (a new file renamed over the old
-    // one), so a failed write leaves the old file as it was.
-    store.setAtomicSyncRequired(true);
-    store.setValue(sSettingsKey, sValue);
-    store.sync();
-    return store.status() == QSettings::NoError;
+    {
+        QSettings store(copy.fileName(), QSettings::IniFormat);
+        // Writing now would drop the lines QSettings could not parse.
+        if (store.status() != QSettings::NoError)
+            return false;
+        store.setValue(sSettingsKey, sValue);
+        store.sync();
+        if (store.status() != QSettings::NoError)
+            return false;
+    }
+    QFile written(copy.fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray result = written.readAll();
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    // The file is replaced whole (a new file renamed over the old one): a
+    // write that fails half-way leaves the old file as it was.
+    QSaveFile target(m_sFile);
+    target.setDirectWriteFallback(false);
+    return target.open(QIODevice::WriteOnly) && target.write(result) == result.size()
+           && target.commit();
+}
+
+bool CRegister::ReadFile(QByteArray &content) const
+{
+    QFile file(m_sFile);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    content = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool CRegister::ParseCopy(const QByteArray &content, QTemporaryFile &copy)
+{
+    // QSettings keeps what it parsed of a path for the whole process and
+    // would hand out a value whose write had failed; a copy of the file under
+    // a name of its own is read afresh every time.
+    return copy.open() && copy.write(content) == content.size() && copy.flush();
 }

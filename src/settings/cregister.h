@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+
+class QTemporaryFile;
 
 // Text values under hierarchical key paths below a root key, kept in one
 // per-user INI file. Keeps no state between calls: each call opens the file,
@@ -39,8 +42,11 @@ private:
     // Where a value lives in the file, or empty text for a root handle that
     // is none of the predefined ones.
     static QString SettingsKey(quint32 regHKEY, const QString &sSection, const QString &sKey);
-    // False when a file is there that cannot be read.
-    bool Readable() const;
+    // The file's bytes (none when there is no file). False when a file is
+    // there that cannot be read.
+    bool ReadFile(QByteArray &content) const;
+    // Writes content to a private copy that QSettings will parse.
+    static bool ParseCopy(const QByteArray &content, QTemporaryFile &copy);
 
     QString m_sFile;
 };
