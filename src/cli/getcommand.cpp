@@ -18,6 +18,7 @@
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
 #include "settings/programsettings.h"
+#include "settings/settingsstore.h"
 
 namespace {
 
@@ -100,6 +101,8 @@ int GetCommand::Run(const QStringList &arguments)
     SkinVariables skin;
     StatusPrinter printer(stderr, isatty(fileno(stderr)) != 0);
     DownloadSession session(printer, messageBox, skin);
+    // The stored download directory, without starting a clipboard watcher.
+    SettingsStore(session.Settings(), skin, nullptr).LoadSettings();
     if (parser.isSet(dirOption))
         session.Settings().sDownloadDir = QDir(parser.value(dirOption)).absolutePath();
     if (parser.isSet(skipCheckOption))

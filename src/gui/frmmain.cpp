@@ -1,7 +1,10 @@
 #include "gui/frmmain.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,10 +15,16 @@
 #include "list/downloadliststore.h"
 #include "list/filenameeditor.h"
 #include "list/listcommands.h"
+#include "list/runstate.h"
 #include "list/urladder.h"
+#include "monitor/clipboardmonitor.h"
+#include "monitor/clipboardpoller.h"
+#include "monitor/handoverendpoint.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/runpresenter.h"
+#include "settings/programsettings.h"
+#include "settings/settingsstore.h"
 #include "sites/sitedetect.h"
 
 frmMain::frmMain(QWidget *parent)
@@ -58,9 +67,34 @@ frmMain::frmMain(QWidget *parent)
             cmdStartDownload, &QPushButton::setText);
 
     CreateListEditing();
+    WireClipboardAndSettings();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::WireClipboardAndSettings()
+{
+    chkMonitor = new QCheckBox(this);
+    chkMonitor->setObjectName(QStringLiteral("chkMonitor"));
+    chkMonitor->hide();
+
+    DownloadSession &session = *m_session;
+    // The watcher hands texts over to an endpoint named after our process.
+    m_txtMonitor = std::make_unique<HandOverEndpoint>(QCoreApplication::applicationPid());
+    m_txtMonitor->Listen();
+    m_monitor = std::make_unique<ClipboardMonitor>(ClipboardMonitor::Parts{
+        *m_txtMonitor, session.Adder(), session.Run(), session.Queue(), m_skin,
+        session.Settings()});
+    m_poller = std::make_unique<ClipboardPoller>(
+        ClipboardPoller::Parts{session.Adder(), session.Run(), session.Queue(), m_skin,
+                               session.Settings()},
+        [] { return QGuiApplication::clipboard()->text(QClipboard::Clipboard); });
+    connect(chkMonitor, &QCheckBox::clicked, m_poller.get(), &ClipboardPoller::chkMonitor_Click);
+
+    m_settingsStore = std::make_unique<SettingsStore>(
+        session.Settings(), m_skin, [this](bool bState) { m_monitor->Monitor(bState); });
+    m_settingsStore->LoadSettings();
+}
 
 void frmMain::cmdAdd2List_Click()
 {

@@ -7,11 +7,16 @@
 #include "core/skinvariables.h"
 #include "gui/widgetmessagebox.h"
 
+class ClipboardMonitor;
+class ClipboardPoller;
 class DownloadGrid;
 class DownloadSession;
 class FileNameEditor;
 class ListCommands;
+class HandOverEndpoint;
+class QCheckBox;
 class QComboBox;
+class SettingsStore;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
@@ -31,6 +36,8 @@ public:
     // The list editing commands, also for front ends without the buttons.
     ListCommands &Commands() const { return *m_commands; }
     FileNameEditor &FileNames() const { return *m_fileNames; }
+    ClipboardMonitor &Monitor() const { return *m_monitor; }
+    SettingsStore &Settings() const { return *m_settingsStore; }
 
 private:
     void cmdAdd2List_Click();
@@ -61,4 +68,12 @@ private:
     std::unique_ptr<DownloadSession> m_session;
     std::unique_ptr<ListCommands> m_commands;
     std::unique_ptr<FileNameEditor> m_fileNames;
+
+    // The clipboard: the watcher's hand-over, and the hidden check box's poll.
+    QCheckBox *chkMonitor;
+    std::unique_ptr<HandOverEndpoint> m_txtMonitor;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<ClipboardPoller> m_poller;
+    std::unique_ptr<SettingsStore> m_settingsStore;
+    void WireClipboardAndSettings();
 };

@@ -2,19 +2,36 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QCheckBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "gui/frmmain.h"
 #include "list/downloadliststore.h"
 #include "session/downloadsession.h"
+#include "settings/cregister.h"
+#include "settings/programsettings.h"
+#include "settings/settingsstore.h"
 
 class tst_frmMain : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_home;
+
 private Q_SLOTS:
+    // The window loads the user's settings and listens for the clipboard
+    // watcher: both in directories of the test's own.
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home.path().toLocal8Bit());
+    }
+
     void windowShowsItsControls();
+    void windowLoadsTheStoredSettings();
     void addButtonListsTheTypedAddress();
 };
 
@@ -52,6 +69,21 @@ void tst_frmMain::addButtonListsTheTypedAddress()
     QCOMPARE(grid->model()->index(0, 3).data().toString(), QStringLiteral("Waiting"));
     QCOMPARE(grid->model()->index(1, 3).data().toString(), QStringLiteral("Link is not supported"));
     QCOMPARE(window.Session().ListStore().DownloadList.size(), 2);
+}
+
+void tst_frmMain::windowLoadsTheStoredSettings()
+{
+    const CRegister registry;
+    QVERIFY(registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                    SettingsStore::kURLMonValue, QStringLiteral("False")));
+    QVERIFY(registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                    SettingsStore::kDownloadDirValue, QStringLiteral("/srv/videos")));
+    frmMain window;
+    QVERIFY(!window.Session().Settings().bURLMonitor);
+    QCOMPARE(window.Session().Settings().sDownloadDir, QStringLiteral("/srv/videos"));
+    auto *chkMonitor = window.findChild<QCheckBox *>(QStringLiteral("chkMonitor"));
+    QVERIFY(chkMonitor);
+    QVERIFY(chkMonitor->isHidden());
 }
 
 QTEST_MAIN(tst_frmMain)

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QClipboard>
+#include <QObject>
+
+class QLocalSocket;
+
+// Hands each copied text that may travel to the program it serves, over a
+// connection the program keeps open; when the program is gone, so is the
+// connection, and the forwarder says so.
+class ClipboardForwarder : public QObject
+{
+    Q_OBJECT
+
+public:
+    ClipboardForwarder(QClipboard &clipboard, QObject *parent = nullptr);
+
+    // Connects to the program's endpoint for iNumber. False when no program
+    // listens there.
+    bool ConnectToProgram(qint64 iNumber);
+    // Starts handing over; only the clipboard proper is watched, not the
+    // mouse selection.
+    void Start();
+    void Stop();
+
+Q_SIGNALS:
+    void ProgramGone();
+
+private:
+    void ClipboardChanged(QClipboard::Mode mode);
+
+    QClipboard &m_clipboard;
+    QLocalSocket *m_pProgram;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class DownloadQueue;
+class HandOverEndpoint;
+class ISkin;
+class RunState;
+class UrlAdder;
+struct ProgramSettings;
+
+// Switches the clipboard watcher, a program of its own beside ours, and
+// takes what it hands over: each copied text is listed and the queue started.
+class ClipboardMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Parts
+    {
+        HandOverEndpoint &txtMonitor;
+        UrlAdder &adder;
+        RunState &run;
+        DownloadQueue &queue;
+        ISkin &skin;
+        ProgramSettings &settings;
+    };
+
+    explicit ClipboardMonitor(const Parts &parts, QObject *parent = nullptr);
+
+    // Starts the watcher for our endpoint, or asks the running one to end.
+    // Whether the watcher could start is not known here: when it cannot,
+    // monitoring simply does not happen.
+    void Monitor(bool bState);
+    void txtMonitor_Change();
+
+    // The watcher program; "clipvane-clip" beside the running executable
+    // unless set.
+    void SetWatcherPath(const QString &sPath) { m_sWatcherPath = sPath; }
+    QString WatcherPath() const;
+
+private:
+    HandOverEndpoint &m_txtMonitor;
+    UrlAdder &m_adder;
+    RunState &m_run;
+    DownloadQueue &m_queue;
+    ISkin &m_skin;
+    ProgramSettings &m_settings;
+    QString m_sWatcherPath;
+};

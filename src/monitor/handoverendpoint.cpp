@@ -1,0 +1,79 @@
+#include "monitor/handoverendpoint.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include "core/cliphandover.h"
+
+HandOverEndpoint::HandOverEndpoint(qint64 iNumber, QObject *parent)
+    : QObject(parent)
+    , m_iNumber(iNumber)
+    , m_pServer(new QLocalServer(this))
+{
+    m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_pServer, &QLocalServer::newConnection, this, &HandOverEndpoint::AcceptConnections);
+}
+
+HandOverEndpoint::~HandOverEndpoint()
+{
+    Close();
+}
+
+bool HandOverEndpoint::Listen()
+{
+    const QString sName = ClipHandOver::ProgramEndpoint(m_iNumber);
+    if (sName.isEmpty())
+        return false;
+    // A socket file left by an ended program of the same number.
+    QLocalServer::removeServer(sName);
+    return m_pServer->listen(sName);
+}
+
+void HandOverEndpoint::Close()
+{
+    m_pServer->close();
+}
+
+void HandOverEndpoint::AcceptConnections()
+{
+    while (QLocalSocket *pSocket = m_pServer->nextPendingConnection()) {
+        connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] { ReadFrames(pSocket); });
+        connect(pSocket, &QLocalSocket::disconnected, this, [this, pSocket] {
+            m_buffers.remove(pSocket);
+            pSocket->deleteLater();
+        });
+        ReadFrames(pSocket);
+    }
+}
+
+void HandOverEndpoint::ReadFrames(QLocalSocket *pSocket)
+{
+    // Each frame is taken off the buffer before its text is handed on:
+    // adding an address processes events, so this runs again nested inside
+    // the hand-over.
+    m_buffers[pSocket] += pSocket->readAll();
+    for (;;) {
+        QString sFrame;
+        bool bOverlong = false;
+        if (!m_buffers.contains(pSocket))
+            return;
+        const bool bTaken = ClipHandOver::TakeFrame(m_buffers[pSocket], sFrame, bOverlong);
+        if (bOverlong) {
+            m_buffers.remove(pSocket);
+            pSocket->abort();
+            return;
+        }
+        if (!bTaken)
+            return;
+        if (const std::optional<QString> sText = ClipHandOver::Forwardable(sFrame))
+            SetText(*sText);
+    }
+}
+
+void HandOverEndpoint::SetText(const QString &sText)
+{
+    m_sText = sText;
+    Q_EMIT TextChanged();
+    m_sText.clear();
+    Q_EMIT TextChanged();
+}

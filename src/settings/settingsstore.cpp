@@ -1,0 +1,76 @@
+#include "settings/settingsstore.h"
+
+#include <cmath>
+
+#include "core/iskin.h"
+#include "settings/cregister.h"
+#include "settings/programsettings.h"
+
+const QString SettingsStore::kSettingsKey =
+    QStringLiteral("Software\\Hollinmere ZovazEvuzidariz\\Settings");
+const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
+const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
+
+SettingsStore::SettingsStore(ProgramSettings &settings, ISkin &skin,
+                             std::function<void(bool)> monitor, const QString &sRegistryFile)
+    : m_settings(settings)
+    , m_skin(skin)
+    , m_monitor(std::move(monitor))
+    , m_sRegistryFile(sRegistryFile)
+{
+}
+
+QString SettingsStore::RegistryFile() const
+{
+    return m_sRegistryFile.isEmpty() ? CRegister::DefaultFile() : m_sRegistryFile;
+}
+
+std::optional<bool> SettingsStore::ToBoolean(const QString &sText)
+{
+    const QString sTrimmed = sText.trimmed();
+    if (sTrimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (sTrimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool bNumber = false;
+    const double dValue = sTrimmed.toDouble(&bNumber);
+    if (!bNumber || !std::isfinite(dValue))
+        return std::nullopt;
+    return dValue != 0.0;
+}
+
+void SettingsStore::LoadSettings()
+{
+    const CRegister registry(RegistryFile());
+    const std::optional<bool> bMonitor = ToBoolean(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kURLMonValue, QStringLiteral("true")));
+    if (bMonitor)
+        m_settings.bURLMonitor = *bMonitor;
+    if (m_settings.bURLMonitor && m_monitor)
+        m_monitor(true);
+    m_settings.sDownloadDir =
+        registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirValue,
+                               ProgramSettings::DefaultDownloadDir());
+    ApplySettingsToSkin();
+}
+
+void SettingsStore::SaveSettings()
+{
+    const CRegister registry(RegistryFile());
+    registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kURLMonValue,
+                            m_settings.bURLMonitor ? QStringLiteral("True")
+                                                   : QStringLiteral("False"));
+    registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirValue,
+                            m_settings.sDownloadDir);
+}
+
+void SettingsStore::ApplySettingsToSkin()
+{
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.autoToDownloadList_CB"),
+                                 m_settings.bURLMonitor ? QStringLiteral("1")
+                                                        : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.Download_CB"), QStringLiteral("1"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.Convert_CB"), QStringLiteral("1"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.download_dir"),
+                                 m_settings.sDownloadDir);
+}

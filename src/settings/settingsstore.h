@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class ISkin;
+struct ProgramSettings;
+
+// Loads the two settings at start-up, saves them when the skin changes them
+// and shows them in the skin. The in-memory values are the truth while the
+// program runs; the file is written only by SaveSettings.
+class SettingsStore
+{
+public:
+    static const QString kSettingsKey;
+    static const QString kURLMonValue;
+    static const QString kDownloadDirValue;
+
+    // monitor switches the clipboard watcher (none: nothing is watched).
+    // sRegistryFile is the settings file (empty: the user's own).
+    SettingsStore(ProgramSettings &settings, ISkin &skin, std::function<void(bool)> monitor,
+                  const QString &sRegistryFile = QString());
+
+    void LoadSettings();
+    void SaveSettings();
+    void ApplySettingsToSkin();
+
+    // "true" and "false" in any letter case, or a number (0 is false);
+    // anything else is no Boolean.
+    static std::optional<bool> ToBoolean(const QString &sText);
+
+private:
+    QString RegistryFile() const;
+
+    ProgramSettings &m_settings;
+    ISkin &m_skin;
+    std::function<void(bool)> m_monitor;
+    QString m_sRegistryFile;
+};

@@ -1,0 +1,221 @@
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "core/cliphandover.h"
+#include "core/skinvariables.h"
+#include "list/downloadliststore.h"
+#include "list/idownloadgrid.h"
+#include "list/runstate.h"
+#include "monitor/clipboardmonitor.h"
+#include "monitor/clipboardpoller.h"
+#include "monitor/handoverendpoint.h"
+#include "scriptedmessagebox.h"
+#include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "settings/programsettings.h"
+
+// The program's side of the clipboard: texts handed over by a watcher, and
+// the poll of the hidden check box. No display is needed: the watcher is
+// played by a socket of the test's, the clipboard by a text of its own.
+class tst_ClipboardMonitor : public QObject
+{
+    Q_OBJECT
+
+private:
+    const DownloadItem &Item(int i) const { return m_session->ListStore().DownloadList.at(i); }
+    int Items() const { return int(m_session->ListStore().DownloadList.size()); }
+
+    // A connection that plays the watcher.
+    std::unique_ptr<QLocalSocket> Watcher()
+    {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(ClipHandOver::ProgramEndpoint(m_endpoint->Number()));
+        return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
+    }
+
+    QTemporaryDir m_runtime;
+    HeadlessDownloadGrid m_grid;
+    ScriptedMessageBox m_messages;
+    std::unique_ptr<SkinVariables> m_skin;
+    std::unique_ptr<DownloadSession> m_session;
+    std::unique_ptr<HandOverEndpoint> m_endpoint;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<ClipboardPoller> m_poller;
+    QString m_sClipboard;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    }
+
+    void init()
+    {
+        m_messages.shown.clear();
+        m_skin = std::make_unique<SkinVariables>();
+        m_session = std::make_unique<DownloadSession>(m_grid, m_messages, *m_skin);
+        // Each start of the queue shows one message and goes no further.
+        m_session->Queue().SetConnectivityTest([] { return false; });
+        m_endpoint = std::make_unique<HandOverEndpoint>(QCoreApplication::applicationPid());
+        QVERIFY(m_endpoint->Listen());
+        m_monitor = std::make_unique<ClipboardMonitor>(ClipboardMonitor::Parts{
+            *m_endpoint, m_session->Adder(), m_session->Run(), m_session->Queue(), *m_skin,
+            m_session->Settings()});
+        m_poller = std::make_unique<ClipboardPoller>(
+            ClipboardPoller::Parts{m_session->Adder(), m_session->Run(), m_session->Queue(),
+                                   *m_skin, m_session->Settings()},
+            [this] { return m_sClipboard; });
+    }
+
+    void cleanup()
+    {
+        m_poller.reset();
+        m_monitor.reset();
+        m_endpoint.reset();
+        m_session.reset();
+        m_skin.reset();
+    }
+
+    void handOverListsTheTextAndStartsTheQueue_data();
+    void handOverListsTheTextAndStartsTheQueue();
+    void handOverTakesEveryWholeLineInOrder();
+    void overlongHandOverIsDropped();
+    void endpointIsTheUsersAlone();
+    void poll_data();
+    void poll();
+    void checkBoxSwitchesThePoll();
+};
+
+void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue_data()
+{
+    QTest::addColumn<bool>("bDownloading");
+    QTest::newRow("idle: the queue is started") << false;
+    QTest::newRow("downloading: no second run") << true;
+}
+
+void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
+{
+    QFETCH(bool, bDownloading);
+    m_session->Run().bDownloading = bDownloading;
+    QStringList changes;
+    connect(m_endpoint.get(), &HandOverEndpoint::TextChanged, this,
+            [&] { changes << m_endpoint->Text(); });
+
+    const QString sUrl = QStringLiteral("http://www.youtube.com/watch?v=abc");
+    auto watcher = Watcher();
+    QVERIFY(watcher);
+    watcher->write(ClipHandOver::Frame(sUrl));
+    watcher->flush();
+
+    QTRY_COMPARE(Items(), 1);
+    QCOMPARE(Item(0).Video_URL, sUrl);
+    QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
+    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), sUrl);
+    QCOMPARE(m_session->Queue().tmrDownload.isActive(), !bDownloading);
+    m_session->Queue().tmrDownload.stop();
+    // The box holds the text while it is handled and is empty again after.
+    QCOMPARE(changes, (QStringList{sUrl, QString()}));
+    QCOMPARE(m_endpoint->Text(), QString());
+}
+
+void tst_ClipboardMonitor::handOverTakesEveryWholeLineInOrder()
+{
+    auto watcher = Watcher();
+    QVERIFY(watcher);
+    // Split across writes, several in one write, a carriage return inside (no
+    // watcher sends that), and a text of no supported site, which is listed
+    // in error as the watcher's texts always are.
+    watcher->write("http://www.youtube.com/watch?v=1\nhttp://www.bre");
+    watcher->flush();
+    QTRY_COMPARE(Items(), 1);
+    watcher->write("ak.com/2\nfirst\rsecond\nhttp://example.org/\n");
+    watcher->flush();
+    QTRY_COMPARE(Items(), 3);
+    QCOMPARE(Item(1).Video_URL, QStringLiteral("http://www.break.com/2"));
+    QCOMPARE(Item(2).Video_URL, QStringLiteral("http://example.org/"));
+    QCOMPARE(Item(2).Status, QStringLiteral("Link is not supported"));
+    m_session->Queue().tmrDownload.stop();
+}
+
+void tst_ClipboardMonitor::overlongHandOverIsDropped()
+{
+    auto watcher = Watcher();
+    QVERIFY(watcher);
+    watcher->write(QByteArray(ClipHandOver::kMaxTextLength * 4 + 10, 'x'));
+    watcher->flush();
+    QTRY_COMPARE(watcher->state(), QLocalSocket::UnconnectedState);
+    QCOMPARE(Items(), 0);
+}
+
+void tst_ClipboardMonitor::endpointIsTheUsersAlone()
+{
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                      | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QString sEndpoint = ClipHandOver::ProgramEndpoint(m_endpoint->Number());
+    QVERIFY(sEndpoint.startsWith(m_runtime.path() + QLatin1Char('/')));
+    QCOMPARE(QFileInfo(sEndpoint).permissions() & others, QFile::Permissions());
+    QCOMPARE(QFileInfo(QFileInfo(sEndpoint).path()).permissions() & others, QFile::Permissions());
+}
+
+void tst_ClipboardMonitor::poll_data()
+{
+    const QString sYoutube = QStringLiteral("http://www.youtube.com/watch?v=p");
+    const QString sBreak = QStringLiteral("http://www.break.com/p");
+    QTest::addColumn<QStringList>("clipboard"); // one text per tick
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<int>("iStarts");
+    QTest::newRow("an address stays copied") << QStringList{sYoutube, sYoutube, sYoutube}
+                                             << QStringList{sYoutube} << 1;
+    QTest::newRow("no supported site") << QStringList{QStringLiteral("http://example.org/"),
+                                                      QStringLiteral("hello")}
+                                       << QStringList{} << 0;
+    QTest::newRow("empty clipboard") << QStringList{QString(), QString()} << QStringList{} << 0;
+    QTest::newRow("two addresses") << QStringList{sYoutube, sBreak}
+                                   << QStringList{sYoutube, sBreak} << 2;
+    // The address is new to the poll again, but the list keeps it once.
+    QTest::newRow("copied again after other text")
+        << QStringList{sYoutube, QStringLiteral("hello"), sYoutube} << QStringList{sYoutube} << 2;
+}
+
+void tst_ClipboardMonitor::poll()
+{
+    QFETCH(QStringList, clipboard);
+    QFETCH(QStringList, listed);
+    QFETCH(int, iStarts);
+
+    for (const QString &sText : std::as_const(clipboard)) {
+        m_sClipboard = sText;
+        m_poller->tmrMonitor_Timer();
+        QCOMPARE(m_poller->sLastClipText, sText);
+    }
+
+    QStringList actual;
+    for (const DownloadItem &item : std::as_const(m_session->ListStore().DownloadList))
+        actual << item.Video_URL;
+    QCOMPARE(actual, listed);
+    QCOMPARE(m_messages.shown.size(), iStarts);
+    if (!listed.isEmpty())
+        QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), listed.last());
+}
+
+void tst_ClipboardMonitor::checkBoxSwitchesThePoll()
+{
+    m_poller->sLastClipText = QStringLiteral("seen before");
+    m_poller->chkMonitor_Click();
+    QVERIFY(m_poller->tmrMonitor.isActive());
+    QCOMPARE(m_poller->tmrMonitor.interval(), 2000);
+    QVERIFY(m_session->Settings().bURLMonitor);
+    QVERIFY(m_poller->sLastClipText.isEmpty());
+
+    m_poller->chkMonitor_Click();
+    QVERIFY(!m_poller->tmrMonitor.isActive());
+    QVERIFY(!m_session->Settings().bURLMonitor);
+}
+
+QTEST_GUILESS_MAIN(tst_ClipboardMonitor)
+#include "tst_clipboardmonitor.moc"

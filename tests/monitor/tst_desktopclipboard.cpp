@@ -1,0 +1,191 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include "core/cliphandover.h"
+#include "httptestserver.h"
+#include "monitor/handoverendpoint.h"
+#include "watcherprobe.h"
+#include "xvfbserver.h"
+
+// The clipboard of a real X desktop (an Xvfb of the test's own), filled by
+// xclip the way any other program fills it: what the watcher hands over, and
+// the whole road from a copied page address to the downloaded file.
+class tst_DesktopClipboard : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Copies sText into the selection ("clipboard" or "primary") and waits
+    // until a reader has asked xclip for it iRequests times; xclip then ends.
+    bool Copy(const QString &sText, const char *selection = "clipboard", int iRequests = 0)
+    {
+        auto xclip = std::make_unique<QProcess>();
+        xclip->setProcessEnvironment(m_environment);
+        QStringList arguments{QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                              QString::fromLatin1(selection)};
+        if (iRequests > 0)
+            arguments << QStringLiteral("-loops") << QString::number(iRequests);
+        xclip->start(QStringLiteral("xclip"), arguments);
+        if (!xclip->waitForStarted(10000))
+            return false;
+        xclip->write(sText.toUtf8());
+        xclip->closeWriteChannel();
+        const bool bOk = iRequests == 0 || xclip->waitForFinished(30000);
+        m_copies.push_back(std::move(xclip));
+        return bOk;
+    }
+
+    QStringList m_received;
+    QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
+    std::unique_ptr<XvfbServer> m_xvfb;
+    std::vector<std::unique_ptr<QProcess>> m_copies;
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+
+    void watcherHandsOverOneLineClipboardTexts();
+    void copiedAddressIsDownloaded();
+};
+
+void tst_DesktopClipboard::initTestCase()
+{
+    if (!XvfbServer::Available())
+        QSKIP("Xvfb is not installed (the package xvfb); no X desktop to copy on");
+    if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
+        QSKIP("xclip is not installed (the package xclip); nothing to copy with");
+    m_xvfb = std::make_unique<XvfbServer>();
+    QVERIFY2(m_xvfb->Start(), qPrintable(m_xvfb->Error()));
+
+    QVERIFY(m_home.isValid());
+    const QString sRun = m_home.filePath(QStringLiteral("run"));
+    QVERIFY(QDir().mkpath(sRun));
+    QVERIFY(QFile::setPermissions(sRun, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", sRun.toLocal8Bit());
+
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.insert(QStringLiteral("DISPLAY"), m_xvfb->Display());
+    m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sRun);
+    m_environment.insert(QStringLiteral("HOME"), m_home.filePath(QStringLiteral("home")));
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+    m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+    m_environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_home.filePath(QStringLiteral("cache")));
+    QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("home"))));
+}
+
+void tst_DesktopClipboard::cleanup()
+{
+    QProcess exit;
+    exit.setProcessEnvironment(m_environment);
+    exit.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QStringLiteral("Exit")});
+    exit.waitForFinished(30000);
+    for (const auto &xclip : m_copies) {
+        xclip->kill();
+        xclip->waitForFinished(10000);
+    }
+    m_copies.clear();
+}
+
+void tst_DesktopClipboard::cleanupTestCase()
+{
+    m_xvfb.reset();
+}
+
+void tst_DesktopClipboard::watcherHandsOverOneLineClipboardTexts()
+{
+    HandOverEndpoint endpoint(QCoreApplication::applicationPid());
+    QVERIFY(endpoint.Listen());
+    m_received.clear();
+    connect(&endpoint, &HandOverEndpoint::TextChanged, this, [&] {
+        if (!endpoint.Text().isEmpty())
+            m_received << endpoint.Text();
+    });
+    QProcess watcher;
+    watcher.setProcessEnvironment(m_environment);
+    watcher.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QString::number(endpoint.Number())});
+    QTRY_VERIFY_WITH_TIMEOUT(WatcherProbe::Watching(), 30000);
+
+    // Each text the watcher must leave alone is copied and read (xclip ends
+    // after the watcher asked it for the text) before the next is copied, so
+    // none can hide behind another.
+    const QString sLongest(ClipHandOver::kMaxTextLength, u'y');
+    QVERIFY(Copy(QStringLiteral("http://www.youtube.com/watch?v=mouse"), "primary", 0));
+    QVERIFY(Copy(QStringLiteral("http://www.youtube.com/watch?v=1\nsecond line\n"), "clipboard", 1));
+    QVERIFY(Copy(QString(ClipHandOver::kMaxTextLength + 1, u'x'), "clipboard", 1));
+    QVERIFY(Copy(sLongest, "clipboard", 1));
+    QVERIFY(Copy(QStringLiteral("http://www.youtube.com/watch?v=last\n"), "clipboard", 1));
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_received.contains(QStringLiteral("http://www.youtube.com/watch?v=last")),
+                             30000);
+    QCOMPARE(m_received, (QStringList{sLongest, QStringLiteral("http://www.youtube.com/watch?v=last")}));
+    QCOMPARE(watcher.state(), QProcess::Running);
+
+    QProcess exit;
+    exit.setProcessEnvironment(m_environment);
+    exit.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QStringLiteral("Exit")});
+    QVERIFY(exit.waitForFinished(30000));
+    QVERIFY(watcher.waitForFinished(30000));
+    QCOMPARE(watcher.exitCode(), 0);
+}
+
+void tst_DesktopClipboard::copiedAddressIsDownloaded()
+{
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    QByteArray video(40000, Qt::Uninitialized);
+    for (int i = 0; i < video.size(); ++i)
+        video[i] = char('a' + i % 23);
+    server.SetRoute(QStringLiteral("/files/copied.flv"), HttpTestServer::Ok(video, "video/x-flv"));
+    server.SetRoute(QStringLiteral("/angryalien.com/copied.html"),
+                    HttpTestServer::Ok("<html><embed src=\""
+                                           + server.Url(QStringLiteral("/files/copied.flv")).toLatin1()
+                                           + "\" width=400></html>",
+                                       "text/html"));
+
+    // A first start: no settings stored, so the program watches the
+    // clipboard and downloads into ~/Downloaded Videos. Loopback is the only
+    // network here, hence the option.
+    QProcess program;
+    program.setProcessEnvironment(m_environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(CLIPVANE_PATH), {QStringLiteral("--skip-connection-check")});
+    QVERIFY(program.waitForStarted(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(WatcherProbe::Watching(), 30000);
+    const QString sClip = QStringLiteral(CLIPVANE_CLIP_PATH);
+    const QList<qint64> watchers = WatcherProbe::Processes(sClip, QString::number(program.processId()));
+    QCOMPARE(watchers.size(), 1);
+
+    QVERIFY(Copy(server.Url(QStringLiteral("/angryalien.com/copied.html"))));
+
+    const QString sFile = m_home.filePath(QStringLiteral("home/Downloaded Videos/copied.flv"));
+    const auto downloaded = [&] {
+        QFile file(sFile);
+        return file.open(QIODevice::ReadOnly) && file.readAll() == video;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(downloaded(), 60000);
+
+    QProcess exit;
+    exit.setProcessEnvironment(m_environment);
+    exit.start(sClip, {QStringLiteral("Exit")});
+    QVERIFY(exit.waitForFinished(30000));
+    QCOMPARE(exit.exitCode(), 0);
+    QVERIFY(WatcherProbe::WaitUntilGone(watchers.first(), 30000));
+    QCOMPARE(program.state(), QProcess::Running);
+
+    program.terminate();
+    QVERIFY(program.waitForFinished(30000));
+}
+
+QTEST_GUILESS_MAIN(tst_DesktopClipboard)
+#include "tst_desktopclipboard.moc"

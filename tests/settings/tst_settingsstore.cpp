@@ -1,0 +1,163 @@
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "core/skinvariables.h"
+#include "settings/cregister.h"
+#include "settings/programsettings.h"
+#include "settings/settingsstore.h"
+
+class tst_SettingsStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A store over this test's own file that records the watcher switches.
+    std::unique_ptr<SettingsStore> Store(ProgramSettings &settings)
+    {
+        return std::make_unique<SettingsStore>(
+            settings, m_skin, [this](bool bState) { m_monitorCalls << bState; }, m_sFile);
+    }
+
+    void Stored(const QString &sValue, const QString &sText)
+    {
+        QVERIFY(CRegister(m_sFile).REGSaveSetting(CRegister::HKEY_CURRENT_USER,
+                                                  SettingsStore::kSettingsKey, sValue, sText));
+    }
+
+    QString StoredText(const QString &sValue)
+    {
+        return CRegister(m_sFile).REGGetSetting(CRegister::HKEY_CURRENT_USER,
+                                                SettingsStore::kSettingsKey, sValue,
+                                                QStringLiteral("<missing>"));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_sFile;
+    SkinVariables m_skin;
+    QList<bool> m_monitorCalls;
+    QStringList m_skinWrites;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        connect(&m_skin, &SkinVariables::VariableSet, this,
+                [this](const QString &sName, const QString &sValue) {
+                    m_skinWrites << sName + QLatin1Char('=') + sValue;
+                });
+    }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_sFile = QDir(m_dir->path()).filePath(QStringLiteral("registry.ini"));
+        m_monitorCalls.clear();
+        m_skinWrites.clear();
+    }
+
+    void firstStartMonitorsAndUsesTheDefaultDirectory();
+    void storedMonitoringSwitch_data();
+    void storedMonitoringSwitch();
+    void emptyStoredDirectoryStaysEmpty();
+    void settingsSurviveARestart();
+    void noWatcherSwitchGivenStartsNone();
+};
+
+void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
+{
+    ProgramSettings settings;
+    Store(settings)->LoadSettings();
+
+    QCOMPARE(m_monitorCalls, QList<bool>{true});
+    QVERIFY(settings.bURLMonitor);
+    QCOMPARE(settings.sDownloadDir, QDir::home().filePath(QStringLiteral("Downloaded Videos")));
+    QCOMPARE(m_skinWrites, (QStringList{QStringLiteral("_root.autoToDownloadList_CB=1"),
+                                        QStringLiteral("_root.Download_CB=1"),
+                                        QStringLiteral("_root.Convert_CB=1"),
+                                        QStringLiteral("_root.download_dir=")
+                                            + settings.sDownloadDir}));
+    // Loading writes nothing.
+    QVERIFY(!QFile::exists(m_sFile));
+}
+
+void tst_SettingsStore::storedMonitoringSwitch_data()
+{
+    QTest::addColumn<QString>("sStored");
+    QTest::addColumn<bool>("bBefore");
+    QTest::addColumn<bool>("bAfter");
+    QTest::newRow("True") << "True" << false << true;
+    QTest::newRow("False") << "False" << true << false;
+    QTest::newRow("letter case") << "fAlSe" << true << false;
+    QTest::newRow("zero") << "0" << true << false;
+    QTest::newRow("zero point zero") << "0.0" << true << false;
+    QTest::newRow("one") << "1" << false << true;
+    QTest::newRow("negative") << "-1" << false << true;
+    QTest::newRow("fraction") << "0.5" << false << true;
+    // Text that is no Boolean leaves the switch as it was.
+    QTest::newRow("yes, was off") << "yes" << false << false;
+    QTest::newRow("yes, was on") << "yes" << true << true;
+    QTest::newRow("empty") << "" << false << false;
+    QTest::newRow("not a number") << "nan" << false << false;
+    QTest::newRow("number and text") << "1x" << false << false;
+}
+
+void tst_SettingsStore::storedMonitoringSwitch()
+{
+    QFETCH(QString, sStored);
+    QFETCH(bool, bBefore);
+    QFETCH(bool, bAfter);
+    Stored(SettingsStore::kURLMonValue, sStored);
+
+    ProgramSettings settings;
+    settings.bURLMonitor = bBefore;
+    Store(settings)->LoadSettings();
+
+    QCOMPARE(settings.bURLMonitor, bAfter);
+    QCOMPARE(m_monitorCalls, bAfter ? QList<bool>{true} : QList<bool>{});
+    QCOMPARE(m_skin.GetVariable(QStringLiteral("_root.autoToDownloadList_CB")),
+             bAfter ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void tst_SettingsStore::emptyStoredDirectoryStaysEmpty()
+{
+    Stored(SettingsStore::kDownloadDirValue, QString());
+    ProgramSettings settings;
+    settings.sDownloadDir = QStringLiteral("/before");
+    Store(settings)->LoadSettings();
+    QCOMPARE(settings.sDownloadDir, QString());
+    QCOMPARE(m_skin.GetVariable(QStringLiteral("_root.download_dir")), QString());
+}
+
+void tst_SettingsStore::settingsSurviveARestart()
+{
+    ProgramSettings before;
+    before.bURLMonitor = false;
+    before.sDownloadDir = QStringLiteral("/home/user/Films, old");
+    Store(before)->SaveSettings();
+    QCOMPARE(StoredText(SettingsStore::kURLMonValue), QStringLiteral("False"));
+    QCOMPARE(StoredText(SettingsStore::kDownloadDirValue), before.sDownloadDir);
+
+    ProgramSettings after;
+    Store(after)->LoadSettings();
+    QVERIFY(!after.bURLMonitor);
+    QVERIFY(m_monitorCalls.isEmpty());
+    QCOMPARE(after.sDownloadDir, before.sDownloadDir);
+
+    after.bURLMonitor = true;
+    Store(after)->SaveSettings();
+    QCOMPARE(StoredText(SettingsStore::kURLMonValue), QStringLiteral("True"));
+}
+
+void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
+{
+    // The command-line front end reads the settings without a watcher.
+    Stored(SettingsStore::kDownloadDirValue, QStringLiteral("/srv/videos"));
+    ProgramSettings settings;
+    SettingsStore(settings, m_skin, nullptr, m_sFile).LoadSettings();
+    QVERIFY(settings.bURLMonitor);
+    QCOMPARE(settings.sDownloadDir, QStringLiteral("/srv/videos"));
+}
+
+QTEST_GUILESS_MAIN(tst_SettingsStore)
+#include "tst_settingsstore.moc"

@@ -1,0 +1,43 @@
+#include "xvfbserver.h"
+
+#include <QStandardPaths>
+
+bool XvfbServer::Available()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty();
+}
+
+bool XvfbServer::Start()
+{
+    // With -displayfd the server picks a free display itself and says which
+    // on our pipe once it accepts clients, so there is nothing to wait out.
+    m_process.start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                     QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                     QStringLiteral("640x480x24")});
+    if (!m_process.waitForStarted(30000)) {
+        m_sError = QStringLiteral("Xvfb did not start: ") + m_process.errorString();
+        return false;
+    }
+    QByteArray number;
+    while (!number.endsWith('\n')) {
+        if (!m_process.waitForReadyRead(30000)) {
+            m_sError = QStringLiteral("Xvfb gave no display number: ")
+                       + QString::fromLocal8Bit(m_process.readAllStandardError());
+            return false;
+        }
+        number += m_process.readAllStandardOutput();
+    }
+    m_sDisplay = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+    return true;
+}
+
+XvfbServer::~XvfbServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000))
+            m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+}
