@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QQuickWidget>
+#include <QString>
+
+#include "core/iskin.h"
+
+class QQmlPropertyMap;
+
+// The visible skin: the Qt Quick scene Main.qml filling the main window.
+// The program sets and reads the skin's variables by their exact names
+// ("_root.startDownload", ...); the scene sees each one without the "_root."
+// prefix as a property of its `vars` object and writes back the ones the user
+// edits (the address field). Every command the scene sends leaves through
+// FSCommand with its exact text.
+class SkinHost : public QQuickWidget, public ISkin
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 600;
+
+    explicit SkinHost(QWidget *parent = nullptr);
+    ~SkinHost() override;
+
+    // Picks Qt Quick's software renderer unless the user chose a backend
+    // through QT_QUICK_BACKEND. Call it in main() before the first Qt Quick
+    // window exists (best before the application object).
+    static void SelectRenderer();
+
+    void SetVariable(const QString &sName, const QString &sValue) override;
+    QString GetVariable(const QString &sName) const override;
+
+Q_SIGNALS:
+    void FSCommand(const QString &command, const QString &args);
+
+protected:
+    bool event(QEvent *e) override;
+
+private:
+    static QString SceneKey(const QString &sName);
+
+    QQmlPropertyMap *m_vars;
+};
