@@ -1,6 +1,7 @@
 #include "gui/skinhost.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QQmlContext>
 #include <QQmlPropertyMap>
 #include <QQuickItem>
@@ -42,6 +43,11 @@ SkinHost::SkinHost(QWidget *parent)
         // other than the variables.
         connect(root, SIGNAL(fsCommand(QString, QString)), this,
                 SIGNAL(FSCommand(QString, QString)));
+        m_listArea = root->findChild<QQuickItem *>(QStringLiteral("listArea"));
+        if (m_listArea) {
+            connect(m_listArea, &QQuickItem::activeFocusChanged, this,
+                    &SkinHost::ListAreaFocusChanged);
+        }
     } else {
         for (const QQmlError &error : errors())
             qWarning("Skin: %s", qPrintable(error.toString()));
@@ -70,6 +76,30 @@ void SkinHost::SetVariable(const QString &sName, const QString &sValue)
 QString SkinHost::GetVariable(const QString &sName) const
 {
     return m_vars->value(SceneKey(sName)).toString();
+}
+
+void SkinHost::SetListWidget(QWidget *widget)
+{
+    m_listWidget = widget;
+}
+
+void SkinHost::ListAreaFocusChanged(bool bHasFocus)
+{
+    if (bHasFocus && m_listWidget && m_listWidget->isVisible())
+        m_listWidget->setFocus(Qt::TabFocusReason);
+}
+
+void SkinHost::focusInEvent(QFocusEvent *e)
+{
+    // The list area still holds the scene's focus when the keyboard comes
+    // back from the list widget; restoring it there would hand the focus
+    // straight back. Move on past it first, the way the user was going.
+    if (m_listArea && m_listArea->hasFocus()) {
+        const bool forward = e->reason() != Qt::BacktabFocusReason;
+        if (QQuickItem *next = m_listArea->nextItemInFocusChain(forward))
+            next->forceActiveFocus(Qt::TabFocusReason);
+    }
+    QQuickWidget::focusInEvent(e);
 }
 
 bool SkinHost::event(QEvent *e)

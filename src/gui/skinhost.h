@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QQuickWidget>
 #include <QString>
 
 #include "core/iskin.h"
 
 class QQmlPropertyMap;
+class QQuickItem;
 
 // The visible skin: the Qt Quick scene Main.qml filling the main window.
 // The program sets and reads the skin's variables by their exact names
@@ -32,14 +34,24 @@ public:
     void SetVariable(const QString &sName, const QString &sValue) override;
     QString GetVariable(const QString &sName) const override;
 
+    // The widget laid over the scene's list area (the download grid). The
+    // list area takes its turn in the scene's Tab order and hands the
+    // keyboard focus to this widget while it is visible; Tab or Backtab
+    // from the widget comes back to the control after or before the list.
+    void SetListWidget(QWidget *widget);
+
 Q_SIGNALS:
     void FSCommand(const QString &command, const QString &args);
 
 protected:
     bool event(QEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
 
 private:
     static QString SceneKey(const QString &sName);
+    void ListAreaFocusChanged(bool bHasFocus);
 
     QQmlPropertyMap *m_vars;
+    QQuickItem *m_listArea = nullptr;
+    QPointer<QWidget> m_listWidget;
 };

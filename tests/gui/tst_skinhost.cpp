@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QQmlContext>
 #include <QQmlExpression>
 #include <QQmlProperty>
@@ -21,12 +22,14 @@ const QStringList kHeaderControls = {
     QStringLiteral("settingsTab"),    QStringLiteral("aboutTab"),
 };
 
-// A shown skin in a parent widget, recording the commands it sends and the
-// context-menu events that get past it.
+// A shown skin in a parent widget, with a focusable widget laid over its
+// list area the way the download grid is, recording the commands it sends
+// and the context-menu events that get past it.
 struct Skin
 {
     QWidget window;
     SkinHost *host = new SkinHost(&window);
+    QLineEdit *overlay = new QLineEdit(&window);
     Commands commands;
     int contextMenusSeenByWindow = 0;
 
@@ -36,6 +39,8 @@ struct Skin
             commands.append({c, a});
         });
         window.setFixedSize(host->size());
+        overlay->setGeometry(35, 282, 573, 180);
+        host->SetListWidget(overlay);
         window.show();
         window.activateWindow();
     }
@@ -352,7 +357,8 @@ void tst_SkinHost::tabReachesEveryControl_data()
         << QStringLiteral("download")
         << kHeaderControls + QStringList{
                QStringLiteral("urlField"), QStringLiteral("addButton"),
-               QStringLiteral("startButton"), QStringLiteral("selectAllButton"),
+               QStringLiteral("startButton"), QStringLiteral("listArea"),
+               QStringLiteral("selectAllButton"),
                QStringLiteral("removeSelectedButton"), QStringLiteral("moveUpButton"),
                QStringLiteral("moveDownButton"), QStringLiteral("clearCompleteButton")};
     QTest::newRow("settings") << QStringLiteral("settings")
@@ -370,10 +376,19 @@ void tst_SkinHost::tabReachesEveryControl()
 
     Skin skin;
     skin.ShowPage(page);
+    QVERIFY(QTest::qWaitForWindowActive(&skin.window));
+    skin.host->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), skin.host);
     skin.Item(controls.first())->forceActiveFocus();
 
     QStringList visited;
     for (qsizetype i = 0; i < controls.size(); ++i) {
+        if (QApplication::focusWidget() == skin.overlay) {
+            // The grid's turn: the list area handed the focus on.
+            visited.append(QStringLiteral("listArea"));
+            QTest::keyClick(skin.overlay, Qt::Key_Tab);
+            continue;
+        }
         const QString name = skin.Focused();
         visited.append(name);
         QQuickItem *item = skin.Item(name);
@@ -390,13 +405,24 @@ void tst_SkinHost::tabReachesEveryControl()
             QCOMPARE(item->parentItem()->property("border").value<QObject *>()->property("width"),
                      QVariant(2.0));
 
-        QTest::keyClick(skin.host, Qt::Key_Tab);
+        // Keys go where the application sends them, the focused widget.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(visited, controls);
     // The chain closes: Tab after the last control comes back to the first.
     QCOMPARE(skin.Focused(), controls.first());
-    QTest::keyClick(skin.host, Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(skin.Focused(), controls.last());
+
+    const qsizetype list = controls.indexOf(QStringLiteral("listArea"));
+    if (list > 0) {
+        // Backtab from the grid returns to the control before the list.
+        skin.Item(QStringLiteral("listArea"))->forceActiveFocus();
+        QCOMPARE(QApplication::focusWidget(), skin.overlay);
+        QTest::keyClick(skin.overlay, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), skin.host);
+        QCOMPARE(skin.Focused(), controls.at(list - 1));
+    }
 }
 
 void tst_SkinHost::contextMenuStopsAtTheSkin_data()

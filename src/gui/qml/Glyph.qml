@@ -93,16 +93,25 @@ Item {
         Bar { length: glyph.s * 0.75; turn: 90 }
     }
 
-    // Download: a stem with an arrow head over a base line.
+    // Download: a stem into an arrow head, over a base line.
     Item {
         anchors.fill: parent
         visible: glyph.name === "download"
-        Rectangle {
-            width: glyph.stroke; height: glyph.s * 0.55
-            x: (glyph.width - width) / 2; y: glyph.height * 0.08
-            color: glyph.color; antialiasing: true
+        Chevron {
+            id: head
+            arm: glyph.s * 0.4
+            shift: glyph.s * 0.04
         }
-        Chevron { arm: glyph.s * 0.4; shift: glyph.s * 0.04 }
+        Rectangle {
+            readonly property real tip: glyph.height / 2 + head.shift + head.arm * Math.SQRT1_2
+            width: glyph.stroke
+            x: (glyph.width - width) / 2
+            y: glyph.height * 0.08
+            // Down into the solid corner of the head, so no notch shows.
+            height: tip - glyph.stroke - y
+            color: glyph.color
+            antialiasing: true
+        }
         Bar { length: glyph.s * 0.8; y: glyph.height * 0.86 - glyph.stroke / 2 }
     }
 

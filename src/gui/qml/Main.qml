@@ -300,6 +300,14 @@ Rectangle {
             color: Theme.surfaceSunken
             border.width: 1
             border.color: Theme.border
+            // Its turn in the Tab order; the host hands the focus on to the
+            // grid lying here.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Table
+            Accessible.name: "Download list"
+            Accessible.focusable: true
+
+            FocusRing { offset: 1 }
 
             Column {
                 anchors.centerIn: parent

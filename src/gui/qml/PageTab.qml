@@ -12,7 +12,9 @@ Item {
 
     signal activated()
 
-    implicitWidth: label.implicitWidth + (busy ? 14 : 0) + 28
+    // Sized for the bold label of the selected tab, so that selecting a tab
+    // does not move its neighbours.
+    implicitWidth: Math.ceil(boldLabel.advanceWidth) + 28
     implicitHeight: 44
     activeFocusOnTab: true
 
@@ -21,7 +23,16 @@ Item {
     Accessible.focusable: true
     Accessible.selectable: true
     Accessible.selected: selected
+    Accessible.description: busy ? "Downloading" : ""
     Accessible.onPressAction: activated()
+
+    TextMetrics {
+        id: boldLabel
+        text: tab.text
+        font.family: Theme.font
+        font.pixelSize: Theme.textBody
+        font.bold: true
+    }
 
     Keys.onReturnPressed: activated()
     Keys.onEnterPressed: activated()
@@ -36,40 +47,41 @@ Item {
         color: mouse.containsMouse && !tab.selected ? Theme.headerHover : "transparent"
     }
 
-    Row {
-        anchors.centerIn: parent
+    Text {
+        id: label
+        x: 14
+        anchors.verticalCenter: parent.verticalCenter
         anchors.verticalCenterOffset: -1
-        spacing: 8
-        Text {
-            id: label
-            text: tab.text
-            color: tab.selected ? Theme.headerText
-                                : mouse.containsMouse ? "#d9e2ec" : Theme.headerMuted
-            font.family: Theme.font
-            font.pixelSize: Theme.textBody
-            font.bold: tab.selected
-            anchors.verticalCenter: parent.verticalCenter
+        text: tab.text
+        color: tab.selected ? Theme.headerText
+                            : mouse.containsMouse ? "#d9e2ec" : Theme.headerMuted
+        font.family: Theme.font
+        font.pixelSize: Theme.textBody
+        font.bold: tab.selected
+    }
+
+    // The dot sits in the tab's right padding like a badge, so that the tabs
+    // never move when it comes and goes.
+    Item {
+        objectName: "activityDot"
+        x: label.x + label.width + 6
+        y: label.y + 2
+        width: 6; height: 6
+        visible: tab.busy
+        Rectangle {
+            anchors.centerIn: parent
+            width: 12; height: 12; radius: 6
+            color: "transparent"
+            border.width: 1.5
+            border.color: Theme.accentOnDark
+            visible: tab.attention
+            antialiasing: true
         }
-        Item {
-            objectName: "activityDot"
-            width: 6; height: 6
-            visible: tab.busy
-            anchors.verticalCenter: parent.verticalCenter
-            Rectangle {
-                anchors.centerIn: parent
-                width: 12; height: 12; radius: 6
-                color: "transparent"
-                border.width: 1.5
-                border.color: Theme.accentOnDark
-                visible: tab.attention
-                antialiasing: true
-            }
-            Rectangle {
-                anchors.fill: parent
-                radius: 3
-                color: Theme.accentOnDark
-                antialiasing: true
-            }
+        Rectangle {
+            anchors.fill: parent
+            radius: 3
+            color: Theme.accentOnDark
+            antialiasing: true
         }
     }
 
