@@ -93,6 +93,7 @@ private Q_SLOTS:
     void controlsSendTheirCommands_data();
     void controlsSendTheirCommands();
     void pressOnTheHeaderDragsTheWindow();
+    void listAreaFramesTheGridsPlace();
     void addressFieldWritesTheAddressVariable();
     void checkBoxAsksForTheOppositeOfItsVariable_data();
     void checkBoxAsksForTheOppositeOfItsVariable();
@@ -295,6 +296,19 @@ void tst_SkinHost::pressOnTheHeaderDragsTheWindow()
     QTest::mousePress(skin.host, Qt::LeftButton, Qt::NoModifier, QPoint(320, 20));
     QCOMPARE(skin.commands, Commands({{QStringLiteral("IDC_FS_Drag"), QString()}}));
     QTest::mouseRelease(skin.host, Qt::LeftButton, Qt::NoModifier, QPoint(320, 20));
+}
+
+void tst_SkinHost::listAreaFramesTheGridsPlace()
+{
+    // The window lays the grid at 35, 282, 573 x 180; the frame lies just
+    // outside it, so that the grid hides none of it.
+    Skin skin;
+    QQuickItem *area = skin.Item(QStringLiteral("listArea"));
+    const QRectF frame = area->mapRectToScene(QRectF(0, 0, area->width(), area->height()));
+    QCOMPARE(frame, QRectF(34, 281, 575, 182));
+    QVERIFY(area->isVisible());
+    skin.ShowPage(QStringLiteral("settings"));
+    QVERIFY(!area->isVisible());
 }
 
 void tst_SkinHost::addressFieldWritesTheAddressVariable()

@@ -340,7 +340,7 @@ Rectangle {
                 spacing: 4
                 SkinButton {
                     objectName: "selectAllButton"
-                    kind: "ghost"; glyph: "check"; text: "Select all"
+                    kind: "ghost"; glyph: "selectAll"; text: "Select all"
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_selectAllD")
                 }
@@ -373,7 +373,7 @@ Rectangle {
                 anchors.right: parent.right
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
-                kind: "ghost"; glyph: "check"; text: "Clear completed"
+                kind: "ghost"; glyph: "done"; text: "Clear completed"
                 accessibleName: "Clear completed items"
                 height: 32; padding: 10
                 onActivated: scene.send("ID_FS_clearComplete")
@@ -404,122 +404,122 @@ Rectangle {
 
     // ---- Settings page ----
 
-    Item {
-        id: settingsPage
+    LazyPage {
         objectName: "settingsPage"
-        anchors.fill: parent
-        visible: scene.page === "settings"
+        shown: scene.page === "settings"
 
-        Column {
-            x: Theme.margin
-            y: 112
-            width: scene.listRect.width
-            spacing: 16
+        page: Item {
+            Column {
+                x: Theme.margin
+                y: 112
+                width: scene.listRect.width
+                spacing: 16
 
-            Rectangle {
-                width: parent.width
-                height: folderSection.implicitHeight + 40
-                radius: Theme.radius + 2
-                color: Theme.surface
-                border.width: 1
-                border.color: Theme.border
-                antialiasing: true
+                Rectangle {
+                    width: parent.width
+                    height: folderSection.implicitHeight + 40
+                    radius: Theme.radius + 2
+                    color: Theme.surface
+                    border.width: 1
+                    border.color: Theme.border
+                    antialiasing: true
 
-                Column {
-                    id: folderSection
-                    x: 20; y: 20
-                    width: parent.width - 40
-                    spacing: 6
-                    Text {
-                        text: "Download folder"
-                        color: Theme.text
-                        font.family: Theme.font
-                        font.pixelSize: Theme.textTitle - 1
-                        font.bold: true
-                    }
-                    Text {
-                        text: "Downloaded videos are saved in this folder."
-                        color: Theme.textMuted
-                        font.family: Theme.font
-                        font.pixelSize: Theme.textBody
-                    }
-                    Item { width: 1; height: 6 }
-                    Item {
-                        width: parent.width
-                        height: 38
-                        Rectangle {
-                            width: browseButton.x - Theme.gap
-                            height: parent.height
-                            radius: Theme.radius
-                            color: Theme.surfaceSunken
-                            border.width: 1
-                            border.color: Theme.border
-                            antialiasing: true
-                            Text {
-                                objectName: "downloadDirText"
-                                anchors.fill: parent
-                                anchors.leftMargin: 12
-                                anchors.rightMargin: 12
-                                verticalAlignment: Text.AlignVCenter
-                                text: vars.download_dir
-                                elide: Text.ElideMiddle
-                                color: Theme.text
-                                font.family: Theme.font
-                                font.pixelSize: Theme.textBody
-                            }
+                    Column {
+                        id: folderSection
+                        x: 20; y: 20
+                        width: parent.width - 40
+                        spacing: 6
+                        Text {
+                            text: "Download folder"
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textTitle - 1
+                            font.bold: true
                         }
-                        SkinButton {
-                            id: browseButton
-                            objectName: "browseButton"
-                            anchors.right: parent.right
-                            y: 1
-                            width: 120
-                            text: "Browse…"
-                            accessibleName: "Browse for the download folder"
-                            onActivated: scene.send("ID_FS_downloadBrowse")
+                        Text {
+                            text: "Downloaded videos are saved in this folder."
+                            color: Theme.textMuted
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        Item { width: 1; height: 6 }
+                        Item {
+                            width: parent.width
+                            height: 38
+                            Rectangle {
+                                width: browseButton.x - Theme.gap
+                                height: parent.height
+                                radius: Theme.radius
+                                color: Theme.surfaceSunken
+                                border.width: 1
+                                border.color: Theme.border
+                                antialiasing: true
+                                Text {
+                                    objectName: "downloadDirText"
+                                    anchors.fill: parent
+                                    anchors.leftMargin: 12
+                                    anchors.rightMargin: 12
+                                    verticalAlignment: Text.AlignVCenter
+                                    text: vars.download_dir
+                                    elide: Text.ElideMiddle
+                                    color: Theme.text
+                                    font.family: Theme.font
+                                    font.pixelSize: Theme.textBody
+                                }
+                            }
+                            SkinButton {
+                                id: browseButton
+                                objectName: "browseButton"
+                                anchors.right: parent.right
+                                y: 1
+                                width: 120
+                                text: "Browse…"
+                                accessibleName: "Browse for the download folder"
+                                onActivated: scene.send("ID_FS_downloadBrowse")
+                            }
                         }
                     }
                 }
-            }
 
-            Rectangle {
-                width: parent.width
-                height: clipboardSection.implicitHeight + 40
-                radius: Theme.radius + 2
-                color: Theme.surface
-                border.width: 1
-                border.color: Theme.border
-                antialiasing: true
+                Rectangle {
+                    width: parent.width
+                    height: clipboardSection.implicitHeight + 40
+                    radius: Theme.radius + 2
+                    color: Theme.surface
+                    border.width: 1
+                    border.color: Theme.border
+                    antialiasing: true
 
-                Column {
-                    id: clipboardSection
-                    x: 20; y: 20
-                    width: parent.width - 40
-                    spacing: 6
-                    Text {
-                        text: "Clipboard"
-                        color: Theme.text
-                        font.family: Theme.font
-                        font.pixelSize: Theme.textTitle - 1
-                        font.bold: true
-                    }
-                    Text {
-                        width: parent.width
-                        text: "When a copied address belongs to a supported video site, it joins the list and downloading starts by itself."
-                        wrapMode: Text.WordWrap
-                        color: Theme.textMuted
-                        font.family: Theme.font
-                        font.pixelSize: Theme.textBody
-                        lineHeight: 1.15
-                    }
-                    Item { width: 1; height: 6 }
-                    SkinCheckBox {
-                        objectName: "monitorCheckBox"
-                        width: parent.width
-                        text: "Monitor video URL's in clipboard and automatically add and download"
-                        checked: scene.monitoring
-                        onToggled: scene.send(checked ? "ID_FS_autoDownloadUncheck"
-                                                      : "ID_FS_autoDownloadCheck")
+                    Column {
+                        id: clipboardSection
+                        x: 20; y: 20
+                        width: parent.width - 40
+                        spacing: 6
+                        Text {
+                            text: "Clipboard"
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textTitle - 1
+                            font.bold: true
+                        }
+                        Text {
+                            width: parent.width
+                            text: "When a copied address belongs to a supported video site, it joins the list and downloading starts by itself."
+                            wrapMode: Text.WordWrap
+                            color: Theme.textMuted
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                            lineHeight: 1.15
+                        }
+                        Item { width: 1; height: 6 }
+                        SkinCheckBox {
+                            objectName: "monitorCheckBox"
+                            width: parent.width
+                            text: "Monitor video URL's in clipboard and automatically add and download"
+                            checked: scene.monitoring
+                            onToggled: scene.send(checked ? "ID_FS_autoDownloadUncheck"
+                                                          : "ID_FS_autoDownloadCheck")
+                        }
                     }
                 }
             }
@@ -528,75 +528,75 @@ Rectangle {
 
     // ---- About page ----
 
-    Item {
-        id: aboutPage
+    LazyPage {
         objectName: "aboutPage"
-        anchors.fill: parent
-        visible: scene.page === "about"
+        shown: scene.page === "about"
 
-        Column {
-            anchors.horizontalCenter: parent.horizontalCenter
-            y: 140
-            width: 460
-            spacing: 10
+        page: Item {
+            Column {
+                anchors.horizontalCenter: parent.horizontalCenter
+                y: 140
+                width: 460
+                spacing: 10
 
-            Rectangle {
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: 64; height: 64; radius: 16
-                color: Theme.accent
-                antialiasing: true
-                Glyph {
-                    anchors.centerIn: parent
-                    width: 36; height: 36
-                    name: "download"
-                    stroke: 4
-                    color: "#ffffff"
+                Rectangle {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: 64; height: 64; radius: 16
+                    color: Theme.accent
+                    antialiasing: true
+                    Glyph {
+                        anchors.centerIn: parent
+                        width: 36; height: 36
+                        name: "download"
+                        stroke: 4
+                        color: "#ffffff"
+                    }
                 }
-            }
-            Item { width: 1; height: 4 }
-            Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: "Clipvane"
-                color: Theme.text
-                font.family: Theme.font
-                font.pixelSize: 28
-                font.bold: true
-            }
-            Text {
-                objectName: "aboutVersionText"
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: scene.aboutLines[0]
-                color: Theme.textMuted
-                font.family: Theme.font
-                font.pixelSize: Theme.textBody
-            }
-            Item { width: 1; height: 6 }
-            Text {
-                objectName: "aboutDescriptionText"
-                width: parent.width
-                horizontalAlignment: Text.AlignHCenter
-                text: scene.aboutLines.slice(1).join("\n")
-                wrapMode: Text.WordWrap
-                color: Theme.text
-                font.family: Theme.font
-                font.pixelSize: Theme.textBody + 1
-                lineHeight: 1.3
-            }
-            Item { width: 1; height: 14 }
-            Row {
-                anchors.horizontalCenter: parent.horizontalCenter
-                spacing: Theme.gap
-                SkinButton {
-                    objectName: "helpButton"
-                    width: 120
-                    text: "Help"
-                    onActivated: scene.send("IDC_FS_help")
+                Item { width: 1; height: 4 }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Clipvane"
+                    color: Theme.text
+                    font.family: Theme.font
+                    font.pixelSize: 28
+                    font.bold: true
                 }
-                SkinButton {
-                    objectName: "webSiteButton"
-                    width: 120
-                    text: "Web site"
-                    onActivated: scene.send("ID_FS_webSite")
+                Text {
+                    objectName: "aboutVersionText"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: scene.aboutLines[0]
+                    color: Theme.textMuted
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody
+                }
+                Item { width: 1; height: 6 }
+                Text {
+                    objectName: "aboutDescriptionText"
+                    width: parent.width
+                    horizontalAlignment: Text.AlignHCenter
+                    text: scene.aboutLines.slice(1).join("\n")
+                    wrapMode: Text.WordWrap
+                    color: Theme.text
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody + 1
+                    lineHeight: 1.3
+                }
+                Item { width: 1; height: 14 }
+                Row {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    spacing: Theme.gap
+                    SkinButton {
+                        objectName: "helpButton"
+                        width: 120
+                        text: "Help"
+                        onActivated: scene.send("IDC_FS_help")
+                    }
+                    SkinButton {
+                        objectName: "webSiteButton"
+                        width: 120
+                        text: "Web site"
+                        onActivated: scene.send("ID_FS_webSite")
+                    }
                 }
             }
         }
