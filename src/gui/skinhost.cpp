@@ -93,11 +93,17 @@ void SkinHost::focusInEvent(QFocusEvent *e)
 {
     // The list area still holds the scene's focus when the keyboard comes
     // back from the list widget; restoring it there would hand the focus
-    // straight back. Move on past it first, the way the user was going.
+    // straight back. By Tab or Backtab go on past it the way the user was
+    // going; a click on the skin leaves no control marked.
     if (m_listArea && m_listArea->hasFocus()) {
-        const bool forward = e->reason() != Qt::BacktabFocusReason;
-        if (QQuickItem *next = m_listArea->nextItemInFocusChain(forward))
-            next->forceActiveFocus(Qt::TabFocusReason);
+        const Qt::FocusReason reason = e->reason();
+        QQuickItem *next = nullptr;
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            next = m_listArea->nextItemInFocusChain(reason == Qt::TabFocusReason);
+        if (next)
+            next->forceActiveFocus(reason);
+        else
+            m_listArea->setFocus(false);
     }
     QQuickWidget::focusInEvent(e);
 }

@@ -5,6 +5,8 @@
 #include <QQmlExpression>
 #include <QQmlProperty>
 #include <QQuickItem>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -87,6 +89,7 @@ class tst_SkinHost : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    void rendersAtTheDevicePixelRatio();
     void variablesReadBackAndReachTheScene();
     void sceneFollowsVariables_data();
     void sceneFollowsVariables();
@@ -111,6 +114,23 @@ void tst_SkinHost::initTestCase()
     Skin skin;
     QVERIFY2(skin.host->rootObject(), "Main.qml did not load");
     QCOMPARE(skin.host->size(), QSize(640, 600));
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) {
+        QCOMPARE(skin.host->quickWindow()->rendererInterface()->graphicsApi(),
+                 QSGRendererInterface::Software);
+    }
+}
+
+void tst_SkinHost::rendersAtTheDevicePixelRatio()
+{
+    // Run once more by CTest with QT_SCALE_FACTOR=2: the scene must be drawn
+    // at the screen's resolution, not drawn small and scaled up.
+    Skin skin;
+    const QImage frame = skin.host->grabFramebuffer();
+    const qreal ratio = skin.host->devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    QCOMPARE(frame.devicePixelRatio(), ratio);
+    QCOMPARE(frame.size(), QSize(qRound(640 * ratio), qRound(600 * ratio)));
 }
 
 void tst_SkinHost::variablesReadBackAndReachTheScene()
