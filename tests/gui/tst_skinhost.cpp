@@ -251,6 +251,7 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         const char *command;
     };
     const QString running = QStringLiteral("_root.startDownload=0");
+    const QString monitoring = QStringLiteral("_root.autoToDownloadList_CB=1");
     const Row rows[] = {
         {"download", {}, "minimiseButton", "IDC_FS_Minimize"},
         {"download", {}, "trayButton", "IDC_FS_Tray"},
@@ -267,6 +268,8 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"download", {}, "moveDownButton", "IDC_FS_moveDown"},
         {"download", {}, "clearCompleteButton", "ID_FS_clearComplete"},
         {"settings", {}, "browseButton", "ID_FS_downloadBrowse"},
+        {"settings", {}, "monitorCheckBox", "ID_FS_autoDownloadCheck"},
+        {"settings", {monitoring}, "monitorCheckBox", "ID_FS_autoDownloadUncheck"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
