@@ -102,6 +102,7 @@ private Q_SLOTS:
     void checkBoxAsksForTheOppositeOfItsVariable();
     void tabReachesEveryControl_data();
     void tabReachesEveryControl();
+    void focusMovesToTheTabWhenItsPageHides();
     void contextMenuStopsAtTheSkin_data();
     void contextMenuStopsAtTheSkin();
 };
@@ -460,6 +461,18 @@ void tst_SkinHost::tabReachesEveryControl()
         QCOMPARE(QApplication::focusWidget(), skin.host);
         QCOMPARE(skin.Focused(), controls.at(list - 1));
     }
+}
+
+void tst_SkinHost::focusMovesToTheTabWhenItsPageHides()
+{
+    Skin skin;
+    QVERIFY(QTest::qWaitForWindowActive(&skin.window));
+    skin.host->setFocus(Qt::OtherFocusReason);
+    skin.Item(QStringLiteral("urlField"))->forceActiveFocus();
+    skin.Click(skin.Item(QStringLiteral("settingsTab")));
+    QCOMPARE(skin.Focused(), QStringLiteral("settingsTab"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(skin.Focused(), QStringLiteral("aboutTab"));
 }
 
 void tst_SkinHost::contextMenuStopsAtTheSkin_data()

@@ -31,9 +31,11 @@ Rectangle {
     }
 
     function showPage(name, tab, command) {
+        const focused = Window.activeFocusItem
         page = name
-        // A control on the page just hidden cannot keep the keyboard focus.
-        if (Window.activeFocusItem && !Window.activeFocusItem.visible)
+        // A control on the page just hidden cannot keep the keyboard focus;
+        // it goes to the tab that was chosen.
+        if (focused && !focused.visible)
             tab.forceActiveFocus()
         send(command)
     }
