@@ -40,7 +40,8 @@ SkinHost::SkinHost(QWidget *parent)
     setSource(QUrl(QStringLiteral("qrc:/skin/Main.qml")));
     if (QQuickItem *root = rootObject()) {
         // Relaying the scene's signal keeps the scene free of C++ objects
-        // other than the variables.
+        // other than the variables. A QML signal has no C++ member to name,
+        // hence the string form of connect.
         connect(root, SIGNAL(fsCommand(QString, QString)), this,
                 SIGNAL(FSCommand(QString, QString)));
         m_listArea = root->findChild<QQuickItem *>(QStringLiteral("listArea"));
