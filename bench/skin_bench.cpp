@@ -1,0 +1,195 @@
+// Start-up time and resident memory of the skinned window, next to a bare
+// Qt Widgets window of the same size measured in the same run:
+//
+//     skin_bench [--runs N] [--xvfb]
+//
+// Each window is shown by a child process of this program. The time counts
+// from just before the child is started (so it includes loading the
+// libraries) to the window's first painted frame; the child's own CPU time
+// until then is given too, since on a busy machine it varies far less than
+// the wall-clock time. The memory is VmRSS after the window has rested for
+// half a second. --xvfb starts a private X server for the children; without
+// it they use the platform the environment gives, or the offscreen one when
+// there is no display.
+#include <QApplication>
+#include <QQuickWindow>
+#include <QProcess>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+#include "gui/skinhost.h"
+#include "startupprobe.h"
+
+namespace {
+
+using startupprobe::MonotonicNs;
+using startupprobe::Shown;
+
+// The skin paints its scene's image; a paint before the scene has rendered
+// its first frame shows nothing yet.
+class MeasuredSkin : public SkinHost
+{
+public:
+    MeasuredSkin()
+    {
+        connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] { m_rendered = true; },
+                Qt::DirectConnection);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *e) override
+    {
+        SkinHost::paintEvent(e);
+        if (m_rendered)
+            QTimer::singleShot(0, &Shown);
+    }
+
+private:
+    bool m_rendered = false;
+};
+
+int RunSkin(int argc, char *argv[])
+{
+    SkinHost::SelectRenderer();
+    QApplication app(argc, argv);
+    MeasuredSkin skin;
+    skin.show();
+    return app.exec();
+}
+
+struct Sample
+{
+    double ms = 0;
+    double cpuMs = 0;
+    double mib = 0;
+};
+
+bool Measure(const QString &kind, const QProcessEnvironment &env, Sample &sample)
+{
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const qint64 started = MonotonicNs();
+    // The bare window is a program of its own that links Qt Widgets only,
+    // so it does not pay for loading the Qt Quick libraries.
+    if (kind == QStringLiteral("skin"))
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
+    else
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bare_window"), {});
+    if (!child.waitForFinished(30000) || child.exitCode() != 0)
+        return false;
+    qint64 shown = 0;
+    qint64 cpu = 0;
+    long rss = -1;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("shown "))
+            shown = line.mid(6).toLongLong();
+        else if (line.startsWith("cpu "))
+            cpu = line.mid(4).toLongLong();
+        else if (line.startsWith("rss "))
+            rss = line.mid(4).toLong();
+    }
+    if (shown == 0 || rss < 0)
+        return false;
+    sample.ms = double(shown - started) / 1e6;
+    sample.cpuMs = double(cpu) / 1e6;
+    sample.mib = double(rss) / 1024.0;
+    return true;
+}
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+void Report(const QString &kind, const QList<Sample> &samples)
+{
+    QList<double> ms, cpu, mib;
+    for (const Sample &s : samples) {
+        ms.append(s.ms);
+        cpu.append(s.cpuMs);
+        mib.append(s.mib);
+    }
+    std::printf("%-8s shown after %6.1f ms (min %6.1f, max %6.1f); its own CPU time %5.1f ms; "
+                "VmRSS at rest %5.1f MiB (max %5.1f); medians of %lld runs\n",
+                qPrintable(kind), Median(ms), *std::min_element(ms.begin(), ms.end()),
+                *std::max_element(ms.begin(), ms.end()), Median(cpu), Median(mib),
+                *std::max_element(mib.begin(), mib.end()), static_cast<long long>(samples.size()));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 2 && qstrcmp(argv[1], "--child") == 0)
+        return RunSkin(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    int runs = 7;
+    bool xvfb = false;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QStringLiteral("--xvfb"))
+            xvfb = true;
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess server;
+    if (xvfb) {
+        // Xvfb picks a free display itself and writes its number to us.
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-screen"), QStringLiteral("0"),
+                                              QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                              QStringLiteral("tcp")});
+        QByteArray number;
+        while (!number.contains('\n') && server.waitForReadyRead(10000))
+            number += server.readAllStandardOutput();
+        if (number.trimmed().isEmpty()) {
+            std::fprintf(stderr, "Xvfb did not start\n");
+            return 1;
+        }
+        const QString display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    } else if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")) && !env.contains(QStringLiteral("DISPLAY"))) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    std::printf("platform: %s\n",
+                qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("(default)"))));
+
+    // One unmeasured start of each first, so both find the libraries in the
+    // page cache.
+    QList<Sample> widgets, skin;
+    Sample sample;
+    const QString kinds[] = {QStringLiteral("widgets"), QStringLiteral("skin")};
+    for (const QString &kind : kinds) {
+        if (!Measure(kind, env, sample)) {
+            std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
+            return 1;
+        }
+    }
+    // Alternate the two so that a busy moment of the machine hits both.
+    for (int i = 0; i < runs; ++i) {
+        for (const QString &kind : kinds) {
+            if (!Measure(kind, env, sample)) {
+                std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
+                return 1;
+            }
+            (kind == kinds[0] ? widgets : skin).append(sample);
+        }
+    }
+    Report(kinds[0], widgets);
+    Report(kinds[1], skin);
+
+    if (xvfb) {
+        server.terminate();
+        server.waitForFinished(3000);
+    }
+    return 0;
+}

@@ -1,0 +1,606 @@
+import QtQuick
+
+// The main window's face. It reads the program's variables from `vars`
+// (set by the host) and tells the program everything through fsCommand.
+// The download grid is a separate widget laid over `listArea` while the
+// Download page shows, so that rectangle stays empty here.
+Rectangle {
+    id: scene
+    objectName: "scene"
+
+    width: 640
+    height: 600
+    color: Theme.page
+
+    signal fsCommand(string command, string args)
+
+    // "download", "settings" or "about".
+    property string page: "download"
+
+    // "0" in either run variable means a run is on; "1" or nothing means idle.
+    readonly property bool running: vars.startDownload === "0" || vars.downloadBtn === "0"
+    readonly property bool runMarked: vars.downloadTab === "0"
+    readonly property bool monitoring: vars.autoToDownloadList_CB === "1"
+    readonly property var aboutLines: vars.abouttxt.split(/\r?\n/)
+
+    // Where the grid lies over the skin; fixed by the main window's layout.
+    readonly property rect listRect: Qt.rect(35, 282, 573, 180)
+
+    function send(command) {
+        fsCommand(command, "")
+    }
+
+    function showPage(name, tab, command) {
+        const focused = Window.activeFocusItem
+        page = name
+        // A control on the page just hidden cannot keep the keyboard focus;
+        // it goes to the tab that was chosen.
+        if (focused && !focused.visible)
+            tab.forceActiveFocus()
+        send(command)
+    }
+
+    // ---- Header: title row (drag, window buttons) and the page tabs ----
+
+    Rectangle {
+        id: header
+        width: parent.width
+        height: 88
+        color: Theme.header
+
+        MouseArea {
+            objectName: "dragArea"
+            anchors.fill: parent
+            onPressed: scene.send("IDC_FS_Drag")
+        }
+
+        Row {
+            x: Theme.margin
+            y: 12
+            spacing: 10
+            Rectangle {
+                width: 22; height: 22; radius: 6
+                color: Theme.accent
+                antialiasing: true
+                Glyph {
+                    anchors.centerIn: parent
+                    width: 14; height: 14
+                    name: "download"
+                    stroke: 2
+                    color: "#ffffff"
+                }
+            }
+            Text {
+                text: "Clipvane"
+                color: Theme.headerText
+                font.family: Theme.font
+                font.pixelSize: Theme.textTitle
+                font.bold: true
+                anchors.verticalCenter: parent.verticalCenter
+            }
+        }
+
+        Row {
+            anchors.right: parent.right
+            anchors.rightMargin: 8
+            y: 6
+            spacing: 2
+            SkinButton {
+                objectName: "minimiseButton"
+                kind: "window"; glyph: "minimise"
+                accessibleName: "Minimise"
+                width: 40; height: 30
+                onActivated: scene.send("IDC_FS_Minimize")
+            }
+            SkinButton {
+                objectName: "trayButton"
+                kind: "window"; glyph: "tray"
+                accessibleName: "Hide in the notification area"
+                width: 40; height: 30
+                onActivated: scene.send("IDC_FS_Tray")
+            }
+            SkinButton {
+                objectName: "closeButton"
+                kind: "windowClose"; glyph: "close"
+                accessibleName: "Close"
+                width: 40; height: 30
+                onActivated: scene.send("IDC_FS_Close")
+            }
+        }
+
+        Row {
+            x: Theme.margin - 14
+            anchors.bottom: parent.bottom
+            spacing: 4
+            PageTab {
+                id: downloadTab
+                objectName: "downloadTab"
+                text: "Download"
+                selected: scene.page === "download"
+                busy: scene.runMarked
+                // The program asks for this when a run starts while the
+                // About page shows: the user is elsewhere, point at the run.
+                attention: busy && vars.downloadBtnTab === "1" && !selected
+                KeyNavigation.right: settingsTab
+                onActivated: scene.showPage("download", downloadTab, "IDC_FS_Download")
+            }
+            PageTab {
+                id: settingsTab
+                objectName: "settingsTab"
+                text: "Settings"
+                selected: scene.page === "settings"
+                KeyNavigation.left: downloadTab
+                KeyNavigation.right: aboutTab
+                onActivated: scene.showPage("settings", settingsTab, "IDC_FS_Slider")
+            }
+            PageTab {
+                id: aboutTab
+                objectName: "aboutTab"
+                text: "About"
+                selected: scene.page === "about"
+                KeyNavigation.left: settingsTab
+                onActivated: scene.showPage("about", aboutTab, "IDC_FS_About")
+            }
+        }
+    }
+
+    // ---- Download page ----
+
+    Item {
+        id: downloadPage
+        objectName: "downloadPage"
+        anchors.fill: parent
+        visible: scene.page === "download"
+
+        Text {
+            x: Theme.margin
+            y: 108
+            text: "Video page address"
+            color: Theme.textMuted
+            font.family: Theme.font
+            font.pixelSize: Theme.textSmall
+            font.bold: true
+            font.capitalization: Font.AllUppercase
+            font.letterSpacing: 0.6
+        }
+
+        Rectangle {
+            id: urlBox
+            x: Theme.margin
+            y: 128
+            width: addButton.x - Theme.gap - x
+            height: 38
+            radius: Theme.radius
+            color: Theme.surface
+            border.width: urlField.activeFocus ? 2 : 1
+            border.color: urlField.activeFocus ? Theme.accent
+                        : urlMouse.containsMouse ? Theme.borderStrong : Theme.border
+            antialiasing: true
+
+            MouseArea {
+                id: urlMouse
+                anchors.fill: parent
+                hoverEnabled: true
+                cursorShape: Qt.IBeamCursor
+                onPressed: (mouse) => { urlField.forceActiveFocus(); mouse.accepted = false }
+            }
+
+            TextInput {
+                id: urlField
+                objectName: "urlField"
+                anchors.fill: parent
+                anchors.leftMargin: 12
+                anchors.rightMargin: 12
+                verticalAlignment: TextInput.AlignVCenter
+                clip: true
+                focus: true
+                activeFocusOnTab: true
+                selectByMouse: true
+                color: Theme.text
+                selectionColor: Theme.accent
+                selectedTextColor: "#ffffff"
+                font.family: Theme.font
+                font.pixelSize: Theme.textBody
+
+                text: vars.video_url
+                // Only the user's own edits go back to the program; the
+                // program's own settings arrive through the binding above.
+                onTextEdited: vars.video_url = text
+                onAccepted: addButton.activated()
+
+                Accessible.role: Accessible.EditableText
+                Accessible.name: "Video page address"
+
+                Text {
+                    anchors.fill: parent
+                    verticalAlignment: Text.AlignVCenter
+                    text: "Paste the address of a video's page"
+                    color: Theme.textMuted
+                    font: urlField.font
+                    visible: urlField.text.length === 0
+                }
+            }
+        }
+
+        SkinButton {
+            id: addButton
+            objectName: "addButton"
+            x: scene.listRect.x + scene.listRect.width - width
+            y: urlBox.y + 1
+            width: 132
+            height: 36
+            kind: "secondary"
+            glyph: "plus"
+            text: "Add to list"
+            accessibleName: "Add to download list"
+            onActivated: {
+                scene.send("IDC_FS_addDownloadURL")
+                urlField.selectAll()
+            }
+        }
+
+        // The list card: a heading with the run button, the grid's place,
+        // and the tools that act on the list's selection.
+        Rectangle {
+            id: listCard
+            x: scene.listRect.x - 1
+            y: 200
+            width: scene.listRect.width + 2
+            height: listTools.y + listTools.height + 1 - y
+            radius: Theme.radius + 2
+            color: Theme.surface
+            border.width: 1
+            border.color: Theme.border
+            antialiasing: true
+        }
+
+        Column {
+            x: scene.listRect.x + 16
+            y: listCard.y + 18
+            width: startButton.x - x - Theme.gap
+            spacing: 4
+            Text {
+                text: "Download list"
+                color: Theme.text
+                font.family: Theme.font
+                font.pixelSize: Theme.textTitle
+                font.bold: true
+            }
+            Text {
+                objectName: "saveToText"
+                width: parent.width
+                text: (scene.running ? "Downloading to " : "Saving to ") + vars.download_dir
+                elide: Text.ElideMiddle
+                color: scene.running ? Theme.accent : Theme.textMuted
+                font.family: Theme.font
+                font.pixelSize: Theme.textSmall + 1
+            }
+        }
+
+        SkinButton {
+            id: startButton
+            objectName: "startButton"
+            x: addButton.x - 16
+            y: listCard.y + 20
+            width: 132
+            height: 40
+            kind: scene.running ? "danger" : "primary"
+            glyph: scene.running ? "stop" : "download"
+            text: scene.running ? "Stop" : "Start"
+            accessibleName: scene.running ? "Stop downloading" : "Start downloading"
+            onActivated: scene.send(scene.running ? "IDC_FS_stopDownload"
+                                                  : "IDC_FS_startDownload")
+        }
+
+        Rectangle {
+            id: listArea
+            objectName: "listArea"
+            x: scene.listRect.x - 1
+            y: scene.listRect.y - 1
+            width: scene.listRect.width + 2
+            height: scene.listRect.height + 2
+            color: Theme.surfaceSunken
+            border.width: 1
+            border.color: Theme.border
+            // Its turn in the Tab order; the host hands the focus on to the
+            // grid lying here.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Table
+            Accessible.name: "Download list"
+            Accessible.focusable: true
+
+            FocusRing { offset: 1 }
+
+            Column {
+                anchors.centerIn: parent
+                spacing: 8
+                Glyph {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: 24; height: 24
+                    name: "download"
+                    color: Theme.borderStrong
+                }
+                Text {
+                    text: "Added videos appear here"
+                    color: Theme.textMuted
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody
+                }
+            }
+        }
+
+        Item {
+            id: listTools
+            x: scene.listRect.x
+            y: listArea.y + listArea.height
+            width: scene.listRect.width
+            height: 48
+
+            Row {
+                x: 8
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 4
+                SkinButton {
+                    objectName: "selectAllButton"
+                    kind: "ghost"; glyph: "selectAll"; text: "Select all"
+                    height: 32; padding: 10
+                    onActivated: scene.send("IDC_FS_selectAllD")
+                }
+                SkinButton {
+                    objectName: "removeSelectedButton"
+                    kind: "ghost"; glyph: "close"; text: "Remove selected"
+                    accessibleName: "Remove selected items"
+                    height: 32; padding: 10
+                    onActivated: scene.send("IDC_FS_removeSelectedD")
+                }
+                Rectangle { width: 1; height: 20; color: Theme.border; anchors.verticalCenter: parent.verticalCenter }
+                SkinButton {
+                    objectName: "moveUpButton"
+                    kind: "ghost"; glyph: "up"
+                    accessibleName: "Move item up"
+                    width: 32; height: 32
+                    onActivated: scene.send("IDC_FS_moveUp")
+                }
+                SkinButton {
+                    objectName: "moveDownButton"
+                    kind: "ghost"; glyph: "down"
+                    accessibleName: "Move item down"
+                    width: 32; height: 32
+                    onActivated: scene.send("IDC_FS_moveDown")
+                }
+            }
+
+            SkinButton {
+                objectName: "clearCompleteButton"
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                kind: "ghost"; glyph: "done"; text: "Clear completed"
+                accessibleName: "Clear completed items"
+                height: 32; padding: 10
+                onActivated: scene.send("ID_FS_clearComplete")
+            }
+        }
+
+        Row {
+            x: Theme.margin
+            y: listCard.y + listCard.height + 22
+            spacing: 8
+            Rectangle {
+                width: 8; height: 8; radius: 4
+                anchors.verticalCenter: parent.verticalCenter
+                color: scene.monitoring ? Theme.accent : Theme.borderStrong
+                antialiasing: true
+            }
+            Text {
+                objectName: "monitorStatusText"
+                text: scene.monitoring
+                      ? "Watching the clipboard: copied video page addresses are added and downloaded."
+                      : "Clipboard watching is off. Turn it on in Settings."
+                color: Theme.textMuted
+                font.family: Theme.font
+                font.pixelSize: Theme.textSmall + 1
+            }
+        }
+    }
+
+    // ---- Settings page ----
+
+    LazyPage {
+        objectName: "settingsPage"
+        shown: scene.page === "settings"
+
+        page: Item {
+            Column {
+                x: Theme.margin
+                y: 112
+                width: scene.listRect.width
+                spacing: 16
+
+                Rectangle {
+                    width: parent.width
+                    height: folderSection.implicitHeight + 40
+                    radius: Theme.radius + 2
+                    color: Theme.surface
+                    border.width: 1
+                    border.color: Theme.border
+                    antialiasing: true
+
+                    Column {
+                        id: folderSection
+                        x: 20; y: 20
+                        width: parent.width - 40
+                        spacing: 6
+                        Text {
+                            text: "Download folder"
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textTitle - 1
+                            font.bold: true
+                        }
+                        Text {
+                            text: "Downloaded videos are saved in this folder."
+                            color: Theme.textMuted
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        Item { width: 1; height: 6 }
+                        Item {
+                            width: parent.width
+                            height: 38
+                            Rectangle {
+                                width: browseButton.x - Theme.gap
+                                height: parent.height
+                                radius: Theme.radius
+                                color: Theme.surfaceSunken
+                                border.width: 1
+                                border.color: Theme.border
+                                antialiasing: true
+                                Text {
+                                    objectName: "downloadDirText"
+                                    anchors.fill: parent
+                                    anchors.leftMargin: 12
+                                    anchors.rightMargin: 12
+                                    verticalAlignment: Text.AlignVCenter
+                                    text: vars.download_dir
+                                    elide: Text.ElideMiddle
+                                    color: Theme.text
+                                    font.family: Theme.font
+                                    font.pixelSize: Theme.textBody
+                                }
+                            }
+                            SkinButton {
+                                id: browseButton
+                                objectName: "browseButton"
+                                anchors.right: parent.right
+                                y: 1
+                                width: 120
+                                text: "Browse…"
+                                accessibleName: "Browse for the download folder"
+                                onActivated: scene.send("ID_FS_downloadBrowse")
+                            }
+                        }
+                    }
+                }
+
+                Rectangle {
+                    width: parent.width
+                    height: clipboardSection.implicitHeight + 40
+                    radius: Theme.radius + 2
+                    color: Theme.surface
+                    border.width: 1
+                    border.color: Theme.border
+                    antialiasing: true
+
+                    Column {
+                        id: clipboardSection
+                        x: 20; y: 20
+                        width: parent.width - 40
+                        spacing: 6
+                        Text {
+                            text: "Clipboard"
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textTitle - 1
+                            font.bold: true
+                        }
+                        Text {
+                            width: parent.width
+                            text: "When a copied address belongs to a supported video site, it joins the list and downloading starts by itself."
+                            wrapMode: Text.WordWrap
+                            color: Theme.textMuted
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                            lineHeight: 1.15
+                        }
+                        Item { width: 1; height: 6 }
+                        SkinCheckBox {
+                            objectName: "monitorCheckBox"
+                            width: parent.width
+                            text: "Monitor video URL's in clipboard and automatically add and download"
+                            checked: scene.monitoring
+                            onToggled: scene.send(checked ? "ID_FS_autoDownloadUncheck"
+                                                          : "ID_FS_autoDownloadCheck")
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    // ---- About page ----
+
+    LazyPage {
+        objectName: "aboutPage"
+        shown: scene.page === "about"
+
+        page: Item {
+            Column {
+                anchors.horizontalCenter: parent.horizontalCenter
+                y: 140
+                width: 460
+                spacing: 10
+
+                Rectangle {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: 64; height: 64; radius: 16
+                    color: Theme.accent
+                    antialiasing: true
+                    Glyph {
+                        anchors.centerIn: parent
+                        width: 36; height: 36
+                        name: "download"
+                        stroke: 4
+                        color: "#ffffff"
+                    }
+                }
+                Item { width: 1; height: 4 }
+                Text {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: "Clipvane"
+                    color: Theme.text
+                    font.family: Theme.font
+                    font.pixelSize: 28
+                    font.bold: true
+                }
+                Text {
+                    objectName: "aboutVersionText"
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    text: scene.aboutLines[0]
+                    color: Theme.textMuted
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody
+                }
+                Item { width: 1; height: 6 }
+                Text {
+                    objectName: "aboutDescriptionText"
+                    width: parent.width
+                    horizontalAlignment: Text.AlignHCenter
+                    text: scene.aboutLines.slice(1).join("\n")
+                    wrapMode: Text.WordWrap
+                    color: Theme.text
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody + 1
+                    lineHeight: 1.3
+                }
+                Item { width: 1; height: 14 }
+                Row {
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    spacing: Theme.gap
+                    SkinButton {
+                        objectName: "helpButton"
+                        width: 120
+                        text: "Help"
+                        onActivated: scene.send("IDC_FS_help")
+                    }
+                    SkinButton {
+                        objectName: "webSiteButton"
+                        width: 120
+                        text: "Web site"
+                        onActivated: scene.send("ID_FS_webSite")
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QPointer>
+#include <QQuickWidget>
+#include <QString>
+
+#include "core/iskin.h"
+
+class QQmlPropertyMap;
+class QQuickItem;
+
+// The visible skin: the Qt Quick scene Main.qml filling the main window.
+// The program sets and reads the skin's variables by their exact names
+// ("_root.startDownload", ...); the scene sees each one without the "_root."
+// prefix as a property of its `vars` object and writes back the ones the user
+// edits (the address field). Every command the scene sends leaves through
+// FSCommand with its exact text.
+class SkinHost : public QQuickWidget, public ISkin
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 600;
+
+    explicit SkinHost(QWidget *parent = nullptr);
+    ~SkinHost() override;
+
+    // Picks Qt Quick's software renderer unless the user chose a backend
+    // through QT_QUICK_BACKEND. Call it in main() before the first Qt Quick
+    // window exists (best before the application object).
+    static void SelectRenderer();
+
+    void SetVariable(const QString &sName, const QString &sValue) override;
+    QString GetVariable(const QString &sName) const override;
+
+    // The widget laid over the scene's list area (the download grid). The
+    // list area takes its turn in the scene's Tab order and hands the
+    // keyboard focus to this widget while it is visible; Tab or Backtab
+    // from the widget comes back to the control after or before the list.
+    void SetListWidget(QWidget *widget);
+
+Q_SIGNALS:
+    void FSCommand(const QString &command, const QString &args);
+
+protected:
+    bool event(QEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+
+private:
+    static QString SceneKey(const QString &sName);
+    void ListAreaFocusChanged(bool bHasFocus);
+
+    QQmlPropertyMap *m_vars;
+    QQuickItem *m_listArea = nullptr;
+    QPointer<QWidget> m_listWidget;
+};
