@@ -2,16 +2,26 @@
 #include <QCommandLineParser>
 
 #include "gui/frmmain.h"
+#include "gui/skinhost.h"
+#include "monitor/singleinstance.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 
 int main(int argc, char *argv[])
 {
+    // The skin draws in software unless the user chose a Qt Quick backend.
+    SkinHost::SelectRenderer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Clipvane"));
     QApplication::setApplicationVersion(QStringLiteral(CLIPVANE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("clipvane"));
+    // Hidden in the tray is not ended: only EndMe ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Downloads the videos of video pages. Addresses given here are added to the download "
+        "list; when the program already runs, they are handed to it."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption skipCheckOption(
@@ -19,11 +29,29 @@ int main(int argc, char *argv[])
         QStringLiteral("Start downloading even when no network interface but loopback is up "
                        "(for servers on this machine)."));
     parser.addOption(skipCheckOption);
+    parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
+                                 QStringLiteral("[URL...]"));
     parser.process(app);
+    const QStringList addresses = parser.positionalArguments();
+
+    // One program per user: a later start hands its addresses over and ends.
+    // When the running one cannot be reached, this one runs on its own.
+    SingleInstance instance;
+    if (!instance.Claim() && instance.HandOver(addresses))
+        return 0;
 
     frmMain window;
     if (parser.isSet(skipCheckOption))
         window.Session().Queue().SetConnectivityTest([] { return true; });
+    QObject::connect(&instance, &SingleInstance::AddressesReceived, &window,
+                     [&window](const QStringList &received) {
+                         window.show();
+                         window.raise();
+                         window.activateWindow();
+                         window.TakeAddresses(received);
+                     });
+    QObject::connect(&window, &frmMain::Ending, &app, [] { QCoreApplication::exit(0); });
     window.show();
+    window.TakeAddresses(addresses);
     return app.exec();
 }

@@ -3,15 +3,29 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDropEvent>
 #include <QGuiApplication>
-#include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
-#include <QSpacerItem>
+#include <QUrl>
+#include <QWindow>
 
+#include "core/abouttext.h"
+#include "core/iskin.h"
+#include "core/programfiles.h"
 #include "gui/downloadgrid.h"
+#include "gui/frmmenu.h"
+#include "gui/moddialog.h"
+#include "gui/modhook.h"
+#include "gui/skinhost.h"
+#include "gui/systray.h"
+#include "gui/traycontroller.h"
 #include "list/downloadliststore.h"
 #include "list/filenameeditor.h"
 #include "list/listcommands.h"
@@ -27,73 +41,355 @@
 #include "settings/settingsstore.h"
 #include "sites/sitedetect.h"
 
-frmMain::frmMain(QWidget *parent)
-    : QWidget(parent)
-    , txtURL(new QLineEdit(this))
-    , cmdAdd2List(new QPushButton(QStringLiteral("Add to download list"), this))
-    , cmbSite(new QComboBox(this))
-    , cmdStartDownload(new QPushButton(RunPresenter::kStartCaption, this))
-    , m_pDownloadGrid(new DownloadGrid(this))
-    , m_messageBox(this)
+namespace {
+
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 600;
+constexpr int kEndDelayMs = 200;
+const QString kDownloadPage = QStringLiteral("Download");
+const QString kAboutPage = QStringLiteral("About");
+
+} // namespace
+
+frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_pClassic(new QWidget(this))
+    , Flash(nullptr)
+    , m_pDownloadGrid(nullptr)
+    , m_pSysTray(new SysTray(this))
+    , m_widgetMessageBox(this)
+    , m_messageBox(pMessageBox ? *pMessageBox : m_widgetMessageBox)
+    , m_folderPicker(&modDialog::BrowseForFolder)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Clipvane"));
-    setFixedSize(640, 600);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/clipvane-128.png")));
+    setAcceptDrops(true);
 
+    CreateClassicControls();
+    SkinHost::SelectRenderer();
+    Flash = new SkinHost(this);
+    // Drops anywhere on the window reach the window's own handler.
+    Flash->setAcceptDrops(false);
+    m_pDownloadGrid = new DownloadGrid(this);
+    Flash->SetListWidget(m_pDownloadGrid);
+
+    m_session = std::make_unique<DownloadSession>(*m_pDownloadGrid, m_messageBox, *Flash);
+    connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
+            cmdStartDownload, &QPushButton::setText);
+
+    tmrend.setInterval(kEndDelayMs);
+    connect(&tmrend, &QTimer::timeout, this, &frmMain::tmrend_Timer);
+
+    CreateListEditing();
+    WireClipboardAndSettings();
+    m_pHooks = new WindowHooks(*Flash, *m_pDownloadGrid, this);
+    connect(Flash, &SkinHost::FSCommand, this, &frmMain::Flash_FSCommand);
+    RegisterSkinCommands();
+
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    // The tray menu's handlers refer to the window's parts; they go first.
+    m_pTrayController.reset();
+    m_pMenu.reset();
+}
+
+// The hidden controls: state holders and handlers the skin's commands reuse.
+void frmMain::CreateClassicControls()
+{
+    m_pClassic->setObjectName(QStringLiteral("classicControls"));
+    m_pClassic->hide();
+    txtURL = new QLineEdit(m_pClassic);
     txtURL->setObjectName(QStringLiteral("txtURL"));
+    cmdAdd2List = new QPushButton(QStringLiteral("Add to download list"), m_pClassic);
     cmdAdd2List->setObjectName(QStringLiteral("cmdAdd2List"));
+    cmbSite = new QComboBox(m_pClassic);
     cmbSite->setObjectName(QStringLiteral("cmbSite"));
     cmbSite->addItems(modDownload::SiteChoices());
-    cmbSite->setCurrentIndex(0);
+    cmdStartDownload = new QPushButton(RunPresenter::kStartCaption, m_pClassic);
     cmdStartDownload->setObjectName(QStringLiteral("cmdStartDownload"));
-
-    auto *layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Type or paste the video-file URL:-"), this), 0, 0,
-                      1, 3);
-    layout->addWidget(txtURL, 1, 0, 1, 2);
-    layout->addWidget(cmdAdd2List, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Web Site"), this), 2, 0);
-    layout->addWidget(cmbSite, 2, 1);
-    layout->addWidget(cmdStartDownload, 2, 2);
-    layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), 3, 0);
-    layout->setColumnStretch(1, 1);
-
-    m_session = std::make_unique<DownloadSession>(*m_pDownloadGrid, m_messageBox, m_skin);
+    cmdBrowse = new QPushButton(QStringLiteral("Browse"), m_pClassic);
+    cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    auto *Label1 = new QLabel(QStringLiteral("Type or paste the video-file URL:-"), m_pClassic);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    auto *Label2 = new QLabel(QStringLiteral("Web Site"), m_pClassic);
+    Label2->setObjectName(QStringLiteral("Label2"));
 
     connect(cmdAdd2List, &QPushButton::clicked, this, &frmMain::cmdAdd2List_Click);
     connect(txtURL, &QLineEdit::returnPressed, this, &frmMain::cmdAdd2List_Click);
     connect(cmdStartDownload, &QPushButton::clicked, this, &frmMain::cmdStartDownload_Click);
-    connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
-            cmdStartDownload, &QPushButton::setText);
-
-    CreateListEditing();
-    WireClipboardAndSettings();
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmMain::cmdBrowse_Click);
 }
 
-frmMain::~frmMain() = default;
+void frmMain::Form_Load()
+{
+    cmbSite->setCurrentIndex(0);
+    InitWindow();
+
+    m_pMenu = std::make_unique<frmMenu>();
+    connect(&m_session->Presenter(), &RunPresenter::mnuDownloadCaptionChanged,
+            m_pMenu->mnuDownload, &QAction::setText);
+    m_pTrayController = std::make_unique<TrayController>(TrayController::Parts{
+        *this, *m_pSysTray, *m_pMenu, m_session->Settings(),
+        [this](bool bState) { m_monitor->Monitor(bState); },
+        [this] { m_settingsStore->ApplySettingsToSkin(); },
+        [this](const QString &sCommand) { Flash_FSCommand(sCommand, QString()); },
+        [this] { tmrend.start(); }});
+
+    m_settingsStore->LoadSettings();
+    m_pHooks->StartHook();
+}
+
+void frmMain::InitWindow()
+{
+    m_pSysTray->setTrayicon(QIcon(QStringLiteral(":/icons/clipvane-32.png")));
+    m_pSysTray->setTraytip(QStringLiteral("Clipvane"));
+    m_pSysTray->setIntray(true);
+
+    Flash->move(0, 0);
+    Flash->raise();
+    Flash->setFixedSize(kWindowWidth, kWindowHeight);
+    setFixedSize(kWindowWidth, kWindowHeight);
+
+    // The grid lies over the skin's list area, in front of it.
+    m_pDownloadGrid->setGeometry(35, 282, 573, 180);
+    m_pDownloadGrid->raise();
+    m_pDownloadGrid->FormatDownloadGrid(nullptr, true);
+
+    modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.abouttxt"), AboutText());
+}
+
+void frmMain::RegisterSkinCommands()
+{
+    RunState &run = m_session->Run();
+    const struct
+    {
+        const char *sCommand;
+        SkinCommands::Action action;
+    } table[] = {
+        {"IDC_FS_Drag", [this] { DragWindow(); }},
+        {"IDC_FS_Minimize", [this] { MinimizeWindow(); }},
+        {"IDC_FS_Tray", [this] { HideToTray(); }},
+        {"IDC_FS_Close", [this] { EndMe(); }},
+        {"IDC_FS_Slider", [this] { m_pDownloadGrid->hide(); }},
+        {"IDC_FS_Download",
+         [this, &run] {
+             ShowDownloadGrid();
+             run.sActivePage = kDownloadPage;
+         }},
+        {"IDC_FS_About",
+         [this, &run] {
+             m_pDownloadGrid->hide();
+             run.sActivePage = kAboutPage;
+         }},
+        {"IDC_FS_help", [this] { OpenHelp(QString()); }},
+        // Until the project has a public home page, its help document's
+        // About section stands in for it.
+        {"ID_FS_webSite", [this] { OpenHelp(QStringLiteral("about")); }},
+        {"IDC_FS_startDownload", [this] { m_session->Queue().tmrDownload.start(); }},
+        {"IDC_FS_stopDownload", [this] { cmdStartDownload_Click(); }},
+        {"IDC_FS_addDownloadURL", [this] { AddDownloadURL(); }},
+        {"IDC_FS_selectAllD", [this] { cmdSelectAll_Click(); }},
+        {"IDC_FS_removeSelectedD", [this] { cmdRemoveSelected_Click(); }},
+        {"IDC_FS_moveUp", [this] { cmdUp_Click(); }},
+        {"IDC_FS_moveDown", [this] { cmdDown_Click(); }},
+        {"ID_FS_clearComplete", [this] { cmdClear_Click(); }},
+        {"ID_FS_downloadBrowse",
+         [this] {
+             cmdBrowse_Click();
+             m_settingsStore->SaveSettings();
+         }},
+        {"ID_FS_autoDownloadCheck",
+         [this] {
+             m_monitor->Monitor(true);
+             m_session->Settings().bURLMonitor = true;
+             m_settingsStore->SaveSettings();
+             // The skin's check box shows the setting, not its own click.
+             m_settingsStore->ApplySettingsToSkin();
+         }},
+        {"ID_FS_autoDownloadUncheck",
+         [this] {
+             m_monitor->Monitor(false);
+             m_session->Settings().bURLMonitor = false;
+             m_settingsStore->SaveSettings();
+             m_settingsStore->ApplySettingsToSkin();
+         }},
+    };
+    for (const auto &entry : table)
+        m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
+}
+
+bool frmMain::Flash_FSCommand(const QString &sCommand, const QString &sArgs)
+{
+    return m_skinCommands.Flash_FSCommand(sCommand, sArgs);
+}
+
+void frmMain::ShowDownloadGrid()
+{
+    m_pDownloadGrid->show();
+    m_pDownloadGrid->raise();
+}
+
+void frmMain::DragWindow()
+{
+    // The window manager moves the window with the pointer until the button
+    // goes up, as it does for a title bar of its own.
+    if (QWindow *pWindow = windowHandle())
+        pWindow->startSystemMove();
+}
+
+void frmMain::MinimizeWindow()
+{
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void frmMain::HideToTray()
+{
+    // Without a notification area a hidden window could never come back.
+    if (!SysTray::Available()) {
+        MinimizeWindow();
+        return;
+    }
+    hide();
+    m_pSysTray->setIntray(true);
+}
+
+void frmMain::OpenHelp(const QString &sSection)
+{
+    const QString sHelp = ProgramFiles::HelpDocument();
+    if (sHelp.isEmpty())
+        return;
+    QUrl url = QUrl::fromLocalFile(sHelp);
+    if (!sSection.isEmpty())
+        url.setFragment(sSection);
+    QDesktopServices::openUrl(url);
+}
+
+void frmMain::AddDownloadURL()
+{
+    const QString sName = QStringLiteral("_root.video_url");
+    if (!Flash->GetVariable(sName).trimmed().isEmpty())
+        m_session->Adder().AddURL(Flash->GetVariable(sName));
+    RunState &run = m_session->Run();
+    if (run.bDownloading)
+        run.FindCurrentRow();
+}
+
+void frmMain::TakeAddresses(const QStringList &addresses)
+{
+    for (const QString &sAddress : addresses)
+        m_monitor->TakeAddress(sAddress);
+}
+
+void frmMain::SetFolderPicker(std::function<QString(QWidget *, const QString &)> picker)
+{
+    m_folderPicker = std::move(picker);
+}
+
+bool frmMain::ConfirmExit()
+{
+    const IMessageBox::Answer answer = m_messageBox.MsgBox(
+        IMessageBox::Icon::Question, QString(),
+        QStringLiteral("Download is in Progress, Are you sure that you want to exit?"),
+        IMessageBox::Buttons::YesNo);
+    if (answer != IMessageBox::Answer::Yes)
+        return false;
+    m_session->Run().bStopRequested = true;
+    return true;
+}
+
+void frmMain::EndMe()
+{
+    if (m_bEnded)
+        return;
+    if (m_session->Run().bDownloading && !ConfirmExit())
+        return;
+    m_bEnded = true;
+    m_pHooks->StopHook();
+    // The watcher is told to end; the stored choice stays as it was, so the
+    // next start watches again.
+    m_monitor->Monitor(false);
+    m_pTrayController.reset();
+    m_pMenu.reset();
+    hide();
+    m_pSysTray->setIntray(false);
+    // The application ends on this signal. A run under way sees the stop at
+    // its next wait and abandons its transfer, whose part file goes with it.
+    Q_EMIT Ending();
+}
+
+void frmMain::tmrend_Timer()
+{
+    tmrend.stop();
+    EndMe();
+}
+
+void frmMain::closeEvent(QCloseEvent *pEvent)
+{
+    // Alt+F4 or the session ending: the same orderly end as the close button.
+    EndMe();
+    if (m_bEnded)
+        pEvent->accept();
+    else
+        pEvent->ignore();
+}
+
+QStringList frmMain::AddressesIn(const QMimeData &mime)
+{
+    QStringList addresses;
+    if (mime.hasUrls()) {
+        for (const QUrl &url : mime.urls()) {
+            if (!url.isLocalFile() && url.isValid())
+                addresses << url.toString();
+        }
+    } else if (mime.hasText()) {
+        const QString sText = mime.text().trimmed();
+        if (!sText.isEmpty() && !sText.contains(QLatin1Char('\n')))
+            addresses << sText;
+    }
+    return addresses;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *pEvent)
+{
+    if (!AddressesIn(*pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *pEvent)
+{
+    const QStringList addresses = AddressesIn(*pEvent->mimeData());
+    if (addresses.isEmpty())
+        return;
+    pEvent->acceptProposedAction();
+    TakeAddresses(addresses);
+}
 
 void frmMain::WireClipboardAndSettings()
 {
-    chkMonitor = new QCheckBox(this);
+    chkMonitor = new QCheckBox(
+        QStringLiteral("Monitor video URL's in clipboard and automatically add and download"),
+        m_pClassic);
     chkMonitor->setObjectName(QStringLiteral("chkMonitor"));
-    chkMonitor->hide();
 
     DownloadSession &session = *m_session;
     // The watcher hands texts over to an endpoint named after our process.
     m_txtMonitor = std::make_unique<HandOverEndpoint>(QCoreApplication::applicationPid());
     m_txtMonitor->Listen();
     m_monitor = std::make_unique<ClipboardMonitor>(ClipboardMonitor::Parts{
-        *m_txtMonitor, session.Adder(), session.Run(), session.Queue(), m_skin,
+        *m_txtMonitor, session.Adder(), session.Run(), session.Queue(), *Flash,
         session.Settings()});
     m_poller = std::make_unique<ClipboardPoller>(
-        ClipboardPoller::Parts{session.Adder(), session.Run(), session.Queue(), m_skin,
+        ClipboardPoller::Parts{session.Adder(), session.Run(), session.Queue(), *Flash,
                                session.Settings()},
         [] { return QGuiApplication::clipboard()->text(QClipboard::Clipboard); });
     connect(chkMonitor, &QCheckBox::clicked, m_poller.get(), &ClipboardPoller::chkMonitor_Click);
 
     m_settingsStore = std::make_unique<SettingsStore>(
-        session.Settings(), m_skin, [this](bool bState) { m_monitor->Monitor(bState); });
-    m_settingsStore->LoadSettings();
+        session.Settings(), *Flash, [this](bool bState) { m_monitor->Monitor(bState); });
 }
 
 void frmMain::cmdAdd2List_Click()
@@ -106,15 +402,21 @@ void frmMain::cmdStartDownload_Click()
     m_session->Queue().cmdStartDownload_Click();
 }
 
-// The grid sits at a fixed place in front of the window's other controls;
-// the editing commands reach it from buttons, keys and its context menu.
+void frmMain::cmdBrowse_Click()
+{
+    const QString sDir = m_folderPicker(
+        this, QStringLiteral("Please select the desired Download directory then press Ok."));
+    if (sDir.isEmpty())
+        return;
+    modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.download_dir"), sDir);
+    m_session->Settings().sDownloadDir = sDir;
+}
+
+// The editing commands reach the grid from the skin's buttons (through the
+// hidden classic ones), from keys and from its context menu.
 void frmMain::CreateListEditing()
 {
-    m_pDownloadGrid->setGeometry(35, 282, 573, 180);
-    m_pDownloadGrid->raise();
-    m_pDownloadGrid->FormatDownloadGrid(nullptr, true);
-
-    m_commands = std::make_unique<ListCommands>(m_session->ListStore(), m_session->Run());
+    m_listCommands = std::make_unique<ListCommands>(m_session->ListStore(), m_session->Run());
     m_fileNames = std::make_unique<FileNameEditor>(m_session->ListStore());
     connect(m_pDownloadGrid, &DownloadGrid::BeforeCellUpdate, this,
             &frmMain::DownloadGrid_BeforeCellUpdate);
@@ -143,13 +445,10 @@ void frmMain::CreateListEditing()
         {cmdClear, "cmdClear", QStringLiteral("&X"), QStringLiteral("Clear Completed items"),
          &frmMain::cmdClear_Click, QKeySequence()},
     };
-    int iLeft = 35;
     for (const Command &command : commands) {
-        command.button = new QPushButton(command.caption, this);
+        command.button = new QPushButton(command.caption, m_pClassic);
         command.button->setObjectName(QLatin1String(command.name));
         command.button->setToolTip(command.tip);
-        command.button->setGeometry(iLeft, 468, 40, 24);
-        iLeft += 44;
         connect(command.button, &QPushButton::clicked, this, command.handler);
 
         auto *action = new QAction(command.tip, m_pDownloadGrid);
@@ -164,27 +463,27 @@ void frmMain::CreateListEditing()
 
 void frmMain::cmdSelectAll_Click()
 {
-    m_commands->SelectAll();
+    m_listCommands->SelectAll();
 }
 
 void frmMain::cmdRemoveSelected_Click()
 {
-    m_commands->RemoveSelected();
+    m_listCommands->RemoveSelected();
 }
 
 void frmMain::cmdUp_Click()
 {
-    m_commands->MoveSelectedUp();
+    m_listCommands->MoveSelectedUp();
 }
 
 void frmMain::cmdDown_Click()
 {
-    m_commands->MoveSelectedDown();
+    m_listCommands->MoveSelectedDown();
 }
 
 void frmMain::cmdClear_Click()
 {
-    m_commands->ClearCompleted();
+    m_listCommands->ClearCompleted();
 }
 
 void frmMain::DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue,

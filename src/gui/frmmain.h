@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
-#include "core/skinvariables.h"
+#include "gui/skincommands.h"
 #include "gui/widgetmessagebox.h"
 
 class ClipboardMonitor;
@@ -12,36 +14,89 @@ class ClipboardPoller;
 class DownloadGrid;
 class DownloadSession;
 class FileNameEditor;
-class ListCommands;
 class HandOverEndpoint;
+class IMessageBox;
+class ListCommands;
 class QCheckBox;
 class QComboBox;
-class SettingsStore;
 class QLineEdit;
+class QMimeData;
 class QModelIndex;
 class QPushButton;
 class QVariant;
+class SettingsStore;
+class SkinHost;
+class SysTray;
+class TrayController;
+class WindowHooks;
+class frmMenu;
 
-// The main window: where the subsystems meet. It owns their objects, wires
-// them together and keeps only its own control handlers.
+// The main window: a frameless window filled by the skin, with the download
+// grid laid over the skin's list area. The classic controls lie hidden
+// beneath as the state holders and handlers the skin's commands reuse. It
+// owns the subsystems' objects, wires them together, and brings the program
+// up (Form_Load) and down (EndMe).
 class frmMain : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // pMessageBox: where questions go; the window's own message boxes when
+    // null (tests answer them instead).
+    explicit frmMain(IMessageBox *pMessageBox = nullptr, QWidget *parent = nullptr);
     ~frmMain() override;
 
     DownloadSession &Session() const { return *m_session; }
     // The list editing commands, also for front ends without the buttons.
-    ListCommands &Commands() const { return *m_commands; }
+    ListCommands &Commands() const { return *m_listCommands; }
     FileNameEditor &FileNames() const { return *m_fileNames; }
     ClipboardMonitor &Monitor() const { return *m_monitor; }
     SettingsStore &Settings() const { return *m_settingsStore; }
+    SkinHost &Skin() const { return *Flash; }
+    SysTray &Tray() const { return *m_pSysTray; }
+    frmMenu *Menu() const { return m_pMenu.get(); }
+
+    // Every command of the skin (and the tray menu's start/stop entry).
+    bool Flash_FSCommand(const QString &sCommand, const QString &sArgs);
+
+    // Addresses from outside the window (a later start of the program, a
+    // dropped link): each is added as a copied address is.
+    void TakeAddresses(const QStringList &addresses);
+
+    // How the download directory is chosen; the desktop's folder picker
+    // unless replaced (tests pick without a dialog).
+    void SetFolderPicker(std::function<QString(QWidget *, const QString &)> picker);
+
+    bool ConfirmExit();
+    void EndMe();
+
+Q_SIGNALS:
+    // EndMe went through: the program ends now (main() quits on it).
+    void Ending();
+
+protected:
+    void closeEvent(QCloseEvent *pEvent) override;
+    void dragEnterEvent(QDragEnterEvent *pEvent) override;
+    void dropEvent(QDropEvent *pEvent) override;
 
 private:
+    void CreateClassicControls();
+    void CreateListEditing();
+    void WireClipboardAndSettings();
+    void RegisterSkinCommands();
+    void Form_Load();
+    void InitWindow();
+    void ShowDownloadGrid();
+    void DragWindow();
+    void MinimizeWindow();
+    void HideToTray();
+    void OpenHelp(const QString &sSection);
+    void AddDownloadURL();
+    void tmrend_Timer();
+
     void cmdAdd2List_Click();
     void cmdStartDownload_Click();
+    void cmdBrowse_Click();
     void cmdSelectAll_Click();
     void cmdRemoveSelected_Click();
     void cmdUp_Click();
@@ -50,30 +105,44 @@ private:
     void DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue,
                                        bool *pbCancel);
     void DownloadGrid_AfterCellUpdate(const QModelIndex &cell);
-    void CreateListEditing();
 
+    static QStringList AddressesIn(const QMimeData &mime);
+
+    // Never seen: the parent of the classic controls.
+    QWidget *m_pClassic;
     QLineEdit *txtURL;
     QPushButton *cmdAdd2List;
     QComboBox *cmbSite;
     QPushButton *cmdStartDownload;
-    DownloadGrid *m_pDownloadGrid;
+    QPushButton *cmdBrowse;
     QPushButton *cmdSelectAll = nullptr;
     QPushButton *cmdRemoveSelected = nullptr;
     QPushButton *cmdUp = nullptr;
     QPushButton *cmdDown = nullptr;
     QPushButton *cmdClear = nullptr;
+    QCheckBox *chkMonitor = nullptr;
 
-    WidgetMessageBox m_messageBox;
-    SkinVariables m_skin;
+    SkinHost *Flash;
+    DownloadGrid *m_pDownloadGrid;
+    SysTray *m_pSysTray;
+    QTimer tmrend;
+
+    WidgetMessageBox m_widgetMessageBox;
+    IMessageBox &m_messageBox;
     std::unique_ptr<DownloadSession> m_session;
-    std::unique_ptr<ListCommands> m_commands;
+    std::unique_ptr<ListCommands> m_listCommands;
     std::unique_ptr<FileNameEditor> m_fileNames;
 
     // The clipboard: the watcher's hand-over, and the hidden check box's poll.
-    QCheckBox *chkMonitor;
     std::unique_ptr<HandOverEndpoint> m_txtMonitor;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<ClipboardPoller> m_poller;
     std::unique_ptr<SettingsStore> m_settingsStore;
-    void WireClipboardAndSettings();
+
+    SkinCommands m_skinCommands;
+    WindowHooks *m_pHooks;
+    std::unique_ptr<frmMenu> m_pMenu;
+    std::unique_ptr<TrayController> m_pTrayController;
+    std::function<QString(QWidget *, const QString &)> m_folderPicker;
+    bool m_bEnded = false;
 };

@@ -59,7 +59,8 @@ SkinHost::~SkinHost() = default;
 
 void SkinHost::SelectRenderer()
 {
-    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")
+        || QQuickWindow::graphicsApi() == QSGRendererInterface::Software)
         return;
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }

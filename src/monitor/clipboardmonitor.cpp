@@ -43,8 +43,12 @@ void ClipboardMonitor::Monitor(bool bState)
 void ClipboardMonitor::txtMonitor_Change()
 {
     const QString sText = m_txtMonitor.Text();
-    if (sText.isEmpty())
-        return;
+    if (!sText.isEmpty())
+        TakeAddress(sText);
+}
+
+void ClipboardMonitor::TakeAddress(const QString &sText)
+{
     m_adder.AddURL(sText);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
     if (!m_run.bDownloading)

@@ -34,6 +34,10 @@ public:
     // monitoring simply does not happen.
     void Monitor(bool bState);
     void txtMonitor_Change();
+    // What a handed-over text does: it is added, shown in the skin's address
+    // field, and the queue starts when idle. Also for addresses that reach
+    // the window by other ways (a later start of the program, a drop).
+    void TakeAddress(const QString &sText);
 
     // The watcher program; "clipvane-clip" beside the running executable
     // unless set.

@@ -83,7 +83,7 @@ void tst_frmMain::windowLoadsTheStoredSettings()
     QCOMPARE(window.Session().Settings().sDownloadDir, QStringLiteral("/srv/videos"));
     auto *chkMonitor = window.findChild<QCheckBox *>(QStringLiteral("chkMonitor"));
     QVERIFY(chkMonitor);
-    QVERIFY(chkMonitor->isHidden());
+    QVERIFY(!chkMonitor->isVisibleTo(&window));
 }
 
 QTEST_MAIN(tst_frmMain)

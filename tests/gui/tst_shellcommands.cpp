@@ -1,0 +1,472 @@
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+#include "core/abouttext.h"
+#include "gui/downloadgrid.h"
+#include "gui/frmmain.h"
+#include "gui/frmmenu.h"
+#include "gui/skincommands.h"
+#include "gui/skinhost.h"
+#include "gui/systray.h"
+#include "list/downloadliststore.h"
+#include "list/runstate.h"
+#include "monitor/clipboardmonitor.h"
+#include "scriptedmessagebox.h"
+#include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "session/runpresenter.h"
+#include "settings/cregister.h"
+#include "settings/programsettings.h"
+#include "settings/settingsstore.h"
+
+// Stands in for the desktop's browser: records what the program asked it to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void Open(const QUrl &url) { opened << url; }
+};
+
+// The window as the user drives it: the skin's commands, the tray icon and
+// its menu, the way out, and addresses arriving from outside.
+class tst_ShellCommands : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    ScriptedMessageBox m_box;
+    UrlRecorder m_browser;
+    QString m_sPicked;
+
+    std::unique_ptr<frmMain> NewWindow()
+    {
+        m_box.shown.clear();
+        m_browser.opened.clear();
+        auto window = std::make_unique<frmMain>(&m_box);
+        // The watcher is not what these tests are about.
+        window->Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
+        window->SetFolderPicker([this](QWidget *, const QString &) { return m_sPicked; });
+        window->show();
+        return window;
+    }
+
+    static DownloadGrid &Grid(frmMain &window)
+    {
+        return *window.findChild<DownloadGrid *>(QStringLiteral("DownloadGrid"));
+    }
+
+    static void AddItems(frmMain &window, int iCount)
+    {
+        DownloadListStore &store = window.Session().ListStore();
+        for (int i = 0; i < iCount; ++i) {
+            QString sStatus, sSize;
+            store.AddDownloadItem(QStringLiteral("http://www.youtube.com/watch?v=%1").arg(i),
+                                  QStringLiteral("file%1").arg(i), sStatus, sSize);
+        }
+        store.FillDownloadList();
+    }
+
+    static QString Url(frmMain &window, int i)
+    {
+        return window.Session().ListStore().DownloadList.at(i).Video_URL;
+    }
+
+    static QString Stored(const QString &sValue)
+    {
+        return CRegister().REGGetSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                         sValue, QStringLiteral("(none)"));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home.path().toLocal8Bit());
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_browser, "Open");
+    }
+
+    void cleanup() { QFile::remove(CRegister::DefaultFile()); }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    void startUpLaysOutTheWindow();
+    void everyCommandReachesItsAction();
+    void commandsAreMatchedExactly();
+    void addressFieldIsTakenAsTyped_data();
+    void addressFieldIsTakenAsTyped();
+    void exitDuringARunAsks_data();
+    void exitDuringARunAsks();
+    void trayExitWaitsForTheMenuToClose();
+    void trayIconButtons_data();
+    void trayIconButtons();
+    void trayMenuEntries();
+    void addressesFromOutsideAreAddedAsCopiedOnes();
+};
+
+void tst_ShellCommands::startUpLaysOutTheWindow()
+{
+    auto window = NewWindow();
+    QCOMPARE(window->size(), QSize(640, 600));
+    QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window->Skin().geometry(), QRect(0, 0, 640, 600));
+    QCOMPARE(Grid(*window).geometry(), QRect(35, 282, 573, 180));
+    QVERIFY(Grid(*window).isVisible());
+    QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.abouttxt")), AboutText());
+    // The icon is in the tray from the start, with the window showing.
+    QVERIFY(window->Tray().intray());
+    QVERIFY(!window->Tray().trayicon().isNull());
+    QCOMPARE(window->Tray().traytip(), QStringLiteral("Clipvane"));
+    QVERIFY(window->Menu());
+    QVERIFY(window->Session().Run().sActivePage.isEmpty());
+}
+
+void tst_ShellCommands::everyCommandReachesItsAction()
+{
+    const QString sVideo = QStringLiteral("http://www.youtube.com/watch?v=9");
+    struct Row
+    {
+        const char *sCommand;
+        std::function<void(frmMain &)> prepare;
+        std::function<bool(frmMain &)> done;
+    };
+    const auto nothing = [](frmMain &) {};
+    const auto twoItemsWithRow = [](int iRow) {
+        return [iRow](frmMain &w) {
+            AddItems(w, 2);
+            Grid(w).SetRowSelected(iRow);
+        };
+    };
+    const Row rows[] = {
+        {"IDC_FS_Minimize", nothing, [](frmMain &w) { return w.isMinimized(); }},
+        {"IDC_FS_Tray", nothing,
+         [](frmMain &w) {
+             // Without a notification area the window is minimised instead,
+             // so that it cannot get lost.
+             return SysTray::Available() ? w.isHidden() && w.Tray().intray() : w.isMinimized();
+         }},
+        {"IDC_FS_Slider", nothing, [](frmMain &w) { return Grid(w).isHidden(); }},
+        {"IDC_FS_Download", [](frmMain &w) { Grid(w).hide(); },
+         [](frmMain &w) {
+             return Grid(w).isVisible() && w.Session().Run().sActivePage == "Download";
+         }},
+        {"IDC_FS_About", nothing,
+         [](frmMain &w) {
+             return Grid(w).isHidden() && w.Session().Run().sActivePage == "About";
+         }},
+        {"IDC_FS_help", nothing,
+         [this](frmMain &) {
+             return m_browser.opened.size() == 1 && m_browser.opened[0].isLocalFile()
+                    && m_browser.opened[0].fileName() == "help.html"
+                    && !m_browser.opened[0].hasFragment();
+         }},
+        {"ID_FS_webSite", nothing,
+         [this](frmMain &) {
+             return m_browser.opened.size() == 1 && m_browser.opened[0].fileName() == "help.html"
+                    && m_browser.opened[0].fragment() == "about";
+         }},
+        {"IDC_FS_startDownload", nothing,
+         [](frmMain &w) { return w.Session().Queue().tmrDownload.isActive(); }},
+        // Idle, the stop command starts a run too, which finds the list empty.
+        {"IDC_FS_stopDownload", nothing, [this](frmMain &) { return m_box.shown.size() == 1; }},
+        {"IDC_FS_addDownloadURL",
+         [sVideo](frmMain &w) { w.Skin().SetVariable(QStringLiteral("_root.video_url"), sVideo); },
+         [sVideo](frmMain &w) {
+             const auto &list = w.Session().ListStore().DownloadList;
+             return list.size() == 1 && list[0].Video_URL == sVideo;
+         }},
+        {"IDC_FS_selectAllD", [](frmMain &w) { AddItems(w, 3); },
+         [](frmMain &w) { return Grid(w).selectionModel()->selectedRows().size() == 3; }},
+        {"IDC_FS_removeSelectedD", twoItemsWithRow(0),
+         [](frmMain &w) {
+             return w.Session().ListStore().DownloadList.size() == 1
+                    && Url(w, 0).endsWith("v=1");
+         }},
+        {"IDC_FS_moveUp", twoItemsWithRow(1),
+         [](frmMain &w) { return Url(w, 0).endsWith("v=1"); }},
+        {"IDC_FS_moveDown", twoItemsWithRow(0),
+         [](frmMain &w) { return Url(w, 1).endsWith("v=0"); }},
+        {"ID_FS_clearComplete",
+         [](frmMain &w) {
+             DownloadListStore &store = w.Session().ListStore();
+             QString sStatus = QStringLiteral("Complete"), sSize;
+             store.AddDownloadItem(QStringLiteral("http://www.youtube.com/watch?v=5"),
+                                   QStringLiteral("done"), sStatus, sSize);
+             AddItems(w, 1);
+         },
+         [](frmMain &w) {
+             return w.Session().ListStore().DownloadList.size() == 1
+                    && Url(w, 0).endsWith("v=0");
+         }},
+        {"ID_FS_downloadBrowse", [this](frmMain &) { m_sPicked = QStringLiteral("/srv/chosen"); },
+         [](frmMain &w) {
+             return w.Session().Settings().sDownloadDir == "/srv/chosen"
+                    && w.Skin().GetVariable(QStringLiteral("_root.download_dir")) == "/srv/chosen"
+                    && Stored(SettingsStore::kDownloadDirValue) == "/srv/chosen";
+         }},
+        {"ID_FS_autoDownloadCheck",
+         [](frmMain &w) { w.Session().Settings().bURLMonitor = false; },
+         [](frmMain &w) {
+             return w.Session().Settings().bURLMonitor
+                    && w.Skin().GetVariable(QStringLiteral("_root.autoToDownloadList_CB")) == "1"
+                    && Stored(SettingsStore::kURLMonValue) == "True";
+         }},
+        {"ID_FS_autoDownloadUncheck",
+         [](frmMain &w) { w.Session().Settings().bURLMonitor = true; },
+         [](frmMain &w) {
+             return !w.Session().Settings().bURLMonitor
+                    && w.Skin().GetVariable(QStringLiteral("_root.autoToDownloadList_CB")) == "0"
+                    && Stored(SettingsStore::kURLMonValue) == "False";
+         }},
+    };
+    for (const Row &row : rows) {
+        auto window = NewWindow();
+        row.prepare(*window);
+        QVERIFY2(!row.done(*window), row.sCommand);
+        QVERIFY2(window->Flash_FSCommand(QLatin1String(row.sCommand), QString()), row.sCommand);
+        QVERIFY2(row.done(*window), row.sCommand);
+        cleanup();
+    }
+
+    // The close command ends the program at once when nothing runs.
+    auto window = NewWindow();
+    QSignalSpy ending(window.get(), &frmMain::Ending);
+    QVERIFY(window->Flash_FSCommand(QStringLiteral("IDC_FS_Close"), QString()));
+    QCOMPARE(ending.size(), 1);
+    QVERIFY(m_box.shown.isEmpty());
+}
+
+void tst_ShellCommands::commandsAreMatchedExactly()
+{
+    auto window = NewWindow();
+    QSignalSpy ending(window.get(), &frmMain::Ending);
+    for (const QString &sCommand : SkinCommands::AllCommands()) {
+        for (const QString &sVariant : {sCommand.toLower(), sCommand.toUpper()}) {
+            QVERIFY2(!window->Flash_FSCommand(sVariant, QString()), qPrintable(sVariant));
+        }
+    }
+    QVERIFY(!window->Flash_FSCommand(QStringLiteral("IDC_FS_Unknown"), QString()));
+    QCOMPARE(ending.size(), 0);
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->Session().Queue().tmrDownload.isActive());
+}
+
+void tst_ShellCommands::addressFieldIsTakenAsTyped_data()
+{
+    QTest::addColumn<QString>("sField");
+    QTest::addColumn<int>("iAdded");
+    QTest::addColumn<bool>("bDownloading");
+    QTest::newRow("blanks only") << "  \t " << 0 << false;
+    QTest::newRow("leading blank kept") << " http://www.youtube.com/watch?v=7" << 1 << false;
+    QTest::newRow("during a run") << "http://www.youtube.com/watch?v=8" << 1 << true;
+}
+
+void tst_ShellCommands::addressFieldIsTakenAsTyped()
+{
+    QFETCH(QString, sField);
+    QFETCH(int, iAdded);
+    QFETCH(bool, bDownloading);
+    auto window = NewWindow();
+    RunState &run = window->Session().Run();
+    if (bDownloading) {
+        AddItems(*window, 2);
+        run.bDownloading = true;
+        run.SetCurrentItem(1);
+    }
+    const int iBefore = window->Session().ListStore().DownloadList.size();
+    window->Skin().SetVariable(QStringLiteral("_root.video_url"), sField);
+    window->Flash_FSCommand(QStringLiteral("IDC_FS_addDownloadURL"), QString());
+    const auto &list = window->Session().ListStore().DownloadList;
+    QCOMPARE(list.size(), iBefore + iAdded);
+    if (iAdded)
+        QCOMPARE(list.last().Video_URL, sField);
+    if (bDownloading)
+        QCOMPARE(run.iCurrentItem, 1);
+    run.bDownloading = false;
+}
+
+void tst_ShellCommands::exitDuringARunAsks_data()
+{
+    QTest::addColumn<bool>("bYes");
+    QTest::addColumn<bool>("bFromTheDesktop"); // Alt+F4 rather than the skin's close
+    QTest::newRow("skin close, No") << false << false;
+    QTest::newRow("skin close, Yes") << true << false;
+    QTest::newRow("desktop close, No") << false << true;
+    QTest::newRow("desktop close, Yes") << true << true;
+}
+
+void tst_ShellCommands::exitDuringARunAsks()
+{
+    QFETCH(bool, bYes);
+    QFETCH(bool, bFromTheDesktop);
+    auto window = NewWindow();
+    window->Session().Settings().bURLMonitor = true;
+    QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                       SettingsStore::kURLMonValue, QStringLiteral("True")));
+    RunState &run = window->Session().Run();
+    run.bDownloading = true;
+    m_box.answerToQuestions = bYes ? IMessageBox::Answer::Yes : IMessageBox::Answer::No;
+    QSignalSpy ending(window.get(), &frmMain::Ending);
+
+    if (bFromTheDesktop)
+        window->close();
+    else
+        window->Flash_FSCommand(QStringLiteral("IDC_FS_Close"), QString());
+
+    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown[0].sText,
+             QStringLiteral("Download is in Progress, Are you sure that you want to exit?"));
+    QCOMPARE(m_box.shown[0].icon, IMessageBox::Icon::Question);
+    QCOMPARE(m_box.shown[0].buttons, IMessageBox::Buttons::YesNo);
+    QCOMPARE(ending.size(), bYes ? 1 : 0);
+    QCOMPARE(run.bStopRequested, bYes);
+    QCOMPARE(window->isVisible(), !bYes);
+    // Ending stops the watcher but keeps the stored choice for the next start.
+    QCOMPARE(window->Session().Settings().bURLMonitor, !bYes);
+    QCOMPARE(Stored(SettingsStore::kURLMonValue), QStringLiteral("True"));
+    run.bDownloading = false;
+    m_box.answerToQuestions = IMessageBox::Answer::No;
+}
+
+void tst_ShellCommands::trayExitWaitsForTheMenuToClose()
+{
+    auto window = NewWindow();
+    QSignalSpy ending(window.get(), &frmMain::Ending);
+    window->Menu()->mnuExit->trigger();
+    QCOMPARE(ending.size(), 0);
+    QVERIFY(ending.wait(5000));
+    QCOMPARE(ending.size(), 1);
+}
+
+void tst_ShellCommands::trayIconButtons_data()
+{
+    QTest::addColumn<bool>("bDoubleClick");
+    QTest::addColumn<int>("iButton");
+    QTest::addColumn<bool>("bHidden");
+    QTest::addColumn<bool>("bMenuOpens");
+    QTest::addColumn<bool>("bShown");
+    QTest::newRow("right press opens the menu") << false << 2 << false << true << true;
+    QTest::newRow("right press, window hidden") << false << 2 << true << true << false;
+    QTest::newRow("left press does nothing") << false << 1 << true << false << false;
+    QTest::newRow("middle press does nothing") << false << 4 << true << false << false;
+    QTest::newRow("left double-click shows") << true << 1 << true << false << true;
+    QTest::newRow("left double-click, visible") << true << 1 << false << false << true;
+    QTest::newRow("right double-click does nothing") << true << 2 << true << false << false;
+}
+
+void tst_ShellCommands::trayIconButtons()
+{
+    QFETCH(bool, bDoubleClick);
+    QFETCH(int, iButton);
+    QFETCH(bool, bHidden);
+    QFETCH(bool, bMenuOpens);
+    QFETCH(bool, bShown);
+    auto window = NewWindow();
+    if (bHidden)
+        window->hide();
+    if (bDoubleClick)
+        Q_EMIT window->Tray().DblClick(iButton);
+    else
+        Q_EMIT window->Tray().MouseDown(iButton);
+    QCOMPARE(window->Menu()->TRAYMENU->isVisible(), bMenuOpens);
+    QCOMPARE(window->isVisible(), bShown);
+    window->Menu()->TRAYMENU->hide();
+}
+
+void tst_ShellCommands::trayMenuEntries()
+{
+    auto window = NewWindow();
+    frmMenu &menu = *window->Menu();
+    QStringList captions;
+    for (QAction *pAction : menu.TRAYMENU->actions()) {
+        if (pAction->isVisible())
+            captions << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+    }
+    QCOMPARE(captions, (QStringList{"Clipvane", "-", "Start Downloading", "-",
+                                    "Monitor Video URL's in Clipboard", "-", "Exit Clipvane"}));
+
+    // The check mark is brought up to date each time the menu opens.
+    ProgramSettings &settings = window->Session().Settings();
+    for (bool bMonitoring : {true, false}) {
+        settings.bURLMonitor = bMonitoring;
+        Q_EMIT window->Tray().MouseDown(SysTray::kRightButton);
+        QCOMPARE(menu.mnuMonitor->isChecked(), bMonitoring);
+        menu.TRAYMENU->hide();
+    }
+
+    // The monitoring entry switches the watcher and the skin's box, and
+    // leaves the stored choice alone.
+    settings.bURLMonitor = true;
+    menu.mnuMonitor->trigger();
+    QVERIFY(!settings.bURLMonitor);
+    QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.autoToDownloadList_CB")), "0");
+    QCOMPARE(Stored(SettingsStore::kURLMonValue), QStringLiteral("(none)"));
+    Q_EMIT window->Tray().MouseDown(SysTray::kRightButton);
+    QVERIFY(!menu.mnuMonitor->isChecked());
+    menu.TRAYMENU->hide();
+
+    // The start/stop entry follows the run and sends the skin's command.
+    window->Session().Presenter().ShowRunStarted();
+    QCOMPARE(menu.mnuDownload->text(), RunPresenter::kStopCaption);
+    window->Session().Presenter().ShowRunEnded();
+    QCOMPARE(menu.mnuDownload->text(), RunPresenter::kStartCaption);
+    menu.mnuDownload->trigger();
+    QVERIFY(window->Session().Queue().tmrDownload.isActive());
+    window->Session().Queue().tmrDownload.stop();
+
+    window->hide();
+    menu.mnuWebVideo->trigger();
+    QVERIFY(window->isVisible());
+}
+
+void tst_ShellCommands::addressesFromOutsideAreAddedAsCopiedOnes()
+{
+    auto window = NewWindow();
+    const QString sHanded = QStringLiteral("http://www.youtube.com/watch?v=21");
+    window->TakeAddresses({sHanded});
+    QCOMPARE(window->Session().ListStore().DownloadList.size(), 1);
+    QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.video_url")), sHanded);
+    QVERIFY(window->Session().Queue().tmrDownload.isActive());
+    window->Session().Queue().tmrDownload.stop();
+
+    // A link dragged from a browser, and a document's text that is none.
+    const struct
+    {
+        std::function<void(QMimeData &)> fill;
+        int iAdded;
+    } drops[] = {
+        {[](QMimeData &m) { m.setUrls({QUrl(QStringLiteral("http://www.youtube.com/watch?v=22"))}); }, 1},
+        {[](QMimeData &m) { m.setText(QStringLiteral("http://www.youtube.com/watch?v=23")); }, 1},
+        {[](QMimeData &m) { m.setText(QStringLiteral("two\nlines")); }, 0},
+        {[](QMimeData &m) { m.setUrls({QUrl::fromLocalFile(QStringLiteral("/etc/passwd"))}); }, 0},
+    };
+    for (const auto &drop : drops) {
+        const int iBefore = window->Session().ListStore().DownloadList.size();
+        QMimeData mime;
+        drop.fill(mime);
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        QCOMPARE(enter.isAccepted(), drop.iAdded > 0);
+        QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton,
+                           Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &dropped);
+        QCOMPARE(window->Session().ListStore().DownloadList.size(), iBefore + drop.iAdded);
+    }
+    window->Session().Queue().tmrDownload.stop();
+}
+
+QTEST_MAIN(tst_ShellCommands)
+#include "tst_shellcommands.moc"
