@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
-  qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript xvfb
+  qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   python3 curl openssl
-  xvfb xclip
+  # An X desktop of the tests' own, and programs that copy and click on it.
+  xvfb xclip xdotool
 )
 
 as_root=()
