@@ -46,15 +46,11 @@
 #include "session/downloadsession.h"
 #include "settings/programsettings.h"
 
+#include "benchprocess.h"
+
 namespace {
 
-struct Run
-{
-    double dSeconds = 0;
-    double dCpuSeconds = 0;
-    long lMaxRssKiB = 0;
-    bool bOk = false;
-};
+using namespace bench;
 
 class SilentMessageBox : public IMessageBox
 {
@@ -82,39 +78,6 @@ int ChildDownload(int argc, char **argv)
     download.SetLocalFile(QString::fromLocal8Bit(argv[3]));
     QFile::remove(download.LocalFile());
     return download.StartDownload() ? 0 : 1;
-}
-
-Run Measure(const std::vector<std::string> &args)
-{
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::vector<char *> argv;
-        for (const std::string &s : args)
-            argv.push_back(const_cast<char *>(s.c_str()));
-        argv.push_back(nullptr);
-        const int iNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(iNull, STDOUT_FILENO);
-        ::dup2(iNull, STDERR_FILENO);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int iStatus = 0;
-    rusage usage {};
-    ::wait4(pid, &iStatus, 0, &usage);
-    Run run;
-    run.dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.dCpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6
-        + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-    run.lMaxRssKiB = usage.ru_maxrss;
-    run.bOk = WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0;
-    return run;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Runs the queue over one video page in this process while a 10 ms timer
@@ -159,21 +122,6 @@ void MeasureResponsiveness(int argc, char **argv, const std::string &sPageUrl,
                 qPrintable(session.ListStore().DownloadList.at(0).Status));
 }
 
-bool MakeFile(const std::string &sPath, long lMiB)
-{
-    FILE *pFile = std::fopen(sPath.c_str(), "wb");
-    if (!pFile)
-        return false;
-    std::vector<unsigned char> block(1 << 20);
-    unsigned int iSeed = 12345;
-    for (long i = 0; i < lMiB; ++i) {
-        for (unsigned char &c : block)
-            c = static_cast<unsigned char>((iSeed = iSeed * 1103515245u + 12345u) >> 24);
-        std::fwrite(block.data(), 1, block.size(), pFile);
-    }
-    return std::fclose(pFile) == 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -203,24 +151,10 @@ int main(int argc, char **argv)
     }
 
     const std::string sSelf = QFile::decodeName(argv[0]).toStdString();
-    const std::string sServer = sSelf.substr(0, sSelf.rfind('/') + 1) + "bench_fileserver";
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
+    pid_t serverPid = 0;
+    const int iPort = StartFileServer(sSelf.substr(0, sSelf.rfind('/') + 1), sSource, serverPid);
+    if (iPort == 0)
         return 1;
-    const pid_t serverPid = ::fork();
-    if (serverPid == 0) {
-        ::dup2(pipeEnds[1], STDOUT_FILENO);
-        ::close(pipeEnds[0]);
-        ::execl(sServer.c_str(), sServer.c_str(), sSource.c_str(), static_cast<char *>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    FILE *pServer = ::fdopen(pipeEnds[0], "r");
-    int iPort = 0;
-    if (!pServer || std::fscanf(pServer, "%d", &iPort) != 1) {
-        std::fprintf(stderr, "cannot start %s\n", sServer.c_str());
-        return 1;
-    }
     const std::string sUrl = "http://127.0.0.1:" + std::to_string(iPort) + "/video.mp4";
     const std::string sOutCurl = sDir + "/out-curl.bin";
     const std::string sOutControl = sDir + "/out-control.bin";
@@ -253,7 +187,6 @@ int main(int argc, char **argv)
         MeasureResponsiveness(argc, argv, sPageUrl, sDir);
     ::kill(serverPid, SIGTERM);
     ::waitpid(serverPid, nullptr, 0);
-    std::fclose(pServer);
 
     auto median = [](const std::vector<Run> &runs, auto field) {
         std::vector<double> values;
