@@ -13,6 +13,7 @@
 #include "downloadrecorder.h"
 #include "httptestserver.h"
 #include "net/download.h"
+#include "peakmemory.h"
 
 using Response = HttpTestServer::Response;
 
@@ -36,27 +37,6 @@ Response With(Response response, auto change)
 QString Tag()
 {
     return QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "-");
-}
-
-// The peak resident memory of this process since ResetPeakMemory, in KiB
-// (-1 when the system does not say).
-qint64 PeakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-void ResetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 // A port that was free a moment ago refuses connections.

@@ -2,12 +2,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 #include <memory>
 
+#include "core/partfile.h"
 #include "core/skinvariables.h"
 #include "httptestserver.h"
 #include "list/downloadliststore.h"
@@ -43,7 +45,18 @@ private:
     // A page of the site whose rule takes the address of the embedded movie.
     QString ServeVideo(const QString &sName, const HttpTestServer::Response &file)
     {
-        const QString sFilePath = QStringLiteral("/files/%1.flv").arg(sName);
+        return ServePage(sName, QStringLiteral("/files/%1.flv").arg(sName), file);
+    }
+
+    QString ServeVideo(const QString &sName, const QByteArray &content)
+    {
+        return ServeVideo(sName, HttpTestServer::Ok(content, "video/x-flv"));
+    }
+
+    // A page of that site whose movie is the answer file at sFilePath.
+    QString ServePage(const QString &sName, const QString &sFilePath,
+                      const HttpTestServer::Response &file)
+    {
         m_server.SetRoute(sFilePath, file);
         const QString sPagePath = QStringLiteral("/angryalien.com/%1.html").arg(sName);
         m_server.SetRoute(sPagePath, HttpTestServer::Ok(QByteArray("<html><embed src=\"")
@@ -53,9 +66,54 @@ private:
         return m_server.Url(sPagePath);
     }
 
-    QString ServeVideo(const QString &sName, const QByteArray &content)
+    // A file that takes seconds to arrive.
+    static HttpTestServer::Response Trickling(int iBytes)
     {
-        return ServeVideo(sName, HttpTestServer::Ok(content, "video/x-flv"));
+        HttpTestServer::Response slow = HttpTestServer::Ok(Bytes(iBytes, 't'), "video/x-flv");
+        slow.trickleBytes = 8192;
+        slow.trickleIntervalMs = 20;
+        return slow;
+    }
+
+    QString DownloadPath(const QString &sFileName) const
+    {
+        return QDir(m_downloads->path()).filePath(sFileName);
+    }
+
+    // clipvane-get's environment: a home of the test's own, so that it
+    // neither reads the developer's settings nor leaves anything behind.
+    QProcessEnvironment ChildEnvironment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QDir home(m_home->path());
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+        // Reasons in the system's words, in English.
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        return environment;
+    }
+
+    // clipvane-get downloading sUrl into the test's download directory.
+    void StartGet(QProcess &get, const QString &sUrl) const
+    {
+        get.setProcessEnvironment(ChildEnvironment());
+        get.start(QStringLiteral(CLIPVANE_GET_PATH),
+                  {QStringLiteral("--dir"), m_downloads->path(),
+                   QStringLiteral("--skip-connection-check"), sUrl});
+    }
+
+    // Waits until clipvane-get reports that its first item's file has some of
+    // its bytes on disk; what it wrote to standard error is added to errors.
+    static bool TransferHasBegun(QProcess &get, QByteArray &errors, const QString &sFileName)
+    {
+        const QRegularExpression progress(QStringLiteral("\\[1\\] [1-9][0-9]*%  ")
+                                          + QRegularExpression::escape(sFileName) + '\n');
+        return QTest::qWaitFor([&] {
+            errors += get.readAllStandardError();
+            return progress.match(QString::fromLocal8Bit(errors)).hasMatch();
+        }, 30000);
     }
 
     QByteArray Downloaded(const QString &sFileName) const
@@ -110,6 +168,7 @@ private:
     HttpTestServer m_server;
     std::unique_ptr<QTemporaryDir> m_scratch;
     std::unique_ptr<QTemporaryDir> m_downloads;
+    std::unique_ptr<QTemporaryDir> m_home;
     HeadlessDownloadGrid m_grid;
     ScriptedMessageBox m_messages;
     std::unique_ptr<SkinVariables> m_skin;
@@ -130,6 +189,8 @@ private Q_SLOTS:
     void failedTransfersEndInError_data();
     void failedTransfersEndInError();
     void existingFileIsReplacedAndTypedNameKept();
+    void sameSuggestedNameIsNumbered_data();
+    void sameSuggestedNameIsNumbered();
     void stopDuringATransferCancelsThatItemOnly();
     void stopDuringAPageFetchFetchesNoMore();
     void unwritableLocalFileEndsInError();
@@ -138,6 +199,10 @@ private Q_SLOTS:
     void editsDuringATransferKeepTheRunOnItsItem();
     void startDuringAStoppedRunWaitsForItsEnd();
     void commandLineFrontEndDownloadsAndReports();
+    void killedFrontEndLeavesNothingUnderTheName_data();
+    void killedFrontEndLeavesNothingUnderTheName();
+    void frontEndSaysWhyTheNameCannotBeReplaced_data();
+    void frontEndSaysWhyTheNameCannotBeReplaced();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -149,6 +214,7 @@ void tst_DownloadQueue::init()
 {
     m_scratch = std::make_unique<QTemporaryDir>();
     m_downloads = std::make_unique<QTemporaryDir>();
+    m_home = std::make_unique<QTemporaryDir>();
     m_messages.shown.clear();
     m_iRequestsBefore = m_server.RequestHeads().size();
     m_skin = std::make_unique<SkinVariables>();
@@ -313,6 +379,46 @@ void tst_DownloadQueue::existingFileIsReplacedAndTypedNameKept()
     QCOMPARE(Downloaded(QStringLiteral("my movie.flv")), content);
 }
 
+void tst_DownloadQueue::sameSuggestedNameIsNumbered_data()
+{
+    QTest::addColumn<bool>("bSeparateRuns");
+    QTest::newRow("one run") << false;
+    QTest::newRow("a later run") << true;
+}
+
+void tst_DownloadQueue::sameSuggestedNameIsNumbered()
+{
+    QFETCH(bool, bSeparateRuns);
+    // Two different files whose server names both "clip.mp4".
+    auto named = [](const QByteArray &content) {
+        HttpTestServer::Response file = HttpTestServer::Ok(content, "video/mp4");
+        file.headers += qMakePair(QByteArray("Content-Disposition"),
+                                  QByteArray("attachment; filename=\"clip.mp4\""));
+        return file;
+    };
+    const QByteArray first = Bytes(4000, '1');
+    const QByteArray second = Bytes(3000, '2');
+    const QString sFirst = ServePage(QStringLiteral("clip-1"), QStringLiteral("/files/get?id=1"),
+                                     named(first));
+    const QString sSecond = ServePage(QStringLiteral("clip-2"), QStringLiteral("/files/get?id=2"),
+                                      named(second));
+
+    Add(sFirst);
+    if (bSeparateRuns) {
+        m_session->Queue().cmdStartDownload_Click();
+        QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    }
+    Add(sSecond);
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(0).FileName, QStringLiteral("clip.mp4"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(1).FileName, QStringLiteral("clip (2).mp4"));
+    QCOMPARE(Downloaded(QStringLiteral("clip.mp4")), first);
+    QCOMPARE(Downloaded(QStringLiteral("clip (2).mp4")), second);
+}
+
 void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
 {
     HttpTestServer::Response slow = HttpTestServer::Ok(Bytes(200 * 1024, 's'), "video/x-flv");
@@ -400,8 +506,9 @@ void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
     const QString sBad = QStringLiteral("http://example.org/elsewhere");
 
     // The front end keeps its scratch page in the per-user data directory.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_scratch->path());
+    const QProcessEnvironment environment = ChildEnvironment();
+    const QDir scratchFolders(QDir(environment.value(QStringLiteral("XDG_DATA_HOME")))
+                                  .filePath(PageRetriever::kDataFolder));
 
     QProcess get;
     get.setProcessEnvironment(environment);
@@ -431,11 +538,97 @@ void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
     QCOMPARE(urls.size(), 2);
     QCOMPARE(urls.at(0), m_server.Url(QStringLiteral("/files/cli.flv")).toLatin1());
     QVERIFY(urls.at(1).startsWith("-1\t"));
+    // Each run's scratch page went with it.
+    QVERIFY(scratchFolders.exists());
+    QCOMPARE(scratchFolders.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList());
 
     QProcess usage;
     usage.start(QStringLiteral(CLIPVANE_GET_PATH), {QStringLiteral("--no-such-option")});
     QVERIFY(usage.waitForFinished(60000));
     QCOMPARE(usage.exitCode(), 2);
+}
+
+void tst_DownloadQueue::killedFrontEndLeavesNothingUnderTheName_data()
+{
+    QTest::addColumn<bool>("bEarlierFile");
+    QTest::newRow("no file before") << false;
+    QTest::newRow("a file before") << true;
+}
+
+void tst_DownloadQueue::killedFrontEndLeavesNothingUnderTheName()
+{
+    QFETCH(bool, bEarlierFile);
+    const QString sFinal = DownloadPath(QStringLiteral("killed.flv"));
+    const QByteArray earlier = Bytes(500, 'e');
+    if (bEarlierFile) {
+        QFile file(sFinal);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+    }
+
+    QProcess get;
+    StartGet(get, ServeVideo(QStringLiteral("killed"), Trickling(4 * 1024 * 1024)));
+    QByteArray errors;
+    QVERIFY(TransferHasBegun(get, errors, QStringLiteral("killed.flv")));
+    get.kill(); // SIGKILL: nothing of the program runs any more
+    QVERIFY(get.waitForFinished(10000));
+    QCOMPARE(get.exitStatus(), QProcess::CrashExit);
+
+    // The name holds what it held before, and at most the part lies beside it.
+    if (bEarlierFile)
+        QCOMPARE(Downloaded(QStringLiteral("killed.flv")), earlier);
+    else
+        QVERIFY(!QFileInfo(sFinal).exists() && !QFileInfo(sFinal).isSymLink());
+    const QStringList left = QDir(m_downloads->path())
+                                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString &sLeft : left)
+        QVERIFY2(sLeft == QLatin1String("killed.flv.part")
+                     || (bEarlierFile && sLeft == QLatin1String("killed.flv")),
+                 qPrintable(sLeft));
+}
+
+void tst_DownloadQueue::frontEndSaysWhyTheNameCannotBeReplaced_data()
+{
+    QTest::addColumn<bool>("bDuringTransfer");
+    QTest::newRow("folder there before") << false;
+    QTest::newRow("folder made during the transfer") << true;
+}
+
+void tst_DownloadQueue::frontEndSaysWhyTheNameCannotBeReplaced()
+{
+    QFETCH(bool, bDuringTransfer);
+    const QString sFinal = DownloadPath(QStringLiteral("blocked.flv"));
+    const QString sInside = QDir(sFinal).filePath(QStringLiteral("inside.txt"));
+    auto makeFolder = [&] {
+        QFile file(sInside);
+        return QDir().mkpath(sFinal) && file.open(QIODevice::WriteOnly) && file.write("mine") == 4;
+    };
+    if (!bDuringTransfer)
+        QVERIFY(makeFolder());
+
+    QProcess get;
+    const QString sUrl = ServeVideo(QStringLiteral("blocked"), Trickling(2 * 1024 * 1024));
+    StartGet(get, sUrl);
+    QByteArray errors;
+    if (bDuringTransfer) {
+        QVERIFY(TransferHasBegun(get, errors, QStringLiteral("blocked.flv")));
+        QVERIFY(makeFolder());
+    }
+    QVERIFY(get.waitForFinished(60000));
+    QCOMPARE(get.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(get.exitCode(), 1);
+
+    const QByteArray output = get.readAllStandardOutput();
+    QVERIFY2(output.startsWith("1\tERROR\tblocked.flv\t"), output.constData());
+    errors += get.readAllStandardError();
+    const QByteArray why = "clipvane-get: [1] Cannot replace " + QFile::encodeName(sFinal)
+                           + ": Is a directory\n";
+    QVERIFY2(errors.contains(why), errors.constData());
+    // The folder and what it holds are untouched, and no part is left.
+    QFile inside(sInside);
+    QVERIFY(inside.open(QIODevice::ReadOnly));
+    QCOMPARE(inside.readAll(), QByteArray("mine"));
+    QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sFinal)));
 }
 
 void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem_data()

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -8,6 +10,7 @@
 #include "list/idownloadgrid.h"
 #include "net/download.h"
 #include "net/youtuberesolver.h"
+#include "peakmemory.h"
 #include "scriptedmessagebox.h"
 #include "session/downloadeventhandlers.h"
 #include "session/downloadsession.h"
@@ -29,6 +32,41 @@ void WriteFile(const QString &sPath, const QByteArray &content)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
         qFatal("cannot write %s", qPrintable(sPath));
 }
+
+// Points the per-user data directory, where a program keeps its scratch page
+// unless told otherwise, at a folder of the test's own while it lives.
+class OwnDataHome
+{
+public:
+    OwnDataHome() : m_bHad(qEnvironmentVariableIsSet("XDG_DATA_HOME")), m_old(qgetenv("XDG_DATA_HOME"))
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+    }
+    ~OwnDataHome()
+    {
+        if (m_bHad)
+            qputenv("XDG_DATA_HOME", m_old);
+        else
+            qunsetenv("XDG_DATA_HOME");
+    }
+    bool IsValid() const { return m_dir.isValid(); }
+    // The folder that holds each running program's scratch folder.
+    QString ScratchFolders() const
+    {
+        return QDir(m_dir.path()).filePath(PageRetriever::kDataFolder);
+    }
+    // What is left in it.
+    QStringList Left() const
+    {
+        return QDir(ScratchFolders()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
+                                                | QDir::System);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_bHad;
+    QByteArray m_old;
+};
 
 // The path and query of an address, as the server sees them in its request line.
 QString RequestTarget(const QString &sAddress)
@@ -55,6 +93,9 @@ private Q_SLOTS:
     void pageWithoutMarkerGivesZero();
     void readOnlyScratchFromBeforeIsReplaced();
     void fetchingFlagIsSetOnlyDuringTheFetch();
+    void programsKeepTheirOwnScratchPages();
+    void pageIsReadUpToTheByteLimit_data();
+    void pageIsReadUpToTheByteLimit();
 
 private:
     struct Program
@@ -174,6 +215,100 @@ void tst_PageRetriever::fetchingFlagIsSetOnlyDuringTheFetch()
     QVERIFY(!seen.isEmpty());
     QVERIFY(!seen.contains(false));
     QVERIFY(!m_program->handlers.bFetchingPage());
+}
+
+void tst_PageRetriever::programsKeepTheirOwnScratchPages()
+{
+    OwnDataHome home;
+    QVERIFY(home.IsValid());
+    auto first = std::make_unique<Program>();
+    auto second = std::make_unique<Program>();
+    // Pages of several blocks, so that the second program's whole fetch fits
+    // between two blocks of the first one's.
+    const QByteArray firstPage = QByteArray(20000, ' ') + "<embed src=\"http://x/first.flv\">";
+    const QByteArray secondPage = QByteArray(30000, ' ') + "<embed src=\"http://x/second.flv\">";
+    const QString sFirst = m_server->Url(QStringLiteral("/angryalien.com/first.html"));
+    const QString sSecond = m_server->Url(QStringLiteral("/angryalien.com/second.html"));
+    m_server->SetRoute(RequestTarget(sFirst), HttpTestServer::Ok(firstPage, "text/html"));
+    m_server->SetRoute(RequestTarget(sSecond), HttpTestServer::Ok(secondPage, "text/html"));
+
+    QString sSecondLink;
+    connect(&first->download, &Download::DownloadProgress, this, [&] {
+        if (sSecondLink.isNull())
+            sSecondLink = second->pages.GetDownloadLink(sSecond);
+    });
+    QCOMPARE(first->pages.GetDownloadLink(sFirst), QStringLiteral("http://x/first.flv"));
+    QCOMPARE(sSecondLink, QStringLiteral("http://x/second.flv"));
+
+    const QString sFirstScratch = first->pages.ScratchPath();
+    const QString sSecondScratch = second->pages.ScratchPath();
+    QVERIFY(sFirstScratch != sSecondScratch);
+    QCOMPARE(ReadFile(sFirstScratch), firstPage);
+    QCOMPARE(ReadFile(sSecondScratch), secondPage);
+    QCOMPARE(home.Left().size(), 2);
+
+    // Each page goes with its owner, and only its own.
+    const QString sFirstFolder = QFileInfo(sFirstScratch).path();
+    first.reset();
+    QVERIFY(!QFileInfo::exists(sFirstFolder));
+    QCOMPARE(ReadFile(sSecondScratch), secondPage);
+    second.reset();
+    QCOMPARE(home.Left(), QStringList());
+}
+
+void tst_PageRetriever::pageIsReadUpToTheByteLimit_data()
+{
+    QTest::addColumn<qint64>("lMarkerAt");
+    QTest::addColumn<QString>("sExpected");
+    const qint64 lLimit = PageRetriever::kPageByteLimit;
+    // The rule runs on the part that was read, as on any page.
+    QTest::newRow("address within the limit") << lLimit - 100 << QStringLiteral("http://x/in.flv");
+    QTest::newRow("address only past the limit") << lLimit + 100 << QStringLiteral("0");
+}
+
+void tst_PageRetriever::pageIsReadUpToTheByteLimit()
+{
+    QFETCH(qint64, lMarkerAt);
+    QFETCH(QString, sExpected);
+    const qint64 lLimit = PageRetriever::kPageByteLimit;
+    OwnDataHome home;
+    QVERIFY(home.IsValid());
+
+    // Half as large again as the limit, served from disk so that the test's
+    // own server does not count in the memory measured.
+    QTemporaryDir served;
+    QVERIFY(served.isValid());
+    const QString sBody = served.filePath(QStringLiteral("page.html"));
+    {
+        QFile body(sBody);
+        QVERIFY(body.open(QIODevice::WriteOnly));
+        const QByteArray marker = "<embed src=\"http://x/in.flv\">";
+        QByteArray block(1024 * 1024, ' ');
+        for (qint64 lAt = 0; lAt < lLimit * 3 / 2; lAt += block.size()) {
+            QByteArray piece = block;
+            if (lMarkerAt >= lAt && lMarkerAt < lAt + block.size())
+                piece.replace(lMarkerAt - lAt, marker.size(), marker);
+            QCOMPARE(body.write(piece), qint64(piece.size()));
+        }
+    }
+    HttpTestServer::Response page;
+    page.headers = {{"Content-Type", "text/html"}};
+    page.bodyFile = sBody;
+    const QString sLink = m_server->Url(QStringLiteral("/angryalien.com/huge.html"));
+    m_server->SetRoute(RequestTarget(sLink), page);
+
+    auto program = std::make_unique<Program>();
+    ResetPeakMemory();
+    QCOMPARE(program->pages.GetDownloadLink(sLink), sExpected);
+    const qint64 llPeak = PeakMemoryKiB();
+    QVERIFY2(llPeak < 200 * 1024, qPrintable(QString::number(llPeak) + " KiB"));
+
+    const QString sScratch = program->pages.ScratchPath();
+    QCOMPARE(QFileInfo(sScratch).size(), lLimit);
+    QVERIFY(!QFileInfo::exists(sScratch + QLatin1StringView(".part")));
+    program.reset();
+    QVERIFY(!QFileInfo::exists(sScratch));
+    QCOMPARE(home.Left(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_PageRetriever)
