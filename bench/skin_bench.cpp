@@ -1,4 +1,4 @@
-// Start-up time and resident memory of the skinned window, next to a bare
+// Start-up time and resident memory of the skinned main window, next to a bare
 // Qt Widgets window of the same size measured in the same run:
 //
 //     skin_bench [--runs N] [--xvfb]
@@ -12,14 +12,19 @@
 // it they use the platform the environment gives, or the offscreen one when
 // there is no display.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QQuickWindow>
 #include <QProcess>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 
+#include "gui/frmmain.h"
 #include "gui/skinhost.h"
 #include "startupprobe.h"
 
@@ -30,33 +35,49 @@ using startupprobe::Shown;
 
 // The skin paints its scene's image; a paint before the scene has rendered
 // its first frame shows nothing yet.
-class MeasuredSkin : public SkinHost
+class FirstFrameProbe : public QObject
 {
 public:
-    MeasuredSkin()
+    explicit FirstFrameProbe(SkinHost &skin)
     {
-        connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] { m_rendered = true; },
-                Qt::DirectConnection);
+        connect(skin.quickWindow(), &QQuickWindow::afterRendering, this,
+                [this] { m_rendered = true; }, Qt::DirectConnection);
+        skin.installEventFilter(this);
     }
 
 protected:
-    void paintEvent(QPaintEvent *e) override
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override
     {
-        SkinHost::paintEvent(e);
-        if (m_rendered)
+        if (pEvent->type() == QEvent::Paint && m_rendered)
             QTimer::singleShot(0, &Shown);
+        return QObject::eventFilter(pWatched, pEvent);
     }
 
 private:
-    bool m_rendered = false;
+    std::atomic<bool> m_rendered = false;
 };
 
+// The whole main window as the program starts it (its session, settings,
+// tray icon and grid), in a home of its own so that no stored settings and
+// no running program interfere.
 int RunSkin(int argc, char *argv[])
 {
+    QTemporaryDir home;
+    const QString sRun = home.filePath(QStringLiteral("run"));
+    QDir().mkpath(sRun);
+    QFile::setPermissions(sRun, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", sRun.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("HOME", home.path().toLocal8Bit());
+    // Qt Quick keeps the scene compiled in the user's cache: as for a user,
+    // only the first start compiles it.
+    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
+        qputenv("XDG_CACHE_HOME", QDir::temp().filePath(QStringLiteral("clipvane-skin-bench-cache")).toLocal8Bit());
     SkinHost::SelectRenderer();
     QApplication app(argc, argv);
-    MeasuredSkin skin;
-    skin.show();
+    frmMain window;
+    FirstFrameProbe probe(window.Skin());
+    window.show();
     return app.exec();
 }
 
