@@ -108,6 +108,9 @@ bool DownloadListStore::FillDownloadList()
 bool DownloadListStore::RebuildView()
 {
     auto rsNew = std::make_unique<DownloadViewModel>();
+    // Fresh memory for a long list costs more to touch than the copy itself;
+    // the storage of the view let go of last time is already there.
+    rsNew->AdoptStorage(std::move(m_spareStorage));
     const int iLower = 0;
     const int iUpper = UBound();
     rsNew->Reserve(iUpper + 1);
@@ -126,6 +129,8 @@ bool DownloadListStore::RebuildView()
     std::unique_ptr<DownloadViewModel> rsOld = std::move(m_rsDownloadView);
     m_rsDownloadView = std::move(rsNew);
     m_grid.FormatDownloadGrid(m_rsDownloadView.get(), false);
+    if (rsOld && m_grid.DataSource() != rsOld.get())
+        m_spareStorage = rsOld->TakeStorage();
     return true;
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "list/downloaditem.h"
+#include "list/downloadviewmodel.h"
 
-class DownloadViewModel;
 class IDownloadGrid;
 class IMessageBox;
 
@@ -78,6 +78,8 @@ private:
     IDownloadGrid &m_grid;
     IMessageBox &m_messageBox;
     std::unique_ptr<DownloadViewModel> m_rsDownloadView;
+    // The rows' memory of the view before the current one, for the next rebuild.
+    DownloadViewModel::Storage m_spareStorage;
     bool m_bFillingList = false;
     quint32 m_uLastSerial = 0;
 };

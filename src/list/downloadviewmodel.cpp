@@ -20,7 +20,29 @@ QString DownloadViewModel::ColumnKey(int iColumn)
 
 void DownloadViewModel::Reserve(int iRows)
 {
-    m_records.reserve(iRows);
+    // A list grows by one item between rebuilds; growing the storage by
+    // half at a time keeps the refilled view in memory it already has.
+    const size_t uRows = static_cast<size_t>(qMax(iRows, 0));
+    if (uRows > m_records.capacity())
+        m_records.reserve(qMax(uRows, m_records.capacity() + m_records.capacity() / 2));
+}
+
+DownloadViewModel::Storage DownloadViewModel::TakeStorage()
+{
+    beginResetModel();
+    Storage storage = std::move(m_records);
+    m_records = Storage();
+    endResetModel();
+    storage.clear();
+    return storage;
+}
+
+void DownloadViewModel::AdoptStorage(Storage &&storage)
+{
+    beginResetModel();
+    m_records = std::move(storage);
+    m_records.clear();
+    endResetModel();
 }
 
 void DownloadViewModel::AddNew(const DownloadItem &item)
@@ -37,7 +59,7 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
 
 QString DownloadViewModel::CellText(int iRow, int iColumn) const
 {
-    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()) || iColumn < 0 || iColumn >= ColumnCount)
         return QString();
     const Record &record = m_records[iRow];
     return iColumn == colID ? QString::number(record.iID) : record.cells[iColumn];
@@ -45,7 +67,7 @@ QString DownloadViewModel::CellText(int iRow, int iColumn) const
 
 bool DownloadViewModel::SetCellText(int iRow, int iColumn, const QString &sText)
 {
-    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()) || iColumn < 0 || iColumn >= ColumnCount)
         return false;
     Record &record = m_records[iRow];
     if (iColumn == colID) {
@@ -87,7 +109,7 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
 
 QVariant DownloadViewModel::NumericValue(int iRow, int iColumn) const
 {
-    if (iRow < 0 || iRow >= m_records.size() || iColumn < 0 || iColumn >= ColumnCount)
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()) || iColumn < 0 || iColumn >= ColumnCount)
         return QVariant();
     const Record &record = m_records[iRow];
     if (iColumn == colID)

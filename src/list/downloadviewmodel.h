@@ -4,9 +4,11 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 struct DownloadItem;
 
-// The download view: a five-column snapshot of the download list, created
+// The download view: a five-column snapshot of the download list, filled
 // anew by every rebuild and bound to whatever shows the list. Only a cell
 // write (progress texts) changes it afterwards.
 class DownloadViewModel : public QAbstractTableModel
@@ -38,6 +40,20 @@ public:
     static QString ColumnKey(int iColumn);
 
     void Reserve(int iRows);
+
+    // A view's rows as memory: a rebuild hands the storage of the view it
+    // let go of to the next one, so that refilling a long list touches no
+    // new memory. The view that gives it up is left empty.
+    // The ID is kept as a number and written out only when shown: a rebuild
+    // of a long list is mostly this copying, so it stays allocation-free.
+    struct Record
+    {
+        int iID = 0;
+        QString cells[ColumnCount];
+    };
+    using Storage = std::vector<Record>;
+    Storage TakeStorage();
+    void AdoptStorage(Storage &&storage);
     void AddNew(const DownloadItem &item);
 
     int RecordCount() const { return static_cast<int>(m_records.size()); }
@@ -60,13 +76,6 @@ public:
 private:
     QVariant NumericValue(int iRow, int iColumn) const;
 
-    // The ID is kept as a number and written out only when shown: a rebuild
-    // of a long list is mostly this copying, so it stays allocation-free.
-    struct Record
-    {
-        int iID = 0;
-        QString cells[ColumnCount];
-    };
-    QList<Record> m_records;
+    Storage m_records;
     QString m_captions[ColumnCount];
 };
