@@ -64,10 +64,12 @@ inline Run Measure(const std::vector<std::string> &args, const std::function<boo
             ::usleep(1000);
         }
     }
-    const auto end = std::chrono::steady_clock::now();
+    auto end = std::chrono::steady_clock::now();
     if (bDone)
         ::kill(pid, SIGTERM); // no effect once it has ended
     ::wait4(pid, &iStatus, 0, &usage);
+    if (!bDone)
+        end = std::chrono::steady_clock::now();
     Run run;
     run.dSeconds = std::chrono::duration<double>(end - start).count();
     run.dCpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6

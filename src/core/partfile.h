@@ -46,6 +46,7 @@ public:
 
 private:
     bool Fail(const QString &sWhat, int iErrno);
+    bool ReplaceFinal(const QByteArray &finalPath) const;
 
     QString m_sFinalPath;
     QByteArray m_partPath; // encoded once for the system calls
