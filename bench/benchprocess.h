@@ -128,4 +128,40 @@ inline int StartFileServer(const std::string &sBenchDir, const std::string &sSou
     return iPort;
 }
 
+// One run's line: which side, whether it succeeded, its figures.
+inline void PrintRun(int iRun, const char *sName, const Run &run, long lMiB)
+{
+    std::printf("run %d %-7s %s %8.1f MB/s  cpu %6.2f s  peak %7ld KiB\n", iRun, sName,
+                run.bOk ? "ok  " : "FAIL", lMiB * 1.048576 / run.dSeconds, run.dCpuSeconds,
+                run.lMaxRssKiB);
+}
+
+// The medians of both sides and their ratios (measured / reference).
+inline void PrintComparison(long lMiB, const char *sReference, const std::vector<Run> &reference,
+                            const char *sMeasured, const std::vector<Run> &measured)
+{
+    const auto median = [](const std::vector<Run> &runs, double (*field)(const Run &)) {
+        std::vector<double> values;
+        for (const Run &run : runs)
+            values.push_back(field(run));
+        return Median(values);
+    };
+    struct Figures
+    {
+        double dRate, dCpu, dRss;
+    };
+    const auto figures = [&](const std::vector<Run> &runs) {
+        return Figures{lMiB * 1.048576 / median(runs, [](const Run &r) { return r.dSeconds; }),
+                       median(runs, [](const Run &r) { return r.dCpuSeconds; }),
+                       median(runs, [](const Run &r) { return double(r.lMaxRssKiB); })};
+    };
+    const Figures ref = figures(reference);
+    const Figures got = figures(measured);
+    std::printf("%-13s %10s %10s %12s\n", "", "MB/s", "CPU s", "peak KiB");
+    std::printf("%-13s %10.1f %10.2f %12.0f\n", sReference, ref.dRate, ref.dCpu, ref.dRss);
+    std::printf("%-13s %10.1f %10.2f %12.0f\n", sMeasured, got.dRate, got.dCpu, got.dRss);
+    std::printf("%-13s %10.2f %10.2f %12.2f   (%s / %s)\n", "ratio", got.dRate / ref.dRate,
+                got.dCpu / ref.dCpu, got.dRss / ref.dRss, sMeasured, sReference);
+}
+
 } // namespace bench

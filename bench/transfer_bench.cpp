@@ -174,12 +174,8 @@ int main(int argc, char **argv)
         controlRuns.push_back(bWholePath ? Measure({sGet, "--dir", sGetDir,
                                                     "--skip-connection-check", sPageUrl})
                                          : Measure({sSelf, "--child", sUrl, sOutControl}));
-        for (const auto &[sName, run] : {std::pair{"curl", curlRuns.back()},
-                                         std::pair{"control", controlRuns.back()}}) {
-            std::printf("run %d %-7s %s %8.1f MB/s  cpu %6.2f s  peak %7ld KiB\n", i + 1, sName,
-                        run.bOk ? "ok  " : "FAIL", lMiB * 1.048576 / run.dSeconds,
-                        run.dCpuSeconds, run.lMaxRssKiB);
-        }
+        PrintRun(i + 1, "curl", curlRuns.back(), lMiB);
+        PrintRun(i + 1, "control", controlRuns.back(), lMiB);
     }
     std::remove(sOutCurl.c_str());
     std::remove(sOutControl.c_str());
@@ -188,25 +184,8 @@ int main(int argc, char **argv)
     ::kill(serverPid, SIGTERM);
     ::waitpid(serverPid, nullptr, 0);
 
-    auto median = [](const std::vector<Run> &runs, auto field) {
-        std::vector<double> values;
-        for (const Run &run : runs)
-            values.push_back(field(run));
-        return Median(values);
-    };
-    const double dMBs = lMiB * 1.048576;
-    const double dCurlRate = dMBs / median(curlRuns, [](const Run &r) { return r.dSeconds; });
-    const double dCtlRate = dMBs / median(controlRuns, [](const Run &r) { return r.dSeconds; });
-    const double dCurlCpu = median(curlRuns, [](const Run &r) { return r.dCpuSeconds; });
-    const double dCtlCpu = median(controlRuns, [](const Run &r) { return r.dCpuSeconds; });
-    const double dCurlRss = median(curlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
-    const double dCtlRss = median(controlRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
     std::printf("\nfile %ld MiB, %d runs each (medians)%s\n", lMiB, iRuns,
                 bWholePath ? ", control = clipvane-get from the video page" : "");
-    std::printf("%-8s %10s %10s %12s\n", "", "MB/s", "CPU s", "peak KiB");
-    std::printf("%-8s %10.1f %10.2f %12.0f\n", "curl", dCurlRate, dCurlCpu, dCurlRss);
-    std::printf("%-8s %10.1f %10.2f %12.0f\n", "control", dCtlRate, dCtlCpu, dCtlRss);
-    std::printf("%-8s %10.2f %10.2f %12.2f   (control / curl)\n", "ratio", dCtlRate / dCurlRate,
-                dCtlCpu / dCurlCpu, dCtlRss / dCurlRss);
+    PrintComparison(lMiB, "curl", curlRuns, "control", controlRuns);
     return 0;
 }

@@ -114,35 +114,14 @@ int main(int argc, char **argv)
         windowRuns.push_back(
             Measure({sWindow, "--skip-connection-check", sPageUrl}, finishedIn(sWindowDir),
                     startedIn(sWindowDir)));
-        for (const auto &[sName, run] : {std::pair{"get", getRuns.back()},
-                                         std::pair{"window", windowRuns.back()}}) {
-            std::printf("run %d %-7s %s %8.1f MB/s  cpu %6.2f s  peak %7ld KiB\n", i + 1, sName,
-                        run.bOk ? "ok  " : "FAIL", lMiB * 1.048576 / run.dSeconds,
-                        run.dCpuSeconds, run.lMaxRssKiB);
-        }
+        PrintRun(i + 1, "get", getRuns.back(), lMiB);
+        PrintRun(i + 1, "window", windowRuns.back(), lMiB);
     }
     ::kill(serverPid, SIGTERM);
     ::waitpid(serverPid, nullptr, 0);
 
-    auto median = [](const std::vector<Run> &runs, auto field) {
-        std::vector<double> values;
-        for (const Run &run : runs)
-            values.push_back(field(run));
-        return Median(values);
-    };
-    const double dMBs = lMiB * 1.048576;
-    const double dGetRate = dMBs / median(getRuns, [](const Run &r) { return r.dSeconds; });
-    const double dWinRate = dMBs / median(windowRuns, [](const Run &r) { return r.dSeconds; });
-    const double dGetCpu = median(getRuns, [](const Run &r) { return r.dCpuSeconds; });
-    const double dWinCpu = median(windowRuns, [](const Run &r) { return r.dCpuSeconds; });
-    const double dGetRss = median(getRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
-    const double dWinRss = median(windowRuns, [](const Run &r) { return double(r.lMaxRssKiB); });
     std::printf("\nfile %ld MiB from a video page, %d runs each (medians; each timed from "
                 "the transfer's first file to the finished one, start-up left out)\n", lMiB, iRuns);
-    std::printf("%-13s %10s %10s %12s\n", "", "MB/s", "CPU s", "peak KiB");
-    std::printf("%-13s %10.1f %10.2f %12.0f\n", "clipvane-get", dGetRate, dGetCpu, dGetRss);
-    std::printf("%-13s %10.1f %10.2f %12.0f\n", "window", dWinRate, dWinCpu, dWinRss);
-    std::printf("%-13s %10.2f %10.2f %12.2f   (window / clipvane-get)\n", "ratio",
-                dWinRate / dGetRate, dWinCpu / dGetCpu, dWinRss / dGetRss);
+    PrintComparison(lMiB, "clipvane-get", getRuns, "window", windowRuns);
     return 0;
 }

@@ -80,18 +80,8 @@ void tst_DesktopWindow::initTestCase()
     QVERIFY(m_server.Start());
 
     QVERIFY(m_home.isValid());
-    const QString sRun = m_home.filePath(QStringLiteral("run"));
-    QVERIFY(QDir().mkpath(sRun));
-    QVERIFY(QFile::setPermissions(sRun, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(QDir().mkpath(m_home.filePath(QStringLiteral("home"))));
-    m_environment = QProcessEnvironment::systemEnvironment();
-    m_environment.insert(QStringLiteral("DISPLAY"), m_xvfb->Display());
-    m_environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sRun);
-    m_environment.insert(QStringLiteral("HOME"), m_home.filePath(QStringLiteral("home")));
-    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-    m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+    m_environment = m_xvfb->FreshUserEnvironment(m_home.path());
+    QVERIFY(!m_environment.isEmpty());
 }
 
 void tst_DesktopWindow::typedAddressIsDownloadedAndCloseEnds()

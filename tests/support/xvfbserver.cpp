@@ -1,5 +1,7 @@
 #include "xvfbserver.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 bool XvfbServer::Available()
@@ -40,4 +42,23 @@ XvfbServer::~XvfbServer()
             m_process.kill();
         m_process.waitForFinished(10000);
     }
+}
+
+QProcessEnvironment XvfbServer::FreshUserEnvironment(const QString &sRoot) const
+{
+    const QDir root(sRoot);
+    const QString sRun = root.filePath(QStringLiteral("run"));
+    if (!QDir().mkpath(sRun) || !QDir().mkpath(root.filePath(QStringLiteral("home")))
+        || !QFile::setPermissions(sRun, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return {};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_sDisplay);
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), sRun);
+    environment.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), root.filePath(QStringLiteral("cache")));
+    return environment;
 }

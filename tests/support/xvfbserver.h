@@ -20,6 +20,12 @@ public:
     QString Display() const { return m_sDisplay; }
     QString Error() const { return m_sError; }
 
+    // The environment of a program started on this display as a new user
+    // would start it: home, configuration, data and runtime directories under
+    // sRoot (made here; the runtime one for the user alone), X only (no
+    // Wayland). Empty when the directories cannot be made.
+    QProcessEnvironment FreshUserEnvironment(const QString &sRoot) const;
+
 private:
     QProcess m_process;
     QString m_sDisplay;
