@@ -71,14 +71,11 @@ int main(int argc, char *argv[])
     auto *grid = window.findChild<DownloadGrid *>(QStringLiteral("DownloadGrid"));
     DownloadListStore &store = window.Session().ListStore();
     for (int i = 0; i < kItems; ++i) {
-        DownloadItem item;
-        item.ID = static_cast<qint16>(i + 1);
-        item.Video_URL = QStringLiteral("http://www.youtube.com/watch?v=%1").arg(i, 8, 10,
-                                                                               QLatin1Char('0'));
-        item.FileName = QStringLiteral("video %1.flv").arg(i);
-        item.Status = QStringLiteral("Waiting");
-        item.FileSize = QStringLiteral("3.2 MB");
-        store.DownloadList.append(item);
+        QString sStatus = QStringLiteral("Waiting");
+        QString sSize = QStringLiteral("3.2 MB");
+        store.AddDownloadItem(
+            QStringLiteral("http://www.youtube.com/watch?v=%1").arg(i, 8, 10, QLatin1Char('0')),
+            QStringLiteral("video %1.flv").arg(i), sStatus, sSize);
     }
     store.FillDownloadList();
     QCoreApplication::processEvents();
@@ -98,8 +95,7 @@ int main(int argc, char *argv[])
 
     // A transfer in progress on the third row.
     RunState &run = window.Session().Run();
-    run.iCurrentItem = 2;
-    run.FindCurrentRow();
+    run.SetCurrentItem(2);
     QCoreApplication::processEvents();
     PaintRecorder recorder;
     grid->viewport()->installEventFilter(&recorder);
@@ -117,6 +113,10 @@ int main(int argc, char *argv[])
     }();
     const auto iLargerThanCell = std::count_if(recorder.areas.begin(), recorder.areas.end(),
                                                [&](int a) { return a > iCellArea; });
+    if (recorder.areas.empty()) {
+        std::fprintf(stderr, "the progress updates painted nothing\n");
+        return 1;
+    }
     const int iLargestArea = *std::max_element(recorder.areas.begin(), recorder.areas.end());
     const QRect cell = grid->visualRect(grid->model()->index(2, DownloadViewModel::colStatus));
 
