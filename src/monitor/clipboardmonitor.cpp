@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QTimer>
 
 #include "core/cliphandover.h"
 #include "core/iskin.h"
@@ -34,10 +35,24 @@ QString ClipboardMonitor::WatcherPath() const
 
 void ClipboardMonitor::Monitor(bool bState)
 {
-    const QString sArgument = bState ? QString::number(m_txtMonitor.Number())
-                                     : QString::fromLatin1(ClipHandOver::kExitArgument);
-    QProcess::startDetached(WatcherPath(), {sArgument});
     m_settings.bURLMonitor = bState;
+    if (!bState) {
+        m_bStartPending = false;
+        QProcess::startDetached(WatcherPath(), {QString::fromLatin1(ClipHandOver::kExitArgument)});
+        return;
+    }
+    // Starting a program waits until it runs (10 ms and more): at start-up
+    // that would hold back the window's first frame, so the watcher starts
+    // once the event loop turns. A stop asked for before then cancels it.
+    if (m_bStartPending)
+        return;
+    m_bStartPending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (!m_bStartPending)
+            return;
+        m_bStartPending = false;
+        QProcess::startDetached(WatcherPath(), {QString::number(m_txtMonitor.Number())});
+    });
 }
 
 void ClipboardMonitor::txtMonitor_Change()

@@ -29,7 +29,8 @@ public:
 
     explicit ClipboardMonitor(const Parts &parts, QObject *parent = nullptr);
 
-    // Starts the watcher for our endpoint, or asks the running one to end.
+    // Starts the watcher for our endpoint (as soon as the event loop turns),
+    // or asks the running one to end.
     // Whether the watcher could start is not known here: when it cannot,
     // monitoring simply does not happen.
     void Monitor(bool bState);
@@ -52,4 +53,5 @@ private:
     ISkin &m_skin;
     ProgramSettings &m_settings;
     QString m_sWatcherPath;
+    bool m_bStartPending = false;
 };

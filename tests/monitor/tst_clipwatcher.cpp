@@ -88,6 +88,14 @@ void tst_ClipWatcher::monitorStartsOneWatcherAndEndsIt()
     monitor.SetWatcherPath(Clip());
     const QString sNumber = QString::number(m_endpoint->Number());
 
+    // The watcher starts once the event loop turns; a stop asked for before
+    // then means none starts at all.
+    monitor.Monitor(true);
+    monitor.Monitor(false);
+    QTest::qWait(1000);
+    QVERIFY(!WatcherProbe::Watching());
+    QVERIFY(WatcherProbe::Processes(Clip(), sNumber).isEmpty());
+
     monitor.Monitor(true);
     QVERIFY(session.Settings().bURLMonitor);
     QTRY_VERIFY_WITH_TIMEOUT(WatcherProbe::Watching(), 30000);
