@@ -13,8 +13,10 @@
 #include <chrono>
 #include <cstdio>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -98,6 +100,54 @@ inline bool MakeFile(const std::string &sPath, long lMiB)
         std::fwrite(block.data(), 1, block.size(), pFile);
     }
     return std::fclose(pFile) == 0;
+}
+
+// The options both transfer benchmarks take: --size-mib N, --runs K,
+// --dir DIR, and any others by name (their values as given).
+struct Options
+{
+    long lMiB = 1024;
+    int iRuns = 3;
+    std::string sDir;
+    std::vector<std::pair<std::string, std::string>> others;
+
+    Options(int argc, char **argv, std::string sDefaultDir) : sDir(std::move(sDefaultDir))
+    {
+        for (int i = 1; i + 1 < argc; i += 2) {
+            const std::string sName = argv[i];
+            if (sName == "--size-mib")
+                lMiB = std::atol(argv[i + 1]);
+            else if (sName == "--runs")
+                iRuns = std::atoi(argv[i + 1]);
+            else if (sName == "--dir")
+                sDir = argv[i + 1];
+            else
+                others.emplace_back(sName, argv[i + 1]);
+        }
+    }
+
+    std::string Other(const std::string &sName) const
+    {
+        for (const auto &[sKey, sValue] : others) {
+            if (sKey == sName)
+                return sValue;
+        }
+        return {};
+    }
+};
+
+// The file the server serves, made once per size under the options'
+// directory and kept for later runs; empty when it cannot be written.
+inline std::string PrepareSource(const Options &options)
+{
+    std::system(("mkdir -p '" + options.sDir + "'").c_str());
+    const std::string sSource =
+        options.sDir + "/source-" + std::to_string(options.lMiB) + "MiB.bin";
+    if (::access(sSource.c_str(), R_OK) != 0 && !MakeFile(sSource, options.lMiB)) {
+        std::fprintf(stderr, "cannot write %s\n", sSource.c_str());
+        return {};
+    }
+    return sSource;
 }
 
 // Starts bench_fileserver (beside the benchmark) serving sSource; its port,

@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,7 +22,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "core/cliphandover.h"
 #include "core/imessagebox.h"
 #include "core/skinvariables.h"
 #include "list/downloadliststore.h"
@@ -32,6 +30,7 @@
 #include "monitor/handoverendpoint.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
+#include "watcherprobe.h"
 
 namespace {
 
@@ -63,17 +62,6 @@ QByteArray StatusField(qint64 iPid, const QByteArray &name, const char *file = "
             return line.mid(name.size() + 1).simplified();
     }
     return "?";
-}
-
-bool Watching()
-{
-    QLocalSocket socket;
-    socket.connectToServer(ClipHandOver::WatcherEndpoint());
-    if (!socket.waitForConnected(1000))
-        return false;
-    socket.write("ping\n");
-    socket.flush();
-    return socket.state() == QLocalSocket::UnconnectedState || socket.waitForDisconnected(5000);
 }
 
 } // namespace
@@ -126,7 +114,7 @@ int main(int argc, char *argv[])
     watcher.start(QDir(QCoreApplication::applicationDirPath())
                       .filePath(QStringLiteral("../src/app/clipvane-clip")),
                   {QString::number(endpoint.Number())});
-    if (!watcher.waitForStarted(10000) || !QTest::qWaitFor(Watching, 30000)) {
+    if (!watcher.waitForStarted(10000) || !QTest::qWaitFor(WatcherProbe::Watching, 30000)) {
         std::fprintf(stderr, "clip_bench: the watcher did not start\n");
         return 1;
     }

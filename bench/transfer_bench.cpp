@@ -129,26 +129,14 @@ int main(int argc, char **argv)
     if (argc == 4 && std::strcmp(argv[1], "--child") == 0)
         return ChildDownload(argc, argv);
 
-    long lMiB = 1024;
-    int iRuns = 3;
-    std::string sDir = "/tmp/clipvane-transfer-bench";
-    bool bWholePath = false;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--size-mib") == 0)
-            lMiB = std::atol(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--runs") == 0)
-            iRuns = std::atoi(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--dir") == 0)
-            sDir = argv[i + 1];
-        else if (std::strcmp(argv[i], "--whole-path") == 0)
-            bWholePath = std::atoi(argv[i + 1]) != 0;
-    }
-    std::system(("mkdir -p '" + sDir + "'").c_str());
-    const std::string sSource = sDir + "/source-" + std::to_string(lMiB) + "MiB.bin";
-    if (::access(sSource.c_str(), R_OK) != 0 && !MakeFile(sSource, lMiB)) {
-        std::fprintf(stderr, "cannot write %s\n", sSource.c_str());
+    const Options options(argc, argv, "/tmp/clipvane-transfer-bench");
+    const long lMiB = options.lMiB;
+    const int iRuns = options.iRuns;
+    const std::string &sDir = options.sDir;
+    const bool bWholePath = std::atoi(options.Other("--whole-path").c_str()) != 0;
+    const std::string sSource = PrepareSource(options);
+    if (sSource.empty())
         return 1;
-    }
 
     const std::string sSelf = QFile::decodeName(argv[0]).toStdString();
     pid_t serverPid = 0;

@@ -16,8 +16,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <cstring>
 
 #include "benchprocess.h"
 #include "settings/cregister.h"
@@ -47,23 +45,13 @@ bool PrepareHome(const std::string &sHome, const std::string &sDownloads)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    long lMiB = 1024;
-    int iRuns = 3;
-    std::string sDir = "/tmp/clipvane-window-bench";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--size-mib") == 0)
-            lMiB = std::atol(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--runs") == 0)
-            iRuns = std::atoi(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--dir") == 0)
-            sDir = argv[i + 1];
-    }
-    std::system(("mkdir -p '" + sDir + "'").c_str());
-    const std::string sSource = sDir + "/source-" + std::to_string(lMiB) + "MiB.bin";
-    if (::access(sSource.c_str(), R_OK) != 0 && !MakeFile(sSource, lMiB)) {
-        std::fprintf(stderr, "cannot write %s\n", sSource.c_str());
+    const Options options(argc, argv, "/tmp/clipvane-window-bench");
+    const long lMiB = options.lMiB;
+    const int iRuns = options.iRuns;
+    const std::string &sDir = options.sDir;
+    const std::string sSource = PrepareSource(options);
+    if (sSource.empty())
         return 1;
-    }
     const std::string sSelf = QFile::decodeName(argv[0]).toStdString();
     const std::string sBenchDir = sSelf.substr(0, sSelf.rfind('/') + 1);
     pid_t serverPid = 0;

@@ -202,24 +202,21 @@ void frmMain::RegisterSkinCommands()
              cmdBrowse_Click();
              m_settingsStore->SaveSettings();
          }},
-        {"ID_FS_autoDownloadCheck",
-         [this] {
-             m_monitor->Monitor(true);
-             m_session->Settings().bURLMonitor = true;
-             m_settingsStore->SaveSettings();
-             // The skin's check box shows the setting, not its own click.
-             m_settingsStore->ApplySettingsToSkin();
-         }},
-        {"ID_FS_autoDownloadUncheck",
-         [this] {
-             m_monitor->Monitor(false);
-             m_session->Settings().bURLMonitor = false;
-             m_settingsStore->SaveSettings();
-             m_settingsStore->ApplySettingsToSkin();
-         }},
+        {"ID_FS_autoDownloadCheck", [this] { SetMonitoring(true); }},
+        {"ID_FS_autoDownloadUncheck", [this] { SetMonitoring(false); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
+}
+
+// The skin's monitoring check box: switches the watcher and keeps the choice.
+void frmMain::SetMonitoring(bool bState)
+{
+    m_monitor->Monitor(bState);
+    m_session->Settings().bURLMonitor = bState;
+    m_settingsStore->SaveSettings();
+    // The skin's check box shows the setting, not its own click.
+    m_settingsStore->ApplySettingsToSkin();
 }
 
 bool frmMain::Flash_FSCommand(const QString &sCommand, const QString &sArgs)

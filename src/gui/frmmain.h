@@ -92,6 +92,7 @@ private:
     void HideToTray();
     void OpenHelp(const QString &sSection);
     void AddDownloadURL();
+    void SetMonitoring(bool bState);
     void tmrend_Timer();
 
     void cmdAdd2List_Click();
