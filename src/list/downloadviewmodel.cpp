@@ -49,12 +49,31 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
 {
     Record &record = m_records.emplace_back();
     record.iID = item.ID;
+    record.uSerial = item.uSerial;
     record.cells[colVideo_URL] = item.Video_URL.size() > kVideoUrlShown
                                      ? item.Video_URL.left(kVideoUrlShown)
                                      : item.Video_URL;
     record.cells[colFileName] = item.FileName;
     record.cells[colStatus] = item.Status;
     record.cells[colFileSize] = item.FileSize;
+}
+
+quint32 DownloadViewModel::SerialAt(int iRow) const
+{
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()))
+        return 0;
+    return m_records[iRow].uSerial;
+}
+
+int DownloadViewModel::RowOfSerial(quint32 uSerial) const
+{
+    if (uSerial == 0)
+        return -1;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        if (m_records[i].uSerial == uSerial)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 QString DownloadViewModel::CellText(int iRow, int iColumn) const

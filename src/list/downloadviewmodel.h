@@ -49,6 +49,7 @@ public:
     struct Record
     {
         int iID = 0;
+        quint32 uSerial = 0;
         QString cells[ColumnCount];
     };
     using Storage = std::vector<Record>;
@@ -57,6 +58,11 @@ public:
     void AddNew(const DownloadItem &item);
 
     int RecordCount() const { return static_cast<int>(m_records.size()); }
+    // The serial of the item a row shows (0 for no row): what commands act
+    // on, since a row's ID may be out of date by the time the user acts.
+    quint32 SerialAt(int iRow) const;
+    // The row that shows the item uSerial; -1 when this view has none.
+    int RowOfSerial(quint32 uSerial) const;
     QString CellText(int iRow, int iColumn) const;
     // Writes one cell and tells the views about that cell only.
     bool SetCellText(int iRow, int iColumn, const QString &sText);

@@ -26,6 +26,8 @@ public:
     GridRow PrevSibling() const;
 
     QString CellText(int iColumn) const;
+    // The serial of the item the row shows; 0 for nothing.
+    quint32 Serial() const { return IsNothing() ? 0 : m_pView->SerialAt(m_iRow); }
     // Writes straight into the bound view; shown at once, without a rebuild.
     void SetCellValue(int iColumn, const QString &sValue) const;
 
