@@ -142,12 +142,12 @@ int main(int argc, char *argv[])
 
     QList<double> latencies;
     for (int i = 0; i < iCopies; ++i) {
-        const int iBefore = int(session.ListStore().DownloadList.size());
+        const int iBefore = int(session.ListStore().Count());
         QElapsedTimer clock;
         clock.start();
         QGuiApplication::clipboard()->setText(
             QStringLiteral("http://www.youtube.com/watch?v=bench%1").arg(i));
-        if (!QTest::qWaitFor([&] { return session.ListStore().DownloadList.size() > iBefore; },
+        if (!QTest::qWaitFor([&] { return session.ListStore().Count() > iBefore; },
                              10000)) {
             std::fprintf(stderr, "clip_bench: copy %d never reached the list\n", i);
             return 1;

@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     std::vector<double> updateCpu;
     for (int i = 0; i < kUpdates; ++i) {
         const double dCpu = ThreadCpuMs();
-        run.rowCurrent.SetCellValue(DownloadViewModel::colStatus, QString::number(i % 101));
+        run.rowCurrent().SetCellValue(DownloadViewModel::colStatus, QString::number(i % 101));
         QCoreApplication::processEvents();
         updateCpu.push_back(ThreadCpuMs() - dCpu);
     }

@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
     const double dReferenceMs = MedianMs([&] {
         DownloadViewModel copy;
         copy.Reserve(kItems);
-        for (const DownloadItem &item : std::as_const(store.DownloadList))
+        for (const DownloadItem &item : std::as_const(store.Items()))
             copy.AddNew(item);
     });
     const double dHeadlessMs = MedianMs([&] { store.FillDownloadList(); });
@@ -92,7 +92,11 @@ int main(int argc, char *argv[])
     grid.resize(620, 400);
     grid.show();
     DownloadListStore shown(grid, messages);
-    shown.DownloadList = store.DownloadList;
+    for (const DownloadItem &item : std::as_const(store.Items())) {
+        QString sStatus = item.Status;
+        QString sFileSize = item.FileSize;
+        shown.AddDownloadItem(item.Video_URL, item.FileName, sStatus, sFileSize);
+    }
     const double dGridMs = MedianMs([&] { shown.FillDownloadList(); });
 
     std::printf("items                          %d\n", kItems);

@@ -119,7 +119,7 @@ void MeasureResponsiveness(int argc, char **argv, const std::string &sPageUrl,
     std::printf("\n10 ms timer during the run (%zu ticks, %.2f s): late by median %.2f ms, "
                 "p99 %.2f ms, max %.2f ms; item %s\n",
                 lateness.size(), clock.nsecsElapsed() / 1e9, at(0.5), at(0.99), lateness.back(),
-                qPrintable(session.ListStore().DownloadList.at(0).Status));
+                qPrintable(session.ListStore().Items().at(0).Status));
 }
 
 } // namespace

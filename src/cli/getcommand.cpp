@@ -157,12 +157,12 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
     printer.Finish();
 
     int iExit = kExitOk;
-    for (const DownloadItem &item : std::as_const(session.ListStore().DownloadList)) {
+    for (const DownloadItem &item : std::as_const(session.ListStore().Items())) {
         std::printf("%d\t%s\t%s\t%s\t%s\n", item.ID, item.Status.toLocal8Bit().constData(),
                     item.FileName.toLocal8Bit().constData(),
                     item.FileSize.toLocal8Bit().constData(),
                     item.Video_URL.toLocal8Bit().constData());
-        if (item.state != ItemState::Complete)
+        if (item.State() != ItemState::Complete)
             iExit = kExitFailed;
     }
     std::fflush(stdout);

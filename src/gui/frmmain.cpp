@@ -178,12 +178,12 @@ void frmMain::RegisterSkinCommands()
         {"IDC_FS_Download",
          [this, &run] {
              ShowDownloadGrid();
-             run.sActivePage = kDownloadPage;
+             run.SetActivePage(kDownloadPage);
          }},
         {"IDC_FS_About",
          [this, &run] {
              m_pDownloadGrid->hide();
-             run.sActivePage = kAboutPage;
+             run.SetActivePage(kAboutPage);
          }},
         {"IDC_FS_help", [this] { OpenHelp(QString()); }},
         // Until the project has a public home page, its help document's
@@ -271,7 +271,7 @@ void frmMain::AddDownloadURL()
     if (!Flash->GetVariable(sName).trimmed().isEmpty())
         m_session->Adder().AddURL(Flash->GetVariable(sName));
     RunState &run = m_session->Run();
-    if (run.bDownloading)
+    if (run.bDownloading())
         run.FindCurrentRow();
 }
 
@@ -294,7 +294,7 @@ bool frmMain::ConfirmExit()
         IMessageBox::Buttons::YesNo);
     if (answer != IMessageBox::Answer::Yes)
         return false;
-    m_session->Run().bStopRequested = true;
+    m_session->Run().RequestStop();
     return true;
 }
 
@@ -302,7 +302,7 @@ void frmMain::EndMe()
 {
     if (m_bEnded)
         return;
-    if (m_session->Run().bDownloading && !ConfirmExit())
+    if (m_session->Run().bDownloading() && !ConfirmExit())
         return;
     m_bEnded = true;
     m_pHooks->StopHook();

@@ -19,10 +19,23 @@ inline const QString kComplete = QStringLiteral("Complete");
 inline const QString kError = QStringLiteral("ERROR");
 inline const QString kCancelled = QStringLiteral("Cancelled");
 inline const QString kLinkNotSupported = QStringLiteral("Link is not supported");
+
+// The Status text that ends an item in this state; empty for Open.
+inline QString ForState(ItemState state)
+{
+    switch (state) {
+    case ItemState::Complete: return kComplete;
+    case ItemState::Failed: return kError;
+    case ItemState::Cancelled: return kCancelled;
+    case ItemState::Open: break;
+    }
+    return QString();
+}
 } // namespace ItemStatus
 
 // One entry of the download list. ID is always the item's position + 1; uSerial
-// names the item for the program's lifetime, wherever edits move it.
+// names the item for the program's lifetime, wherever edits move it. Only the
+// list store writes items, so both stay true.
 struct DownloadItem
 {
     qint16 ID = 0;
@@ -30,21 +43,23 @@ struct DownloadItem
     QString FileName;
     QString Status;
     QString FileSize;
-    ItemState state = ItemState::Open;
     quint32 uSerial = 0;
 
-    // A run passes over items that are already done with.
-    bool IsDone() const { return state == ItemState::Complete || state == ItemState::Failed; }
-
-    // Ends the item's way through a run, with the Status text that says so.
-    void Finish(ItemState finalState)
+    // The state is read off the Status text, so the two can never disagree.
+    ItemState State() const
     {
-        state = finalState;
-        switch (finalState) {
-        case ItemState::Complete: Status = ItemStatus::kComplete; break;
-        case ItemState::Failed: Status = ItemStatus::kError; break;
-        case ItemState::Cancelled: Status = ItemStatus::kCancelled; break;
-        case ItemState::Open: break;
-        }
+        if (Status == ItemStatus::kComplete)
+            return ItemState::Complete;
+        if (Status == ItemStatus::kError)
+            return ItemState::Failed;
+        if (Status == ItemStatus::kCancelled)
+            return ItemState::Cancelled;
+        return ItemState::Open;
+    }
+    // A run passes over items that are already done with.
+    bool IsDone() const
+    {
+        const ItemState state = State();
+        return state == ItemState::Complete || state == ItemState::Failed;
     }
 };

@@ -20,8 +20,10 @@ void DoEventsSevenTimes()
 
 } // namespace
 
-DownloadListStore::DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox)
-    : m_grid(grid)
+DownloadListStore::DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox,
+                                     QObject *parent)
+    : QObject(parent)
+    , m_grid(grid)
     , m_messageBox(messageBox)
 {
 }
@@ -36,7 +38,7 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
                                         QString &sStatus, QString &sFileSize)
 {
     const int n = UBound();
-    for (const DownloadItem &item : std::as_const(DownloadList)) {
+    for (const DownloadItem &item : std::as_const(m_DownloadList)) {
         if (item.Video_URL == sVideo_URL)
             return true;
     }
@@ -55,33 +57,25 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
         item.FileName = sFileName;
         item.Status = sStatus;
         item.FileSize = sFileSize;
-        // A status given here is where the item starts; the finished ones
-        // are the only texts a run acts upon.
-        if (sStatus == ItemStatus::kComplete)
-            item.state = ItemState::Complete;
-        else if (sStatus == ItemStatus::kError)
-            item.state = ItemState::Failed;
-        item.uSerial = ++m_uLastSerial;
-        DownloadList.append(std::move(item));
+        item.uSerial = m_uLastSerial + 1;
+        m_indexOfSerial.insert(item.uSerial, n + 1);
+        m_DownloadList.append(std::move(item));
+        ++m_uLastSerial;
     } catch (const std::bad_alloc &) {
+        m_indexOfSerial.remove(m_uLastSerial + 1);
         return false;
     }
     return true;
 }
 
-int DownloadListStore::IndexOfSerial(quint32 uSerial) const
-{
-    for (int i = 0; i < DownloadList.size(); ++i) {
-        if (DownloadList.at(i).uSerial == uSerial)
-            return i;
-    }
-    return -1;
-}
-
 bool DownloadListStore::FillDownloadList()
 {
-    if (m_bFillingList)
+    if (m_bFillingList) {
+        // The running rebuild may already have copied the rows this caller
+        // changed; it goes round once more when it is done.
+        m_bRefillWanted = true;
         return false;
+    }
     if (UBound() == -1) {
         m_grid.ClearDataSource();
         return false;
@@ -90,18 +84,27 @@ bool DownloadListStore::FillDownloadList()
     m_bFillingList = true;
     bool bRebuilt = false;
     try {
-        bRebuilt = RebuildView();
+        do {
+            m_bRefillWanted = false;
+            bRebuilt = RebuildView();
+        } while (bRebuilt && m_bRefillWanted && !IsListEmpty());
     } catch (const std::bad_alloc &) {
+        bRebuilt = false;
         m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
                             QStringLiteral("An error occured while filling the Download list\r"
                                            "7:Out of memory"));
     } catch (const std::exception &e) {
+        bRebuilt = false;
         m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
                             QStringLiteral("An error occured while filling the Download list\r"
                                            "51:Internal error: ")
                                 + QString::fromLocal8Bit(e.what()));
     }
     m_bFillingList = false;
+    m_bRefillWanted = false;
+    // Emptied while it ran: the grid shows no rows, as for an empty list.
+    if (IsListEmpty())
+        m_grid.ClearDataSource();
     return bRebuilt;
 }
 
@@ -118,9 +121,10 @@ bool DownloadListStore::RebuildView()
     for (int i = iLower; i <= iUpper; ++i) {
         DoEventsSevenTimes();
         // Handlers that ran during the passes may have shortened the list;
-        // a vanished item is skipped, never read past the end.
-        if (i < DownloadList.size())
-            rsNew->AddNew(DownloadList.at(i));
+        // a vanished item is skipped, never read past the end. Whatever they
+        // changed is shown by the round that follows.
+        if (i < m_DownloadList.size())
+            rsNew->AddNew(m_DownloadList.at(i));
         DoEventsSevenTimes();
     }
 
@@ -134,26 +138,48 @@ bool DownloadListStore::RebuildView()
     return true;
 }
 
+void DownloadListStore::Renumber(int iFrom)
+{
+    for (int i = iFrom; i < m_DownloadList.size(); ++i) {
+        DownloadItem &item = m_DownloadList[i];
+        item.ID = static_cast<qint16>(i + 1);
+        m_indexOfSerial.insert(item.uSerial, i);
+    }
+}
+
 // Items leave and move as whole records, so everything an item carries
 // besides its number stays with it; only the IDs are written, to keep
 // ID = position + 1.
 bool DownloadListStore::RemoveDownloadItem(qint16 iID)
 {
-    if (DownloadList.isEmpty())
+    if (m_DownloadList.isEmpty())
         return false;
-    DownloadList.removeIf([iID](const DownloadItem &item) { return item.ID == iID; });
-    for (int i = 0; i < DownloadList.size(); ++i)
-        DownloadList[i].ID = static_cast<qint16>(i + 1);
+    QList<quint32> removed;
+    int iFirst = -1;
+    for (int i = 0; i < m_DownloadList.size(); ++i) {
+        if (m_DownloadList.at(i).ID == iID) {
+            removed.append(m_DownloadList.at(i).uSerial);
+            if (iFirst < 0)
+                iFirst = i;
+        }
+    }
+    if (removed.isEmpty())
+        return true;
+    m_DownloadList.removeIf([iID](const DownloadItem &item) { return item.ID == iID; });
+    for (const quint32 uSerial : std::as_const(removed))
+        m_indexOfSerial.remove(uSerial);
+    Renumber(iFirst);
+    for (const quint32 uSerial : std::as_const(removed))
+        Q_EMIT ItemRemoved(uSerial);
     return true;
 }
 
 void DownloadListStore::MoveItemUp(qint16 iID)
 {
-    for (int i = 1; i < DownloadList.size(); ++i) {
-        if (DownloadList.at(i).ID == iID) {
-            DownloadList.swapItemsAt(i - 1, i);
-            DownloadList[i - 1].ID = static_cast<qint16>(i);
-            DownloadList[i].ID = static_cast<qint16>(i + 1);
+    for (int i = 1; i < m_DownloadList.size(); ++i) {
+        if (m_DownloadList.at(i).ID == iID) {
+            m_DownloadList.swapItemsAt(i - 1, i);
+            Renumber(i - 1);
             return;
         }
     }
@@ -161,31 +187,58 @@ void DownloadListStore::MoveItemUp(qint16 iID)
 
 void DownloadListStore::MoveItemDown(qint16 iID)
 {
-    for (int i = 0; i + 1 < DownloadList.size(); ++i) {
-        if (DownloadList.at(i).ID == iID) {
-            DownloadList.swapItemsAt(i, i + 1);
-            DownloadList[i].ID = static_cast<qint16>(i + 1);
-            DownloadList[i + 1].ID = static_cast<qint16>(i + 2);
+    for (int i = 0; i + 1 < m_DownloadList.size(); ++i) {
+        if (m_DownloadList.at(i).ID == iID) {
+            m_DownloadList.swapItemsAt(i, i + 1);
+            Renumber(i);
             return;
         }
     }
 }
 
-bool DownloadListStore::UpdateDownloadItem(qint16 iID, const QString &sVideo_URL,
-                                           const QVariant &vFileName, const QString &sStatus,
-                                           const QString &sFileSize)
+DownloadItem *DownloadListStore::Writable(quint32 uSerial)
 {
-    DownloadItem *pItem = ItemAt(iID - 1);
+    const int i = IndexOfSerial(uSerial);
+    return i >= 0 ? &m_DownloadList[i] : nullptr;
+}
+
+bool DownloadListStore::SetStatus(quint32 uSerial, QStringView sStatus)
+{
+    DownloadItem *pItem = Writable(uSerial);
     if (!pItem)
-        return true;
-    if (!sVideo_URL.isEmpty())
-        pItem->Video_URL = sVideo_URL;
-    const QString sFileName = vFileName.toString();
-    if (!sFileName.isEmpty())
-        pItem->FileName = sFileName;
-    if (!sStatus.isEmpty())
-        pItem->Status = sStatus;
-    if (!sFileSize.isEmpty())
-        pItem->FileSize = sFileSize;
+        return false;
+    // Progress writes the same text for most blocks; those allocate nothing.
+    if (pItem->Status != sStatus)
+        pItem->Status = sStatus.toString();
     return true;
+}
+
+bool DownloadListStore::SetFileName(quint32 uSerial, const QString &sFileName)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (pItem)
+        pItem->FileName = sFileName;
+    return pItem != nullptr;
+}
+
+bool DownloadListStore::SetFileSize(quint32 uSerial, const QString &sFileSize)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (pItem)
+        pItem->FileSize = sFileSize;
+    return pItem != nullptr;
+}
+
+bool DownloadListStore::SetVideo_URL(quint32 uSerial, const QString &sVideo_URL)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (pItem)
+        pItem->Video_URL = sVideo_URL;
+    return pItem != nullptr;
+}
+
+bool DownloadListStore::Finish(quint32 uSerial, ItemState finalState)
+{
+    return finalState != ItemState::Open
+        && SetStatus(uSerial, ItemStatus::ForState(finalState));
 }

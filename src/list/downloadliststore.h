@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
+#include <QObject>
 #include <QString>
-#include <QVariant>
+#include <QStringView>
 
 #include <memory>
 
@@ -12,34 +14,41 @@
 class IDownloadGrid;
 class IMessageBox;
 
-// The download list: the program's one piece of working data, kept in memory
-// for as long as the program runs, and the download view rebuilt from it.
-// Writers change DownloadList directly and then call FillDownloadList.
-class DownloadListStore
+// The download list: the program's one piece of working data, and the
+// download view rebuilt from it. The store is the list's only writer, so
+// that IDs stay position + 1 and every item keeps its serial; everybody else
+// reads items and asks for changes by serial (or, for the list procedures,
+// by the ID an item has now), then calls FillDownloadList.
+class DownloadListStore : public QObject
 {
+    Q_OBJECT
+
 public:
     // IDs and indexes are 16-bit: the list never holds more items than this.
     static constexpr int kMaxItems = 32767;
 
-    DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox);
-    ~DownloadListStore();
-    DownloadListStore(const DownloadListStore &) = delete;
-    DownloadListStore &operator=(const DownloadListStore &) = delete;
+    DownloadListStore(IDownloadGrid &grid, IMessageBox &messageBox, QObject *parent = nullptr);
+    ~DownloadListStore() override;
 
     // Index of the last item; -1 when the list is empty.
-    int UBound() const { return static_cast<int>(DownloadList.size()) - 1; }
+    int UBound() const { return Count() - 1; }
+    int Count() const { return static_cast<int>(m_DownloadList.size()); }
+    bool IsListEmpty() const { return m_DownloadList.isEmpty(); }
+    const QList<DownloadItem> &Items() const { return m_DownloadList; }
 
     // The item at index i, or nothing when the list no longer reaches that far
     // (commands run during a transfer may have shortened it).
-    DownloadItem *ItemAt(int i)
+    const DownloadItem *ItemAt(int i) const
     {
-        return i >= 0 && i < DownloadList.size() ? &DownloadList[i] : nullptr;
+        return i >= 0 && i < Count() ? &m_DownloadList.at(i) : nullptr;
     }
-
     // Index of the item named uSerial; -1 when it is no longer listed.
-    int IndexOfSerial(quint32 uSerial) const;
-    // The serial the next appended item will not exceed: items with a larger
-    // one were added after this was read.
+    int IndexOfSerial(quint32 uSerial) const { return m_indexOfSerial.value(uSerial, -1); }
+    const DownloadItem *ItemBySerial(quint32 uSerial) const { return ItemAt(IndexOfSerial(uSerial)); }
+    // The ID item uSerial has now; 0 when it is no longer listed.
+    qint16 IDOfSerial(quint32 uSerial) const { return static_cast<qint16>(IndexOfSerial(uSerial) + 1); }
+    // The serial the next appended item will exceed: items with a larger one
+    // were added after this was read.
     quint32 LastSerial() const { return m_uLastSerial; }
 
     // Appends an item unless the address is already listed (exact text).
@@ -50,10 +59,11 @@ public:
 
     // Rebuilds the download view from scratch and has the grid show it. False
     // when the list is empty (the grid is unbound), when a rebuild is already
-    // running, or when it failed.
+    // running (that one is then done again once it ends, so the grid always
+    // ends up showing the list as it is), or when it failed.
     bool FillDownloadList();
 
-    // Edits by item ID. None of them rebuilds the view; the caller does.
+    // Edits by the ID an item has now. None of them rebuilds the view.
     // Removes the items with this ID and renumbers the rest from 1. False when
     // the list is empty.
     bool RemoveDownloadItem(qint16 iID);
@@ -61,25 +71,38 @@ public:
     // stays where it is.
     void MoveItemUp(qint16 iID);
     void MoveItemDown(qint16 iID);
-    bool IsListEmpty() const { return DownloadList.isEmpty(); }
-    // Overwrites the fields of item iID whose argument is not empty text.
-    bool UpdateDownloadItem(qint16 iID, const QString &sVideo_URL, const QVariant &vFileName,
-                            const QString &sStatus, const QString &sFileSize);
+
+    // Writes one field of item uSerial; false when it is no longer listed.
+    // The Status text is the item's state: an unchanged text is not written.
+    bool SetStatus(quint32 uSerial, QStringView sStatus);
+    bool SetFileName(quint32 uSerial, const QString &sFileName);
+    bool SetFileSize(quint32 uSerial, const QString &sFileSize);
+    bool SetVideo_URL(quint32 uSerial, const QString &sVideo_URL);
+    // Ends the item's way through a run, with the Status text that says so.
+    bool Finish(quint32 uSerial, ItemState finalState);
 
     DownloadViewModel *rsDownloadView() const { return m_rsDownloadView.get(); }
     IDownloadGrid &DownloadGrid() const { return m_grid; }
     bool bFillingList() const { return m_bFillingList; }
 
-    QList<DownloadItem> DownloadList;
+Q_SIGNALS:
+    // An item left the list (the list is already renumbered): whatever works
+    // on it should stop.
+    void ItemRemoved(quint32 uSerial);
 
 private:
+    DownloadItem *Writable(quint32 uSerial);
     bool RebuildView();
+    void Renumber(int iFrom);
 
     IDownloadGrid &m_grid;
     IMessageBox &m_messageBox;
+    QList<DownloadItem> m_DownloadList;
+    QHash<quint32, int> m_indexOfSerial;
     std::unique_ptr<DownloadViewModel> m_rsDownloadView;
     // The rows' memory of the view before the current one, for the next rebuild.
     DownloadViewModel::Storage m_spareStorage;
     bool m_bFillingList = false;
+    bool m_bRefillWanted = false;
     quint32 m_uLastSerial = 0;
 };

@@ -41,10 +41,6 @@ void FileNameEditor::DownloadGrid_AfterCellUpdate(const GridRow &row, int iColum
     if (!IsFileNameColumn(iColumn) || row.IsNothing())
         return;
     row.SetCellValue(iColumn, sPendingFileName);
-    bool bNumber = false;
-    const int iID = row.CellText(DownloadViewModel::colID).toInt(&bNumber);
-    if (!bNumber)
-        return;
-    m_store.UpdateDownloadItem(static_cast<qint16>(iID), QString(), row.CellText(iColumn),
-                               QString(), QString());
+    // The row's item, wherever edits made during the typing have moved it.
+    m_store.SetFileName(row.Serial(), row.CellText(iColumn));
 }

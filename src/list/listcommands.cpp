@@ -13,11 +13,9 @@ ListCommands::ListCommands(DownloadListStore &store, RunState &run)
 {
 }
 
-int ListCommands::RowID(const GridRow &row)
+qint16 ListCommands::RowID(const GridRow &row) const
 {
-    bool bNumber = false;
-    const int iID = row.CellText(DownloadViewModel::colID).toInt(&bNumber);
-    return bNumber ? iID : 0;
+    return m_store.IDOfSerial(row.Serial());
 }
 
 void ListCommands::SelectAll()
@@ -37,12 +35,13 @@ void ListCommands::RemoveSelected()
     GridRow row = m_grid.LastRow();
     if (row.IsNothing())
         return;
-    // From the last row up: a removal renumbers only the items behind it,
-    // so the ID cells of the rows still to visit stay true.
+    // Each row names its item by serial, and the item's ID is read only
+    // when it is removed: the grid may show a list older than the one the
+    // edit applies to.
     for (; !row.IsNothing(); row = row.PrevSibling()) {
         if (m_grid.IsRowSelected(row.Index())
             || m_grid.IsCellSelected(row.Index(), DownloadViewModel::colVideo_URL))
-            m_store.RemoveDownloadItem(static_cast<qint16>(RowID(row)));
+            RemoveItemOf(row);
     }
     ShowEditedList(true);
 }
@@ -53,9 +52,9 @@ void ListCommands::ClearCompleted()
     if (row.IsNothing())
         return;
     for (; !row.IsNothing(); row = row.PrevSibling()) {
-        const DownloadItem *pItem = m_store.ItemAt(RowID(row) - 1);
-        if (pItem && pItem->state == ItemState::Complete)
-            m_store.RemoveDownloadItem(static_cast<qint16>(RowID(row)));
+        const DownloadItem *pItem = m_store.ItemBySerial(row.Serial());
+        if (pItem && pItem->State() == ItemState::Complete)
+            RemoveItemOf(row);
     }
     ShowEditedList(true);
 }
@@ -75,13 +74,21 @@ void ListCommands::MoveSelected(bool bUp)
     const QModelIndexList selected = m_grid.Selected();
     if (!selected.isEmpty()) {
         const GridRow row(m_grid.DataSource(), selected.first().row());
-        const auto iID = static_cast<qint16>(RowID(row));
-        if (bUp)
+        // A row whose item has left the list meanwhile moves nothing.
+        const qint16 iID = RowID(row);
+        if (iID > 0 && bUp)
             m_store.MoveItemUp(iID);
-        else
+        else if (iID > 0)
             m_store.MoveItemDown(iID);
     }
     ShowEditedList(false);
+}
+
+void ListCommands::RemoveItemOf(const GridRow &row)
+{
+    const qint16 iID = RowID(row);
+    if (iID > 0)
+        m_store.RemoveDownloadItem(iID);
 }
 
 void ListCommands::ShowEditedList(bool bMayBeEmpty)
@@ -90,6 +97,6 @@ void ListCommands::ShowEditedList(bool bMayBeEmpty)
     if (bMayBeEmpty && m_store.IsListEmpty())
         m_grid.bGridFormatted = false;
     m_store.FillDownloadList();
-    if (m_run.bDownloading)
+    if (m_run.bDownloading())
         m_run.FindCurrentRow();
 }

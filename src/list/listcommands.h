@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QtGlobal>
+
 class DownloadListStore;
 class GridRow;
 class IDownloadGrid;
 class RunState;
 
 // The five commands that edit the download list from the grid: they read the
-// selection and the item numbers from the grid, change the list and have the
-// grid show the result. Buttons, keys, menus and the skin all end here.
+// selection from the grid, find each selected row's item by its serial,
+// change the list and have the grid show the result. Buttons, keys, menus and the skin all end here.
 //
 // A command may arrive in the middle of a run; after its rebuild it has the
 // run find the grid row of its current item again.
@@ -27,8 +29,9 @@ public:
     void ClearCompleted();
 
 private:
-    // The item ID shown in the row's ID cell, or 0 when it shows none.
-    static int RowID(const GridRow &row);
+    // The ID the row's item has now, or 0 when it is no longer listed.
+    qint16 RowID(const GridRow &row) const;
+    void RemoveItemOf(const GridRow &row);
     void MoveSelected(bool bUp);
     // Rebuilds the view after an edit and keeps a run's current row valid.
     void ShowEditedList(bool bMayBeEmpty);

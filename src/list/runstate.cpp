@@ -10,25 +10,29 @@ RunState::RunState(const IDownloadGrid &DownloadGrid, const DownloadListStore &s
 {
 }
 
+void RunState::BeginRun()
+{
+    m_bStopRequested = false;
+    m_bDownloading = true;
+}
+
 void RunState::SetCurrentItem(int iIndex)
 {
-    const bool bListed = iIndex >= 0 && iIndex < m_store.DownloadList.size();
-    m_uCurrentSerial = bListed ? m_store.DownloadList.at(iIndex).uSerial : 0;
+    const DownloadItem *pItem = m_store.ItemAt(iIndex);
+    m_uCurrentSerial = pItem ? pItem->uSerial : 0;
     FindCurrentRow();
 }
 
 void RunState::FindCurrentRow()
 {
-    rowCurrent = GridRow();
-    iCurrentItem = static_cast<qint16>(m_uCurrentSerial ? m_store.IndexOfSerial(m_uCurrentSerial)
-                                                        : -1);
-    if (iCurrentItem < 0)
+    m_rowCurrent = GridRow();
+    m_iCurrentItem = static_cast<qint16>(m_uCurrentSerial ? m_store.IndexOfSerial(m_uCurrentSerial)
+                                                          : -1);
+    if (m_iCurrentItem < 0)
         return;
-    const QString sWantedID = QString::number(iCurrentItem + 1);
-    for (GridRow row = m_grid.FirstRow(); !row.IsNothing(); row = row.NextSibling()) {
-        if (row.CellText(DownloadViewModel::colID) == sWantedID) {
-            rowCurrent = row;
-            return;
-        }
-    }
+    // By the item the row shows, not its ID cell: a view built while the
+    // list changed may show an old number.
+    DownloadViewModel *pView = m_grid.DataSource();
+    if (pView)
+        m_rowCurrent = GridRow(pView, pView->RowOfSerial(m_uCurrentSerial));
 }

@@ -21,6 +21,6 @@ void UrlAdder::AddURL(const QString &sURL)
         m_store.AddDownloadItem(sURL, QStringLiteral("Waiting (Auto Detect)"), sStatus, sFileSize);
     }
     m_store.FillDownloadList();
-    if (m_run.bDownloading)
+    if (m_run.bDownloading())
         m_run.FindCurrentRow();
 }

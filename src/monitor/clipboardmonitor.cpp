@@ -66,6 +66,6 @@ void ClipboardMonitor::TakeAddress(const QString &sText)
 {
     m_adder.AddURL(sText);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
-    if (!m_run.bDownloading)
+    if (!m_run.bDownloading())
         m_queue.tmrDownload.start();
 }

@@ -40,7 +40,7 @@ void ClipboardPoller::tmrMonitor_Timer()
         // Remembered before the run starts: the polls that run nested
         // inside it must not list the same text again.
         sLastClipText = sText;
-        if (!m_run.bDownloading)
+        if (!m_run.bDownloading())
             m_queue.cmdStartDownload_Click();
     }
     sLastClipText = sText;

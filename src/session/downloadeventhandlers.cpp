@@ -20,13 +20,6 @@ DownloadEventHandlers::DownloadEventHandlers(Download &download, DownloadListSto
     connect(&download, &Download::DownloadError, this, &DownloadEventHandlers::DownloadError);
 }
 
-// The run may point past the end of a list that was edited meanwhile; such
-// an item is simply not written.
-DownloadItem *DownloadEventHandlers::CurrentItem() const
-{
-    return m_store.ItemAt(m_run.iCurrentItem);
-}
-
 void DownloadEventHandlers::BeginPageFetch()
 {
     m_sDownloadResult.clear();
@@ -35,10 +28,8 @@ void DownloadEventHandlers::BeginPageFetch()
 
 void DownloadEventHandlers::DownloadComplete()
 {
-    if (m_bFetchingPage) {
-        if (DownloadItem *pItem = CurrentItem())
-            pItem->Status = QStringLiteral("Start Downloading...");
-    }
+    if (m_bFetchingPage)
+        m_store.SetStatus(m_run.CurrentSerial(), u"Start Downloading...");
     m_sDownloadResult = QStringLiteral("1");
 }
 
@@ -49,7 +40,7 @@ void DownloadEventHandlers::DownloadError(const QString &sErrorDescription)
 
 void DownloadEventHandlers::DownloadProgress(qint64 lProgress)
 {
-    if (m_run.bStopRequested)
+    if (m_run.bStopRequested())
         m_download.CancelDownload();
     if (m_bFetchingPage)
         ShowPageProgress(lProgress);
@@ -59,13 +50,27 @@ void DownloadEventHandlers::DownloadProgress(qint64 lProgress)
 
 void DownloadEventHandlers::ShowPageProgress(qint64 lProgress)
 {
-    if (DownloadItem *pItem = CurrentItem()) {
-        pItem->Status = lProgress <= 100
-            ? QStringLiteral("Preparing (%1%)").arg(lProgress)
-            : QStringLiteral("Preparing...");
-        m_run.rowCurrent.SetCellValue(DownloadViewModel::colStatus, pItem->Status);
+    const QString sStatus = lProgress <= 100 ? QStringLiteral("Preparing (%1%)").arg(lProgress)
+                                             : QStringLiteral("Preparing...");
+    if (!m_store.SetStatus(m_run.CurrentSerial(), sStatus))
+        return;
+    // Writing the row's Status cell shows what a rebuild would, and leaves
+    // the user's selection and an open editor alone; only a grid that has
+    // no row for the item yet needs the rebuild.
+    if (!ShowInCurrentRow(sStatus)) {
+        m_store.FillDownloadList();
+        m_run.FindCurrentRow();
     }
-    m_store.FillDownloadList();
+}
+
+bool DownloadEventHandlers::ShowInCurrentRow(QStringView sStatus)
+{
+    const GridRow &row = m_run.rowCurrent();
+    if (row.IsNothing() || row.Serial() != m_run.CurrentSerial())
+        return false;
+    if (row.CellText(DownloadViewModel::colStatus) != sStatus)
+        row.SetCellValue(DownloadViewModel::colStatus, sStatus.toString());
+    return true;
 }
 
 // Runs once per 2048-byte block of a file transfer, so it builds the text in
@@ -73,7 +78,7 @@ void DownloadEventHandlers::ShowPageProgress(qint64 lProgress)
 // blocks leave both as they are and allocate nothing.
 void DownloadEventHandlers::ShowFileProgress(qint64 lProgress)
 {
-    DownloadItem *pItem = CurrentItem();
+    const DownloadItem *pItem = m_store.ItemBySerial(m_run.CurrentSerial());
     if (!pItem)
         return;
     char16_t text[modMain::kSizeTextCapacity + 16];
@@ -89,9 +94,6 @@ void DownloadEventHandlers::ShowFileProgress(qint64 lProgress)
             text[iLength++] = char16_t(*p);
     }
     const QStringView sStatus(text, iLength);
-    if (pItem->Status != sStatus)
-        pItem->Status = sStatus.toString();
-    if (!m_run.rowCurrent.IsNothing()
-        && m_run.rowCurrent.CellText(DownloadViewModel::colStatus) != sStatus)
-        m_run.rowCurrent.SetCellValue(DownloadViewModel::colStatus, pItem->Status);
+    m_store.SetStatus(pItem->uSerial, sStatus);
+    ShowInCurrentRow(sStatus);
 }

@@ -3,17 +3,17 @@
 #include <QChar>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 class Download;
 class DownloadListStore;
 class RunState;
-struct DownloadItem;
 
 // The host's handlers of the transfer control's events. One set serves both
 // kinds of transfer: a page fetch (bFetchingPage set) shows "Preparing"
-// texts and rebuilds the list; a file transfer writes its progress straight
-// into the current item's Status cell. A stop request of the user reaches the
+// texts; a file transfer its progress. Both write straight into the Status
+// cell of the current item's row. A stop request of the user reaches the
 // control through the progress handler. DownloadCancelled has no handler.
 class DownloadEventHandlers : public QObject
 {
@@ -40,7 +40,9 @@ public:
     void DownloadError(const QString &sErrorDescription);
 
 private:
-    DownloadItem *CurrentItem() const;
+    // Writes the Status cell of the row that shows the current item; false
+    // when the grid has no such row.
+    bool ShowInCurrentRow(QStringView sStatus);
     void ShowPageProgress(qint64 lProgress);
     void ShowFileProgress(qint64 lProgress);
 

@@ -40,6 +40,17 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     tmrDownload.setInterval(200);
     tmrDownload.setSingleShot(true);
     connect(&tmrDownload, &QTimer::timeout, this, &DownloadQueue::tmrDownload_Timer);
+    connect(&m_store, &DownloadListStore::ItemRemoved, this, &DownloadQueue::ItemRemoved);
+}
+
+void DownloadQueue::ItemRemoved(quint32 uSerial)
+{
+    // The user took the item off the list: whatever the run waits for on its
+    // behalf is given up, and the run goes on with the next item.
+    if (!m_run.bDownloading() || uSerial != m_run.CurrentSerial())
+        return;
+    m_download.CancelDownload();
+    m_pageRetriever.Cancel();
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -75,7 +86,7 @@ void DownloadQueue::cmdStartDownload_Click()
     // A stopped run is still finishing its item. A second run nested inside it
     // would find the transfer control busy and the run state its own, so the
     // start waits for the first run to end.
-    if (m_run.bDownloading) {
+    if (m_run.bDownloading()) {
         m_bStartAfterRun = true;
         return;
     }
@@ -108,7 +119,7 @@ void DownloadQueue::StopRun()
     // The question may have been open while the run ended by itself.
     if (!m_bRunning)
         return;
-    m_run.bStopRequested = true;
+    m_run.RequestStop();
     m_bRunning = false;
     // Whatever waits now gives up at once instead of at its next block.
     m_download.CancelDownload();
@@ -118,15 +129,14 @@ void DownloadQueue::StopRun()
 
 void DownloadQueue::StartDownloading()
 {
-    if (m_run.sActivePage == QLatin1String("About"))
+    if (m_run.sActivePage() == QLatin1String("About"))
         modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.downloadBtnTab"),
                                      QStringLiteral("1"));
     // A missing directory is created with its parents; if that fails, the
     // transfers fail and their items say so.
     if (!m_settings.sDownloadDir.isEmpty() && !QFileInfo(m_settings.sDownloadDir).isDir())
         QDir().mkpath(m_settings.sDownloadDir);
-    m_run.bStopRequested = false;
-    m_run.bDownloading = true;
+    m_run.BeginRun();
 
     // Items are taken in list order, each at most once: commands run during a
     // transfer may move or remove items, so the run remembers which items it
@@ -139,33 +149,33 @@ void DownloadQueue::StartDownloading()
     bool bFollowGrownList = false;
     for (;;) {
         int i = 0;
-        for (; i < m_store.DownloadList.size(); ++i) {
-            const quint32 uSerial = m_store.DownloadList.at(i).uSerial;
+        for (; i < m_store.Count(); ++i) {
+            const quint32 uSerial = m_store.ItemAt(i)->uSerial;
             if (!dealtWith.contains(uSerial) && (bFollowGrownList || uSerial <= uLastAtStart))
                 break;
         }
-        if (i == m_store.DownloadList.size())
+        if (i == m_store.Count())
             break;
-        dealtWith.insert(m_store.DownloadList.at(i).uSerial);
+        dealtWith.insert(m_store.ItemAt(i)->uSerial);
 
         const ItemOutcome outcome = ProcessItem(i);
         if (outcome == ItemOutcome::Stopped)
             break;
         bFollowGrownList = outcome == ItemOutcome::Transferred;
     }
-    m_run.bDownloading = false;
+    m_run.EndRun();
 }
 
-DownloadItem *DownloadQueue::CurrentItem()
+const DownloadItem *DownloadQueue::CurrentItem() const
 {
-    return m_store.ItemAt(m_store.IndexOfSerial(m_run.CurrentSerial()));
+    return m_store.ItemBySerial(m_run.CurrentSerial());
 }
 
 DownloadQueue::ItemOutcome DownloadQueue::Stop()
 {
-    if (DownloadItem *pCurrent = CurrentItem()) {
+    if (const DownloadItem *pCurrent = CurrentItem()) {
         if (!pCurrent->IsDone())
-            pCurrent->Finish(ItemState::Cancelled);
+            m_store.Finish(pCurrent->uSerial, ItemState::Cancelled);
     }
     m_store.FillDownloadList();
     return ItemOutcome::Stopped;
@@ -180,38 +190,41 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_run.SetCurrentItem(i);
     const QString sLink = PrepareItem(i);
     m_store.FillDownloadList();
-    if (m_run.bStopRequested)
+    if (m_run.bStopRequested())
         return Stop();
-    DownloadItem *pPrepared = CurrentItem();
+    const DownloadItem *pPrepared = CurrentItem();
     if (!pPrepared || sLink == kPrepareFailed)
         return ItemOutcome::Skipped;
 
-    pPrepared->FileName = FreeFileName(pPrepared->FileName);
-    const QString sLocalFile = LocalPathFor(pPrepared->FileName);
+    const quint32 uSerial = pPrepared->uSerial;
+    const QString sFileName = FreeFileName(pPrepared->FileName);
+    m_store.SetFileName(uSerial, sFileName);
+    const QString sLocalFile = LocalPathFor(sFileName);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     // An answer that will not count as the video must not replace the file
     // that the name holds now.
+    // An item removed while its file arrived gets no file either.
     m_download.SetKeepTest([this] {
         const DownloadItem *pCurrent = CurrentItem();
-        return m_download.HttpStatus() < 400
-            && !(pCurrent && pCurrent->FileSize.startsWith(QLatin1String("-1")));
+        return pCurrent && m_download.HttpStatus() < 400
+            && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
     });
     m_run.FindCurrentRow();
 
-    const bool bCompleted = !m_run.bStopRequested && m_download.StartDownload();
+    const bool bCompleted = !m_run.bStopRequested() && m_download.StartDownload();
     m_download.SetKeepTest({});
     const QString sWhy = m_download.LastError();
 
-    if (m_run.bStopRequested)
+    if (m_run.bStopRequested())
         return Stop();
 
-    if (DownloadItem *pCurrent = CurrentItem()) {
+    if (const DownloadItem *pCurrent = CurrentItem()) {
         // A transfer that did not run to its end, or that brought the
         // server's error page instead of the file, has not downloaded the video.
         const bool bGood = bCompleted && m_download.HttpStatus() < 400
                            && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
-        pCurrent->Finish(bGood ? ItemState::Complete : ItemState::Failed);
+        m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
         if (!bGood && !sWhy.isEmpty())
             Q_EMIT ItemFailed(pCurrent->ID, sWhy);
     }
@@ -224,39 +237,38 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 QString DownloadQueue::PrepareItem(int iIndex)
 {
     const QString sFailed(kPrepareFailed);
-    DownloadItem *pItem = m_store.ItemAt(iIndex);
+    const DownloadItem *pItem = m_store.ItemAt(iIndex);
     if (!pItem)
         return sFailed;
-    // Commands run during the fetch may move or remove the item: it is looked
-    // up again by its serial after every wait.
+    // Commands run during the fetch may move or remove the item: it is
+    // written by its serial, and is looked up again after every wait.
     const quint32 uSerial = pItem->uSerial;
-    auto item = [this, uSerial] { return m_store.ItemAt(m_store.IndexOfSerial(uSerial)); };
-
-    pItem->Status = QStringLiteral("Preparing (0%)");
     const QString sVideoUrl = pItem->Video_URL;
+    m_store.SetStatus(uSerial, u"Preparing (0%)");
     m_store.FillDownloadList();
 
     // A stop during the rebuild must not reach the network. After any wait,
     // a stop outweighs what the wait brought: it is why the wait ended.
-    if (m_run.bStopRequested)
+    if (m_run.bStopRequested())
         return sFailed;
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
-    pItem = item();
-    if (!pItem || m_run.bStopRequested)
+    pItem = m_store.ItemBySerial(uSerial);
+    if (!pItem || m_run.bStopRequested())
         return sFailed;
 
     switch (PageRetriever::Classify(sLink)) {
     case PageRetriever::LinkResult::NoSite:
-        pItem->Finish(ItemState::Failed);
-        pItem->FileName = QStringLiteral("Un supported link");
+        m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetFileName(uSerial, QStringLiteral("Un supported link"));
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
-        pItem->FileName = QStringLiteral("Process failed.");
-        pItem->Finish(ItemState::Failed);
-        pItem->Video_URL = QStringLiteral("Video may be inappropriate and can not be downloaded");
+        m_store.SetFileName(uSerial, QStringLiteral("Process failed."));
+        m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetVideo_URL(uSerial,
+                             QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
-        pItem->Finish(ItemState::Failed);
+        m_store.Finish(uSerial, ItemState::Failed);
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;
@@ -264,12 +276,12 @@ QString DownloadQueue::PrepareItem(int iIndex)
 
     const qint16 iSite = modDownload::DetectSite(pItem->Video_URL);
     const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
-    pItem = item();
-    if (!pItem || m_run.bStopRequested)
+    pItem = m_store.ItemBySerial(uSerial);
+    if (!pItem || m_run.bStopRequested())
         return sFailed;
     if (pItem->FileName == kAutoDetect)
-        pItem->FileName = info.FileName;
-    pItem->FileSize = info.FileSize;
+        m_store.SetFileName(uSerial, info.FileName);
+    m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
 }
 

@@ -83,7 +83,9 @@ private:
     // Takes the item at index i through resolution and transfer.
     ItemOutcome ProcessItem(int i);
     // The run's current item wherever it is now; nothing once it was removed.
-    DownloadItem *CurrentItem();
+    const DownloadItem *CurrentItem() const;
+    // Stops the run's work on an item the user removed.
+    void ItemRemoved(quint32 uSerial);
     QString LocalPathFor(const QString &sFileName) const;
     // The name the item's file gets: its FileName made safe and short enough,
     // numbered when this program has already completed a file of that name.

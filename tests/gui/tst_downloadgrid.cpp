@@ -46,7 +46,7 @@ private:
     static QString Names(frmMain &window)
     {
         QString sNames;
-        for (const DownloadItem &item : window.Session().ListStore().DownloadList)
+        for (const DownloadItem &item : window.Session().ListStore().Items())
             sNames += item.Video_URL.right(1);
         return sNames;
     }
@@ -154,8 +154,9 @@ void tst_DownloadGrid::layoutHoldsAfterEveryBinding()
     Add(window, QStringLiteral("B"));
     VerifyLayout(grid);
 
-    for (DownloadItem &item : window.Session().ListStore().DownloadList)
-        item.Finish(ItemState::Complete);
+    DownloadListStore &store = window.Session().ListStore();
+    for (const DownloadItem &item : store.Items())
+        store.Finish(item.uSerial, ItemState::Complete);
     window.Session().ListStore().FillDownloadList();
     window.Commands().ClearCompleted();
     QVERIFY(!grid->model());
@@ -174,7 +175,8 @@ void tst_DownloadGrid::barIsDrawnAfterEveryRebinding()
     DownloadGrid *grid = Grid(window);
     Add(window, QStringLiteral("A"));
     Add(window, QStringLiteral("B"));
-    window.Session().ListStore().DownloadList[1].Status = QStringLiteral("100");
+    DownloadListStore &store = window.Session().ListStore();
+    store.SetStatus(store.ItemAt(1)->uSerial, u"100");
     const QColor bar =
         grid->BarDelegate()->BarPalette().color(QPalette::Active, QPalette::Highlight);
 
@@ -217,7 +219,8 @@ void tst_DownloadGrid::commandsFromButtonsKeysAndMenu()
         QVERIFY(grid->IsRowSelected(iRow));
 
     // The context menu carries the commands; clear completed from there.
-    window.Session().ListStore().DownloadList[1].Finish(ItemState::Complete);
+    DownloadListStore &store = window.Session().ListStore();
+    store.Finish(store.ItemAt(1)->uSerial, ItemState::Complete);
     window.Session().ListStore().FillDownloadList();
     QAction *clear = grid->findChild<QAction *>(QStringLiteral("cmdClearAction"));
     QVERIFY(clear);
@@ -242,7 +245,7 @@ void tst_DownloadGrid::renamingInTheGrid()
     Add(window, QStringLiteral("A"));
     Add(window, QStringLiteral("B"));
     const DownloadViewModel *pView = grid->DataSource();
-    const DownloadItem &item = window.Session().ListStore().DownloadList.at(1);
+    const DownloadItem &item = window.Session().ListStore().Items().at(1);
 
     Rename(grid, 1, QStringLiteral("my:clip?.flv"));
     QCOMPARE(grid->model()->index(1, DownloadViewModel::colFileName).data().toString(),
@@ -256,7 +259,7 @@ void tst_DownloadGrid::renamingInTheGrid()
     QCOMPARE(item.FileName, QStringLiteral("myclip.flv"));
 
     QCOMPARE(grid->DataSource(), pView);
-    QCOMPARE(window.Session().ListStore().DownloadList.at(0).FileName,
+    QCOMPARE(window.Session().ListStore().Items().at(0).FileName,
              QStringLiteral("Waiting (Auto Detect)"));
 }
 
@@ -288,7 +291,7 @@ void tst_DownloadGrid::renamedItemIsDownloadedUnderItsNewName()
 
     session.Queue().cmdStartDownload_Click();
 
-    const DownloadItem &item = session.ListStore().DownloadList.at(0);
+    const DownloadItem &item = session.ListStore().Items().at(0);
     QCOMPARE(item.Status, QStringLiteral("Complete"));
     QCOMPARE(item.FileName, QStringLiteral("holiday2007.flv"));
     QFile file(QDir(downloads.path()).filePath(QStringLiteral("holiday2007.flv")));

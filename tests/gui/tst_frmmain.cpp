@@ -68,7 +68,7 @@ void tst_frmMain::addButtonListsTheTypedAddress()
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->index(0, 3).data().toString(), QStringLiteral("Waiting"));
     QCOMPARE(grid->model()->index(1, 3).data().toString(), QStringLiteral("Link is not supported"));
-    QCOMPARE(window.Session().ListStore().DownloadList.size(), 2);
+    QCOMPARE(window.Session().ListStore().Count(), 2);
 }
 
 void tst_frmMain::windowLoadsTheStoredSettings()

@@ -81,7 +81,7 @@ class tst_ShellCommands : public QObject
 
     static QString Url(frmMain &window, int i)
     {
-        return window.Session().ListStore().DownloadList.at(i).Video_URL;
+        return window.Session().ListStore().Items().at(i).Video_URL;
     }
 
     static QString Stored(const QString &sValue)
@@ -130,7 +130,7 @@ void tst_ShellCommands::startUpLaysOutTheWindow()
     QVERIFY(!window->Tray().trayicon().isNull());
     QCOMPARE(window->Tray().traytip(), QStringLiteral("Clipvane"));
     QVERIFY(window->Menu());
-    QVERIFY(window->Session().Run().sActivePage.isEmpty());
+    QVERIFY(window->Session().Run().sActivePage().isEmpty());
 }
 
 void tst_ShellCommands::everyCommandReachesItsAction()
@@ -160,11 +160,11 @@ void tst_ShellCommands::everyCommandReachesItsAction()
         {"IDC_FS_Slider", nothing, [](frmMain &w) { return Grid(w).isHidden(); }},
         {"IDC_FS_Download", [](frmMain &w) { Grid(w).hide(); },
          [](frmMain &w) {
-             return Grid(w).isVisible() && w.Session().Run().sActivePage == "Download";
+             return Grid(w).isVisible() && w.Session().Run().sActivePage() == "Download";
          }},
         {"IDC_FS_About", nothing,
          [](frmMain &w) {
-             return Grid(w).isHidden() && w.Session().Run().sActivePage == "About";
+             return Grid(w).isHidden() && w.Session().Run().sActivePage() == "About";
          }},
         {"IDC_FS_help", nothing,
          [this](frmMain &) {
@@ -184,14 +184,14 @@ void tst_ShellCommands::everyCommandReachesItsAction()
         {"IDC_FS_addDownloadURL",
          [sVideo](frmMain &w) { w.Skin().SetVariable(QStringLiteral("_root.video_url"), sVideo); },
          [sVideo](frmMain &w) {
-             const auto &list = w.Session().ListStore().DownloadList;
+             const auto &list = w.Session().ListStore().Items();
              return list.size() == 1 && list[0].Video_URL == sVideo;
          }},
         {"IDC_FS_selectAllD", [](frmMain &w) { AddItems(w, 3); },
          [](frmMain &w) { return Grid(w).selectionModel()->selectedRows().size() == 3; }},
         {"IDC_FS_removeSelectedD", twoItemsWithRow(0),
          [](frmMain &w) {
-             return w.Session().ListStore().DownloadList.size() == 1
+             return w.Session().ListStore().Count() == 1
                     && Url(w, 0).endsWith("v=1");
          }},
         {"IDC_FS_moveUp", twoItemsWithRow(1),
@@ -207,7 +207,7 @@ void tst_ShellCommands::everyCommandReachesItsAction()
              AddItems(w, 1);
          },
          [](frmMain &w) {
-             return w.Session().ListStore().DownloadList.size() == 1
+             return w.Session().ListStore().Count() == 1
                     && Url(w, 0).endsWith("v=0");
          }},
         {"ID_FS_downloadBrowse", [this](frmMain &) { m_sPicked = QStringLiteral("/srv/chosen"); },
@@ -282,19 +282,19 @@ void tst_ShellCommands::addressFieldIsTakenAsTyped()
     RunState &run = window->Session().Run();
     if (bDownloading) {
         AddItems(*window, 2);
-        run.bDownloading = true;
+        run.BeginRun();
         run.SetCurrentItem(1);
     }
-    const int iBefore = window->Session().ListStore().DownloadList.size();
+    const int iBefore = window->Session().ListStore().Count();
     window->Skin().SetVariable(QStringLiteral("_root.video_url"), sField);
     window->Flash_FSCommand(QStringLiteral("IDC_FS_addDownloadURL"), QString());
-    const auto &list = window->Session().ListStore().DownloadList;
+    const auto &list = window->Session().ListStore().Items();
     QCOMPARE(list.size(), iBefore + iAdded);
     if (iAdded)
         QCOMPARE(list.last().Video_URL, sField);
     if (bDownloading)
-        QCOMPARE(run.iCurrentItem, 1);
-    run.bDownloading = false;
+        QCOMPARE(run.iCurrentItem(), 1);
+    run.EndRun();
 }
 
 void tst_ShellCommands::exitDuringARunAsks_data()
@@ -316,7 +316,7 @@ void tst_ShellCommands::exitDuringARunAsks()
     QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
                                        SettingsStore::kURLMonValue, QStringLiteral("True")));
     RunState &run = window->Session().Run();
-    run.bDownloading = true;
+    run.BeginRun();
     m_box.answerToQuestions = bYes ? IMessageBox::Answer::Yes : IMessageBox::Answer::No;
     QSignalSpy ending(window.get(), &frmMain::Ending);
 
@@ -331,12 +331,12 @@ void tst_ShellCommands::exitDuringARunAsks()
     QCOMPARE(m_box.shown[0].icon, IMessageBox::Icon::Question);
     QCOMPARE(m_box.shown[0].buttons, IMessageBox::Buttons::YesNo);
     QCOMPARE(ending.size(), bYes ? 1 : 0);
-    QCOMPARE(run.bStopRequested, bYes);
+    QCOMPARE(run.bStopRequested(), bYes);
     QCOMPARE(window->isVisible(), !bYes);
     // Ending stops the watcher but keeps the stored choice for the next start.
     QCOMPARE(window->Session().Settings().bURLMonitor, !bYes);
     QCOMPARE(Stored(SettingsStore::kURLMonValue), QStringLiteral("True"));
-    run.bDownloading = false;
+    run.EndRun();
     m_box.answerToQuestions = IMessageBox::Answer::No;
 }
 
@@ -436,7 +436,7 @@ void tst_ShellCommands::addressesFromOutsideAreAddedAsCopiedOnes()
     auto window = NewWindow();
     const QString sHanded = QStringLiteral("http://www.youtube.com/watch?v=21");
     window->TakeAddresses({sHanded});
-    QCOMPARE(window->Session().ListStore().DownloadList.size(), 1);
+    QCOMPARE(window->Session().ListStore().Count(), 1);
     QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.video_url")), sHanded);
     QVERIFY(window->Session().Queue().tmrDownload.isActive());
     window->Session().Queue().tmrDownload.stop();
@@ -453,7 +453,7 @@ void tst_ShellCommands::addressesFromOutsideAreAddedAsCopiedOnes()
         {[](QMimeData &m) { m.setUrls({QUrl::fromLocalFile(QStringLiteral("/etc/passwd"))}); }, 0},
     };
     for (const auto &drop : drops) {
-        const int iBefore = window->Session().ListStore().DownloadList.size();
+        const int iBefore = window->Session().ListStore().Count();
         QMimeData mime;
         drop.fill(mime);
         QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton,
@@ -463,7 +463,7 @@ void tst_ShellCommands::addressesFromOutsideAreAddedAsCopiedOnes()
         QDropEvent dropped(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton,
                            Qt::NoModifier);
         QCoreApplication::sendEvent(window.get(), &dropped);
-        QCOMPARE(window->Session().ListStore().DownloadList.size(), iBefore + drop.iAdded);
+        QCOMPARE(window->Session().ListStore().Count(), iBefore + drop.iAdded);
     }
     window->Session().Queue().tmrDownload.stop();
 }

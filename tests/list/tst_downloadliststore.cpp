@@ -31,7 +31,7 @@ private Q_SLOTS:
     void rebuildCopiesItemsAndCutsLongAddresses_data();
     void rebuildCopiesItemsAndCutsLongAddresses();
     void rebuildReplacesTheViewAndStalesOldRows();
-    void rebuildRequestedDuringRebuildIsDropped();
+    void rebuildRequestedDuringRebuildIsDoneAfterIt();
     void itemsRemovedDuringRebuildAreSkipped();
     void findCurrentRow_data();
     void findCurrentRow();
@@ -47,10 +47,10 @@ void tst_DownloadListStore::appendNumbersItemsFromOne()
     QVERIFY(Add(store, QStringLiteral("http://a")));
     QVERIFY(Add(store, QStringLiteral("http://b")));
     QCOMPARE(store.UBound(), 1);
-    QCOMPARE(store.DownloadList.at(0).ID, qint16(1));
-    QCOMPARE(store.DownloadList.at(1).ID, qint16(2));
-    QCOMPARE(store.DownloadList.at(1).Video_URL, QStringLiteral("http://b"));
-    QCOMPARE(store.DownloadList.at(1).FileName, QStringLiteral("Waiting (Auto Detect)"));
+    QCOMPARE(store.Items().at(0).ID, qint16(1));
+    QCOMPARE(store.Items().at(1).ID, qint16(2));
+    QCOMPARE(store.Items().at(1).Video_URL, QStringLiteral("http://b"));
+    QCOMPARE(store.Items().at(1).FileName, QStringLiteral("Waiting (Auto Detect)"));
 }
 
 void tst_DownloadListStore::repeatedAddressChangesNothing_data()
@@ -75,14 +75,14 @@ void tst_DownloadListStore::repeatedAddressChangesNothing()
     ScriptedMessageBox messages;
     DownloadListStore store(grid, messages);
     QVERIFY(Add(store, sFirst));
-    store.DownloadList[0].Status = QStringLiteral("Complete");
+    store.Finish(store.ItemAt(0)->uSerial, ItemState::Complete);
 
     QString sStatus = QStringLiteral("Link is not supported");
     QString sFileSize = QStringLiteral("1 MB");
     QVERIFY(store.AddDownloadItem(sSecond, QStringLiteral("ERROR"), sStatus, sFileSize));
-    QCOMPARE(store.DownloadList.size(), iExpectedCount);
-    QCOMPARE(store.DownloadList.at(0).Status, QStringLiteral("Complete"));
-    QCOMPARE(store.DownloadList.at(0).FileName, QStringLiteral("Waiting (Auto Detect)"));
+    QCOMPARE(store.Count(), iExpectedCount);
+    QCOMPARE(store.Items().at(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(store.Items().at(0).FileName, QStringLiteral("Waiting (Auto Detect)"));
 }
 
 void tst_DownloadListStore::emptyStatusAndSizeAreDefaultedForTheCaller()
@@ -96,8 +96,8 @@ void tst_DownloadListStore::emptyStatusAndSizeAreDefaultedForTheCaller()
                                   sFileSize));
     QCOMPARE(sStatus, QStringLiteral("Waiting"));
     QCOMPARE(sFileSize, QStringLiteral("????"));
-    QCOMPARE(store.DownloadList.at(0).Status, QStringLiteral("Waiting"));
-    QCOMPARE(store.DownloadList.at(0).FileSize, QStringLiteral("????"));
+    QCOMPARE(store.Items().at(0).Status, QStringLiteral("Waiting"));
+    QCOMPARE(store.Items().at(0).FileSize, QStringLiteral("????"));
 }
 
 void tst_DownloadListStore::appendStopsAtTheSixteenBitBound()
@@ -105,16 +105,13 @@ void tst_DownloadListStore::appendStopsAtTheSixteenBitBound()
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messages;
     DownloadListStore store(grid, messages);
-    store.DownloadList.resize(DownloadListStore::kMaxItems - 1);
-    for (int i = 0; i < store.DownloadList.size(); ++i) {
-        store.DownloadList[i].ID = static_cast<qint16>(i + 1);
-        store.DownloadList[i].Video_URL = QString::number(i);
-    }
+    for (int i = 0; i < DownloadListStore::kMaxItems - 1; ++i)
+        QVERIFY(Add(store, QString::number(i)));
 
     QVERIFY(Add(store, QStringLiteral("http://last")));
-    QCOMPARE(store.DownloadList.constLast().ID, qint16(32767));
+    QCOMPARE(store.Items().constLast().ID, qint16(32767));
     QVERIFY(!Add(store, QStringLiteral("http://one-too-many")));
-    QCOMPARE(store.DownloadList.size(), DownloadListStore::kMaxItems);
+    QCOMPARE(store.Count(), DownloadListStore::kMaxItems);
     // Already listed: still true, even at the bound.
     QVERIFY(Add(store, QStringLiteral("http://last")));
 }
@@ -128,7 +125,7 @@ void tst_DownloadListStore::rebuildOfEmptyListUnbindsTheGrid()
     QVERIFY(store.FillDownloadList());
     QVERIFY(grid.DataSource() != nullptr);
 
-    store.DownloadList.clear();
+    QVERIFY(store.RemoveDownloadItem(1));
     QVERIFY(!store.FillDownloadList());
     QCOMPARE(grid.DataSource(), nullptr);
     QVERIFY(grid.FirstRow().IsNothing());
@@ -170,7 +167,7 @@ void tst_DownloadListStore::rebuildCopiesItemsAndCutsLongAddresses()
     QCOMPARE(row.CellText(DownloadViewModel::colFileName), QStringLiteral("movie.flv"));
     QCOMPARE(row.CellText(DownloadViewModel::colStatus), QStringLiteral("57"));
     QCOMPARE(row.CellText(DownloadViewModel::colFileSize), QStringLiteral("1.5 MB"));
-    QCOMPARE(store.DownloadList.at(0).Video_URL.size(), iLength);
+    QCOMPARE(store.Items().at(0).Video_URL.size(), iLength);
 }
 
 void tst_DownloadListStore::rebuildReplacesTheViewAndStalesOldRows()
@@ -196,10 +193,10 @@ void tst_DownloadListStore::rebuildReplacesTheViewAndStalesOldRows()
     QCOMPARE(changed.at(0).at(0).toModelIndex().column(), int(DownloadViewModel::colStatus));
     QCOMPARE(grid.LastRow().CellText(DownloadViewModel::colStatus), QStringLiteral("42"));
     // The list itself is untouched by a cell write.
-    QCOMPARE(store.DownloadList.at(1).Status, QStringLiteral("Waiting"));
+    QCOMPARE(store.Items().at(1).Status, QStringLiteral("Waiting"));
 }
 
-void tst_DownloadListStore::rebuildRequestedDuringRebuildIsDropped()
+void tst_DownloadListStore::rebuildRequestedDuringRebuildIsDoneAfterIt()
 {
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messages;
@@ -222,10 +219,10 @@ void tst_DownloadListStore::rebuildRequestedDuringRebuildIsDropped()
     QCOMPARE(iNestedCalls, 1);
     QVERIFY(!bNestedResult);
     QVERIFY(!store.bFillingList());
-    // The item appended inside the rebuild shows with the next one.
-    QCOMPARE(store.rsDownloadView()->RecordCount(), 200);
-    QVERIFY(store.FillDownloadList());
+    // The running rebuild went round again: the item appended inside it shows.
     QCOMPARE(store.rsDownloadView()->RecordCount(), 201);
+    QCOMPARE(store.rsDownloadView()->CellText(200, DownloadViewModel::colVideo_URL),
+             QStringLiteral("http://added-inside"));
 }
 
 void tst_DownloadListStore::itemsRemovedDuringRebuildAreSkipped()
@@ -237,12 +234,16 @@ void tst_DownloadListStore::itemsRemovedDuringRebuildAreSkipped()
         QVERIFY(Add(store, QStringLiteral("http://item/%1").arg(i)));
 
     DoEventsGate::SetPassIntervalMicroseconds(0);
-    QTimer::singleShot(0, this, [&] { store.DownloadList.resize(10); });
+    QTimer::singleShot(0, this, [&] {
+        while (store.Count() > 10)
+            store.RemoveDownloadItem(11);
+        store.FillDownloadList();
+    });
     QVERIFY(store.FillDownloadList());
     DoEventsGate::SetPassIntervalMicroseconds(1000);
 
-    QVERIFY(store.rsDownloadView()->RecordCount() <= 50);
-    QCOMPARE(store.DownloadList.size(), 10);
+    QCOMPARE(store.Count(), 10);
+    QCOMPARE(store.rsDownloadView()->RecordCount(), 10);
     QVERIFY(messages.shown.isEmpty());
 }
 
@@ -273,11 +274,10 @@ void tst_DownloadListStore::findCurrentRow()
     store.FillDownloadList();
 
     RunState run(grid, store);
-    run.rowCurrent = grid.FirstRow();
     run.SetCurrentItem(static_cast<qint16>(iCurrentItem));
-    QCOMPARE(run.rowCurrent.Index(), iExpectedRow);
+    QCOMPARE(run.rowCurrent().Index(), iExpectedRow);
     if (iExpectedRow >= 0) {
-        QCOMPARE(run.rowCurrent.CellText(DownloadViewModel::colID),
+        QCOMPARE(run.rowCurrent().CellText(DownloadViewModel::colID),
                  QString::number(iCurrentItem + 1));
     }
 }

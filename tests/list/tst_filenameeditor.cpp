@@ -82,13 +82,13 @@ void tst_FileNameEditor::typedNameIsCleanedOrRefused()
 
     const QString sExpected = bRefused ? QStringLiteral("Waiting (Auto Detect)") : sStored;
     QCOMPARE(pView->CellText(1, DownloadViewModel::colFileName), sExpected);
-    const DownloadItem &item = f.store.DownloadList.at(1);
+    const DownloadItem &item = f.store.Items().at(1);
     QCOMPARE(item.FileName, sExpected);
     // Only the name changes, and the view is not rebuilt for it.
     QCOMPARE(item.ID, qint16(2));
     QCOMPARE(item.Status, QStringLiteral("Waiting"));
     QCOMPARE(item.FileSize, QStringLiteral("????"));
-    QCOMPARE(f.store.DownloadList.at(0).FileName, QStringLiteral("Waiting (Auto Detect)"));
+    QCOMPARE(f.store.Items().at(0).FileName, QStringLiteral("Waiting (Auto Detect)"));
     QCOMPARE(f.grid.DataSource(), pView);
     QCOMPARE(f.grid.iBindings, iBindings);
 }
@@ -103,7 +103,7 @@ void tst_FileNameEditor::otherColumnsDoNotReachTheItem()
         QCOMPARE(f.grid.DataSource()->CellText(0, iColumn), QStringLiteral("a?b"));
     }
     QCOMPARE(f.editor.sPendingFileName, QStringLiteral("left over.flv"));
-    const DownloadItem &item = f.store.DownloadList.at(0);
+    const DownloadItem &item = f.store.Items().at(0);
     QCOMPARE(item.Video_URL, QStringLiteral("http://videos/A"));
     QCOMPARE(item.FileName, QStringLiteral("Waiting (Auto Detect)"));
     QCOMPARE(item.Status, QStringLiteral("Waiting"));

@@ -64,8 +64,8 @@ struct Fixture
     QString Names() const
     {
         QString sNames;
-        for (int i = 0; i < store.DownloadList.size(); ++i) {
-            const DownloadItem &item = store.DownloadList.at(i);
+        for (int i = 0; i < store.Count(); ++i) {
+            const DownloadItem &item = store.Items().at(i);
             if (item.ID != i + 1)
                 return QStringLiteral("<ID %1 at %2>").arg(item.ID).arg(i);
             sNames += item.Video_URL.right(1);
@@ -92,7 +92,7 @@ private Q_SLOTS:
     void removingTheCurrentItemLeavesTheRunWithoutOne();
     void removalKeepsEverythingElseOfTheOtherItems();
     void listProceduresOnEdgesChangeNothing();
-    void updateDownloadItemWritesOnlyGivenFields();
+    void fieldWritesFollowTheItemBySerial();
 };
 
 void tst_ListCommands::commandsEditTheList_data()
@@ -245,31 +245,31 @@ void tst_ListCommands::editDuringARunFindsTheCurrentRowAgain()
 
     Fixture f(QStringLiteral("ABCDE"), {QStringLiteral("Complete"), QString(),
                                          QStringLiteral("57")});
-    f.run.bDownloading = true;
+    f.run.BeginRun();
     f.run.SetCurrentItem(2);
-    QCOMPARE(f.run.rowCurrent.CellText(DownloadViewModel::colVideo_URL),
+    QCOMPARE(f.run.rowCurrent().CellText(DownloadViewModel::colVideo_URL),
              QStringLiteral("http://videos/C"));
     f.Select(selection);
 
     f.Run(sCommand);
 
     // The run follows its item wherever the edit put it, in the new view.
-    QCOMPARE(int(f.run.iCurrentItem), iExpectedIndex);
-    QCOMPARE(f.run.rowCurrent.View(), f.grid.DataSource());
-    QCOMPARE(f.run.rowCurrent.CellText(DownloadViewModel::colVideo_URL),
+    QCOMPARE(int(f.run.iCurrentItem()), iExpectedIndex);
+    QCOMPARE(f.run.rowCurrent().View(), f.grid.DataSource());
+    QCOMPARE(f.run.rowCurrent().CellText(DownloadViewModel::colVideo_URL),
              QStringLiteral("http://videos/C"));
-    QCOMPARE(f.run.rowCurrent.CellText(DownloadViewModel::colStatus), QStringLiteral("57"));
+    QCOMPARE(f.run.rowCurrent().CellText(DownloadViewModel::colStatus), QStringLiteral("57"));
 }
 
 void tst_ListCommands::removingTheCurrentItemLeavesTheRunWithoutOne()
 {
     Fixture f(QStringLiteral("ABC"));
-    f.run.bDownloading = true;
+    f.run.BeginRun();
     f.run.SetCurrentItem(1);
     f.Select({{1, 1}});
     f.Run(QStringLiteral("remove"));
-    QCOMPARE(int(f.run.iCurrentItem), -1);
-    QVERIFY(f.run.rowCurrent.IsNothing());
+    QCOMPARE(int(f.run.iCurrentItem()), -1);
+    QVERIFY(f.run.rowCurrent().IsNothing());
 }
 
 // Two items may carry the same text in Video_URL (the queue writes one
@@ -281,18 +281,18 @@ void tst_ListCommands::removalKeepsEverythingElseOfTheOtherItems()
     const QString sNoVideo =
         QStringLiteral("Video may be inappropriate and can not be downloaded");
     for (int i : {0, 2}) {
-        DownloadItem &item = f.store.DownloadList[i];
-        item.Video_URL = sNoVideo;
-        item.FileName = QStringLiteral("Process failed.");
-        item.Status = QStringLiteral("ERROR");
-        item.FileSize = QStringLiteral("1.5 MB");
+        const quint32 uSerial = f.store.ItemAt(i)->uSerial;
+        f.store.SetVideo_URL(uSerial, sNoVideo);
+        f.store.SetFileName(uSerial, QStringLiteral("Process failed."));
+        f.store.Finish(uSerial, ItemState::Failed);
+        f.store.SetFileSize(uSerial, QStringLiteral("1.5 MB"));
     }
 
     QVERIFY(f.store.RemoveDownloadItem(2));
 
-    QCOMPARE(f.store.DownloadList.size(), 2);
+    QCOMPARE(f.store.Count(), 2);
     for (int i : {0, 1}) {
-        const DownloadItem &item = f.store.DownloadList.at(i);
+        const DownloadItem &item = f.store.Items().at(i);
         QCOMPARE(item.ID, qint16(i + 1));
         QCOMPARE(item.Video_URL, sNoVideo);
         QCOMPARE(item.FileName, QStringLiteral("Process failed."));
@@ -321,24 +321,30 @@ void tst_ListCommands::listProceduresOnEdgesChangeNothing()
     QVERIFY(f.store.IsListEmpty());
 }
 
-void tst_ListCommands::updateDownloadItemWritesOnlyGivenFields()
+void tst_ListCommands::fieldWritesFollowTheItemBySerial()
 {
-    Fixture f(QStringLiteral("AB"));
-    QVERIFY(f.store.UpdateDownloadItem(2, QString(), QStringLiteral("new.flv"), QString(),
-                                       QString()));
-    const DownloadItem &item = f.store.DownloadList.at(1);
-    QCOMPARE(item.FileName, QStringLiteral("new.flv"));
-    QCOMPARE(item.Video_URL, QStringLiteral("http://videos/B"));
-    QCOMPARE(item.Status, QStringLiteral("Waiting"));
-    QCOMPARE(item.FileSize, QStringLiteral("????"));
-    QCOMPARE(f.store.DownloadList.at(0).FileName, QStringLiteral("fileA"));
+    Fixture f(QStringLiteral("ABC"));
+    const quint32 uB = f.store.ItemAt(1)->uSerial;
+    const quint32 uC = f.store.ItemAt(2)->uSerial;
+    f.store.MoveItemUp(2);
+    QVERIFY(f.store.RemoveDownloadItem(3));
 
-    // An ID outside the list writes nothing and is not an error.
-    QVERIFY(f.store.UpdateDownloadItem(3, QStringLiteral("x"), QStringLiteral("y"),
-                                       QStringLiteral("z"), QStringLiteral("w")));
-    QVERIFY(f.store.UpdateDownloadItem(0, QStringLiteral("x"), QStringLiteral("y"),
-                                       QStringLiteral("z"), QStringLiteral("w")));
-    QCOMPARE(f.Names(), QStringLiteral("AB"));
+    // B moved to the top; its writes follow it there and touch nothing else.
+    QVERIFY(f.store.SetFileName(uB, QStringLiteral("new.flv")));
+    QVERIFY(f.store.Finish(uB, ItemState::Complete));
+    const DownloadItem &item = f.store.Items().at(0);
+    QCOMPARE(item.FileName, QStringLiteral("new.flv"));
+    QCOMPARE(item.Status, QStringLiteral("Complete"));
+    QCOMPARE(item.State(), ItemState::Complete);
+    QCOMPARE(item.Video_URL, QStringLiteral("http://videos/B"));
+    QCOMPARE(f.store.Items().at(1).FileName, QStringLiteral("fileA"));
+    QCOMPARE(f.store.Items().at(1).State(), ItemState::Open);
+
+    // A removed item is written nowhere.
+    QVERIFY(!f.store.SetStatus(uC, u"57"));
+    QVERIFY(!f.store.SetVideo_URL(uC, QStringLiteral("x")));
+    QCOMPARE(f.Names(), QStringLiteral("BA"));
+    QCOMPARE(f.store.IDOfSerial(uC), qint16(0));
 }
 
 QTEST_GUILESS_MAIN(tst_ListCommands)

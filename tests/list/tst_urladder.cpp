@@ -49,8 +49,8 @@ void tst_UrlAdder::addURL()
     adder.AddURL(QStringLiteral("http://www.break.com/first"));
     adder.AddURL(sUrl);
 
-    QCOMPARE(store.DownloadList.size(), 2);
-    const DownloadItem &item = store.DownloadList.at(1);
+    QCOMPARE(store.Count(), 2);
+    const DownloadItem &item = store.Items().at(1);
     QCOMPARE(item.ID, qint16(2));
     QCOMPARE(item.Video_URL, sUrl);
     QCOMPARE(item.FileName, sFileName);
@@ -78,13 +78,13 @@ void tst_UrlAdder::repeatedAddressLeavesFinishedItemAlone()
     UrlAdder adder(store, run);
     const QString sUrl = QStringLiteral("http://youtube.com/v");
     adder.AddURL(sUrl);
-    store.DownloadList[0].Status = sStatus;
-    store.DownloadList[0].FileName = QStringLiteral("done.flv");
+    store.SetStatus(store.ItemAt(0)->uSerial, sStatus);
+    store.SetFileName(store.ItemAt(0)->uSerial, QStringLiteral("done.flv"));
 
     adder.AddURL(sUrl);
-    QCOMPARE(store.DownloadList.size(), 1);
-    QCOMPARE(store.DownloadList.at(0).Status, sStatus);
-    QCOMPARE(store.DownloadList.at(0).FileName, QStringLiteral("done.flv"));
+    QCOMPARE(store.Count(), 1);
+    QCOMPARE(store.Items().at(0).Status, sStatus);
+    QCOMPARE(store.Items().at(0).FileName, QStringLiteral("done.flv"));
 }
 
 void tst_UrlAdder::addingDuringARunFindsTheCurrentRowAgain()
@@ -97,20 +97,20 @@ void tst_UrlAdder::addingDuringARunFindsTheCurrentRowAgain()
     adder.AddURL(QStringLiteral("http://youtube.com/1"));
     adder.AddURL(QStringLiteral("http://youtube.com/2"));
 
-    run.bDownloading = true;
+    run.BeginRun();
     run.SetCurrentItem(1);
-    const GridRow before = run.rowCurrent;
+    const GridRow before = run.rowCurrent();
     QCOMPARE(before.Index(), 1);
 
     adder.AddURL(QStringLiteral("http://youtube.com/3"));
     QVERIFY(before.IsNothing());
-    QCOMPARE(run.rowCurrent.Index(), 1);
-    QCOMPARE(run.rowCurrent.View(), grid.DataSource());
+    QCOMPARE(run.rowCurrent().Index(), 1);
+    QCOMPARE(run.rowCurrent().View(), grid.DataSource());
 
     // Idle: the row is not looked for.
-    run.bDownloading = false;
+    run.EndRun();
     adder.AddURL(QStringLiteral("http://youtube.com/4"));
-    QVERIFY(run.rowCurrent.IsNothing());
+    QVERIFY(run.rowCurrent().IsNothing());
 }
 
 QTEST_GUILESS_MAIN(tst_UrlAdder)

@@ -26,8 +26,8 @@ class tst_ClipboardMonitor : public QObject
     Q_OBJECT
 
 private:
-    const DownloadItem &Item(int i) const { return m_session->ListStore().DownloadList.at(i); }
-    int Items() const { return int(m_session->ListStore().DownloadList.size()); }
+    const DownloadItem &Item(int i) const { return m_session->ListStore().Items().at(i); }
+    int Items() const { return int(m_session->ListStore().Count()); }
 
     // A connection that plays the watcher.
     std::unique_ptr<QLocalSocket> Watcher()
@@ -101,7 +101,8 @@ void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue_data()
 void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
 {
     QFETCH(bool, bDownloading);
-    m_session->Run().bDownloading = bDownloading;
+    if (bDownloading)
+        m_session->Run().BeginRun();
     QStringList changes;
     connect(m_endpoint.get(), &HandOverEndpoint::TextChanged, this,
             [&] { changes << m_endpoint->Text(); });
@@ -195,7 +196,7 @@ void tst_ClipboardMonitor::poll()
     }
 
     QStringList actual;
-    for (const DownloadItem &item : std::as_const(m_session->ListStore().DownloadList))
+    for (const DownloadItem &item : std::as_const(m_session->ListStore().Items()))
         actual << item.Video_URL;
     QCOMPARE(actual, listed);
     QCOMPARE(m_messages.shown.size(), iStarts);

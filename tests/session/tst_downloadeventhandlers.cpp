@@ -24,7 +24,7 @@ struct HandlerFixture
         run.SetCurrentItem(1);
     }
 
-    DownloadItem &Item() { return store.DownloadList[1]; }
+    const DownloadItem &Item() const { return store.Items().at(1); }
 
     HeadlessDownloadGrid grid;
     ScriptedMessageBox messageBox;
@@ -65,15 +65,16 @@ private Q_SLOTS:
         QFETCH(qint64, lProgress);
         QFETCH(QString, sStatus);
         HandlerFixture f;
-        f.Item().FileSize = sFileSize;
+        f.store.SetFileSize(f.Item().uSerial, sFileSize);
         if (bFetchingPage)
             f.handlers.BeginPageFetch();
         const DownloadViewModel *pView = f.store.rsDownloadView();
         Q_EMIT f.download.DownloadProgress(lProgress);
         QCOMPARE(f.Item().Status, sStatus);
-        QCOMPARE(f.store.DownloadList[0].Status, QStringLiteral("Waiting"));
-        // A page fetch rebuilds the view; a file transfer writes into the bound one.
-        QCOMPARE(f.store.rsDownloadView() != pView, bFetchingPage);
+        QCOMPARE(f.store.Items().at(0).Status, QStringLiteral("Waiting"));
+        // Both write into the row of the bound view; no rebuild throws away
+        // what the user has selected or is typing.
+        QCOMPARE(f.store.rsDownloadView(), pView);
         QCOMPARE(f.store.rsDownloadView()->CellText(1, DownloadViewModel::colStatus), sStatus);
     }
 
@@ -96,7 +97,7 @@ private Q_SLOTS:
         QFETCH(QString, sStatus);
         QFETCH(QString, sResult);
         HandlerFixture f;
-        f.Item().Status = QStringLiteral("40");
+        f.store.SetStatus(f.Item().uSerial, u"40");
         if (bFetchingPage)
             f.handlers.BeginPageFetch();
         if (bComplete)
@@ -121,13 +122,13 @@ private Q_SLOTS:
         QFETCH(int, iCurrentItem);
         QFETCH(bool, bFetchingPage);
         HandlerFixture f;
-        f.run.iCurrentItem = qint16(iCurrentItem);
+        f.run.SetCurrentItem(iCurrentItem);
         if (bFetchingPage)
             f.handlers.BeginPageFetch();
         Q_EMIT f.download.DownloadProgress(50);
         Q_EMIT f.download.DownloadComplete();
-        QCOMPARE(f.store.DownloadList.size(), 2);
-        QCOMPARE(f.store.DownloadList[0].Status + f.Item().Status, QStringLiteral("WaitingWaiting"));
+        QCOMPARE(f.store.Count(), 2);
+        QCOMPARE(f.store.Items().at(0).Status + f.Item().Status, QStringLiteral("WaitingWaiting"));
         QCOMPARE(f.handlers.sDownloadResult(), QStringLiteral("1"));
     }
 
@@ -139,7 +140,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         HandlerFixture f;
         DownloadRecorder recorder(f.download);
-        f.run.bStopRequested = true;
+        f.run.RequestStop();
         f.download.SetUrl(server.Url(QStringLiteral("/stop.flv")));
         f.download.SetLocalFile(dir.filePath(QStringLiteral("stop.flv")));
         QVERIFY(!f.download.StartDownload());

@@ -122,7 +122,7 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    const DownloadItem &Item(int i) const { return m_session->ListStore().DownloadList.at(i); }
+    const DownloadItem &Item(int i) const { return m_session->ListStore().Items().at(i); }
 
     void Add(const QString &sUrl) { m_session->Adder().AddURL(sUrl); }
 
@@ -152,16 +152,13 @@ private:
         return iCount;
     }
 
-    // What the list's editing commands do: change the list, number the items
-    // by position again, rebuild, and find the run's row again.
-    void EditList(const std::function<void(QList<DownloadItem> &)> &edit)
+    // What the list's editing commands do: change the list through the
+    // store, rebuild, and find the run's row again.
+    void EditList(const std::function<void(DownloadListStore &)> &edit)
     {
-        QList<DownloadItem> &list = m_session->ListStore().DownloadList;
-        edit(list);
-        for (int i = 0; i < list.size(); ++i)
-            list[i].ID = static_cast<qint16>(i + 1);
+        edit(m_session->ListStore());
         m_session->ListStore().FillDownloadList();
-        if (m_session->Run().bDownloading)
+        if (m_session->Run().bDownloading())
             m_session->Run().FindCurrentRow();
     }
 
@@ -265,7 +262,8 @@ void tst_DownloadQueue::runSkipsFinishedItemsAndDownloadsTheRest()
     Add(ServeVideo(QStringLiteral("one"), first));
     Add(ServeVideo(QStringLiteral("two"), Bytes(10, 'b')));
     Add(ServeVideo(QStringLiteral("three"), third));
-    m_session->ListStore().DownloadList[1].Finish(ItemState::Complete);
+    DownloadListStore &store = m_session->ListStore();
+    store.Finish(store.ItemAt(1)->uSerial, ItemState::Complete);
 
     QStringList variables;
     connect(m_skin.get(), &SkinVariables::VariableSet, this,
@@ -285,7 +283,7 @@ void tst_DownloadQueue::runSkipsFinishedItemsAndDownloadsTheRest()
                                      "_root.downloadTab=0", "_root.startDownload=1",
                                      "_root.downloadBtn=1", "_root.downloadTab=1"}));
     QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
-    QVERIFY(!m_session->Run().bDownloading);
+    QVERIFY(!m_session->Run().bDownloading());
     QVERIFY(m_messages.shown.isEmpty());
 }
 
@@ -363,7 +361,7 @@ void tst_DownloadQueue::existingFileIsReplacedAndTypedNameKept()
 {
     const QByteArray content = Bytes(3000, 'n');
     Add(ServeVideo(QStringLiteral("named"), content));
-    m_session->ListStore().DownloadList[0].FileName = QStringLiteral("my movie.flv");
+    m_session->ListStore().SetFileName(Item(0).uSerial, QStringLiteral("my movie.flv"));
     const QString sPath = QDir(m_downloads->path()).filePath(QStringLiteral("my movie.flv"));
     {
         QFile old(sPath);
@@ -439,7 +437,7 @@ void tst_DownloadQueue::stopDuringATransferCancelsThatItemOnly()
     QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
     QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
     QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.startDownload")), QStringLiteral("1"));
-    QVERIFY(!m_session->Run().bDownloading);
+    QVERIFY(!m_session->Run().bDownloading());
 }
 
 void tst_DownloadQueue::stopDuringAPageFetchFetchesNoMore()
@@ -460,7 +458,7 @@ void tst_DownloadQueue::stopDuringAPageFetchFetchesNoMore()
     QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
     QCOMPARE(Requests(QStringLiteral("/angryalien.com/never.html")), 0);
     QVERIFY(!QFile::exists(QDir(m_downloads->path()).filePath(QStringLiteral("never.flv"))));
-    QVERIFY(!m_session->Run().bDownloading);
+    QVERIFY(!m_session->Run().bDownloading());
 }
 
 void tst_DownloadQueue::unwritableLocalFileEndsInError()
@@ -470,7 +468,7 @@ void tst_DownloadQueue::unwritableLocalFileEndsInError()
     Add(ServeVideo(QStringLiteral("blocked"), Bytes(3000, 'b')));
     Add(ServeVideo(QStringLiteral("written"), Bytes(3000, 'w')));
     // A name the user typed that is taken by a folder cannot be written.
-    m_session->ListStore().DownloadList[0].FileName = QStringLiteral("taken");
+    m_session->ListStore().SetFileName(Item(0).uSerial, QStringLiteral("taken"));
     QVERIFY(QDir().mkpath(QDir(m_session->Settings().sDownloadDir).filePath(QStringLiteral("taken"))));
 
     m_session->Queue().cmdStartDownload_Click();
@@ -487,13 +485,13 @@ void tst_DownloadQueue::itemAddedDuringTheLastTransferIsDownloaded()
     const QString sLate = ServeVideo(QStringLiteral("late"), Bytes(4000, '2'));
 
     connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
-        if (m_session->ListStore().DownloadList.size() == 1
+        if (m_session->ListStore().Count() == 1
             && !Item(0).Status.startsWith(QLatin1String("Preparing")))
             Add(sLate);
     });
     m_session->Queue().cmdStartDownload_Click();
 
-    QCOMPARE(m_session->ListStore().DownloadList.size(), 2);
+    QCOMPARE(m_session->ListStore().Count(), 2);
     QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
     QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
     QCOMPARE(Downloaded(QStringLiteral("late.flv")), Bytes(4000, '2'));
@@ -633,26 +631,31 @@ void tst_DownloadQueue::frontEndSaysWhyTheNameCannotBeReplaced()
 
 void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem_data()
 {
-    using Edit = std::function<void(QList<DownloadItem> &)>;
+    using Edit = std::function<void(DownloadListStore &)>;
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<QStringList>("expectedOrder"); // file names, in list order afterwards
 
     // The list is a, b, c, d; the edit comes during b's transfer.
     QTest::newRow("current moved to the end")
-        << Edit([](QList<DownloadItem> &l) { l.move(1, 3); }) << QStringList{"a", "c", "d", "b"};
+        << Edit([](DownloadListStore &l) { l.MoveItemDown(2); l.MoveItemDown(3); })
+        << QStringList{"a", "c", "d", "b"};
     QTest::newRow("current moved to the top")
-        << Edit([](QList<DownloadItem> &l) { l.move(1, 0); }) << QStringList{"b", "a", "c", "d"};
+        << Edit([](DownloadListStore &l) { l.MoveItemUp(2); }) << QStringList{"b", "a", "c", "d"};
     QTest::newRow("item above removed")
-        << Edit([](QList<DownloadItem> &l) { l.removeAt(0); }) << QStringList{"b", "c", "d"};
+        << Edit([](DownloadListStore &l) { l.RemoveDownloadItem(1); })
+        << QStringList{"b", "c", "d"};
     QTest::newRow("later item moved above")
-        << Edit([](QList<DownloadItem> &l) { l.move(3, 0); }) << QStringList{"d", "a", "b", "c"};
+        << Edit([](DownloadListStore &l) { l.MoveItemUp(4); l.MoveItemUp(3); l.MoveItemUp(2); })
+        << QStringList{"d", "a", "b", "c"};
+    // Its transfer is given up; the run goes on with the next item.
     QTest::newRow("current removed")
-        << Edit([](QList<DownloadItem> &l) { l.removeAt(1); }) << QStringList{"a", "c", "d"};
+        << Edit([](DownloadListStore &l) { l.RemoveDownloadItem(2); })
+        << QStringList{"a", "c", "d"};
 }
 
 void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem()
 {
-    using Edit = std::function<void(QList<DownloadItem> &)>;
+    using Edit = std::function<void(DownloadListStore &)>;
     QFETCH(Edit, edit);
     QFETCH(QStringList, expectedOrder);
 
@@ -678,16 +681,20 @@ void tst_DownloadQueue::editsDuringATransferKeepTheRunOnItsItem()
     QVERIFY(bEdited);
 
     QStringList order;
-    for (const DownloadItem &item : std::as_const(m_session->ListStore().DownloadList)) {
+    for (const DownloadItem &item : std::as_const(m_session->ListStore().Items())) {
         order << QFileInfo(item.FileName).completeBaseName();
         QCOMPARE(item.Status, QStringLiteral("Complete"));
     }
     QCOMPARE(order, expectedOrder);
-    // Every item was fetched and transferred exactly once, into its own file.
+    // Every item was fetched once and transferred into its own file, except
+    // that the file of an item removed during its transfer never lands.
     for (const QString &sName : names) {
         QCOMPARE(Requests(QStringLiteral("/angryalien.com/%1.html").arg(sName)), 1);
-        QCOMPARE(Downloaded(sName + QLatin1String(".flv")).size(),
-                 sName == QLatin1String("b") ? 64 * 1024 : 300);
+        const bool bLands = sName != QLatin1String("b") || expectedOrder.contains(sName);
+        QCOMPARE(QFileInfo::exists(QDir(m_downloads->path()).filePath(sName + QLatin1String(".flv"))), bLands);
+        if (bLands)
+            QCOMPARE(Downloaded(sName + QLatin1String(".flv")).size(),
+                     sName == QLatin1String("b") ? 64 * 1024 : 300);
     }
 }
 
