@@ -1,6 +1,9 @@
 #include "core/partfile.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -28,7 +31,121 @@ void CloseInBackground(int fd)
     }
 }
 
+// Runs work on a thread of its own and returns once it is done, processing
+// the calling thread's events meanwhile.
+void RunWhileProcessingEvents(const std::function<void()> &work)
+{
+    if (!QCoreApplication::instance()) {
+        work();
+        return;
+    }
+    QEventLoop loop;
+    std::thread worker;
+    try {
+        worker = std::thread([&work, &loop] {
+            work();
+            // Posting to it is all another thread may do with the loop; the
+            // call waits in the queue if the loop has not started yet.
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error &) {
+        work();
+        return;
+    }
+    loop.exec();
+    // Only a quitting application ends the loop before the work is done.
+    worker.join();
+}
+
+// ext4 writes out a file renamed over another one before the rename returns
+// (so that a crash cannot leave an empty file): a quarter of a second for a
+// gigabyte here. Swapping the two names is just as atomic and is spared
+// that; the old file then leaves under the part's name. A directory under
+// the final name is never swapped away.
+bool ReplaceFinal(const QByteArray &partPath, const QByteArray &finalPath)
+{
+    struct stat old {};
+    if (::lstat(finalPath.constData(), &old) == 0 && !S_ISDIR(old.st_mode)
+        && ::renameat2(AT_FDCWD, partPath.constData(), AT_FDCWD, finalPath.constData(),
+                       RENAME_EXCHANGE)
+            == 0) {
+        ::unlink(partPath.constData());
+        return true;
+    }
+    return ::rename(partPath.constData(), finalPath.constData()) == 0;
+}
+
+// A rename lives in its directory: until that is written out, a power
+// failure can still undo it.
+void SyncDirectory(const QByteArray &directoryPath, const PartFile::SyncFunction &sync)
+{
+    const int fd = ::open(directoryPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    sync(fd);
+    ::close(fd);
+}
+
+// Everything Commit's worker reads, copied so that the calling thread may
+// go on with its events.
+struct CommitJob
+{
+    int fd;
+    QByteArray partPath;
+    QByteArray finalPath;
+    QByteArray directoryPath;
+    PartFile::SyncFunction sync;
+};
+
+struct CommitOutcome
+{
+    enum class Failure { None, Write, Replace };
+    Failure failure = Failure::None;
+    int iErrno = 0;
+};
+
+// The steps that must strictly follow one another: the data is on disk
+// before the part takes the final name, so no crash can leave a name that
+// holds less than the whole file.
+CommitOutcome WriteOutAndRename(const CommitJob &job)
+{
+    int iErrno = 0;
+    errno = 0;
+    if (job.sync(job.fd) != 0)
+        iErrno = errno ? errno : EIO;
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(job.fd) != 0 && errno != EINTR && iErrno == 0)
+        iErrno = errno;
+    if (iErrno != 0) {
+        ::unlink(job.partPath.constData());
+        return {CommitOutcome::Failure::Write, iErrno};
+    }
+    // O_PATH holds the old file without opening it for reading or writing.
+    const int oldFd = ::open(job.finalPath.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const bool bRenamed = ReplaceFinal(job.partPath, job.finalPath);
+    iErrno = errno;
+    CloseInBackground(oldFd);
+    if (!bRenamed) {
+        ::unlink(job.partPath.constData());
+        return {CommitOutcome::Failure::Replace, iErrno};
+    }
+    // The file is in place whether or not this succeeds; a failure here
+    // only means the rename may not outlive a power failure.
+    SyncDirectory(job.directoryPath, job.sync);
+    return {};
+}
+
 } // namespace
+
+PartFile::PartFile()
+    : PartFile(::fsync)
+{
+}
+
+PartFile::PartFile(SyncFunction sync)
+    : m_sync(sync ? std::move(sync) : SyncFunction(::fsync))
+{
+}
 
 PartFile::~PartFile()
 {
@@ -88,43 +205,20 @@ bool PartFile::Commit()
 {
     if (!IsOpen())
         return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), EBADF);
-    const int fd = m_fd;
+    const CommitJob job{m_fd, m_partPath, QFile::encodeName(m_sFinalPath),
+                        QFile::encodeName(QFileInfo(m_sFinalPath).path()), m_sync};
     m_fd = -1;
-    // Some file systems report a failed write only when the file is closed.
-    if (::close(fd) != 0 && errno != EINTR) {
-        const int iErrno = errno;
-        ::unlink(m_partPath.constData());
-        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), iErrno);
-    }
-    const QByteArray finalPath = QFile::encodeName(m_sFinalPath);
-    // O_PATH holds the old file without opening it for reading or writing.
-    const int oldFd = ::open(finalPath.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    const bool bRenamed = ReplaceFinal(finalPath);
-    const int iErrno = errno;
-    CloseInBackground(oldFd);
-    if (!bRenamed) {
-        ::unlink(m_partPath.constData());
-        return Fail(QStringLiteral("Cannot replace %1").arg(m_sFinalPath), iErrno);
-    }
-    return true;
-}
-
-// ext4 writes out a file renamed over another one before the rename returns
-// (so that a crash cannot leave an empty file): a quarter of a second for a
-// gigabyte here, with the window frozen. Swapping the two names is just as
-// atomic and is spared that; the old file then leaves under the part's name.
-// A directory under the final name is never swapped away.
-bool PartFile::ReplaceFinal(const QByteArray &finalPath) const
-{
-    struct stat old {};
-    if (::lstat(finalPath.constData(), &old) == 0 && !S_ISDIR(old.st_mode)
-        && ::renameat2(AT_FDCWD, m_partPath.constData(), AT_FDCWD, finalPath.constData(),
-                       RENAME_EXCHANGE)
-            == 0) {
-        ::unlink(m_partPath.constData());
+    CommitOutcome outcome;
+    RunWhileProcessingEvents([&job, &outcome] { outcome = WriteOutAndRename(job); });
+    switch (outcome.failure) {
+    case CommitOutcome::Failure::None:
         return true;
+    case CommitOutcome::Failure::Write:
+        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), outcome.iErrno);
+    case CommitOutcome::Failure::Replace:
+        return Fail(QStringLiteral("Cannot replace %1").arg(m_sFinalPath), outcome.iErrno);
     }
-    return ::rename(m_partPath.constData(), finalPath.constData()) == 0;
+    return false;
 }
 
 void PartFile::Discard()

@@ -4,14 +4,21 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The file a transfer writes, kept under a name of its own until it is whole.
 //
 // The bytes go to NAME.part, made afresh and never through a link; only
 // Commit puts the file under NAME, by a rename that replaces whatever NAME
-// was (a link is replaced itself, its target is never touched). So NAME is
-// either the earlier file or the complete new one, even when the program is
-// killed mid-transfer, and a failed transfer leaves nothing behind: a part
-// that is neither committed nor discarded goes when the object does.
+// was (a link is replaced itself, its target is never touched). The part's
+// data reaches the disk before it takes the name, and the rename reaches it
+// before Commit returns. So NAME is either the earlier file or the complete
+// new one, even when the program is killed or the power fails mid-transfer,
+// and a failed transfer leaves nothing behind: a part that is neither
+// committed nor discarded goes when the object does.
+//
+// Writing a gigabyte out can take seconds, so Commit does that on a thread
+// of its own and lets pending events be processed while it waits.
 //
 // Writes go straight to the file descriptor: callers hand over large pieces.
 class PartFile
@@ -19,7 +26,12 @@ class PartFile
 public:
     static constexpr QLatin1StringView kSuffix{".part"};
 
-    PartFile() = default;
+    // Makes the data of an open file or directory durable, as fsync does
+    // (the default); called off the calling thread. 0 or -1 with errno set.
+    using SyncFunction = std::function<int(int fd)>;
+
+    PartFile();
+    explicit PartFile(SyncFunction sync);
     ~PartFile();
     PartFile(const PartFile &) = delete;
     PartFile &operator=(const PartFile &) = delete;
@@ -34,8 +46,9 @@ public:
     bool IsOpen() const { return m_fd >= 0; }
     // Writes all lBytes; false on any failure (a full disk among them).
     bool Write(const char *pData, qint64 lBytes);
-    // Closes the part and renames it to its final name. On failure the part
-    // is removed and the final name is left as it was.
+    // Writes the part out, closes it and renames it to its final name;
+    // pending events are processed meanwhile. On failure the part is removed
+    // and the final name is left as it was.
     bool Commit();
     // Closes and removes the part; the final name is left as it was.
     void Discard();
@@ -46,8 +59,8 @@ public:
 
 private:
     bool Fail(const QString &sWhat, int iErrno);
-    bool ReplaceFinal(const QByteArray &finalPath) const;
 
+    SyncFunction m_sync;
     QString m_sFinalPath;
     QByteArray m_partPath; // encoded once for the system calls
     int m_fd = -1;

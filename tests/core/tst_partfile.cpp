@@ -1,0 +1,171 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "core/partfile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Content(const QString &sPath)
+{
+    QFile file(sPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString &sPath, const QByteArray &data)
+{
+    QFile file(sPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+ino_t InodeUnder(const QString &sPath)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(sPath).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Stands in for fsync: notes what each call was asked to write out and what
+// lay under the final name at that moment; the call numbered iFailing fails.
+struct SyncSpy
+{
+    struct Call
+    {
+        bool bDirectory;
+        ino_t inode;
+        qint64 lSize;
+        ino_t finalInode;
+    };
+
+    QString sFinalPath;
+    int iFailing = -1;
+    QList<Call> calls; // written by Commit's worker, read once Commit is back
+
+    PartFile::SyncFunction Function()
+    {
+        return [this](int fd) {
+            struct stat st {};
+            ::fstat(fd, &st);
+            calls.append({S_ISDIR(st.st_mode), st.st_ino, qint64(st.st_size), InodeUnder(sFinalPath)});
+            if (calls.size() - 1 == iFailing) {
+                errno = EIO;
+                return -1;
+            }
+            return ::fsync(fd);
+        };
+    }
+};
+
+} // namespace
+
+class tst_PartFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commit_data();
+    void commit();
+    void commitProcessesEventsWhileWritingOut();
+};
+
+// What lies under the final name when the part is committed, which sync call
+// fails, and the error expected (none: the new file takes the name).
+void tst_PartFile::commit_data()
+{
+    QTest::addColumn<QString>("sUnderName");
+    QTest::addColumn<int>("iFailingSync");
+    QTest::addColumn<QString>("sError");
+    QTest::newRow("nothing: renamed") << "nothing" << -1 << "";
+    QTest::newRow("old file: swapped") << "file" << -1 << "";
+    QTest::newRow("link: the link replaced") << "link" << -1 << "";
+    QTest::newRow("folder: refused") << "folder" << -1 << "Cannot replace";
+    QTest::newRow("part not written out: old file kept") << "file" << 0 << "Cannot write";
+    QTest::newRow("folder not written out: still committed") << "nothing" << 1 << "";
+}
+
+void tst_PartFile::commit()
+{
+    QFETCH(QString, sUnderName);
+    QFETCH(int, iFailingSync);
+    QFETCH(QString, sError);
+    QTemporaryDir inside, outside;
+    const QString sName = inside.filePath("clip.flv");
+    const QString sTarget = outside.filePath("target");
+    const QByteArray old(9000, 'o'), data = QByteArray("0123456789abcdef").repeated(4000);
+    SyncSpy spy{sName, iFailingSync, {}};
+    PartFile file(spy.Function());
+    QVERIFY(file.Open(sName));
+    QVERIFY(file.Write(data.constData(), 1000));
+    QVERIFY(file.Write(data.constData() + 1000, data.size() - 1000));
+    // Made while the part is written, which is when another program could.
+    if (sUnderName == "file")
+        Write(sName, old);
+    if (sUnderName == "link") {
+        Write(sTarget, old);
+        QVERIFY(QFile::link(sTarget, sName));
+    }
+    if (sUnderName == "folder")
+        QVERIFY(QDir().mkpath(sName));
+    const ino_t partInode = InodeUnder(file.PartPath());
+
+    QCOMPARE(file.Commit(), sError.isEmpty());
+
+    QVERIFY(!QFileInfo::exists(file.PartPath()));
+    QCOMPARE(file.ErrorString().left(sError.size()), sError);
+    if (sUnderName == "link")
+        QCOMPARE(Content(sTarget), old);
+    // The part's whole data went out before it took the name.
+    QVERIFY(!spy.calls.isEmpty());
+    QCOMPARE(spy.calls[0].bDirectory, false);
+    QCOMPARE(spy.calls[0].inode, partInode);
+    QCOMPARE(spy.calls[0].lSize, data.size());
+    QVERIFY(spy.calls[0].finalInode != partInode);
+    if (!sError.isEmpty()) {
+        QCOMPARE(spy.calls.size(), 1);
+        if (sUnderName == "folder")
+            QVERIFY(QDir(sName).isEmpty());
+        else
+            QCOMPARE(Content(sName), old);
+        return;
+    }
+    QVERIFY(!QFileInfo(sName).isSymLink());
+    QCOMPARE(Content(sName), data);
+    // ... and the folder holding the new name went out after it.
+    QCOMPARE(spy.calls.size(), 2);
+    QCOMPARE(spy.calls[1].bDirectory, true);
+    QCOMPARE(spy.calls[1].inode, InodeUnder(inside.path()));
+    QCOMPARE(spy.calls[1].finalInode, partInode);
+}
+
+// The sync holds Commit until a timer posted before it has run, which it can
+// only do if Commit processes events while it waits.
+void tst_PartFile::commitProcessesEventsWhileWritingOut()
+{
+    QTemporaryDir dir;
+    std::atomic<bool> bTimerRan{false};
+    std::atomic<int> iSyncsAfterTimer{0};
+    PartFile file([&](int fd) {
+        for (int i = 0; i < 10000 && !bTimerRan; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        iSyncsAfterTimer += bTimerRan ? 1 : 0;
+        return ::fsync(fd);
+    });
+    QVERIFY(file.Open(dir.filePath("clip.flv")));
+    QVERIFY(file.Write("data", 4));
+    QTimer::singleShot(0, this, [&] { bTimerRan = true; });
+    QVERIFY(file.Commit());
+    QCOMPARE(iSyncsAfterTimer.load(), 2);
+    QCOMPARE(Content(dir.filePath("clip.flv")), QByteArray("data"));
+}
+
+QTEST_GUILESS_MAIN(tst_PartFile)
+#include "tst_partfile.moc"
