@@ -288,6 +288,9 @@ bool Download::StartDownload()
     DoEvents();
 
     m_iHttpStatus = 0;
+    m_sHttpReason.clear();
+    m_lContentLength = -1;
+    m_lBytesReceived = 0;
     PartFile file;
     std::unique_ptr<QNetworkReply> reply;
     // A stop during the information request reaches no further request.
@@ -311,6 +314,10 @@ bool Download::StartDownload()
     }
 
     m_iHttpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_sHttpReason = QString::fromLatin1(
+        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    m_lContentLength = length.isValid() ? length.toLongLong() : -1;
     DoEvents();
     if (!file.Open(m_sLocalFile))
         return FailLocalFile(reply, file);
@@ -343,6 +350,7 @@ bool Download::StartDownload()
             return FailLocalFile(reply, file);
         for (qint64 lDone = 0; lDone < lRead; lDone += kBlockSize) {
             lPosition += qMin(kBlockSize, lRead - lDone);
+            m_lBytesReceived = lPosition;
             DoEvents();
             Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
             DoEvents();
@@ -361,9 +369,10 @@ bool Download::StartDownload()
     reply.reset();
     CloseSession();
     if (m_keep && !m_keep()) {
-        m_sLastError = QStringLiteral("The answer (HTTP status %1) was not kept as %2")
-                           .arg(m_iHttpStatus)
-                           .arg(m_sLocalFile);
+        const QString sAnswer = m_sHttpReason.isEmpty()
+            ? QString::number(m_iHttpStatus)
+            : QString::number(m_iHttpStatus) + u' ' + m_sHttpReason;
+        m_sLastError = QStringLiteral("The server answered %1; nothing was saved").arg(sAnswer);
         EndTransfer(reply, file);
         return false;
     }

@@ -67,6 +67,11 @@ public:
     // redirects); 0 when no answer came. An error page is transferred like a
     // file, so this is how a caller tells it from the file it asked for.
     int HttpStatus() const { return m_iHttpStatus; }
+    // What that answer said of its length: its Content-Length, -1 when it
+    // gave none (or no answer came).
+    qint64 ContentLength() const { return m_lContentLength; }
+    // Bytes the last StartDownload wrote to its file.
+    qint64 BytesReceived() const { return m_lBytesReceived; }
 
     // True while the network session is open (it is opened on demand and
     // dropped at the end of every transfer).
@@ -89,7 +94,8 @@ public:
 
     // Asked when a transfer has run to its end, before the file takes its
     // name: false throws the file away, and the transfer ends as a failure
-    // (LastError says so). Unset, every complete transfer is kept.
+    // (LastError names the answer's status). Unset, every complete transfer
+    // is kept.
     void SetKeepTest(std::function<bool()> keep) { m_keep = std::move(keep); }
 
     // Copies Url to LocalFile. The bytes go to LocalFile + ".part", made anew
@@ -154,6 +160,9 @@ private:
     QString m_sSitePassword;
     QString m_sLastError;
     int m_iHttpStatus = 0;
+    QString m_sHttpReason;
+    qint64 m_lContentLength = -1;
+    qint64 m_lBytesReceived = 0;
 
     bool m_bInfoRequested = false;
     bool m_bTransferBegun = false;

@@ -34,6 +34,12 @@ public:
     // already running.
     QString GetYoutubePathLnik(const QString &sLink);
 
+    // Whether the last resolution got an answer from the server, whether or
+    // not it held a redirect: false after a connection error, a hang-up
+    // without an answer, the time limit or a cancel, which are failures of
+    // the network rather than of the page.
+    bool GotAnswer() const { return m_outcome == Outcome::Answered; }
+
     // Ends a running resolution at once, as one without an answer.
     void Cancel() { GiveUp(); }
 

@@ -22,6 +22,26 @@ namespace {
 
 const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
 
+// Whether an answer with this status carries the whole file asked for. Any
+// other answer (an empty 204, a 304 to a request that asked for no
+// revalidation, a redirect not followed, an error page) is not the video.
+bool AnswerIsTheFile(int iHttpStatus)
+{
+    return iHttpStatus == 200;
+}
+
+// The size text of a completed transfer, when the answer tells better than
+// the size request did: that request failed ("-1"), or the answer gave a
+// length. An item whose server gives no size keeps "0".
+QString SizeTextAfterTransfer(const QString &sBefore, const Download &download)
+{
+    if (download.ContentLength() >= 0)
+        return modMain::FormatSize(static_cast<double>(download.ContentLength()));
+    if (sBefore.startsWith(QLatin1String("-1")))
+        return modMain::FormatSize(static_cast<double>(download.BytesReceived()));
+    return sBefore;
+}
+
 } // namespace
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
@@ -203,13 +223,11 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     // An answer that will not count as the video must not replace the file
-    // that the name holds now.
-    // An item removed while its file arrived gets no file either.
-    m_download.SetKeepTest([this] {
-        const DownloadItem *pCurrent = CurrentItem();
-        return pCurrent && m_download.HttpStatus() < 400
-            && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
-    });
+    // that the name holds now. The size request is no judge: many servers
+    // refuse HEAD and still send the file. An item removed while its file
+    // arrived gets no file either.
+    m_download.SetKeepTest(
+        [this] { return CurrentItem() && AnswerIsTheFile(m_download.HttpStatus()); });
     m_run.FindCurrentRow();
 
     const bool bCompleted = !m_run.bStopRequested() && m_download.StartDownload();
@@ -220,10 +238,11 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         return Stop();
 
     if (const DownloadItem *pCurrent = CurrentItem()) {
-        // A transfer that did not run to its end, or that brought the
-        // server's error page instead of the file, has not downloaded the video.
-        const bool bGood = bCompleted && m_download.HttpStatus() < 400
-                           && !pCurrent->FileSize.startsWith(QLatin1String("-1"));
+        // A transfer that did not run to its end, or that brought anything
+        // but the file, has not downloaded the video.
+        const bool bGood = bCompleted && AnswerIsTheFile(m_download.HttpStatus());
+        if (bGood)
+            m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
         if (!bGood && !sWhy.isEmpty())
             Q_EMIT ItemFailed(pCurrent->ID, sWhy);

@@ -92,8 +92,17 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     if (!m_handlers.TransferCompleted())
         return kFetchFailed;
 
+    // A redirect request that reached no answer says nothing about the page:
+    // the item must keep its address, as after a failed page fetch.
+    bool bResolverUnanswered = false;
     const QString sResult = modDownload::RunSiteRule(
         modDownload::DetectSite(sLink), sScratch, sLink,
-        [this](const QString &sPlayer) { return m_resolver.GetYoutubePathLnik(sPlayer); });
-    return sResult.isEmpty() ? QString(kNoAddress) : sResult;
+        [this, &bResolverUnanswered](const QString &sPlayer) {
+            const QString sFile = m_resolver.GetYoutubePathLnik(sPlayer);
+            bResolverUnanswered = !m_resolver.GotAnswer();
+            return sFile;
+        });
+    if (!sResult.isEmpty())
+        return sResult;
+    return bResolverUnanswered ? QString(kFetchFailed) : QString(kNoAddress);
 }

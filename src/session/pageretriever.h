@@ -18,7 +18,7 @@ class PageRetriever
 public:
     // Result codes of GetDownloadLink besides an address.
     static constexpr QLatin1StringView kNoSite{"-1"};      // no supported site; nothing fetched
-    static constexpr QLatin1StringView kFetchFailed{"-2"}; // the page fetch did not complete
+    static constexpr QLatin1StringView kFetchFailed{"-2"}; // page fetch or YouTube redirect failed
     static constexpr QLatin1StringView kNoAddress{"0"};    // the page has no address the rule knows
 
     // What an answer of GetDownloadLink means; callers decide on this, never

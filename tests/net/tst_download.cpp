@@ -95,30 +95,33 @@ private Q_SLOTS:
         QTest::addColumn<Response>("response");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("iSize");
+        QTest::addColumn<qint64>("llContentLength"); // the final answer's, -1 for none
         const auto ok = HttpTestServer::Ok;
         QTest::newRow("one block") << ok(Bytes(2048), "video/x-flv")
-                                   << QStringList{"P100", "P100", "C"} << 2048;
+                                   << QStringList{"P100", "P100", "C"} << 2048 << qint64(2048);
         QTest::newRow("short second block") << ok(Bytes(3000), "video/x-flv")
-                                            << QStringList{"P68", "P100", "P100", "C"} << 3000;
-        QTest::newRow("empty") << ok("", "video/x-flv") << QStringList{"P0", "C"} << 0;
+                                            << QStringList{"P68", "P100", "P100", "C"} << 3000
+                                            << qint64(3000);
+        QTest::newRow("empty") << ok("", "video/x-flv") << QStringList{"P0", "C"} << 0 << qint64(0);
         QTest::newRow("no length: byte counts")
             << With(ok(Bytes(3000), "x/y"), [](Response &r) { r.addContentLength = false; })
-            << QStringList{"P2048", "P3000", "P3000", "C"} << 3000;
+            << QStringList{"P2048", "P3000", "P3000", "C"} << 3000 << qint64(-1);
         QTest::newRow("chunked")
             << With(ok(Bytes(5000), "x/y"), [](Response &r) { r.chunked = true; })
-            << QStringList{"P2048", "P4096", "P5000", "P5000", "C"} << 5000;
+            << QStringList{"P2048", "P4096", "P5000", "P5000", "C"} << 5000 << qint64(-1);
         // Blocks stay whole however the data dribbles in.
         QTest::newRow("trickle") << With(ok(Bytes(5000), "x/y"), [](Response &r) {
             r.trickleBytes = 700;
             r.trickleIntervalMs = 10;
-        }) << QStringList{"P41", "P82", "P100", "P100", "C"} << 5000;
+        }) << QStringList{"P41", "P82", "P100", "P100", "C"} << 5000 << qint64(5000);
         QTest::newRow("404 page is transferred")
             << With(ok(Bytes(17), "text/html"),
                     [](Response &r) { r.statusLine = "HTTP/1.1 404 Not Found"; })
-            << QStringList{"P100", "P100", "C"} << 17;
+            << QStringList{"P100", "P100", "C"} << 17 << qint64(17);
         m_server.SetRoute(QStringLiteral("/moved-here"), ok(Bytes(3000), "x/y"));
         QTest::newRow("redirect") << HttpTestServer::Redirect(m_server.Url("/moved-here").toUtf8())
-                                  << QStringList{"P68", "P100", "P100", "C"} << 3000;
+                                  << QStringList{"P68", "P100", "P100", "C"} << 3000
+                                  << qint64(3000);
     }
 
     void transfersInBlocks()
@@ -126,6 +129,7 @@ private Q_SLOTS:
         QFETCH(Response, response);
         QFETCH(QStringList, expected);
         QFETCH(int, iSize);
+        QFETCH(qint64, llContentLength);
         // A fresh control asks for the size itself before its first transfer.
         Download download;
         DownloadRecorder recorder(download);
@@ -136,6 +140,8 @@ private Q_SLOTS:
         // The final answer's status, after any redirect.
         const int iExpectedStatus = QByteArray(QTest::currentDataTag()).startsWith("404") ? 404 : 200;
         QCOMPARE(download.HttpStatus(), iExpectedStatus);
+        QCOMPARE(download.ContentLength(), llContentLength);
+        QCOMPARE(download.BytesReceived(), qint64(iSize));
     }
 
     void cancelInFirstProgress()

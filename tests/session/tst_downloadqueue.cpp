@@ -185,6 +185,8 @@ private Q_SLOTS:
     void unknownLengthShowsBytesSoFar();
     void failedTransfersEndInError_data();
     void failedTransfersEndInError();
+    void onlyAWholeFileAnswerCompletes_data();
+    void onlyAWholeFileAnswerCompletes();
     void existingFileIsReplacedAndTypedNameKept();
     void sameSuggestedNameIsNumbered_data();
     void sameSuggestedNameIsNumbered();
@@ -331,8 +333,6 @@ void tst_DownloadQueue::failedTransfersEndInError_data()
     QTest::addColumn<bool>("bLength");
     QTest::addColumn<qint64>("llCutAfter");
 
-    // The information request finds no file and no length: "-1 Bytes".
-    QTest::newRow("not found") << QByteArray("HTTP/1.1 404 Not Found") << false << qint64(-1);
     QTest::newRow("body cut short") << QByteArray("HTTP/1.1 200 OK") << true << qint64(3000);
     // A length, so the size text looks fine: only the status tells.
     QTest::newRow("server error page") << QByteArray("HTTP/1.1 500 Internal Server Error") << true
@@ -355,6 +355,91 @@ void tst_DownloadQueue::failedTransfersEndInError()
 
     QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
     QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+}
+
+void tst_DownloadQueue::onlyAWholeFileAnswerCompletes_data()
+{
+    QTest::addColumn<QByteArray>("headStatusLine"); // empty: HEAD gets no answer at all
+    QTest::addColumn<bool>("bHeadLength");
+    QTest::addColumn<QByteArray>("getStatusLine");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("bGetLength");
+    QTest::addColumn<QString>("sStatus");
+    QTest::addColumn<bool>("bFileKept");
+    QTest::addColumn<QString>("sFileSize");
+    QTest::addColumn<QString>("sReason"); // what ItemFailed says; empty when it stays silent
+
+    const QByteArray ok("HTTP/1.1 200 OK");
+    const QByteArray file = Bytes(5000, 'h');
+    const QString sComplete = QStringLiteral("Complete");
+    const auto nothingSaved = [](const char *pAnswer) {
+        return QStringLiteral("The server answered %1; nothing was saved")
+            .arg(QLatin1StringView(pAnswer));
+    };
+    const QString sError = QStringLiteral("ERROR");
+    // Servers that refuse HEAD still send the file to GET; the size comes
+    // from the GET then, and a HEAD error page's length is no file's size.
+    QTest::newRow("HEAD 404 without length, GET 200")
+        << QByteArray("HTTP/1.1 404 Not Found") << false << ok << file << true << sComplete
+        << true << QStringLiteral("4.9 KB") << QString();
+    QTest::newRow("HEAD 405 with its page's length, GET 200")
+        << QByteArray("HTTP/1.1 405 Method Not Allowed") << true << ok << file << true
+        << sComplete << true << QStringLiteral("4.9 KB") << QString();
+    QTest::newRow("HEAD unanswered, GET 200 without length")
+        << QByteArray() << false << ok << file << false << sComplete << true
+        << QStringLiteral("4.9 KB") << QString();
+    // Answers that are not the file write nothing under its name.
+    QTest::newRow("GET 204") << QByteArray("HTTP/1.1 204 No Content") << false
+                             << QByteArray("HTTP/1.1 204 No Content") << QByteArray() << false
+                             << sError << false << QStringLiteral("0")
+                             << nothingSaved("204 No Content");
+    QTest::newRow("GET 304") << QByteArray("HTTP/1.1 304 Not Modified") << false
+                             << QByteArray("HTTP/1.1 304 Not Modified") << QByteArray() << false
+                             << sError << false << QStringLiteral("0")
+                             << nothingSaved("304 Not Modified");
+    QTest::newRow("GET 404") << QByteArray("HTTP/1.1 404 Not Found") << false
+                             << QByteArray("HTTP/1.1 404 Not Found") << QByteArray("no such video")
+                             << true << sError << false << QStringLiteral("-1 Bytes")
+                             << nothingSaved("404 Not Found");
+}
+
+void tst_DownloadQueue::onlyAWholeFileAnswerCompletes()
+{
+    QFETCH(QByteArray, headStatusLine);
+    QFETCH(bool, bHeadLength);
+    QFETCH(QByteArray, getStatusLine);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, bGetLength);
+    QFETCH(QString, sStatus);
+    QFETCH(bool, bFileKept);
+    QFETCH(QString, sFileSize);
+    QFETCH(QString, sReason);
+
+    HttpTestServer::Response get = HttpTestServer::Ok(body, "video/x-flv");
+    get.statusLine = getStatusLine;
+    get.addContentLength = bGetLength;
+    HttpTestServer::Response head = HttpTestServer::Ok("refused", "text/html");
+    head.statusLine = headStatusLine;
+    head.addContentLength = bHeadLength;
+    head.closeWithoutAnswer = headStatusLine.isEmpty();
+    m_server.SetHeadRoute(QStringLiteral("/files/answer.flv"), head);
+    Add(ServeVideo(QStringLiteral("answer"), get));
+
+    QStringList reasons;
+    connect(&m_session->Queue(), &DownloadQueue::ItemFailed, this,
+            [&](int, const QString &sWhy) { reasons << sWhy; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, sStatus);
+    QCOMPARE(Item(0).FileName, QStringLiteral("answer.flv"));
+    QCOMPARE(Item(0).FileSize, sFileSize);
+    const QString sFinal = DownloadPath(QStringLiteral("answer.flv"));
+    if (bFileKept)
+        QCOMPARE(Downloaded(QStringLiteral("answer.flv")), body);
+    else
+        QVERIFY(!QFileInfo::exists(sFinal));
+    QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sFinal)));
+    QCOMPARE(reasons, sReason.isEmpty() ? QStringList() : QStringList{sReason});
 }
 
 void tst_DownloadQueue::existingFileIsReplacedAndTypedNameKept()

@@ -1,21 +1,28 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "core/skinvariables.h"
 #include "httptestserver.h"
+#include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
+#include "list/urladder.h"
 #include "net/download.h"
 #include "net/youtuberesolver.h"
 #include "peakmemory.h"
 #include "scriptedmessagebox.h"
 #include "session/downloadeventhandlers.h"
+#include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
 #include "sitepages.h"
+#include "settings/programsettings.h"
 #include "sites/sitedetect.h"
 
 namespace {
@@ -74,6 +81,9 @@ QString RequestTarget(const QString &sAddress)
     return QUrl(sAddress).toString(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::FullyEncoded);
 }
 
+// How the server behind a YouTube player address treats the redirect request.
+enum RedirectServer { Refused, Silent, HangsUp, NoRedirect };
+
 } // namespace
 
 // The program's pieces as the window wires them, pointed at a local server
@@ -91,6 +101,8 @@ private Q_SLOTS:
     void unsupportedAddressFetchesNothing();
     void unreachableHostIsAFetchFailure();
     void pageWithoutMarkerGivesZero();
+    void youtubeRedirectWithoutAnswerKeepsTheAddress_data();
+    void youtubeRedirectWithoutAnswerKeepsTheAddress();
     void readOnlyScratchFromBeforeIsReplaced();
     void fetchingFlagIsSetOnlyDuringTheFetch();
     void programsKeepTheirOwnScratchPages();
@@ -186,6 +198,76 @@ void tst_PageRetriever::pageWithoutMarkerGivesZero()
     const QString sLink = m_server->Url(QStringLiteral("/break.com/index/cat.html"));
     m_server->SetRoute(RequestTarget(sLink), HttpTestServer::Ok("<html>no file here</html>", "text/html"));
     QCOMPARE(m_program->pages.GetDownloadLink(sLink), QStringLiteral("0"));
+}
+
+void tst_PageRetriever::youtubeRedirectWithoutAnswerKeepsTheAddress_data()
+{
+    QTest::addColumn<int>("iServer"); // how the redirect's server behaves: RedirectServer
+    QTest::addColumn<QString>("sCode");
+    QTest::addColumn<int>("iMessages"); // boxes shown by one resolution
+
+    // A network failure says nothing about the page: the item keeps its
+    // address and can be tried again.
+    QTest::newRow("connection refused")
+        << int(RedirectServer::Refused) << QStringLiteral("-2") << 1;
+    QTest::newRow("silent until the time limit")
+        << int(RedirectServer::Silent) << QStringLiteral("-2") << 0;
+    QTest::newRow("hangs up without answering")
+        << int(RedirectServer::HangsUp) << QStringLiteral("-2") << 0;
+    // An answer without a redirect is the page's fault.
+    QTest::newRow("answer without a redirect")
+        << int(RedirectServer::NoRedirect) << QStringLiteral("0") << 0;
+}
+
+void tst_PageRetriever::youtubeRedirectWithoutAnswerKeepsTheAddress()
+{
+    QFETCH(int, iServer);
+    QFETCH(QString, sCode);
+    QFETCH(int, iMessages);
+
+    const QList<SitePage> pages = SitePages(m_server->Url(QStringLiteral("/")));
+    const auto found = std::find_if(pages.cbegin(), pages.cend(), [](const SitePage &page) {
+        return page.iSite == modDownload::siteYoutube;
+    });
+    QVERIFY(found != pages.cend());
+    const SitePage &youtube = *found;
+    m_server->SetRoute(RequestTarget(youtube.A), HttpTestServer::Ok(youtube.page, "text/html"));
+    HttpTestServer::Response redirect;
+    redirect.neverAnswer = iServer == RedirectServer::Silent;
+    redirect.closeWithoutAnswer = iServer == RedirectServer::HangsUp;
+    if (iServer == RedirectServer::NoRedirect)
+        redirect.rawAnswer = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+    m_server->SetRoute(QStringLiteral("/v/abc&hl=en"), redirect);
+    m_program->resolver.SetTimeLimitMs(300);
+    if (iServer == RedirectServer::Refused) {
+        // A port that was free a moment ago refuses the connection.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        m_program->resolver.SetPort(probe.serverPort());
+    }
+
+    QCOMPARE(m_program->pages.GetDownloadLink(youtube.A), sCode);
+    QCOMPARE(m_program->messages.shown.size(), iMessages);
+    for (const ScriptedMessageBox::Shown &box : std::as_const(m_program->messages.shown))
+        QVERIFY(box.sText.startsWith(QLatin1StringView("Connection Error,")));
+
+    // The same through a run: the item fails and, after a network failure,
+    // keeps the address of its page.
+    DownloadSession &session = m_program->session;
+    session.Settings().sDownloadDir = m_dir->path();
+    session.Queue().SetConnectivityTest([] { return true; });
+    session.Adder().AddURL(youtube.A);
+    session.Queue().cmdStartDownload_Click();
+    const DownloadItem &item = session.ListStore().Items().at(0);
+    QCOMPARE(item.Status, QStringLiteral("ERROR"));
+    if (sCode == QLatin1StringView("-2")) {
+        QCOMPARE(item.Video_URL, youtube.A);
+        QCOMPARE(item.FileName, QStringLiteral("Waiting (Auto Detect)"));
+    } else {
+        QCOMPARE(item.Video_URL,
+                 QStringLiteral("Video may be inappropriate and can not be downloaded"));
+        QCOMPARE(item.FileName, QStringLiteral("Process failed."));
+    }
 }
 
 void tst_PageRetriever::readOnlyScratchFromBeforeIsReplaced()

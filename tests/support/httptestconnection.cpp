@@ -51,7 +51,7 @@ void HttpTestConnection::Answer(const QByteArray &head)
     m_server.RecordRequest(head);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray method = requestLine.value(0);
-    if (!m_server.FindRoute(requestLine.value(1), m_response)) {
+    if (!m_server.FindRoute(method, requestLine.value(1), m_response)) {
         m_response = HttpTestServer::Response();
         m_response.statusLine = "HTTP/1.1 404 Not Found";
         m_response.body = "no such route";

@@ -70,9 +70,23 @@ QList<QByteArray> HttpTestServer::RequestHeads() const
     return m_requestHeads;
 }
 
-bool HttpTestServer::FindRoute(const QByteArray &path, Response &response) const
+void HttpTestServer::SetHeadRoute(const QString &sPath, const Response &response)
 {
     QMutexLocker lock(&m_mutex);
+    m_headRoutes.insert(sPath.toUtf8(), response);
+}
+
+bool HttpTestServer::FindRoute(const QByteArray &method, const QByteArray &path,
+                               Response &response) const
+{
+    QMutexLocker lock(&m_mutex);
+    if (method == "HEAD") {
+        const auto head = m_headRoutes.constFind(path);
+        if (head != m_headRoutes.constEnd()) {
+            response = *head;
+            return true;
+        }
+    }
     const auto it = m_routes.constFind(path);
     if (it == m_routes.constEnd())
         return false;

@@ -72,6 +72,9 @@ public:
     // Answers requests for sPath (path and query, as in the request line).
     // Unknown paths get a plain "HTTP/1.1 404 Not Found".
     void SetRoute(const QString &sPath, const Response &response);
+    // Answers HEAD requests for sPath with this instead (a server that
+    // refuses HEAD, or fails it, but serves GET).
+    void SetHeadRoute(const QString &sPath, const Response &response);
 
     static Response Ok(const QByteArray &body,
                        const QByteArray &contentType = "application/octet-stream");
@@ -84,7 +87,7 @@ public:
     // Used by the worker thread.
     QByteArray CertificatePem() const { return m_certificatePem; }
     QByteArray KeyPem() const { return m_keyPem; }
-    bool FindRoute(const QByteArray &path, Response &response) const;
+    bool FindRoute(const QByteArray &method, const QByteArray &path, Response &response) const;
     void RecordRequest(const QByteArray &head);
 
 private:
@@ -95,5 +98,6 @@ private:
     QByteArray m_keyPem;
     mutable QMutex m_mutex;
     QHash<QByteArray, Response> m_routes;
+    QHash<QByteArray, Response> m_headRoutes;
     QList<QByteArray> m_requestHeads;
 };
