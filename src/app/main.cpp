@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "core/terminationsignals.h"
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
 #include "monitor/singleinstance.h"
@@ -37,8 +38,13 @@ int main(int argc, char *argv[])
     // One program per user: a later start hands its addresses over and ends.
     // When the running one cannot be reached, this one runs on its own.
     SingleInstance instance;
-    if (!instance.Claim() && instance.HandOver(addresses))
-        return 0;
+    if (!instance.Claim()) {
+        if (instance.HandOver(addresses))
+            return 0;
+        // The running program refused: it is ending, and this one takes its
+        // place.
+        instance.Claim();
+    }
 
     frmMain window;
     if (parser.isSet(skipCheckOption))
@@ -50,7 +56,16 @@ int main(int argc, char *argv[])
                          window.activateWindow();
                          window.TakeAddresses(received);
                      });
-    QObject::connect(&window, &frmMain::Ending, &app, [] { QCoreApplication::exit(0); });
+    // An ending program takes no more addresses: a later start runs instead.
+    QObject::connect(&window, &frmMain::Ending, &app, [&instance] {
+        instance.Release();
+        QCoreApplication::exit(0);
+    });
+    // Terminated from outside, the program ends as a confirmed exit ends it.
+    TerminationSignals terminationSignals;
+    terminationSignals.Install();
+    QObject::connect(&terminationSignals, &TerminationSignals::Received, &window,
+                     &frmMain::EndWithoutAsking);
     window.show();
     window.TakeAddresses(addresses);
     return app.exec();

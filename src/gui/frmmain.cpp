@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QUrl>
 #include <QWindow>
 
@@ -88,6 +89,13 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent)
     RegisterSkinCommands();
 
     Form_Load();
+
+    // The desktop session ending asks as the close button does while it may
+    // still ask; an application quit that comes without a close ends us
+    // without a question, before the main loop is left under a running
+    // transfer that would otherwise keep the program alive.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::SessionEnding);
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain()
@@ -304,7 +312,17 @@ void frmMain::EndMe()
         return;
     if (m_session->Run().bDownloading() && !ConfirmExit())
         return;
+    EndWithoutAsking();
+}
+
+void frmMain::EndWithoutAsking()
+{
+    if (m_bEnded)
+        return;
     m_bEnded = true;
+    // The run is nested below us: the program cannot end before it returns,
+    // so everything it waits for is given up now.
+    m_session->Queue().AbandonRun();
     m_pHooks->StopHook();
     // The watcher is told to end; the stored choice stays as it was, so the
     // next start watches again.
@@ -313,9 +331,31 @@ void frmMain::EndMe()
     m_pMenu.reset();
     hide();
     m_pSysTray->setIntray(false);
-    // The application ends on this signal. A run under way sees the stop at
-    // its next wait and abandons its transfer, whose part file goes with it.
+    // The application ends on this signal, once the abandoned run has
+    // returned; its part file goes with it.
     Q_EMIT Ending();
+}
+
+void frmMain::SessionEnding(QSessionManager &manager)
+{
+    if (m_bEnded || !m_session->Run().bDownloading())
+        return;
+    if (!manager.allowsInteraction()) {
+        EndWithoutAsking();
+        return;
+    }
+    if (ConfirmExit())
+        EndWithoutAsking();
+    else
+        manager.cancel();
+    manager.release();
+}
+
+bool frmMain::eventFilter(QObject *pWatched, QEvent *pEvent)
+{
+    if (pWatched == qApp && pEvent->type() == QEvent::Quit)
+        EndWithoutAsking();
+    return QWidget::eventFilter(pWatched, pEvent);
 }
 
 void frmMain::tmrend_Timer()

@@ -23,6 +23,7 @@ class QLineEdit;
 class QMimeData;
 class QModelIndex;
 class QPushButton;
+class QSessionManager;
 class QVariant;
 class SettingsStore;
 class SkinHost;
@@ -69,6 +70,10 @@ public:
 
     bool ConfirmExit();
     void EndMe();
+    // The end EndMe comes to once it may: whatever runs is given up at once
+    // and the program ends without a question (a termination signal, the
+    // session's last word, or a confirmed exit).
+    void EndWithoutAsking();
 
 Q_SIGNALS:
     // EndMe went through: the program ends now (main() quits on it).
@@ -76,6 +81,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *pEvent) override;
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
     void dragEnterEvent(QDragEnterEvent *pEvent) override;
     void dropEvent(QDropEvent *pEvent) override;
 
@@ -94,6 +100,7 @@ private:
     void AddDownloadURL();
     void SetMonitoring(bool bState);
     void tmrend_Timer();
+    void SessionEnding(QSessionManager &manager);
 
     void cmdAdd2List_Click();
     void cmdStartDownload_Click();

@@ -48,6 +48,15 @@ bool SingleInstance::Claim()
     return m_server.listen(m_sEndpoint);
 }
 
+void SingleInstance::Release()
+{
+    // Closing also removes the socket file.
+    m_server.close();
+    // Without the answer the sender knows its addresses did not arrive.
+    for (QLocalSocket *pSocket : m_server.findChildren<QLocalSocket *>())
+        pSocket->abort();
+}
+
 // The message is the addresses, one a line, closed by an empty line; the
 // running program answers "ok" once it has the whole message, so that the
 // sender knows the addresses arrived before it ends.

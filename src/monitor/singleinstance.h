@@ -26,6 +26,12 @@ public:
     // front). True when they were delivered.
     bool HandOver(const QStringList &addresses) const;
 
+    // The program is ending: it takes no more hand-overs. The endpoint goes
+    // at once, so a start from now on claims it instead of handing its
+    // addresses to a program that would drop them; a hand-over already
+    // connected is refused and its sender runs on its own.
+    void Release();
+
     QString Endpoint() const { return m_sEndpoint; }
 
 Q_SIGNALS:

@@ -86,6 +86,8 @@ void DownloadQueue::tmrDownload_Timer()
 
 void DownloadQueue::cmdStartDownload_Click()
 {
+    if (m_bAbandoned)
+        return;
     if (m_store.UBound() == -1) {
         m_presenter.ShowEmptyList();
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QStringLiteral("Empty List"),
@@ -147,8 +149,24 @@ void DownloadQueue::StopRun()
     m_presenter.ShowStopConfirmed();
 }
 
+void DownloadQueue::AbandonRun()
+{
+    m_bAbandoned = true;
+    m_bStartAfterRun = false;
+    tmrDownload.stop();
+    const bool bWasRunning = m_bRunning;
+    m_bRunning = false;
+    m_run.RequestStop();
+    m_download.CancelDownload();
+    m_pageRetriever.Cancel();
+    if (bWasRunning)
+        m_presenter.ShowStopConfirmed();
+}
+
 void DownloadQueue::StartDownloading()
 {
+    if (m_bAbandoned)
+        return;
     if (m_run.sActivePage() == QLatin1String("About"))
         modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.downloadBtnTab"),
                                      QStringLiteral("1"));

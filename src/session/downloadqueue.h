@@ -58,6 +58,11 @@ public:
     // item under way reads "Cancelled" and later items stay as they are; the
     // toggle shows idle at once. Nothing happens when no run is on.
     void StopRun();
+    // The program is ending: gives up everything at once, as a confirmed
+    // stop does, without a question and also when a stop was confirmed
+    // before and the run is still winding down. No run starts after this,
+    // not even one asked for meanwhile.
+    void AbandonRun();
     // One run over the list.
     void StartDownloading();
     // Resolves one item; its file address, or kPrepareFailed.
@@ -106,6 +111,7 @@ private:
 
     bool m_bRunning = false;
     bool m_bStartAfterRun = false;
+    bool m_bAbandoned = false;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
 };

@@ -1,3 +1,5 @@
+#include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@ private Q_SLOTS:
     void laterStartHandsItsAddressesOver_data();
     void laterStartHandsItsAddressesOver();
     void staleSocketIsTakenOver();
+    void endingProgramRefusesHandOvers();
 };
 
 void tst_SingleInstance::laterStartHandsItsAddressesOver_data()
@@ -60,6 +63,36 @@ void tst_SingleInstance::staleSocketIsTakenOver()
     QFile leftover(sEndpoint);
     if (!leftover.exists())
         QVERIFY(leftover.open(QIODevice::WriteOnly));
+    SingleInstance next(sEndpoint);
+    QVERIFY(next.Claim());
+}
+
+void tst_SingleInstance::endingProgramRefusesHandOvers()
+{
+    QTemporaryDir dir;
+    const QString sEndpoint = dir.filePath(QStringLiteral("instance"));
+    SingleInstance ending(sEndpoint);
+    QVERIFY(ending.Claim());
+    QSignalSpy received(&ending, &SingleInstance::AddressesReceived);
+
+    // A later start got through before the end and has sent its addresses,
+    // but the ending program has not read them yet.
+    QLocalSocket early;
+    early.connectToServer(sEndpoint);
+    QVERIFY(early.waitForConnected(5000));
+    QCoreApplication::processEvents();
+    early.write("http://youtube.com/watch?v=lost\n\n");
+    QVERIFY(early.waitForBytesWritten(5000));
+
+    ending.Release();
+    QCoreApplication::processEvents();
+    // No "ok": the sender knows its addresses did not arrive.
+    QVERIFY(early.state() == QLocalSocket::UnconnectedState || early.waitForDisconnected(5000));
+    QVERIFY(!early.readAll().startsWith("ok"));
+    QCOMPARE(received.size(), 0);
+
+    // The endpoint is free at once: the next start claims it.
+    QVERIFY(!QFile::exists(sEndpoint));
     SingleInstance next(sEndpoint);
     QVERIFY(next.Claim());
 }

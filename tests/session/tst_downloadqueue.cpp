@@ -1,11 +1,14 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -197,6 +200,8 @@ private Q_SLOTS:
     void editsDuringATransferKeepTheRunOnItsItem_data();
     void editsDuringATransferKeepTheRunOnItsItem();
     void startDuringAStoppedRunWaitsForItsEnd();
+    void abandonedRunGivesUpAtOnce_data();
+    void abandonedRunGivesUpAtOnce();
     void commandLineFrontEndDownloadsAndReports();
     void killedFrontEndLeavesNothingUnderTheName_data();
     void killedFrontEndLeavesNothingUnderTheName();
@@ -810,6 +815,102 @@ void tst_DownloadQueue::startDuringAStoppedRunWaitsForItsEnd()
     QTRY_COMPARE_WITH_TIMEOUT(Item(0).Status, QStringLiteral("Complete"), 20000);
     QCOMPARE(Downloaded(QStringLiteral("again.flv")).size(), 200 * 1024);
     QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+}
+
+void tst_DownloadQueue::abandonedRunGivesUpAtOnce_data()
+{
+    QTest::addColumn<QString>("sStalls");  // "page", "information" or "transfer"
+    QTest::addColumn<QString>("sBefore");  // what happened before the program ends
+
+    QTest::newRow("page fetch") << "page" << "";
+    QTest::newRow("information request") << "information" << "";
+    QTest::newRow("transfer") << "transfer" << "";
+    // The toggle shows idle already; a start pressed meanwhile must not run.
+    QTest::newRow("transfer, stop confirmed and start pressed")
+        << "transfer" << "confirmed stop";
+    // The toggle never showed the run: only the ending can stop it.
+    QTest::newRow("transfer, run without the toggle") << "transfer" << "no toggle";
+    QTest::newRow("information request, run without the toggle") << "information" << "no toggle";
+}
+
+void tst_DownloadQueue::abandonedRunGivesUpAtOnce()
+{
+    QFETCH(QString, sStalls);
+    QFETCH(QString, sBefore);
+    // Only the ending may end the wait: the limits would end it much later.
+    constexpr int kLimitSeconds = 30;
+    Download &transfer = m_session->TransferControl();
+    transfer.SetInactivityTimeoutSeconds(kLimitSeconds);
+    transfer.SetHeaderTimeLimitSeconds(kLimitSeconds);
+
+    // Headers and two blocks, then nothing for longer than any test runs.
+    HttpTestServer::Response stalling = HttpTestServer::Ok(Bytes(100000, 's'), "video/x-flv");
+    stalling.trickleBytes = 2 * Download::kBlockSize;
+    stalling.trickleIntervalMs = 600000;
+    Add(ServeVideo(QStringLiteral("stall"), stalling));
+    Add(ServeVideo(QStringLiteral("after"), Bytes(100, 'a')));
+    HttpTestServer::Response silent;
+    silent.neverAnswer = true;
+    QByteArray waitingFor;
+    if (sStalls == QLatin1String("page")) {
+        m_server.SetRoute(QStringLiteral("/angryalien.com/stall.html"), stalling);
+        waitingFor = "GET /angryalien.com/stall.html ";
+    } else if (sStalls == QLatin1String("information")) {
+        m_server.SetRoute(QStringLiteral("/files/stall.flv"), silent);
+        waitingFor = "HEAD /files/stall.flv ";
+    }
+    auto bWaiting = [&] {
+        if (waitingFor.isEmpty()) {
+            bool bNumber = false;
+            return Item(0).Status.toInt(&bNumber) > 0 && bNumber;
+        }
+        const QList<QByteArray> heads = m_server.RequestHeads().mid(m_iRequestsBefore);
+        return std::any_of(heads.begin(), heads.end(),
+                           [&](const QByteArray &head) { return head.startsWith(waitingFor); });
+    };
+
+    // The program is told to end from an event, as the exit question's
+    // answer or a signal reaches it, while the run waits.
+    bool bEnded = false;
+    QTimer watch;
+    watch.setInterval(10);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (bEnded || !bWaiting())
+            return;
+        bEnded = true;
+        if (sBefore == QLatin1String("confirmed stop")) {
+            m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+            m_session->Queue().cmdStartDownload_Click();
+            m_messages.answerToQuestions = IMessageBox::Answer::No;
+            m_session->Queue().cmdStartDownload_Click();
+        }
+        m_session->Queue().AbandonRun();
+    });
+    watch.start();
+    QElapsedTimer clock;
+    clock.start();
+    if (sBefore == QLatin1String("no toggle"))
+        m_session->Queue().StartDownloading();
+    else
+        m_session->Queue().cmdStartDownload_Click();
+    const qint64 iElapsedMs = clock.elapsed();
+    watch.stop();
+
+    QVERIFY(bEnded);
+    QVERIFY2(iElapsedMs < kLimitSeconds * 1000, "a time limit, not the ending, ended the wait");
+    QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
+    QVERIFY(!QFileInfo::exists(DownloadPath(QStringLiteral("stall.flv.part"))));
+    QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
+    QVERIFY(!m_session->Run().bDownloading());
+    QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
+
+    // Nothing starts again: neither the start pressed before nor a new one.
+    QVERIFY(!m_session->Queue().tmrDownload.isActive());
+    const qsizetype iMessagesAtEnd = m_messages.shown.size();
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(m_messages.shown.size(), iMessagesAtEnd);
+    QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
+    QCOMPARE(Requests(QStringLiteral("/angryalien.com/after.html")), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_DownloadQueue)
