@@ -32,6 +32,7 @@ public:
     void SetCellSelected(int iRow, int iColumn) override;
     bool IsRowSelected(int iRow) const override;
     void SetRowSelected(int iRow) override;
+    void ClearSelection() override { clearSelection(); }
 
     // Scrolls the first row region by one line (negative: toward the top).
     void ScrollRowsBy(int iLines);

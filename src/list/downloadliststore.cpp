@@ -199,17 +199,24 @@ void DownloadListStore::MoveItemDown(qint16 iID)
 DownloadItem *DownloadListStore::Writable(quint32 uSerial)
 {
     const int i = IndexOfSerial(uSerial);
-    return i >= 0 ? &m_DownloadList[i] : nullptr;
+    if (i < 0)
+        return nullptr;
+    // The running rebuild may have copied the item already; a write that
+    // shows itself in the bound view (a typed name, progress) would be
+    // undone by the view that replaces it.
+    if (m_bFillingList)
+        m_bRefillWanted = true;
+    return &m_DownloadList[i];
 }
 
 bool DownloadListStore::SetStatus(quint32 uSerial, QStringView sStatus)
 {
-    DownloadItem *pItem = Writable(uSerial);
+    const DownloadItem *pItem = ItemBySerial(uSerial);
     if (!pItem)
         return false;
     // Progress writes the same text for most blocks; those allocate nothing.
     if (pItem->Status != sStatus)
-        pItem->Status = sStatus.toString();
+        Writable(uSerial)->Status = sStatus.toString();
     return true;
 }
 

@@ -34,6 +34,7 @@ public:
     // A row counts as selected when all its cells are.
     virtual bool IsRowSelected(int) const { return false; }
     virtual void SetRowSelected(int) {}
+    virtual void ClearSelection() {}
 
     // Set once the full layout has been applied to bound data; a grid with it
     // set only rebinds. Cleared when the list is emptied, so that the next
@@ -54,6 +55,7 @@ public:
     void SetCellSelected(int iRow, int iColumn) override;
     bool IsRowSelected(int iRow) const override;
     void SetRowSelected(int iRow) override;
+    void ClearSelection() override { m_selected.clear(); }
 
     // How often a view was bound (rebuilds that reached the grid).
     int iBindings = 0;

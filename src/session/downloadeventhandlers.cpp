@@ -28,8 +28,8 @@ void DownloadEventHandlers::BeginPageFetch()
 
 void DownloadEventHandlers::DownloadComplete()
 {
-    if (m_bFetchingPage)
-        m_store.SetStatus(m_run.CurrentSerial(), u"Start Downloading...");
+    if (m_bFetchingPage && m_store.SetStatus(m_run.CurrentSerial(), u"Start Downloading..."))
+        ShowInCurrentRow(u"Start Downloading...");
     m_sDownloadResult = QStringLiteral("1");
 }
 
@@ -65,8 +65,12 @@ void DownloadEventHandlers::ShowPageProgress(qint64 lProgress)
 
 bool DownloadEventHandlers::ShowInCurrentRow(QStringView sStatus)
 {
+    // A rebuild since the row was found leaves it pointing at nothing; the
+    // new view may well show the item.
+    if (m_run.rowCurrent().Serial() != m_run.CurrentSerial())
+        m_run.FindCurrentRow();
     const GridRow &row = m_run.rowCurrent();
-    if (row.IsNothing() || row.Serial() != m_run.CurrentSerial())
+    if (row.IsNothing())
         return false;
     if (row.CellText(DownloadViewModel::colStatus) != sStatus)
         row.SetCellValue(DownloadViewModel::colStatus, sStatus.toString());

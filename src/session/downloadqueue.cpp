@@ -235,9 +235,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         return ItemOutcome::Skipped;
 
     const quint32 uSerial = pPrepared->uSerial;
-    const QString sFileName = FreeFileName(pPrepared->FileName);
-    m_store.SetFileName(uSerial, sFileName);
-    const QString sLocalFile = LocalPathFor(sFileName);
+    const QString sLocalFile = LocalPathFor(pPrepared->FileName);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     // An answer that will not count as the video must not replace the file
@@ -316,8 +314,10 @@ QString DownloadQueue::PrepareItem(int iIndex)
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
-    if (pItem->FileName == kAutoDetect)
-        m_store.SetFileName(uSerial, info.FileName);
+    const QString sFileName = pItem->FileName == kAutoDetect ? info.FileName : pItem->FileName;
+    // Named here, so that the rebuild that follows shows the name the file
+    // will really have.
+    m_store.SetFileName(uSerial, FreeFileName(sFileName));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
 }
