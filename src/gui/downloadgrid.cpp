@@ -104,8 +104,10 @@ void DownloadGrid::Bind(DownloadViewModel *rsDownloadView)
     m_pView = rsDownloadView;
     setModel(rsDownloadView);
     DeleteStaleSelectionModels();
-    if (!rsDownloadView)
+    if (!rsDownloadView) {
+        m_pFileNameDelegate->DropKeptEditor();
         return;
+    }
     DownloadGrid_InitializeLayout();
     RestoreUserState(kept);
 }

@@ -559,6 +559,7 @@ void tst_DownloadGrid::openEditorSurvivesARebuild_data()
     QTest::newRow("its item moved down") << "+E ^E" << true;
     QTest::newRow("an item before it removed") << "-A" << true;
     QTest::newRow("its item removed") << "-B" << false;
+    QTest::newRow("list emptied, then refilled") << "-A -B -C -D | +A +B" << false;
 }
 
 void tst_DownloadGrid::openEditorSurvivesARebuild()
