@@ -196,9 +196,9 @@ void DownloadGrid::RestoreScrollPosition(const GridUserState &kept, SerialRowFin
 
 void DownloadGrid::ReopenEditor(const GridUserState::Editor &editor, int iRow)
 {
-    const QModelIndex cell = m_pView->index(iRow, editor.cell.iColumn);
     // Its item gone, the editor closes as it is, uncommitted.
-    if (iRow < 0 || !edit(cell, AllEditTriggers, nullptr)) {
+    const QModelIndex cell = m_pView->index(iRow, editor.cell.iColumn);
+    if (!cell.isValid() || !edit(cell, AllEditTriggers, nullptr)) {
         m_pFileNameDelegate->DropKeptEditor();
         return;
     }
@@ -287,8 +287,8 @@ bool DownloadGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
 
 void DownloadGrid::commitData(QWidget *editor)
 {
-    // An editor carried over to a new view commits to its cell there, also
-    // when Enter was pressed before the rebind.
+    // An editor carried over to a new view commits to its item's cell there;
+    // one the grid no longer holds commits nothing.
     const QModelIndex cell = m_editedCell;
     if (!cell.isValid() || cell.model() != model() || indexWidget(cell) != editor) {
         QTableView::commitData(editor);
