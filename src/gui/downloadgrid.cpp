@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMetaProperty>
 #include <QScrollBar>
 
@@ -98,11 +100,120 @@ void DownloadGrid::ApplyPalette()
 
 void DownloadGrid::Bind(DownloadViewModel *rsDownloadView)
 {
-    m_editedCell = QPersistentModelIndex();
+    const GridUserState kept = TakeUserState();
     m_pView = rsDownloadView;
     setModel(rsDownloadView);
-    if (rsDownloadView)
-        DownloadGrid_InitializeLayout();
+    DeleteStaleSelectionModels();
+    if (!rsDownloadView) {
+        m_pFileNameDelegate->DropKeptEditor();
+        return;
+    }
+    DownloadGrid_InitializeLayout();
+    RestoreUserState(kept);
+}
+
+void DownloadGrid::DeleteStaleSelectionModels()
+{
+    // Deleted at once rather than later: during a run the event loop may not
+    // turn between rebuilds, and nothing refers to them once setModel is done.
+    const QList<QItemSelectionModel *> models = findChildren<QItemSelectionModel *>();
+    for (QItemSelectionModel *pModel : models) {
+        if (pModel != selectionModel() && pModel != horizontalHeader()->selectionModel()
+            && pModel != verticalHeader()->selectionModel())
+            delete pModel;
+    }
+}
+
+GridUserState DownloadGrid::TakeUserState()
+{
+    GridUserState kept;
+    // A view deleted while bound leaves the grid on Qt's empty model.
+    if (!m_pView || model() != m_pView) {
+        m_editedCell = QPersistentModelIndex();
+        return kept;
+    }
+    kept.TakeSelection(*m_pView, selectionModel()->selection());
+    const QModelIndex current = selectionModel()->currentIndex();
+    if (current.isValid())
+        kept.current = {GridUserState::RowIn(*m_pView, current.row()), current.column()};
+    const int iTop = rowAt(0);
+    if (iTop >= 0) {
+        kept.top = GridUserState::RowIn(*m_pView, iTop);
+        kept.iTopPixelsHidden = -rowViewportPosition(iTop);
+    }
+    kept.iVerticalValue = verticalScrollBar()->value();
+    kept.iHorizontalValue = horizontalScrollBar()->value();
+
+    auto *pLine = state() == EditingState
+                          && m_editedCell.column() == DownloadViewModel::colFileName
+                      ? qobject_cast<QLineEdit *>(indexWidget(m_editedCell))
+                      : nullptr;
+    if (pLine) {
+        kept.bEditorOpen = true;
+        kept.editor.cell = {GridUserState::RowIn(*m_pView, m_editedCell.row()),
+                            m_editedCell.column()};
+        kept.editor.iCursor = pLine->cursorPosition();
+        kept.editor.iSelectionStart = pLine->selectionStart();
+        kept.editor.iSelectionLength = pLine->selectionLength();
+        m_pFileNameDelegate->KeepEditor(pLine);
+        closeEditor(pLine, QAbstractItemDelegate::NoHint);
+    }
+    m_editedCell = QPersistentModelIndex();
+    return kept;
+}
+
+void DownloadGrid::RestoreUserState(const GridUserState &kept)
+{
+    SerialRowFinder rows(*m_pView);
+    const QItemSelection cells = kept.SelectionIn(*m_pView, rows);
+    if (!cells.isEmpty())
+        selectionModel()->select(cells, QItemSelectionModel::Select);
+    const int iCurrentRow = GridUserState::NewRow(kept.current.row, rows);
+    if (iCurrentRow >= 0)
+        selectionModel()->setCurrentIndex(m_pView->index(iCurrentRow, kept.current.iColumn),
+                                          QItemSelectionModel::NoUpdate);
+    // After the current cell: making a cell current scrolls to it.
+    RestoreScrollPosition(kept, rows);
+    if (kept.bEditorOpen)
+        ReopenEditor(kept.editor, GridUserState::NewRow(kept.editor.cell.row, rows));
+}
+
+void DownloadGrid::RestoreScrollPosition(const GridUserState &kept, SerialRowFinder &rows)
+{
+    int iVertical = kept.iVerticalValue;
+    if (kept.iVerticalValue != 0 || kept.iHorizontalValue != 0) {
+        // The scroll bars take the new view's extent only once it is laid out.
+        executeDelayedItemsLayout();
+        const int iTopRow = GridUserState::NewRow(kept.top, rows);
+        if (iTopRow >= 0 && kept.iVerticalValue != 0)
+            iVertical = verticalScrollMode() == ScrollPerItem
+                            ? verticalHeader()->visualIndex(iTopRow)
+                            : verticalHeader()->sectionPosition(iTopRow) + kept.iTopPixelsHidden;
+    }
+    verticalScrollBar()->setValue(iVertical);
+    horizontalScrollBar()->setValue(kept.iHorizontalValue);
+}
+
+void DownloadGrid::ReopenEditor(const GridUserState::Editor &editor, int iRow)
+{
+    // Its item gone, the editor closes as it is, uncommitted.
+    const QModelIndex cell = m_pView->index(iRow, editor.cell.iColumn);
+    if (!cell.isValid() || !edit(cell, AllEditTriggers, nullptr)) {
+        m_pFileNameDelegate->DropKeptEditor();
+        return;
+    }
+    auto *pLine = qobject_cast<QLineEdit *>(indexWidget(cell));
+    if (!pLine)
+        return;
+    if (editor.iSelectionStart >= 0 && editor.iSelectionLength > 0) {
+        // The cursor sits at whichever end the user extended the selection to.
+        const int iAnchor = editor.iCursor == editor.iSelectionStart
+                                ? editor.iSelectionStart + editor.iSelectionLength
+                                : editor.iSelectionStart;
+        pLine->setSelection(iAnchor, editor.iCursor - iAnchor);
+    } else {
+        pLine->setCursorPosition(editor.iCursor);
+    }
 }
 
 void DownloadGrid::DownloadGrid_InitializeLayout()
@@ -117,9 +228,7 @@ void DownloadGrid::DownloadGrid_InitializeLayout()
 
 void DownloadGrid::ClearDataSource()
 {
-    m_editedCell = QPersistentModelIndex();
-    m_pView = nullptr;
-    setModel(nullptr);
+    Bind(nullptr);
 }
 
 DownloadViewModel *DownloadGrid::DataSource() const
@@ -178,8 +287,10 @@ bool DownloadGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
 
 void DownloadGrid::commitData(QWidget *editor)
 {
+    // An editor carried over to a new view commits to its item's cell there;
+    // one the grid no longer holds commits nothing.
     const QModelIndex cell = m_editedCell;
-    if (!cell.isValid() || cell.model() != model()) {
+    if (!cell.isValid() || cell.model() != model() || indexWidget(cell) != editor) {
         QTableView::commitData(editor);
         return;
     }

@@ -3,6 +3,7 @@
 #include <QPersistentModelIndex>
 #include <QTableView>
 
+#include "gui/griduserstate.h"
 #include "list/idownloadgrid.h"
 
 class FileNameDelegate;
@@ -10,7 +11,8 @@ class ProgressBarDelegate;
 
 // The grid that shows the download view on the main window: fixed columns,
 // one editable column (the local file name), cell and row selection, and
-// progress bars in the Status column.
+// progress bars in the Status column. Each rebuilt view is bound in place of
+// the last; what the user holds in the grid follows the items across.
 class DownloadGrid : public QTableView, public IDownloadGrid
 {
     Q_OBJECT
@@ -54,6 +56,15 @@ protected:
 
 private:
     void Bind(DownloadViewModel *rsDownloadView);
+    // Every setModel makes the view and both headers a selection model of
+    // their own and leaves the old ones to the grid.
+    void DeleteStaleSelectionModels();
+    // Closes an open editor without committing it; the file-name delegate
+    // keeps the widget, with its text and undo steps, to open it again.
+    GridUserState TakeUserState();
+    void RestoreUserState(const GridUserState &kept);
+    void RestoreScrollPosition(const GridUserState &kept, SerialRowFinder &rows);
+    void ReopenEditor(const GridUserState::Editor &editor, int iRow);
     // What every binding needs, because each view is a new model: captions,
     // widths and the cell painters.
     void DownloadGrid_InitializeLayout();

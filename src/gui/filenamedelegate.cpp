@@ -13,6 +13,11 @@ FileNameDelegate::FileNameDelegate(const QColor &activeColour, QObject *parent)
 QWidget *FileNameDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                         const QModelIndex &index) const
 {
+    if (m_pKeptEditor) {
+        m_pReopenedEditor = m_pKeptEditor;
+        m_pKeptEditor = nullptr;
+        return m_pReopenedEditor;
+    }
     QWidget *pEditor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto *pLine = qobject_cast<QLineEdit *>(pEditor)) {
         pLine->setMaxLength(DownloadViewModel::kFileNameWidth);
@@ -23,4 +28,32 @@ QWidget *FileNameDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
         pLine->setAutoFillBackground(true);
     }
     return pEditor;
+}
+
+void FileNameDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    // A kept editor holds what the user typed, not the cell's value.
+    if (editor == m_pReopenedEditor) {
+        m_pReopenedEditor = nullptr;
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void FileNameDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
+{
+    if (editor != m_pKeptEditor)
+        QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void FileNameDelegate::KeepEditor(QWidget *pEditor)
+{
+    m_pKeptEditor = pEditor;
+}
+
+void FileNameDelegate::DropKeptEditor()
+{
+    if (m_pKeptEditor)
+        m_pKeptEditor->deleteLater();
+    m_pKeptEditor = nullptr;
 }

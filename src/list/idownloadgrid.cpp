@@ -1,14 +1,27 @@
 #include "list/idownloadgrid.h"
 
+#include <QSet>
+
 #include "list/downloadviewmodel.h"
 
 void HeadlessDownloadGrid::FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bInitial)
 {
     m_pView = rsDownloadView;
-    m_selected.clear();
+    DropItemsNotShown();
     ++iBindings;
     if (!bInitial)
         bGridFormatted = true;
+}
+
+void HeadlessDownloadGrid::DropItemsNotShown()
+{
+    if (m_selected.isEmpty())
+        return;
+    QSet<quint32> shown;
+    for (int iRow = 0; m_pView && iRow < m_pView->RecordCount(); ++iRow)
+        shown.insert(m_pView->SerialAt(iRow));
+    m_selected.removeIf(
+        [&shown](const QPair<quint32, int> &cell) { return !shown.contains(cell.first); });
 }
 
 void HeadlessDownloadGrid::ClearDataSource()
@@ -22,22 +35,24 @@ QModelIndexList HeadlessDownloadGrid::Selected() const
     QModelIndexList cells;
     if (!m_pView)
         return cells;
-    for (const auto &[iRow, iColumn] : m_selected)
-        cells.append(m_pView->index(iRow, iColumn));
+    for (const auto &[uSerial, iColumn] : m_selected)
+        cells.append(m_pView->index(m_pView->RowOfSerial(uSerial), iColumn));
     return cells;
 }
 
 bool HeadlessDownloadGrid::IsCellSelected(int iRow, int iColumn) const
 {
-    return m_selected.contains(qMakePair(iRow, iColumn));
+    const quint32 uSerial = m_pView ? m_pView->SerialAt(iRow) : 0;
+    return uSerial != 0 && m_selected.contains(qMakePair(uSerial, iColumn));
 }
 
 void HeadlessDownloadGrid::SetCellSelected(int iRow, int iColumn)
 {
     if (!m_pView || iRow < 0 || iRow >= m_pView->RecordCount() || iColumn < 0
-        || iColumn >= DownloadViewModel::ColumnCount || IsCellSelected(iRow, iColumn))
+        || iColumn >= DownloadViewModel::ColumnCount || m_pView->SerialAt(iRow) == 0
+        || IsCellSelected(iRow, iColumn))
         return;
-    m_selected.append(qMakePair(iRow, iColumn));
+    m_selected.append(qMakePair(m_pView->SerialAt(iRow), iColumn));
 }
 
 bool HeadlessDownloadGrid::IsRowSelected(int iRow) const

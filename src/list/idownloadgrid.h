@@ -15,8 +15,12 @@ class IDownloadGrid
 public:
     virtual ~IDownloadGrid() = default;
 
-    // Binds a freshly rebuilt view and lays the grid out for it. The grid's
-    // selection, current row and scroll position start afresh.
+    // Binds a freshly rebuilt view and lays the grid out for it. What the user
+    // holds in the grid follows the items, wherever the rebuild moved them:
+    // the selected cells, the current cell, the scroll position and an open
+    // file-name editor with what was typed into it. What belonged to items
+    // the new view no longer shows is dropped; such an editor closes without
+    // committing.
     virtual void FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bInitial) = 0;
     // The grid shows no rows.
     virtual void ClearDataSource() = 0;
@@ -42,7 +46,8 @@ public:
     bool bGridFormatted = false;
 };
 
-// Holds the bound view and a selection, and nothing else.
+// Holds the bound view and a selection, and nothing else. The selection is
+// kept by item, so that it survives rebinding as the window's grid does.
 class HeadlessDownloadGrid : public IDownloadGrid
 {
 public:
@@ -61,6 +66,9 @@ public:
     int iBindings = 0;
 
 private:
+    void DropItemsNotShown();
+
     DownloadViewModel *m_pView = nullptr;
-    QList<QPair<int, int>> m_selected;
+    // (item serial, column), in the order selected.
+    QList<QPair<quint32, int>> m_selected;
 };

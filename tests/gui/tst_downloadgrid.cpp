@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 
@@ -16,17 +19,19 @@
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
 #include "list/filenameeditor.h"
+#include "list/idownloadgrid.h"
 #include "list/listcommands.h"
 #include "list/urladder.h"
 #include "httptestserver.h"
+#include "scriptedmessagebox.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
 #include "settings/programsettings.h"
 
 // The grid on the main window: its fixed layout through the list's life, the
-// bars after rebinding, and the editing commands and renaming as the user
-// reaches them.
+// bars after rebinding, the editing commands and renaming as the user reaches
+// them, and what the user holds in the grid across rebuilds.
 class tst_DownloadGrid : public QObject
 {
     Q_OBJECT
@@ -68,6 +73,102 @@ private:
         }
     }
 
+    // Items named by one character: "B" is http://videos/B, its file "fileB".
+    static void AddItems(DownloadListStore &store, const QString &sNames)
+    {
+        for (const QChar name : sNames) {
+            QString sStatus;
+            QString sSize;
+            store.AddDownloadItem(QStringLiteral("http://videos/") + name,
+                                  QStringLiteral("file") + name, sStatus, sSize);
+        }
+    }
+
+    static int IndexOf(const DownloadListStore &store, QChar name)
+    {
+        for (int i = 0; i < store.DownloadList.size(); ++i) {
+            if (store.DownloadList.at(i).Video_URL.endsWith(name))
+                return i;
+        }
+        return -1;
+    }
+
+    // Edits the list the way commands and a run do, then rebuilds it once.
+    // Words: "+E" appends E, "^E" moves E to the top, "vE" moves E down one,
+    // "-E" removes E, "|" rebuilds in between.
+    static void EditAndRebuild(DownloadListStore &store, const QString &sEdits)
+    {
+        for (const QString &sWord : sEdits.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (sWord == QLatin1String("|")) {
+                store.FillDownloadList();
+                continue;
+            }
+            const QChar name = sWord.at(1);
+            const auto iID = [&] { return static_cast<qint16>(IndexOf(store, name) + 1); };
+            if (sWord.at(0) == QLatin1Char('+'))
+                AddItems(store, name);
+            else if (sWord.at(0) == QLatin1Char('-'))
+                store.RemoveDownloadItem(iID());
+            else if (sWord.at(0) == QLatin1Char('v'))
+                store.MoveItemDown(iID());
+            while (sWord.at(0) == QLatin1Char('^') && iID() > 1)
+                store.MoveItemUp(iID());
+        }
+        store.FillDownloadList();
+    }
+
+    static int RowOf(const DownloadViewModel &view, QChar name)
+    {
+        for (int iRow = 0; iRow < view.RecordCount(); ++iRow) {
+            if (view.CellText(iRow, DownloadViewModel::colVideo_URL).endsWith(name))
+                return iRow;
+        }
+        return -1;
+    }
+
+    // Cells as item name and column ("B1"); "B*" is B's whole row.
+    static void SelectCells(IDownloadGrid &grid, const QString &sCells)
+    {
+        for (const QString &sCell : sCells.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int iRow = RowOf(*grid.DataSource(), sCell.at(0));
+            if (sCell.at(1) == QLatin1Char('*'))
+                grid.SetRowSelected(iRow);
+            else
+                grid.SetCellSelected(iRow, sCell.mid(1).toInt());
+        }
+    }
+
+    static QString CellName(const QModelIndex &cell)
+    {
+        if (!cell.isValid())
+            return QString();
+        const auto *pView = static_cast<const DownloadViewModel *>(cell.model());
+        return pView->CellText(cell.row(), DownloadViewModel::colVideo_URL).right(1)
+               + QString::number(cell.column());
+    }
+
+    static QString SelectedCells(const IDownloadGrid &grid)
+    {
+        QStringList cells;
+        for (const QModelIndex &cell : grid.Selected())
+            cells.append(CellName(cell));
+        cells.sort();
+        return cells.join(QLatin1Char(' '));
+    }
+
+    static QString Expanded(const QString &sCells)
+    {
+        QStringList cells;
+        for (const QString &sCell : sCells.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            for (int i = 0; i < DownloadViewModel::ColumnCount; ++i) {
+                if (sCell.at(1) == QLatin1Char('*') || sCell.mid(1).toInt() == i)
+                    cells.append(sCell.at(0) + QString::number(i));
+            }
+        }
+        cells.sort();
+        return cells.join(QLatin1Char(' '));
+    }
+
     // Opens the editor on row iRow's file name, types sText and presses Enter.
     static void Rename(DownloadGrid *grid, int iRow, const QString &sText)
     {
@@ -93,6 +194,16 @@ private Q_SLOTS:
     void commandsFromButtonsKeysAndMenu();
     void renamingInTheGrid();
     void renamedItemIsDownloadedUnderItsNewName();
+    void oneSelectionModelThroughRebuilds_data();
+    void oneSelectionModelThroughRebuilds();
+    void selectionFollowsItemsAcrossARebuild_data();
+    void selectionFollowsItemsAcrossARebuild();
+    void headlessSelectionFollowsItemsToo_data();
+    void headlessSelectionFollowsItemsToo();
+    void scrollPositionFollowsTheTopItem_data();
+    void scrollPositionFollowsTheTopItem();
+    void openEditorSurvivesARebuild_data();
+    void openEditorSurvivesARebuild();
 };
 
 void tst_DownloadGrid::twipsFollowTheScreenResolution_data()
@@ -206,10 +317,11 @@ void tst_DownloadGrid::commandsFromButtonsKeysAndMenu()
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, c.center());
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdUp")), Qt::LeftButton);
     QCOMPARE(Names(window), QStringLiteral("ACBD"));
+    QCOMPARE(SelectedCells(*grid), QStringLiteral("C1"));
 
     // Delete removes the selected items.
-    grid->setFocus();
-    grid->SetCellSelected(3, DownloadViewModel::colStatus);
+    const QRect d = grid->visualRect(grid->model()->index(3, DownloadViewModel::colStatus));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, d.center());
     QTest::keyClick(grid, Qt::Key_Delete);
     QCOMPARE(Names(window), QStringLiteral("ACB"));
 
@@ -298,6 +410,217 @@ void tst_DownloadGrid::renamedItemIsDownloadedUnderItsNewName()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), content);
     QVERIFY(!QFile::exists(QDir(downloads.path()).filePath(QStringLiteral("clip.flv"))));
+}
+
+void tst_DownloadGrid::oneSelectionModelThroughRebuilds_data()
+{
+    QTest::addColumn<QString>("sRound");
+    QTest::addColumn<bool>("bEditing");
+    QTest::newRow("rebuilds") << "" << false;
+    QTest::newRow("a row moved each time") << "vA" << false;
+    QTest::newRow("list emptied and refilled") << "-A -B -C | +A +B +C" << false;
+    QTest::newRow("an editor open") << "vB" << true;
+}
+
+// The grid must not gather the selection models that each binding brings:
+// during a run the event loop may not turn between rebuilds.
+void tst_DownloadGrid::oneSelectionModelThroughRebuilds()
+{
+    QFETCH(QString, sRound);
+    QFETCH(bool, bEditing);
+    frmMain window;
+    window.show();
+    DownloadGrid *grid = Grid(window);
+    DownloadListStore &store = window.Session().ListStore();
+    AddItems(store, QStringLiteral("ABC"));
+    store.FillDownloadList();
+    grid->SetCellSelected(0, DownloadViewModel::colVideo_URL);
+    if (bEditing)
+        grid->edit(grid->model()->index(0, DownloadViewModel::colFileName));
+
+    for (int i = 0; i < 30; ++i)
+        EditAndRebuild(store, sRound);
+
+    QCOMPARE(grid->findChildren<QItemSelectionModel *>().size(), 1);
+    QCOMPARE(grid->selectionModel()->model(), grid->model());
+    QCOMPARE(grid->horizontalHeader()->selectionModel(), grid->selectionModel());
+    QCOMPARE(grid->verticalHeader()->selectionModel(), grid->selectionModel());
+    QCOMPARE(grid->viewport()->findChildren<QLineEdit *>().size(), bEditing ? 1 : 0);
+}
+
+void tst_DownloadGrid::selectionFollowsItemsAcrossARebuild_data()
+{
+    QTest::addColumn<QString>("sSelect");
+    QTest::addColumn<QString>("sEdits");
+    QTest::addColumn<QString>("sExpected");
+    QTest::newRow("nothing changed") << "B1 D3" << "" << "B1 D3";
+    QTest::newRow("an item inserted before") << "B1 D3" << "+E ^E" << "B1 D3";
+    QTest::newRow("a selected item moved down") << "B1 D3" << "vB" << "B1 D3";
+    QTest::newRow("another item moved past") << "C2" << "vB" << "C2";
+    QTest::newRow("a selected item removed") << "B1 D3" << "-B" << "D3";
+    QTest::newRow("all selected items removed") << "B1 D3" << "-B -D" << "";
+    QTest::newRow("whole rows, the first moved to the end")
+        << "A* B*" << "vA vA vA" << "A* B*";
+    QTest::newRow("whole rows, one between removed") << "A* C*" << "-B" << "A* C*";
+    QTest::newRow("list emptied and refilled") << "A1" << "-A -B -C -D | +A" << "";
+}
+
+// Cells are named by item, so a grid that kept rows instead of items shows
+// other letters here.
+void tst_DownloadGrid::selectionFollowsItemsAcrossARebuild()
+{
+    QFETCH(QString, sSelect);
+    QFETCH(QString, sEdits);
+    QFETCH(QString, sExpected);
+    frmMain window;
+    window.show();
+    DownloadGrid *grid = Grid(window);
+    DownloadListStore &store = window.Session().ListStore();
+    AddItems(store, QStringLiteral("ABCD"));
+    store.FillDownloadList();
+    SelectCells(*grid, sSelect);
+    // The current cell: column 1 of the last item selected.
+    const QChar currentItem = sSelect.split(QLatin1Char(' ')).last().at(0);
+    const int iCurrentRow = RowOf(*grid->DataSource(), currentItem);
+    grid->selectionModel()->setCurrentIndex(grid->model()->index(iCurrentRow, 1),
+                                            QItemSelectionModel::NoUpdate);
+    const quint32 uCurrentSerial = grid->DataSource()->SerialAt(iCurrentRow);
+
+    EditAndRebuild(store, sEdits);
+
+    QCOMPARE(SelectedCells(*grid), Expanded(sExpected));
+    QCOMPARE(CellName(grid->currentIndex()), store.IndexOfSerial(uCurrentSerial) >= 0
+                                                 ? currentItem + QStringLiteral("1")
+                                                 : QString());
+}
+
+void tst_DownloadGrid::headlessSelectionFollowsItemsToo_data()
+{
+    selectionFollowsItemsAcrossARebuild_data();
+}
+
+void tst_DownloadGrid::headlessSelectionFollowsItemsToo()
+{
+    QFETCH(QString, sSelect);
+    QFETCH(QString, sEdits);
+    QFETCH(QString, sExpected);
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    DownloadListStore store(grid, messages);
+    AddItems(store, QStringLiteral("ABCD"));
+    store.FillDownloadList();
+    SelectCells(grid, sSelect);
+
+    EditAndRebuild(store, sEdits);
+
+    QCOMPARE(SelectedCells(grid), Expanded(sExpected));
+}
+
+void tst_DownloadGrid::scrollPositionFollowsTheTopItem_data()
+{
+    QTest::addColumn<QChar>("top");
+    QTest::addColumn<QString>("sEdits");
+    QTest::addColumn<QChar>("expectedTop");
+    QTest::newRow("nothing changed") << QChar('K') << "" << QChar('K');
+    QTest::newRow("an item inserted above") << QChar('K') << "+z ^z" << QChar('K');
+    QTest::newRow("an item above removed") << QChar('K') << "-B" << QChar('K');
+    QTest::newRow("the top item moved down") << QChar('K') << "vK" << QChar('K');
+    // Its place stays where it was.
+    QTest::newRow("the top item removed") << QChar('K') << "-K" << QChar('L');
+    QTest::newRow("at the very top, an item inserted above")
+        << QChar('A') << "+z ^z" << QChar('z');
+}
+
+void tst_DownloadGrid::scrollPositionFollowsTheTopItem()
+{
+    QFETCH(QChar, top);
+    QFETCH(QString, sEdits);
+    QFETCH(QChar, expectedTop);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DownloadGrid *grid = Grid(window);
+    DownloadListStore &store = window.Session().ListStore();
+    AddItems(store, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"));
+    store.FillDownloadList();
+    QCoreApplication::processEvents();
+    grid->scrollTo(grid->model()->index(RowOf(*grid->DataSource(), top), 0),
+                   QAbstractItemView::PositionAtTop);
+    QCOMPARE(RowOf(*grid->DataSource(), top), grid->rowAt(0));
+
+    EditAndRebuild(store, sEdits);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(grid->rowAt(0), RowOf(*grid->DataSource(), expectedTop));
+}
+
+void tst_DownloadGrid::openEditorSurvivesARebuild_data()
+{
+    QTest::addColumn<QString>("sEdits");
+    QTest::addColumn<bool>("bSurvives");
+    QTest::newRow("rebuilt") << "" << true;
+    QTest::newRow("its item moved down") << "+E ^E" << true;
+    QTest::newRow("an item before it removed") << "-A" << true;
+    QTest::newRow("its item removed") << "-B" << false;
+    QTest::newRow("list emptied, then refilled") << "-A -B -C -D | +A +B" << false;
+}
+
+void tst_DownloadGrid::openEditorSurvivesARebuild()
+{
+    QFETCH(QString, sEdits);
+    QFETCH(bool, bSurvives);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DownloadGrid *grid = Grid(window);
+    DownloadListStore &store = window.Session().ListStore();
+    AddItems(store, QStringLiteral("ABCD"));
+    store.FillDownloadList();
+    const quint32 uSerialB = store.DownloadList.at(1).uSerial;
+    QSignalSpy before(grid, &DownloadGrid::BeforeCellUpdate);
+    QSignalSpy after(grid, &DownloadGrid::AfterCellUpdate);
+
+    grid->setCurrentIndex(grid->model()->index(1, DownloadViewModel::colFileName));
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("clip.flv"));
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(editor, Qt::Key_Left);
+
+    EditAndRebuild(store, sEdits);
+
+    const int iRowB = grid->DataSource()->RowOfSerial(uSerialB);
+    QCOMPARE(iRowB >= 0, bSurvives);
+    if (bSurvives) {
+        editor = qobject_cast<QLineEdit *>(
+            grid->indexWidget(grid->model()->index(iRowB, DownloadViewModel::colFileName)));
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QVERIFY(editor->hasFocus());
+        QCOMPARE(editor->text(), QStringLiteral("clip.flv"));
+        QCOMPARE(editor->cursorPosition(), 4);
+        QTest::keyClick(editor, Qt::Key_2);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QCOMPARE(grid->viewport()->findChildren<QLineEdit *>().size(), 0);
+    QCOMPARE(before.size(), bSurvives ? 1 : 0);
+    QCOMPARE(after.size(), bSurvives ? 1 : 0);
+    if (bSurvives) {
+        const auto cell = after.at(0).at(0).value<QModelIndex>();
+        QVERIFY(cell.model() == grid->model());
+        QCOMPARE(grid->DataSource()->SerialAt(cell.row()), uSerialB);
+    }
+    for (const DownloadItem &item : store.DownloadList) {
+        const bool bRenamed = bSurvives && item.uSerial == uSerialB;
+        QCOMPARE(item.FileName, bRenamed ? QStringLiteral("clip2.flv")
+                                         : QStringLiteral("file") + item.Video_URL.right(1));
+    }
 }
 
 QTEST_MAIN(tst_DownloadGrid)

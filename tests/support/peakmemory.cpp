@@ -11,14 +11,29 @@ void ResetPeakMemory()
         clear.write("5");
 }
 
-qint64 PeakMemoryKiB()
+namespace {
+
+// One "Name:   1234 kB" line of /proc/self/status, in KiB.
+qint64 StatusFieldKiB(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
+}
+
+} // namespace
+
+qint64 PeakMemoryKiB()
+{
+    return StatusFieldKiB(QByteArrayLiteral("VmHWM:"));
+}
+
+qint64 ResidentMemoryKiB()
+{
+    return StatusFieldKiB(QByteArrayLiteral("VmRSS:"));
 }

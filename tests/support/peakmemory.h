@@ -10,3 +10,5 @@ void ResetPeakMemory();
 // The peak since the last ResetPeakMemory (or since the start), in KiB; -1
 // when the system does not say.
 qint64 PeakMemoryKiB();
+// What the process holds resident now, in KiB; -1 when the system does not say.
+qint64 ResidentMemoryKiB();
