@@ -86,8 +86,8 @@ private:
 
     static int IndexOf(const DownloadListStore &store, QChar name)
     {
-        for (int i = 0; i < store.DownloadList.size(); ++i) {
-            if (store.DownloadList.at(i).Video_URL.endsWith(name))
+        for (int i = 0; i < store.Count(); ++i) {
+            if (store.Items().at(i).Video_URL.endsWith(name))
                 return i;
         }
         return -1;
@@ -576,7 +576,7 @@ void tst_DownloadGrid::openEditorSurvivesARebuild()
     DownloadListStore &store = window.Session().ListStore();
     AddItems(store, QStringLiteral("ABCD"));
     store.FillDownloadList();
-    const quint32 uSerialB = store.DownloadList.at(1).uSerial;
+    const quint32 uSerialB = store.Items().at(1).uSerial;
     QSignalSpy before(grid, &DownloadGrid::BeforeCellUpdate);
     QSignalSpy after(grid, &DownloadGrid::AfterCellUpdate);
 
@@ -616,7 +616,7 @@ void tst_DownloadGrid::openEditorSurvivesARebuild()
         QVERIFY(cell.model() == grid->model());
         QCOMPARE(grid->DataSource()->SerialAt(cell.row()), uSerialB);
     }
-    for (const DownloadItem &item : store.DownloadList) {
+    for (const DownloadItem &item : store.Items()) {
         const bool bRenamed = bSurvives && item.uSerial == uSerialB;
         QCOMPARE(item.FileName, bRenamed ? QStringLiteral("clip2.flv")
                                          : QStringLiteral("file") + item.Video_URL.right(1));

@@ -13,8 +13,11 @@ bool XvfbServer::Start()
 {
     // With -displayfd the server picks a free display itself and says which
     // on our pipe once it accepts clients, so there is nothing to wait out.
+    // Without -noreset it would start over whenever its last client leaves,
+    // refusing the next program that connects meanwhile.
     m_process.start(QStringLiteral("Xvfb"),
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                     QStringLiteral("-nolisten"),
                      QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
                      QStringLiteral("640x480x24")});
     if (!m_process.waitForStarted(30000)) {
