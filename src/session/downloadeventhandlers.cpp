@@ -87,7 +87,9 @@ void DownloadEventHandlers::ShowFileProgress(qint64 lProgress)
         return;
     char16_t text[modMain::kSizeTextCapacity + 16];
     qsizetype iLength = 0;
-    if (pItem->FileSize == QLatin1StringView("0")) {
+    // Without a size (none given, or the size request failed) the transfer
+    // reports bytes, not a percentage.
+    if (pItem->FileSize == QLatin1StringView("0") || pItem->FileSize.startsWith(u"-1")) {
         iLength = modMain::FormatSizeTo(static_cast<double>(lProgress), text, m_cDecimal);
         for (const char c : std::string_view(" so far.."))
             text[iLength++] = char16_t(c);

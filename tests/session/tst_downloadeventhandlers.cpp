@@ -56,6 +56,8 @@ private Q_SLOTS:
         QTest::newRow("file, unknown size, bytes") << false << "0" << qint64(512)
                                                    << "512 Bytes so far..";
         QTest::newRow("file, past 4 GiB") << false << "0" << qint64(5368709120) << "5 GB so far..";
+        QTest::newRow("file, size request failed")
+            << false << "-1 Bytes" << qint64(1572864) << "1.5 MB so far..";
     }
 
     void progress()
