@@ -5,6 +5,9 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMetaProperty>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QProxyStyle>
 #include <QScrollBar>
 
 #include "gui/filenamedelegate.h"
@@ -29,6 +32,20 @@ const QColor kActiveBack(255, 199, 0);
 const char *const kCaptions[] = {" ", "Video URL", "Local File Name", "Download Status",
                                  "File Size"};
 
+// Styles pick the table's rule colour themselves (Fusion darkens the window
+// colour); the grid's rules are its own grey whatever the desktop's style.
+class GridRuleStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *pOption, const QWidget *pWidget,
+                  QStyleHintReturn *pReturn) const override
+    {
+        if (hint == SH_Table_GridLineColor)
+            return static_cast<int>(kRuleGrey.rgba());
+        return QProxyStyle::styleHint(hint, pOption, pWidget, pReturn);
+    }
+};
+
 } // namespace
 
 DownloadGrid::DownloadGrid(QWidget *parent)
@@ -44,6 +61,11 @@ DownloadGrid::DownloadGrid(QWidget *parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Arrows move between cells; Tab goes on to the next control.
+    setTabKeyNavigation(false);
+    auto *pRuleStyle = new GridRuleStyle;
+    pRuleStyle->setParent(this);
+    setStyle(pRuleStyle);
 }
 
 int DownloadGrid::TwipsToPixels(int iTwips, int iDotsPerInch)
@@ -65,6 +87,9 @@ void DownloadGrid::FormatDownloadGrid(DownloadViewModel *rsDownloadView, bool bI
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionsMovable(false);
     horizontalHeader()->setHighlightSections(false);
+    // A caption click would select a whole column, and removing the
+    // selection would then remove every item.
+    horizontalHeader()->setSectionsClickable(false);
     // The ID column is narrower than a caption section would be by default.
     horizontalHeader()->setMinimumSectionSize(1);
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -80,7 +105,9 @@ void DownloadGrid::ApplyPalette()
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
         grid.setColor(group, QPalette::Window, kGridBack);
         grid.setColor(group, QPalette::WindowText, kGridLine);
-        grid.setColor(group, QPalette::Base, kRowBack);
+        // The viewport shows the grid's own grey below the rows; the rows
+        // themselves are painted white (paintEvent).
+        grid.setColor(group, QPalette::Base, kGridBack);
         grid.setColor(group, QPalette::AlternateBase, kRowBack);
         grid.setColor(group, QPalette::Text, Qt::black);
         grid.setColor(group, QPalette::Mid, kRuleGrey);
@@ -96,6 +123,20 @@ void DownloadGrid::ApplyPalette()
         captions.setColor(group, QPalette::Window, kGridBack);
     }
     horizontalHeader()->setPalette(captions);
+}
+
+void DownloadGrid::paintEvent(QPaintEvent *pEvent)
+{
+    const int iRows = model() ? model()->rowCount() : 0;
+    const int iColumns = model() ? model()->columnCount() : 0;
+    if (iRows > 0 && iColumns > 0) {
+        const QRect rows(0, 0,
+                         columnViewportPosition(iColumns - 1) + columnWidth(iColumns - 1),
+                         rowViewportPosition(iRows - 1) + rowHeight(iRows - 1));
+        QPainter painter(viewport());
+        painter.fillRect(rows.intersected(pEvent->rect()), kRowBack);
+    }
+    QTableView::paintEvent(pEvent);
 }
 
 void DownloadGrid::Bind(DownloadViewModel *rsDownloadView)

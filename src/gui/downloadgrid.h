@@ -53,6 +53,7 @@ Q_SIGNALS:
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void commitData(QWidget *editor) override;
+    void paintEvent(QPaintEvent *pEvent) override;
 
 private:
     void Bind(DownloadViewModel *rsDownloadView);

@@ -84,8 +84,9 @@ bool WindowHooks::eventFilter(QObject *pWatched, QEvent *pEvent)
         }
     }
 
-    // The grid's own wheel handling would scroll three rows per notch.
-    if (pEvent->type() == QEvent::Wheel && m_pGrid && m_pGrid->hasFocus()) {
+    // The grid's own wheel handling would scroll three rows per notch, and
+    // the wheel turns over the grid whatever has the keyboard focus.
+    if (pEvent->type() == QEvent::Wheel && m_pGrid) {
         const auto *pWheel = static_cast<QWheelEvent *>(pEvent);
         const int iRows = RowsForWheel(pWheel->angleDelta().y(), m_iWheelCarry);
         if (iRows < 0)

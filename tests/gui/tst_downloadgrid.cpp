@@ -190,6 +190,8 @@ private Q_SLOTS:
     void twipsFollowTheScreenResolution();
     void startUpPlacesAnEmptyGrid();
     void layoutHoldsAfterEveryBinding();
+    void gridIsPaintedInItsOwnColours();
+    void tabLeavesAndCaptionClicksSelectNothing();
     void barIsDrawnAfterEveryRebinding();
     void commandsFromButtonsKeysAndMenu();
     void renamingInTheGrid();
@@ -252,6 +254,55 @@ void tst_DownloadGrid::startUpPlacesAnEmptyGrid()
     }
     QCOMPARE(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
     QCOMPARE(grid->actions().size(), 5);
+}
+
+// Rows white, the grid's grey below them, rules in the darker grey: read
+// off the pixels the grid paints, whatever the desktop's style would pick.
+void tst_DownloadGrid::gridIsPaintedInItsOwnColours()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DownloadGrid *grid = Grid(window);
+    Add(window, QStringLiteral("A"));
+    Add(window, QStringLiteral("B"));
+    const QImage shot = grid->viewport()->grab().toImage();
+    const int iRowMiddle = grid->rowViewportPosition(0) + grid->rowHeight(0) / 2;
+    const int iSizeRight = grid->columnViewportPosition(4) + grid->columnWidth(4) - 3;
+    QCOMPARE(shot.pixelColor(iSizeRight, iRowMiddle), QColor(255, 255, 255));
+    QCOMPARE(shot.pixelColor(iSizeRight, grid->rowViewportPosition(1) + grid->rowHeight(1) + 5),
+             QColor(234, 233, 232));
+    QCOMPARE(shot.pixelColor(grid->columnViewportPosition(2) - 1, iRowMiddle),
+             QColor(141, 141, 141));
+}
+
+void tst_DownloadGrid::tabLeavesAndCaptionClicksSelectNothing()
+{
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    DownloadGrid *grid = Grid(window);
+    Add(window, QStringLiteral("A"));
+    Add(window, QStringLiteral("B"));
+
+    // A caption click must not select a column that Remove would then empty.
+    const QHeaderView *header = grid->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    QVERIFY(grid->Selected().isEmpty());
+    window.Commands().RemoveSelected();
+    QCOMPARE(Names(window), QStringLiteral("AB"));
+
+    // Arrows move between cells; Tab and Shift+Tab leave the list.
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        QTest::keyClick(grid, Qt::Key_Right);
+        QCOMPARE(grid->currentIndex().column(), 2);
+        QTest::keyClick(grid, modifiers ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
+        QVERIFY(!grid->hasFocus());
+    }
 }
 
 void tst_DownloadGrid::layoutHoldsAfterEveryBinding()
