@@ -44,6 +44,8 @@ struct DownloadItem
     QString Status;
     QString FileSize;
     quint32 uSerial = 0;
+    // Why the item failed, in words, for its Status cell's tool tip.
+    QString sReason;
 
     // The state is read off the Status text, so the two can never disagree.
     ItemState State() const

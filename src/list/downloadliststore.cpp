@@ -244,6 +244,14 @@ bool DownloadListStore::SetVideo_URL(quint32 uSerial, const QString &sVideo_URL)
     return pItem != nullptr;
 }
 
+bool DownloadListStore::SetReason(quint32 uSerial, const QString &sReason)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (pItem)
+        pItem->sReason = sReason;
+    return pItem != nullptr;
+}
+
 bool DownloadListStore::Finish(quint32 uSerial, ItemState finalState)
 {
     return finalState != ItemState::Open

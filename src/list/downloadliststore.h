@@ -78,6 +78,7 @@ public:
     bool SetFileName(quint32 uSerial, const QString &sFileName);
     bool SetFileSize(quint32 uSerial, const QString &sFileSize);
     bool SetVideo_URL(quint32 uSerial, const QString &sVideo_URL);
+    bool SetReason(quint32 uSerial, const QString &sReason);
     // Ends the item's way through a run, with the Status text that says so.
     bool Finish(quint32 uSerial, ItemState finalState);
 

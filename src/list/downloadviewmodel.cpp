@@ -56,6 +56,8 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
     record.cells[colFileName] = item.FileName;
     record.cells[colStatus] = item.Status;
     record.cells[colFileSize] = item.FileSize;
+    record.sFullUrl = item.Video_URL;
+    record.sReason = item.sReason;
 }
 
 quint32 DownloadViewModel::SerialAt(int iRow) const
@@ -121,9 +123,27 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
         return QVariant();
     if (role == NumericValueRole)
         return NumericValue(index.row(), index.column());
+    if (role == Qt::ToolTipRole)
+        return ToolTip(index.row(), index.column());
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return CellText(index.row(), index.column());
+}
+
+// A cell too narrow for its text shows it whole here; a failed item's
+// Status says why it failed.
+QString DownloadViewModel::ToolTip(int iRow, int iColumn) const
+{
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()))
+        return QString();
+    const Record &record = m_records[iRow];
+    if (iColumn == colVideo_URL)
+        return record.sFullUrl;
+    if (iColumn == colStatus && !record.sReason.isEmpty())
+        return record.sReason;
+    if (iColumn == colStatus && record.cells[colStatus] == ItemStatus::kLinkNotSupported)
+        return QStringLiteral("No supported site matches this address");
+    return CellText(iRow, iColumn);
 }
 
 QVariant DownloadViewModel::NumericValue(int iRow, int iColumn) const

@@ -51,6 +51,9 @@ public:
         int iID = 0;
         quint32 uSerial = 0;
         QString cells[ColumnCount];
+        // The whole address, and why the item failed: shown as tool tips.
+        QString sFullUrl;
+        QString sReason;
     };
     using Storage = std::vector<Record>;
     Storage TakeStorage();
@@ -81,6 +84,7 @@ public:
 
 private:
     QVariant NumericValue(int iRow, int iColumn) const;
+    QString ToolTip(int iRow, int iColumn) const;
 
     Storage m_records;
     QString m_captions[ColumnCount];

@@ -61,6 +61,8 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     tmrDownload.setSingleShot(true);
     connect(&tmrDownload, &QTimer::timeout, this, &DownloadQueue::tmrDownload_Timer);
     connect(&m_store, &DownloadListStore::ItemRemoved, this, &DownloadQueue::ItemRemoved);
+    connect(&m_download, &Download::DownloadError, this,
+            [this](const QString &sError) { m_sTransferError = sError; });
 }
 
 void DownloadQueue::ItemRemoved(quint32 uSerial)
@@ -246,6 +248,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         [this] { return CurrentItem() && AnswerIsTheFile(m_download.HttpStatus()); });
     m_run.FindCurrentRow();
 
+    m_sTransferError.clear();
     const bool bCompleted = !m_run.bStopRequested() && m_download.StartDownload();
     m_download.SetKeepTest({});
     const QString sWhy = m_download.LastError();
@@ -260,6 +263,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         if (bGood)
             m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
+        if (!bGood)
+            m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
         if (!bGood && !sWhy.isEmpty())
             Q_EMIT ItemFailed(pCurrent->ID, sWhy);
     }
@@ -280,6 +285,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     const quint32 uSerial = pItem->uSerial;
     const QString sVideoUrl = pItem->Video_URL;
     m_store.SetStatus(uSerial, u"Preparing (0%)");
+    m_store.SetReason(uSerial, QString());
     m_store.FillDownloadList();
 
     // A stop during the rebuild must not reach the network. After any wait,
@@ -294,16 +300,19 @@ QString DownloadQueue::PrepareItem(int iIndex)
     switch (PageRetriever::Classify(sLink)) {
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
         m_store.SetFileName(uSerial, QStringLiteral("Un supported link"));
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, QStringLiteral("Process failed."));
         m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, QStringLiteral("The page names no video file"));
         m_store.SetVideo_URL(uSerial,
                              QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
         m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, QStringLiteral("The page could not be fetched"));
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;

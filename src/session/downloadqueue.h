@@ -112,6 +112,8 @@ private:
     bool m_bRunning = false;
     bool m_bStartAfterRun = false;
     bool m_bAbandoned = false;
+    // What the transfer control said of the last transfer that failed.
+    QString m_sTransferError;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
 };

@@ -445,6 +445,10 @@ void tst_DownloadQueue::onlyAWholeFileAnswerCompletes()
         QVERIFY(!QFileInfo::exists(sFinal));
     QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sFinal)));
     QCOMPARE(reasons, sReason.isEmpty() ? QStringList() : QStringList{sReason});
+    // The window shows the reason as the Status cell's tool tip.
+    const DownloadViewModel *pView = m_session->ListStore().rsDownloadView();
+    QCOMPARE(pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString(),
+             sReason.isEmpty() ? sStatus : sReason);
 }
 
 void tst_DownloadQueue::existingFileIsReplacedAndTypedNameKept()
