@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "clip/clipboardforwarder.h"
+#include "clip/cliplog.h"
 #include "clip/watcherslot.h"
 #include "core/cliphandover.h"
 
@@ -35,8 +36,10 @@ bool ChoosePlatform()
 
 int Watch(int argc, char *argv[], qint64 iNumber)
 {
-    if (!ChoosePlatform())
+    if (!ChoosePlatform()) {
+        qCWarning(lcClip, "Not watching: no X display");
         return kExitNotWatching;
+    }
     QGuiApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "cli/clilog.h"
 #include "cli/consolemessagebox.h"
 #include "cli/statusprinter.h"
 #include "core/skinvariables.h"
@@ -108,6 +109,8 @@ int GetCommand::Run(const QStringList &arguments)
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 
+    qCDebug(lcCli, "%d address(es), files into %s", static_cast<int>(urls.size()),
+            qPrintable(session.Settings().sDownloadDir));
     if (parser.isSet(printUrlOption))
         return PrintUrls(session, urls);
     return DownloadAll(session, printer, urls);

@@ -2,6 +2,7 @@
 
 #include <QLocalSocket>
 
+#include "clip/cliplog.h"
 #include "core/cliphandover.h"
 
 namespace {
@@ -26,7 +27,11 @@ bool ClipboardForwarder::ConnectToProgram(qint64 iNumber)
     if (sName.isEmpty())
         return false;
     m_pProgram->connectToServer(sName);
-    return m_pProgram->waitForConnected(kConnectMs);
+    if (m_pProgram->waitForConnected(kConnectMs))
+        return true;
+    qCWarning(lcClip, "Not watching: cannot reach the program at %s: %s", qPrintable(sName),
+              qPrintable(m_pProgram->errorString()));
+    return false;
 }
 
 void ClipboardForwarder::Start()

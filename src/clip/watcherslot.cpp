@@ -2,7 +2,9 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 
+#include "clip/cliplog.h"
 #include "core/cliphandover.h"
 
 namespace {
@@ -10,8 +12,9 @@ namespace {
 constexpr int kConnectMs = 1000;
 // How long a watcher gets to let go of its place when asked to end.
 constexpr int kEndMs = 5000;
-// Two watchers started at once: each may find the other's place taken.
-constexpr int kClaimAttempts = 5;
+// A watcher started while another takes the place waits for that claim to
+// end, which is at most as long as a holder gets to let go.
+constexpr int kClaimLockMs = kConnectMs + kEndMs + 1000;
 
 } // namespace
 
@@ -49,15 +52,28 @@ bool WatcherSlot::Claim()
     const QString sName = ClipHandOver::WatcherEndpoint();
     if (sName.isEmpty())
         return false;
-    for (int i = 0; i < kClaimAttempts; ++i) {
-        if (!EndRunningWatcher())
-            continue;
-        // Nothing answers there now: whatever socket file is left is stale.
-        QLocalServer::removeServer(sName);
-        if (m_pServer->listen(sName))
-            return true;
+    // Two watchers started at once would otherwise both remove the socket
+    // file and listen, or one would remove the socket the other just made.
+    QLockFile claim(sName + QStringLiteral(".lock"));
+    if (!claim.tryLock(kClaimLockMs)) {
+        qCWarning(lcClip, "Not watching: another watcher's claim of %s did not end",
+                  qPrintable(sName));
+        return false;
     }
-    return false;
+    if (!EndRunningWatcher()) {
+        qCWarning(lcClip, "Not watching: the running watcher did not let go of %s",
+                  qPrintable(sName));
+        return false;
+    }
+    // Nothing answers there now: whatever socket file is left is stale.
+    QLocalServer::removeServer(sName);
+    if (!m_pServer->listen(sName)) {
+        qCWarning(lcClip, "Not watching: cannot listen at %s: %s", qPrintable(sName),
+                  qPrintable(m_pServer->errorString()));
+        return false;
+    }
+    qCDebug(lcClip, "Watching from %s", qPrintable(sName));
+    return true;
 }
 
 void WatcherSlot::Release()

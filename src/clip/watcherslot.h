@@ -17,8 +17,9 @@ public:
     explicit WatcherSlot(QObject *parent = nullptr);
     ~WatcherSlot() override;
 
-    // Ends the watcher holding the place (if any) and takes it. False when
-    // the place could not be had.
+    // Ends the watcher holding the place (if any) and takes it; a claim that
+    // another watcher has under way is waited for first. False (and a
+    // warning logged) when the place could not be had.
     bool Claim();
     // Lets go of the place.
     void Release();

@@ -22,6 +22,7 @@
 #include "core/programfiles.h"
 #include "gui/downloadgrid.h"
 #include "gui/frmmenu.h"
+#include "gui/guilog.h"
 #include "gui/moddialog.h"
 #include "gui/modhook.h"
 #include "gui/skinhost.h"
@@ -265,12 +266,15 @@ void frmMain::HideToTray()
 void frmMain::OpenHelp(const QString &sSection)
 {
     const QString sHelp = ProgramFiles::HelpDocument();
-    if (sHelp.isEmpty())
+    if (sHelp.isEmpty()) {
+        qCWarning(lcGui, "No help document installed beside the program");
         return;
+    }
     QUrl url = QUrl::fromLocalFile(sHelp);
     if (!sSection.isEmpty())
         url.setFragment(sSection);
-    QDesktopServices::openUrl(url);
+    if (!QDesktopServices::openUrl(url))
+        qCWarning(lcGui, "Nothing opened the help document %s", qPrintable(url.toString()));
 }
 
 void frmMain::AddDownloadURL()

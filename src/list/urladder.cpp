@@ -1,6 +1,7 @@
 #include "list/urladder.h"
 
 #include "list/downloadliststore.h"
+#include "list/listlog.h"
 #include "list/runstate.h"
 #include "sites/sitedetect.h"
 
@@ -13,6 +14,7 @@ UrlAdder::UrlAdder(DownloadListStore &store, RunState &run)
 void UrlAdder::AddURL(const QString &sURL)
 {
     QString sFileSize = QStringLiteral("????");
+    const auto iBefore = m_store.Count();
     if (modDownload::DetectSite(sURL) == -1) {
         QString sStatus = QStringLiteral("Link is not supported");
         m_store.AddDownloadItem(sURL, QStringLiteral("ERROR"), sStatus, sFileSize);
@@ -20,6 +22,8 @@ void UrlAdder::AddURL(const QString &sURL)
         QString sStatus = QStringLiteral("Waiting");
         m_store.AddDownloadItem(sURL, QStringLiteral("Waiting (Auto Detect)"), sStatus, sFileSize);
     }
+    qCDebug(lcList, "%s %s", qPrintable(sURL),
+            m_store.Count() > iBefore ? "listed" : "is listed already");
     m_store.FillDownloadList();
     if (m_run.bDownloading())
         m_run.FindCurrentRow();

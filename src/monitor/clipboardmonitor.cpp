@@ -10,6 +10,7 @@
 #include "list/runstate.h"
 #include "list/urladder.h"
 #include "monitor/handoverendpoint.h"
+#include "monitor/monitorlog.h"
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
 
@@ -38,7 +39,7 @@ void ClipboardMonitor::Monitor(bool bState)
     m_settings.bURLMonitor = bState;
     if (!bState) {
         m_bStartPending = false;
-        QProcess::startDetached(WatcherPath(), {QString::fromLatin1(ClipHandOver::kExitArgument)});
+        StartWatcher(QString::fromLatin1(ClipHandOver::kExitArgument));
         return;
     }
     // Starting a program waits until it runs (10 ms and more): at start-up
@@ -51,8 +52,22 @@ void ClipboardMonitor::Monitor(bool bState)
         if (!m_bStartPending)
             return;
         m_bStartPending = false;
-        QProcess::startDetached(WatcherPath(), {QString::number(m_txtMonitor.Number())});
+        StartWatcher(QString::number(m_txtMonitor.Number()));
     });
+}
+
+void ClipboardMonitor::StartWatcher(const QString &sArgument) const
+{
+    QProcess watcher;
+    watcher.setProgram(WatcherPath());
+    watcher.setArguments({sArgument});
+    if (!watcher.startDetached()) {
+        qCWarning(lcMonitor, "Cannot start the clipboard watcher %s %s: %s",
+                  qPrintable(WatcherPath()), qPrintable(sArgument),
+                  qPrintable(watcher.errorString()));
+        return;
+    }
+    qCDebug(lcMonitor, "Started the clipboard watcher with %s", qPrintable(sArgument));
 }
 
 void ClipboardMonitor::txtMonitor_Change()

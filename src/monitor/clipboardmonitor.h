@@ -31,8 +31,8 @@ public:
 
     // Starts the watcher for our endpoint (as soon as the event loop turns),
     // or asks the running one to end.
-    // Whether the watcher could start is not known here: when it cannot,
-    // monitoring simply does not happen.
+    // A watcher that cannot be started is logged as a warning; one that
+    // starts but cannot serve ends on its own, and nothing is watched.
     void Monitor(bool bState);
     void txtMonitor_Change();
     // What a handed-over text does: it is added, shown in the skin's address
@@ -46,6 +46,9 @@ public:
     QString WatcherPath() const;
 
 private:
+    // Starts the watcher program, detached, with its one argument.
+    void StartWatcher(const QString &sArgument) const;
+
     HandOverEndpoint &m_txtMonitor;
     UrlAdder &m_adder;
     RunState &m_run;

@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 
 #include "core/cliphandover.h"
+#include "monitor/monitorlog.h"
 
 HandOverEndpoint::HandOverEndpoint(qint64 iNumber, QObject *parent)
     : QObject(parent)
@@ -22,11 +23,18 @@ HandOverEndpoint::~HandOverEndpoint()
 bool HandOverEndpoint::Listen()
 {
     const QString sName = ClipHandOver::ProgramEndpoint(m_iNumber);
-    if (sName.isEmpty())
+    if (sName.isEmpty()) {
+        qCWarning(lcMonitor, "Clipboard monitoring is off: no folder for its endpoint");
         return false;
+    }
     // A socket file left by an ended program of the same number.
     QLocalServer::removeServer(sName);
-    return m_pServer->listen(sName);
+    if (!m_pServer->listen(sName)) {
+        qCWarning(lcMonitor, "Clipboard monitoring is off: cannot listen at %s: %s",
+                  qPrintable(sName), qPrintable(m_pServer->errorString()));
+        return false;
+    }
+    return true;
 }
 
 void HandOverEndpoint::Close()

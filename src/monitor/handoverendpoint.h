@@ -19,8 +19,9 @@ public:
     explicit HandOverEndpoint(qint64 iNumber, QObject *parent = nullptr);
     ~HandOverEndpoint() override;
 
-    // Starts listening. False when the endpoint cannot be made; the watcher
-    // then has nothing to reach and monitoring does not happen.
+    // Starts listening. False (and a warning logged) when the endpoint
+    // cannot be made; the watcher then has nothing to reach and monitoring
+    // does not happen.
     bool Listen();
     void Close();
     qint64 Number() const { return m_iNumber; }

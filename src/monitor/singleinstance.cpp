@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/runtimedir.h"
+#include "monitor/monitorlog.h"
 
 namespace {
 
@@ -33,19 +34,32 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::Claim()
 {
-    if (m_sEndpoint.isEmpty())
+    if (m_sEndpoint.isEmpty()) {
+        qCWarning(lcMonitor, "Running alone: no folder for the one-program endpoint");
         return false;
+    }
     // Two programs started at the same moment must not both take over.
     QLockFile lock(m_sEndpoint + QStringLiteral(".lock"));
-    if (!lock.tryLock(kWaitMs))
+    if (!lock.tryLock(kWaitMs)) {
+        qCWarning(lcMonitor, "Cannot claim %s: %s", qPrintable(m_sEndpoint),
+                  lock.error() == QLockFile::LockFailedError ? "another start holds its lock"
+                                                             : "its lock cannot be made");
         return false;
+    }
     QLocalSocket probe;
     probe.connectToServer(m_sEndpoint);
-    if (probe.waitForConnected(kWaitMs))
+    if (probe.waitForConnected(kWaitMs)) {
+        qCDebug(lcMonitor, "The program already runs at %s", qPrintable(m_sEndpoint));
         return false;
+    }
     // Nobody answers: a socket file left by a program that died is stale.
     QLocalServer::removeServer(m_sEndpoint);
-    return m_server.listen(m_sEndpoint);
+    if (!m_server.listen(m_sEndpoint)) {
+        qCWarning(lcMonitor, "Cannot claim %s: %s", qPrintable(m_sEndpoint),
+                  qPrintable(m_server.errorString()));
+        return false;
+    }
+    return true;
 }
 
 void SingleInstance::Release()

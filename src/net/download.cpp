@@ -13,6 +13,7 @@
 #include "core/partfile.h"
 #include "net/blockreader.h"
 #include "net/headerblock.h"
+#include "net/netlog.h"
 #include "net/replyhelpers.h"
 
 namespace {
@@ -318,6 +319,8 @@ bool Download::StartDownload()
         reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     m_lContentLength = length.isValid() ? length.toLongLong() : -1;
+    qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,
+            qPrintable(m_sHttpReason), static_cast<long long>(m_lContentLength));
     DoEvents();
     if (!file.Open(m_sLocalFile))
         return FailLocalFile(reply, file);
@@ -379,6 +382,8 @@ bool Download::StartDownload()
     if (!file.Commit())
         return FailLocalFile(reply, file);
     m_bBusy = false;
+    qCDebug(lcNet, "%s: %lld bytes kept", qPrintable(m_sLocalFile),
+            static_cast<long long>(lPosition));
     Q_EMIT DownloadComplete();
     return true;
 }

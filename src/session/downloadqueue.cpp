@@ -14,6 +14,7 @@
 #include "net/download.h"
 #include "session/fileinforesolver.h"
 #include "session/pageretriever.h"
+#include "session/queuelog.h"
 #include "session/runpresenter.h"
 #include "settings/programsettings.h"
 #include "sites/sitedetect.h"
@@ -177,6 +178,7 @@ void DownloadQueue::StartDownloading()
     if (!m_settings.sDownloadDir.isEmpty() && !QFileInfo(m_settings.sDownloadDir).isDir())
         QDir().mkpath(m_settings.sDownloadDir);
     m_run.BeginRun();
+    qCDebug(lcQueue, "Run starts with %d item(s)", static_cast<int>(m_store.Count()));
 
     // Items are taken in list order, each at most once: commands run during a
     // transfer may move or remove items, so the run remembers which items it
@@ -204,6 +206,7 @@ void DownloadQueue::StartDownloading()
         bFollowGrownList = outcome == ItemOutcome::Transferred;
     }
     m_run.EndRun();
+    qCDebug(lcQueue, "Run ends");
 }
 
 const DownloadItem *DownloadQueue::CurrentItem() const
@@ -265,8 +268,11 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
         if (!bGood)
             m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
-        if (!bGood && !sWhy.isEmpty())
+        if (!bGood && !sWhy.isEmpty()) {
+            qCWarning(lcQueue, "Item %d: %s not written: %s", pCurrent->ID,
+                      qPrintable(sLocalFile), qPrintable(sWhy));
             Q_EMIT ItemFailed(pCurrent->ID, sWhy);
+        }
     }
     if (bCompleted)
         m_completedPaths.insert(sLocalFile);
@@ -293,6 +299,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     if (m_run.bStopRequested())
         return sFailed;
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
+    qCDebug(lcQueue, "%s -> %s", qPrintable(sVideoUrl), qPrintable(sLink));
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;

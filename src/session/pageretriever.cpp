@@ -4,6 +4,7 @@
 #include "net/download.h"
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
+#include "session/queuelog.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
 
@@ -44,8 +45,11 @@ QString PageRetriever::ScratchPath()
         }
         // Without a folder of its own the program has nowhere safe to put
         // a page: every fetch then fails.
-        if (!m_ownScratchDir->isValid())
+        if (!m_ownScratchDir->isValid()) {
+            qCWarning(lcQueue, "No folder for the scratch page: %s",
+                      qPrintable(m_ownScratchDir->errorString()));
             return QString();
+        }
         sDir = m_ownScratchDir->path();
     }
     QDir().mkpath(sDir);
@@ -79,8 +83,10 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     if (sScratch.isEmpty())
         return kFetchFailed;
     // A fetch that fails must not leave the previous page for the rule.
-    if (!modGlobal::DeleteFileForced(sScratch))
+    if (!modGlobal::DeleteFileForced(sScratch)) {
+        qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
         return kFetchFailed;
+    }
     m_download.SetLocalFile(sScratch);
 
     m_handlers.BeginPageFetch();
@@ -89,8 +95,14 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     m_download.SetByteLimit(0);
     m_handlers.EndPageFetch();
     // The handlers, not the return value, tell how the fetch ended.
-    if (!m_handlers.TransferCompleted())
+    if (!m_handlers.TransferCompleted()) {
+        // The server's failures are the item's status; only a page that
+        // could not be kept on disk has a reason of its own.
+        if (!m_download.LastError().isEmpty())
+            qCWarning(lcQueue, "Scratch page not written: %s",
+                      qPrintable(m_download.LastError()));
         return kFetchFailed;
+    }
 
     // A redirect request that reached no answer says nothing about the page:
     // the item must keep its address, as after a failed page fetch.

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include "settings/settingslog.h"
+
 namespace {
 
 // The key's default value; no escaped value name can look like it.
@@ -111,38 +113,47 @@ QString CRegister::REGGetSetting(quint32 regHKEY, const QString &sSection, const
 bool CRegister::REGSaveSetting(quint32 regHKEY, const QString &sSection, const QString &sKey,
                                const QString &sValue) const
 {
-    const QString sSettingsKey = SettingsKey(regHKEY, sSection, sKey);
-    QByteArray content;
-    if (sSettingsKey.isEmpty() || !ReadFile(content))
+    const auto refuse = [this, &sKey](const QString &sWhy) {
+        qCWarning(lcSettings, "\"%s\" not saved to %s: %s", qPrintable(sKey),
+                  qPrintable(m_sFile), qPrintable(sWhy));
         return false;
+    };
+    const QString sSettingsKey = SettingsKey(regHKEY, sSection, sKey);
+    if (sSettingsKey.isEmpty())
+        return refuse(QStringLiteral("no such root key"));
+    QByteArray content;
+    if (!ReadFile(content))
+        return refuse(QStringLiteral("the file cannot be read"));
     const QFileInfo info(m_sFile);
     if (info.exists() && !info.isWritable())
-        return false;
+        return refuse(QStringLiteral("the file is read-only"));
     QTemporaryFile copy;
     if (!ParseCopy(content, copy))
-        return false;
+        return refuse(QStringLiteral("no working copy: ") + copy.errorString());
     {
         QSettings store(copy.fileName(), QSettings::IniFormat);
         // Writing now would drop the lines QSettings could not parse.
         if (store.status() != QSettings::NoError)
-            return false;
+            return refuse(QStringLiteral("the file is damaged and is left as it is"));
         store.setValue(sSettingsKey, sValue);
         store.sync();
         if (store.status() != QSettings::NoError)
-            return false;
+            return refuse(QStringLiteral("the working copy cannot be written"));
     }
     QFile written(copy.fileName());
     if (!written.open(QIODevice::ReadOnly))
-        return false;
+        return refuse(QStringLiteral("the working copy cannot be read: ") + written.errorString());
     const QByteArray result = written.readAll();
     if (!QDir().mkpath(info.absolutePath()))
-        return false;
+        return refuse(QStringLiteral("its folder cannot be made"));
     // The file is replaced whole (a new file renamed over the old one): a
     // write that fails half-way leaves the old file as it was.
     QSaveFile target(m_sFile);
     target.setDirectWriteFallback(false);
-    return target.open(QIODevice::WriteOnly) && target.write(result) == result.size()
-           && target.commit();
+    if (!target.open(QIODevice::WriteOnly) || target.write(result) != result.size()
+        || !target.commit())
+        return refuse(target.errorString());
+    return true;
 }
 
 bool CRegister::ReadFile(QByteArray &content) const

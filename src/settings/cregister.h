@@ -32,7 +32,8 @@ public:
     // cannot be read. A value name of "*" is the key's default value.
     QString REGGetSetting(quint32 regHKEY, const QString &sSection, const QString &sKey,
                           const QString &sDefault) const;
-    // Stores sValue under sKey, making the key as needed. True when written.
+    // Stores sValue under sKey, making the key as needed. True when written;
+    // otherwise a warning says why.
     bool REGSaveSetting(quint32 regHKEY, const QString &sSection, const QString &sKey,
                         const QString &sValue) const;
     // sSection without one leading and one trailing backslash.

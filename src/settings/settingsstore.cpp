@@ -54,14 +54,16 @@ void SettingsStore::LoadSettings()
     ApplySettingsToSkin();
 }
 
-void SettingsStore::SaveSettings()
+bool SettingsStore::SaveSettings()
 {
     const CRegister registry(RegistryFile());
-    registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kURLMonValue,
-                            m_settings.bURLMonitor ? QStringLiteral("True")
-                                                   : QStringLiteral("False"));
-    registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirValue,
-                            m_settings.sDownloadDir);
+    // Each value is tried, so that one that cannot be kept does not cost the other.
+    const bool bMonitorSaved = registry.REGSaveSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kURLMonValue,
+        m_settings.bURLMonitor ? QStringLiteral("True") : QStringLiteral("False"));
+    const bool bDirSaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                   kDownloadDirValue, m_settings.sDownloadDir);
+    return bMonitorSaved && bDirSaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()

@@ -24,7 +24,8 @@ public:
                   const QString &sRegistryFile = QString());
 
     void LoadSettings();
-    void SaveSettings();
+    // False when a value could not be written; the reason is logged.
+    bool SaveSettings();
     void ApplySettingsToSkin();
 
     // "true" and "false" in any letter case, or a number (0 is false);

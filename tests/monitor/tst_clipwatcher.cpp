@@ -1,9 +1,15 @@
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include "clip/watcherslot.h"
+#include "core/cliphandover.h"
 #include "core/skinvariables.h"
 #include "list/idownloadgrid.h"
 #include "monitor/clipboardmonitor.h"
@@ -75,6 +81,7 @@ private Q_SLOTS:
     void watcherEndsWithItsProgram();
     void watcherThatCannotServeEnds_data();
     void watcherThatCannotServeEnds();
+    void claimUnderWayKeepsOthersOff();
 };
 
 void tst_ClipWatcher::monitorStartsOneWatcherAndEndsIt()
@@ -169,6 +176,31 @@ void tst_ClipWatcher::watcherThatCannotServeEnds()
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     QCOMPARE(Run(arguments, environment), iExit);
     QVERIFY(!WatcherProbe::Watching());
+}
+
+void tst_ClipWatcher::claimUnderWayKeepsOthersOff()
+{
+    const QString sSlot = ClipHandOver::WatcherEndpoint();
+    // A socket file left by a watcher that died.
+    QFile stale(sSlot);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    // Another watcher is claiming the place: a second one neither removes
+    // what is there nor listens, so the two cannot both end up holding it.
+    QLockFile otherClaim(sSlot + QStringLiteral(".lock"));
+    QVERIFY(otherClaim.tryLock(0));
+    WatcherSlot slot;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Not watching: ")));
+    QVERIFY(!slot.Claim());
+    QVERIFY(QFileInfo(sSlot).isFile());
+
+    // Once that claim is over, the stale file is no obstacle.
+    otherClaim.unlock();
+    QVERIFY(slot.Claim());
+    QLocalSocket probe;
+    probe.connectToServer(sSlot);
+    QVERIFY(probe.waitForConnected(5000));
 }
 
 QTEST_GUILESS_MAIN(tst_ClipWatcher)

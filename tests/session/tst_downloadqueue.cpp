@@ -433,6 +433,10 @@ void tst_DownloadQueue::onlyAWholeFileAnswerCompletes()
     QStringList reasons;
     connect(&m_session->Queue(), &DownloadQueue::ItemFailed, this,
             [&](int, const QString &sWhy) { reasons << sWhy; });
+    // The window shows no reason: the log keeps it.
+    if (!sReason.isEmpty())
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QRegularExpression::escape(sReason) + u'$'));
     m_session->Queue().cmdStartDownload_Click();
 
     QCOMPARE(Item(0).Status, sStatus);

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -8,6 +9,19 @@
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
+
+namespace {
+
+// The warnings logged under the settings' own category.
+QStringList g_settingsWarnings;
+
+void RecordSettingsWarning(QtMsgType type, const QMessageLogContext &context, const QString &sText)
+{
+    if (type == QtWarningMsg && qstrcmp(context.category, "clipvane.settings") == 0)
+        g_settingsWarnings << sText;
+}
+
+} // namespace
 
 class tst_SettingsStore : public QObject
 {
@@ -62,6 +76,7 @@ private Q_SLOTS:
     void emptyStoredDirectoryStaysEmpty();
     void settingsSurviveARestart();
     void noWatcherSwitchGivenStartsNone();
+    void unwritableFileIsReportedAndLogged();
 };
 
 void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
@@ -134,7 +149,7 @@ void tst_SettingsStore::settingsSurviveARestart()
     ProgramSettings before;
     before.bURLMonitor = false;
     before.sDownloadDir = QStringLiteral("/home/user/Films, old");
-    Store(before)->SaveSettings();
+    QVERIFY(Store(before)->SaveSettings());
     QCOMPARE(StoredText(SettingsStore::kURLMonValue), QStringLiteral("False"));
     QCOMPARE(StoredText(SettingsStore::kDownloadDirValue), before.sDownloadDir);
 
@@ -157,6 +172,24 @@ void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
     SettingsStore(settings, m_skin, nullptr, m_sFile).LoadSettings();
     QVERIFY(settings.bURLMonitor);
     QCOMPARE(settings.sDownloadDir, QStringLiteral("/srv/videos"));
+}
+
+void tst_SettingsStore::unwritableFileIsReportedAndLogged()
+{
+    // The settings file's folder is a plain file: nothing can be written there.
+    QFile blocker(QDir(m_dir->path()).filePath(QStringLiteral("Clipvane")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_sFile = QDir(blocker.fileName()).filePath(QStringLiteral("registry.ini"));
+    ProgramSettings settings;
+    g_settingsWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(RecordSettingsWarning);
+    const bool bSaved = Store(settings)->SaveSettings();
+    qInstallMessageHandler(previous);
+    QVERIFY(!bSaved);
+    // One warning for each value, naming the file.
+    QCOMPARE(g_settingsWarnings.size(), 2);
+    QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

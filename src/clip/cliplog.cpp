@@ -1,0 +1,3 @@
+#include "clip/cliplog.h"
+
+Q_LOGGING_CATEGORY(lcClip, "clipvane.clip", QtInfoMsg)

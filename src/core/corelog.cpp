@@ -1,0 +1,3 @@
+#include "core/corelog.h"
+
+Q_LOGGING_CATEGORY(lcCore, "clipvane.core", QtInfoMsg)

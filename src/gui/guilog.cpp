@@ -1,0 +1,3 @@
+#include "gui/guilog.h"
+
+Q_LOGGING_CATEGORY(lcGui, "clipvane.gui", QtInfoMsg)

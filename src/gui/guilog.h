@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// "clipvane.gui": the window.
+// Warnings show; debug lines only when QT_LOGGING_RULES switches them on
+// ("clipvane.*.debug=true").
+Q_DECLARE_LOGGING_CATEGORY(lcGui)

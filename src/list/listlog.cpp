@@ -1,0 +1,3 @@
+#include "list/listlog.h"
+
+Q_LOGGING_CATEGORY(lcList, "clipvane.list", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "monitor/monitorlog.h"
+
+Q_LOGGING_CATEGORY(lcMonitor, "clipvane.monitor", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "session/queuelog.h"
+
+Q_LOGGING_CATEGORY(lcQueue, "clipvane.queue", QtInfoMsg)

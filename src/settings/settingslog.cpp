@@ -1,0 +1,3 @@
+#include "settings/settingslog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "clipvane.settings", QtInfoMsg)
