@@ -9,6 +9,10 @@ packages=(
   python3 curl openssl
   # An X desktop of the tests' own, and programs that copy and click on it.
   xvfb xclip xdotool
+  # Validators of the desktop entry and the AppStream metadata.
+  appstream desktop-file-utils
+  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps.
+  dpkg-dev file
 )
 
 as_root=()

@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <string_view>
+
 #include "core/terminationsignals.h"
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
@@ -8,18 +10,11 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 
-int main(int argc, char *argv[])
-{
-    // The skin draws in software unless the user chose a Qt Quick backend.
-    SkinHost::SelectRenderer();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Clipvane"));
-    QApplication::setApplicationVersion(QStringLiteral(CLIPVANE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("clipvane"));
-    // Hidden in the tray is not ended: only EndMe ends the program.
-    QApplication::setQuitOnLastWindowClosed(false);
+namespace {
 
-    QCommandLineParser parser;
+// The window's command line. Returns the option that skips the connection check.
+QCommandLineOption DescribeCommandLine(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(QStringLiteral(
         "Downloads the videos of video pages. Addresses given here are added to the download "
         "list; when the program already runs, they are handed to it."));
@@ -32,6 +27,48 @@ int main(int argc, char *argv[])
     parser.addOption(skipCheckOption);
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
                                  QStringLiteral("[URL...]"));
+    return skipCheckOption;
+}
+
+// --help and --version only print, so they must work where no display is:
+// the QApplication would fail before the parser saw them. --help-all stays
+// with the QApplication, whose display options it lists.
+bool OnlyPrints(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Clipvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CLIPVANE_VERSION));
+    if (OnlyPrints(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCommandLineParser parser;
+        DescribeCommandLine(parser);
+        // Prints the text (or the usage error) and ends the program.
+        parser.process(app);
+        return 0;
+    }
+
+    // The skin draws in software unless the user chose a Qt Quick backend.
+    SkinHost::SelectRenderer();
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("clipvane"));
+    // Hidden in the tray is not ended: only EndMe ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    const QCommandLineOption skipCheckOption = DescribeCommandLine(parser);
     parser.process(app);
     const QStringList addresses = parser.positionalArguments();
 

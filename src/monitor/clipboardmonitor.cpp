@@ -1,12 +1,11 @@
 #include "monitor/clipboardmonitor.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QTimer>
 
 #include "core/cliphandover.h"
 #include "core/iskin.h"
+#include "core/programfiles.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
 #include "monitor/handoverendpoint.h"
@@ -31,7 +30,7 @@ QString ClipboardMonitor::WatcherPath() const
 {
     if (!m_sWatcherPath.isEmpty())
         return m_sWatcherPath;
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("clipvane-clip"));
+    return ProgramFiles::ClipWatcher();
 }
 
 void ClipboardMonitor::Monitor(bool bState)

@@ -40,7 +40,7 @@ public:
     // the window by other ways (a later start of the program, a drop).
     void TakeAddress(const QString &sText);
 
-    // The watcher program; "clipvane-clip" beside the running executable
+    // The watcher program; the one shipped with the program (ProgramFiles)
     // unless set.
     void SetWatcherPath(const QString &sPath) { m_sWatcherPath = sPath; }
     QString WatcherPath() const;
