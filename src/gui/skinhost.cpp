@@ -52,6 +52,7 @@ void SkinHost::LoadScene()
             {{QStringLiteral("vars"), QVariant::fromValue(m_vars)},
              {QStringLiteral("commands"), QVariant::fromValue(m_commands)}});
     }
+    // Reports the scene's errors, if any, as setSource() would.
     setContent(source, component, scene);
 
     if (QQuickItem *root = rootObject()) {
@@ -60,9 +61,6 @@ void SkinHost::LoadScene()
             connect(m_listArea, &QQuickItem::activeFocusChanged, this,
                     &SkinHost::ListAreaFocusChanged);
         }
-    } else {
-        for (const QQmlError &error : component->errors())
-            qWarning("Skin: %s", qPrintable(error.toString()));
     }
 }
 
