@@ -2,29 +2,27 @@
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QQmlContext>
-#include <QQmlPropertyMap>
+#include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+
+#include "gui/scenecommandchannel.h"
+#include "gui/scenevariables.h"
+
+// Generated with the Clipvane.Skin module; registers its C++ types.
+void qml_register_types_Clipvane_Skin();
 
 namespace {
 
 const QString kRootPrefix = QStringLiteral("_root.");
 
-// The variables the program sets (and the address field the scene writes).
-// They exist from the start, empty, so the scene's bindings read text and
-// never undefined before the program has set them.
-const char *const kKnownVariables[] = {
-    "startDownload", "downloadBtn",   "downloadTab",           "downloadBtnTab", "video_url",
-    "download_dir",  "abouttxt",      "autoToDownloadList_CB", "Download_CB",    "Convert_CB",
-};
-
 } // namespace
 
 SkinHost::SkinHost(QWidget *parent)
     : QQuickWidget(parent)
-    , m_vars(new QQmlPropertyMap(this))
+    , m_vars(new SceneVariables(this))
+    , m_commands(new SceneCommandChannel(this))
 {
     setObjectName(QStringLiteral("SkinHost"));
     setFixedSize(kWidth, kHeight);
@@ -33,25 +31,36 @@ SkinHost::SkinHost(QWidget *parent)
     // software renderer a blend with the window behind it.
     setClearColor(QColor(0x14, 0x20, 0x2b));
 
-    for (const char *key : kKnownVariables)
-        m_vars->insert(QLatin1String(key), QString());
-    rootContext()->setContextProperty(QStringLiteral("vars"), m_vars);
+    connect(m_commands, &SceneCommandChannel::FSCommand, this, &SkinHost::FSCommand);
+    LoadScene();
+}
 
-    setSource(QUrl(QStringLiteral("qrc:/skin/Main.qml")));
+void SkinHost::LoadScene()
+{
+    // The module lives in this static library without a plugin: the
+    // reference keeps the linker from dropping its type registration.
+    volatile auto registration = &qml_register_types_Clipvane_Skin;
+    Q_UNUSED(registration);
+
+    // Created here rather than by setSource(), which cannot hand the scene
+    // its required properties before its bindings first run.
+    const QUrl source(QStringLiteral("qrc:/qt/qml/Clipvane/Skin/Main.qml"));
+    auto *component = new QQmlComponent(engine(), source, this);
+    QObject *scene = nullptr;
+    if (component->isReady()) {
+        scene = component->createWithInitialProperties(
+            {{QStringLiteral("vars"), QVariant::fromValue(m_vars)},
+             {QStringLiteral("commands"), QVariant::fromValue(m_commands)}});
+    }
+    // Reports the scene's errors, if any, as setSource() would.
+    setContent(source, component, scene);
+
     if (QQuickItem *root = rootObject()) {
-        // Relaying the scene's signal keeps the scene free of C++ objects
-        // other than the variables. A QML signal has no C++ member to name,
-        // hence the string form of connect.
-        connect(root, SIGNAL(fsCommand(QString, QString)), this,
-                SIGNAL(FSCommand(QString, QString)));
         m_listArea = root->findChild<QQuickItem *>(QStringLiteral("listArea"));
         if (m_listArea) {
             connect(m_listArea, &QQuickItem::activeFocusChanged, this,
                     &SkinHost::ListAreaFocusChanged);
         }
-    } else {
-        for (const QQmlError &error : errors())
-            qWarning("Skin: %s", qPrintable(error.toString()));
     }
 }
 
@@ -72,12 +81,12 @@ QString SkinHost::SceneKey(const QString &sName)
 
 void SkinHost::SetVariable(const QString &sName, const QString &sValue)
 {
-    m_vars->insert(SceneKey(sName), sValue);
+    m_vars->Set(SceneKey(sName), sValue);
 }
 
 QString SkinHost::GetVariable(const QString &sName) const
 {
-    return m_vars->value(SceneKey(sName)).toString();
+    return m_vars->Get(SceneKey(sName));
 }
 
 void SkinHost::SetListWidget(QWidget *widget)

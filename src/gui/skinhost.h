@@ -6,15 +6,16 @@
 
 #include "core/iskin.h"
 
-class QQmlPropertyMap;
 class QQuickItem;
+class SceneCommandChannel;
+class SceneVariables;
 
-// The visible skin: the Qt Quick scene Main.qml filling the main window.
-// The program sets and reads the skin's variables by their exact names
-// ("_root.startDownload", ...); the scene sees each one without the "_root."
-// prefix as a property of its `vars` object and writes back the ones the user
-// edits (the address field). Every command the scene sends leaves through
-// FSCommand with its exact text.
+// The visible skin: the Qt Quick scene Main.qml of the Clipvane.Skin module
+// filling the main window. The program sets and reads the skin's variables
+// by their exact names ("_root.startDownload", ...); the scene sees each one
+// without the "_root." prefix as a property of its `vars` object and writes
+// back the ones the user edits (the address field). Every command the scene
+// sends leaves through FSCommand with its exact text.
 class SkinHost : public QQuickWidget, public ISkin
 {
     Q_OBJECT
@@ -49,9 +50,11 @@ protected:
 
 private:
     static QString SceneKey(const QString &sName);
+    void LoadScene();
     void ListAreaFocusChanged(bool bHasFocus);
 
-    QQmlPropertyMap *m_vars;
+    SceneVariables *m_vars;
+    SceneCommandChannel *m_commands;
     QQuickItem *m_listArea = nullptr;
     QPointer<QWidget> m_listWidget;
 };

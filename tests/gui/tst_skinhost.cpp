@@ -157,6 +157,14 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
     }
     // Names are exact: another letter case is another variable.
     QCOMPARE(skin.host->GetVariable(QStringLiteral("_root.StartDownload")), QString());
+    // A name the scene does not use is kept all the same, and a property of
+    // the object holding the variables is no variable.
+    const QString other = QStringLiteral("_root.objectName");
+    skin.host->SetVariable(other, QStringLiteral("kept"));
+    QCOMPARE(skin.host->GetVariable(other), QStringLiteral("kept"));
+    QQmlExpression holderName(skin.host->rootContext(), skin.host->rootObject(),
+                              QStringLiteral("vars.objectName"));
+    QCOMPARE(holderName.evaluate().toString(), QString());
 }
 
 void tst_SkinHost::sceneFollowsVariables_data()

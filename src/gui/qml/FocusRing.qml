@@ -11,7 +11,9 @@ Rectangle {
 
     anchors.fill: target
     anchors.margins: -offset
-    radius: (target && target.radius !== undefined ? target.radius : Theme.radius) + offset
+    // Round like the control it rings, when that control is rounded at all.
+    readonly property Rectangle rectangleTarget: target as Rectangle
+    radius: (rectangleTarget ? rectangleTarget.radius : Theme.radius) + offset
     color: "transparent"
     border.width: 2
     border.color: ringColor

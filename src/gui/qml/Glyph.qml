@@ -16,6 +16,7 @@ Item {
     readonly property real s: Math.min(width, height)
 
     Loader {
+        id: icon
         anchors.fill: parent
         sourceComponent: {
             switch (glyph.name) {
@@ -35,98 +36,110 @@ Item {
         }
     }
 
+    Binding { target: icon.item; property: "s"; value: glyph.s }
+    Binding { target: icon.item; property: "stroke"; value: glyph.stroke }
+    Binding { target: icon.item; property: "color"; value: glyph.color }
+
     Component {
         id: minimise
-        Item {
-            GlyphBar { length: glyph.s * 0.7; stroke: glyph.stroke; color: glyph.color }
+        GlyphShape {
+            id: shape
+            GlyphBar { length: shape.s * 0.7; stroke: shape.stroke; color: shape.color }
         }
     }
 
     Component {
         id: close
-        Item {
-            GlyphBar { length: glyph.s * 0.85; turn: 45; stroke: glyph.stroke; color: glyph.color }
-            GlyphBar { length: glyph.s * 0.85; turn: -45; stroke: glyph.stroke; color: glyph.color }
+        GlyphShape {
+            id: shape
+            GlyphBar { length: shape.s * 0.85; turn: 45; stroke: shape.stroke; color: shape.color }
+            GlyphBar { length: shape.s * 0.85; turn: -45; stroke: shape.stroke; color: shape.color }
         }
     }
 
     // An arrow going down onto a shelf: off to the notification area.
     Component {
         id: tray
-        Item {
+        GlyphShape {
+            id: shape
             GlyphChevron {
-                arm: glyph.s * 0.42; shift: -glyph.s * 0.14
-                stroke: glyph.stroke; color: glyph.color
+                arm: shape.s * 0.42; shift: -shape.s * 0.14
+                stroke: shape.stroke; color: shape.color
             }
             GlyphBar {
-                length: glyph.s * 0.8; y: glyph.height * 0.82 - glyph.stroke / 2
-                stroke: glyph.stroke; color: glyph.color
+                length: shape.s * 0.8; y: shape.height * 0.82 - shape.stroke / 2
+                stroke: shape.stroke; color: shape.color
             }
         }
     }
 
     Component {
         id: down
-        Item {
+        GlyphShape {
+            id: shape
             GlyphChevron {
-                arm: glyph.s * 0.5; shift: -arm / (2 * Math.SQRT2)
-                stroke: glyph.stroke; color: glyph.color
+                arm: shape.s * 0.5; shift: -arm / (2 * Math.SQRT2)
+                stroke: shape.stroke; color: shape.color
             }
         }
     }
 
     Component {
         id: up
-        Item {
+        GlyphShape {
+            id: shape
             GlyphChevron {
-                arm: glyph.s * 0.5; turn: -135; shift: arm / (2 * Math.SQRT2)
-                stroke: glyph.stroke; color: glyph.color
+                arm: shape.s * 0.5; turn: -135; shift: arm / (2 * Math.SQRT2)
+                stroke: shape.stroke; color: shape.color
             }
         }
     }
 
     Component {
         id: plus
-        Item {
-            GlyphBar { length: glyph.s * 0.75; stroke: glyph.stroke; color: glyph.color }
-            GlyphBar { length: glyph.s * 0.75; turn: 90; stroke: glyph.stroke; color: glyph.color }
+        GlyphShape {
+            id: shape
+            GlyphBar { length: shape.s * 0.75; stroke: shape.stroke; color: shape.color }
+            GlyphBar { length: shape.s * 0.75; turn: 90; stroke: shape.stroke; color: shape.color }
         }
     }
 
     // A stem into an arrow head, over a base line.
     Component {
         id: download
-        Item {
+        GlyphShape {
+            id: shape
             GlyphChevron {
                 id: head
-                arm: glyph.s * 0.4; shift: glyph.s * 0.04
-                stroke: glyph.stroke; color: glyph.color
+                arm: shape.s * 0.4; shift: shape.s * 0.04
+                stroke: shape.stroke; color: shape.color
             }
             Rectangle {
-                readonly property real tip: glyph.height / 2 + head.shift + head.arm * Math.SQRT1_2
-                width: glyph.stroke
-                x: (glyph.width - width) / 2
-                y: glyph.height * 0.08
+                readonly property real tip: shape.height / 2 + head.shift + head.arm * Math.SQRT1_2
+                width: shape.stroke
+                x: (shape.width - width) / 2
+                y: shape.height * 0.08
                 // Down into the solid corner of the head, so no notch shows.
-                height: tip - glyph.stroke - y
-                color: glyph.color
+                height: tip - shape.stroke - y
+                color: shape.color
                 antialiasing: true
             }
             GlyphBar {
-                length: glyph.s * 0.8; y: glyph.height * 0.86 - glyph.stroke / 2
-                stroke: glyph.stroke; color: glyph.color
+                length: shape.s * 0.8; y: shape.height * 0.86 - shape.stroke / 2
+                stroke: shape.stroke; color: shape.color
             }
         }
     }
 
     Component {
         id: stop
-        Item {
+        GlyphShape {
+            id: shape
             Rectangle {
-                width: glyph.s * 0.62; height: width
+                width: shape.s * 0.62; height: width
                 anchors.centerIn: parent
                 radius: 2
-                color: glyph.color
+                color: shape.color
                 antialiasing: true
             }
         }
@@ -134,42 +147,45 @@ Item {
 
     Component {
         id: check
-        Item {
-            GlyphCheck { size: glyph.s; stroke: glyph.stroke; color: glyph.color }
+        GlyphShape {
+            id: shape
+            GlyphCheck { size: shape.s; stroke: shape.stroke; color: shape.color }
         }
     }
 
     // Every row: a check in a box.
     Component {
         id: selectAll
-        Item {
+        GlyphShape {
+            id: shape
             Rectangle {
-                width: glyph.s * 0.84; height: width
+                width: shape.s * 0.84; height: width
                 anchors.centerIn: parent
                 radius: 3
                 color: "transparent"
-                border.width: glyph.stroke * 0.8
-                border.color: glyph.color
+                border.width: shape.stroke * 0.8
+                border.color: shape.color
                 antialiasing: true
             }
-            GlyphCheck { size: glyph.s * 0.62; stroke: glyph.stroke * 0.9; color: glyph.color }
+            GlyphCheck { size: shape.s * 0.62; stroke: shape.stroke * 0.9; color: shape.color }
         }
     }
 
     // Finished rows: a check in a circle.
     Component {
         id: done
-        Item {
+        GlyphShape {
+            id: shape
             Rectangle {
-                width: glyph.s * 0.9; height: width
+                width: shape.s * 0.9; height: width
                 anchors.centerIn: parent
                 radius: width / 2
                 color: "transparent"
-                border.width: glyph.stroke * 0.8
-                border.color: glyph.color
+                border.width: shape.stroke * 0.8
+                border.color: shape.color
                 antialiasing: true
             }
-            GlyphCheck { size: glyph.s * 0.6; stroke: glyph.stroke * 0.9; color: glyph.color }
+            GlyphCheck { size: shape.s * 0.6; stroke: shape.stroke * 0.9; color: shape.color }
         }
     }
 }

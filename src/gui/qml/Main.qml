@@ -1,7 +1,9 @@
 import QtQuick
+import Clipvane.Skin
 
 // The main window's face. It reads the program's variables from `vars`
-// (set by the host) and tells the program everything through fsCommand.
+// and tells the program everything through `commands`; the host hands it
+// both.
 // The download grid is a separate widget laid over `listArea` while the
 // Download page shows, so that rectangle stays empty here.
 Rectangle {
@@ -12,7 +14,8 @@ Rectangle {
     height: 600
     color: Theme.page
 
-    signal fsCommand(string command, string args)
+    required property SceneVariables vars
+    required property SceneCommandChannel commands
 
     // "download", "settings" or "about".
     property string page: "download"
@@ -26,8 +29,8 @@ Rectangle {
     // Where the grid lies over the skin; fixed by the main window's layout.
     readonly property rect listRect: Qt.rect(35, 282, 573, 180)
 
-    function send(command) {
-        fsCommand(command, "")
+    function send(command: string) {
+        commands.send(command, "")
     }
 
     function showPage(name, tab, command) {
@@ -120,7 +123,7 @@ Rectangle {
                 busy: scene.runMarked
                 // The program asks for this when a run starts while the
                 // About page shows: the user is elsewhere, point at the run.
-                attention: busy && vars.downloadBtnTab === "1" && !selected
+                attention: busy && scene.vars.downloadBtnTab === "1" && !selected
                 KeyNavigation.right: settingsTab
                 onActivated: scene.showPage("download", downloadTab, "IDC_FS_Download")
             }
@@ -202,10 +205,10 @@ Rectangle {
                 font.family: Theme.font
                 font.pixelSize: Theme.textBody
 
-                text: vars.video_url
+                text: scene.vars.video_url
                 // Only the user's own edits go back to the program; the
                 // program's own settings arrive through the binding above.
-                onTextEdited: vars.video_url = text
+                onTextEdited: scene.vars.video_url = text
                 onAccepted: addButton.activated()
 
                 Accessible.role: Accessible.EditableText
@@ -269,7 +272,7 @@ Rectangle {
             Text {
                 objectName: "saveToText"
                 width: parent.width
-                text: (scene.running ? "Downloading to " : "Saving to ") + vars.download_dir
+                text: (scene.running ? "Downloading to " : "Saving to ") + scene.vars.download_dir
                 elide: Text.ElideMiddle
                 color: scene.running ? Theme.accent : Theme.textMuted
                 font.family: Theme.font
@@ -409,123 +412,9 @@ Rectangle {
     LazyPage {
         objectName: "settingsPage"
         shown: scene.page === "settings"
-
-        page: Item {
-            Column {
-                x: Theme.margin
-                y: 112
-                width: scene.listRect.width
-                spacing: 16
-
-                Rectangle {
-                    width: parent.width
-                    height: folderSection.implicitHeight + 40
-                    radius: Theme.radius + 2
-                    color: Theme.surface
-                    border.width: 1
-                    border.color: Theme.border
-                    antialiasing: true
-
-                    Column {
-                        id: folderSection
-                        x: 20; y: 20
-                        width: parent.width - 40
-                        spacing: 6
-                        Text {
-                            text: "Download folder"
-                            color: Theme.text
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textTitle - 1
-                            font.bold: true
-                        }
-                        Text {
-                            text: "Downloaded videos are saved in this folder."
-                            color: Theme.textMuted
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textBody
-                        }
-                        Item { width: 1; height: 6 }
-                        Item {
-                            width: parent.width
-                            height: 38
-                            Rectangle {
-                                width: browseButton.x - Theme.gap
-                                height: parent.height
-                                radius: Theme.radius
-                                color: Theme.surfaceSunken
-                                border.width: 1
-                                border.color: Theme.border
-                                antialiasing: true
-                                Text {
-                                    objectName: "downloadDirText"
-                                    anchors.fill: parent
-                                    anchors.leftMargin: 12
-                                    anchors.rightMargin: 12
-                                    verticalAlignment: Text.AlignVCenter
-                                    text: vars.download_dir
-                                    elide: Text.ElideMiddle
-                                    color: Theme.text
-                                    font.family: Theme.font
-                                    font.pixelSize: Theme.textBody
-                                }
-                            }
-                            SkinButton {
-                                id: browseButton
-                                objectName: "browseButton"
-                                anchors.right: parent.right
-                                y: 1
-                                width: 120
-                                text: "Browse…"
-                                accessibleName: "Browse for the download folder"
-                                onActivated: scene.send("ID_FS_downloadBrowse")
-                            }
-                        }
-                    }
-                }
-
-                Rectangle {
-                    width: parent.width
-                    height: clipboardSection.implicitHeight + 40
-                    radius: Theme.radius + 2
-                    color: Theme.surface
-                    border.width: 1
-                    border.color: Theme.border
-                    antialiasing: true
-
-                    Column {
-                        id: clipboardSection
-                        x: 20; y: 20
-                        width: parent.width - 40
-                        spacing: 6
-                        Text {
-                            text: "Clipboard"
-                            color: Theme.text
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textTitle - 1
-                            font.bold: true
-                        }
-                        Text {
-                            width: parent.width
-                            text: "When a copied address belongs to a supported video site, it joins the list and downloading starts by itself."
-                            wrapMode: Text.WordWrap
-                            color: Theme.textMuted
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textBody
-                            lineHeight: 1.15
-                        }
-                        Item { width: 1; height: 6 }
-                        SkinCheckBox {
-                            objectName: "monitorCheckBox"
-                            width: parent.width
-                            text: "Monitor video URL's in clipboard and automatically add and download"
-                            checked: scene.monitoring
-                            onToggled: scene.send(checked ? "ID_FS_autoDownloadUncheck"
-                                                          : "ID_FS_autoDownloadCheck")
-                        }
-                    }
-                }
-            }
-        }
+        source: "SettingsPage.qml"
+        properties: ({vars: scene.vars, commands: scene.commands,
+                      contentWidth: scene.listRect.width})
     }
 
     // ---- About page ----
@@ -533,74 +422,7 @@ Rectangle {
     LazyPage {
         objectName: "aboutPage"
         shown: scene.page === "about"
-
-        page: Item {
-            Column {
-                anchors.horizontalCenter: parent.horizontalCenter
-                y: 140
-                width: 460
-                spacing: 10
-
-                Rectangle {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    width: 64; height: 64; radius: 16
-                    color: Theme.accent
-                    antialiasing: true
-                    Glyph {
-                        anchors.centerIn: parent
-                        width: 36; height: 36
-                        name: "download"
-                        stroke: 4
-                        color: "#ffffff"
-                    }
-                }
-                Item { width: 1; height: 4 }
-                Text {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: "Clipvane"
-                    color: Theme.text
-                    font.family: Theme.font
-                    font.pixelSize: 28
-                    font.bold: true
-                }
-                Text {
-                    objectName: "aboutVersionText"
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    text: scene.aboutLines[0]
-                    color: Theme.textMuted
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textBody
-                }
-                Item { width: 1; height: 6 }
-                Text {
-                    objectName: "aboutDescriptionText"
-                    width: parent.width
-                    horizontalAlignment: Text.AlignHCenter
-                    text: scene.aboutLines.slice(1).join("\n")
-                    wrapMode: Text.WordWrap
-                    color: Theme.text
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textBody + 1
-                    lineHeight: 1.3
-                }
-                Item { width: 1; height: 14 }
-                Row {
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    spacing: Theme.gap
-                    SkinButton {
-                        objectName: "helpButton"
-                        width: 120
-                        text: "Help"
-                        onActivated: scene.send("IDC_FS_help")
-                    }
-                    SkinButton {
-                        objectName: "webSiteButton"
-                        width: 120
-                        text: "Web site"
-                        onActivated: scene.send("ID_FS_webSite")
-                    }
-                }
-            }
-        }
+        source: "AboutPage.qml"
+        properties: ({vars: scene.vars, commands: scene.commands})
     }
 }

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+// The skin's variables as the scene sees them. The ones the program sets
+// are typed properties, so a misspelt name in the scene fails qmllint and
+// the compiled scene instead of reading undefined. The program sets and
+// reads every variable by its exact name; a name it has not declared here
+// is kept all the same, out of the scene's sight.
+class SceneVariables : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The program hands the scene its variables.")
+
+    Q_PROPERTY(QString startDownload MEMBER m_startDownload NOTIFY startDownloadChanged)
+    Q_PROPERTY(QString downloadBtn MEMBER m_downloadBtn NOTIFY downloadBtnChanged)
+    Q_PROPERTY(QString downloadTab MEMBER m_downloadTab NOTIFY downloadTabChanged)
+    Q_PROPERTY(QString downloadBtnTab MEMBER m_downloadBtnTab NOTIFY downloadBtnTabChanged)
+    Q_PROPERTY(QString video_url MEMBER m_videoUrl NOTIFY video_urlChanged)
+    Q_PROPERTY(QString download_dir MEMBER m_downloadDir NOTIFY download_dirChanged)
+    Q_PROPERTY(QString abouttxt MEMBER m_aboutText NOTIFY abouttxtChanged)
+    Q_PROPERTY(QString autoToDownloadList_CB MEMBER m_autoToDownloadList
+                   NOTIFY autoToDownloadList_CBChanged)
+    Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
+    Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
+
+public:
+    explicit SceneVariables(QObject *parent = nullptr);
+
+    void Set(const QString &sName, const QString &sValue);
+    QString Get(const QString &sName) const;
+
+Q_SIGNALS:
+    void startDownloadChanged();
+    void downloadBtnChanged();
+    void downloadTabChanged();
+    void downloadBtnTabChanged();
+    void video_urlChanged();
+    void download_dirChanged();
+    void abouttxtChanged();
+    void autoToDownloadList_CBChanged();
+    void Download_CBChanged();
+    void Convert_CBChanged();
+
+private:
+    static int PropertyIndex(const QString &sName);
+
+    QString m_startDownload;
+    QString m_downloadBtn;
+    QString m_downloadTab;
+    QString m_downloadBtnTab;
+    QString m_videoUrl;
+    QString m_downloadDir;
+    QString m_aboutText;
+    QString m_autoToDownloadList;
+    QString m_downloadCheck;
+    QString m_convertCheck;
+    QHash<QString, QString> m_others;
+};
