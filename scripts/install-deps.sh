@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   python3 curl openssl

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "httptestserver.h"
+#include "requiredtool.h"
 #include "watcherprobe.h"
 #include "xvfbserver.h"
 
@@ -125,10 +126,10 @@ private Q_SLOTS:
 
 void tst_DesktopWindow::initTestCase()
 {
-    if (!XvfbServer::Available())
-        QSKIP("Xvfb is not installed (the package xvfb); no X desktop to drive");
-    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-        QSKIP("xdotool is not installed (the package xdotool); nothing to drive the window with");
+    CLIPVANE_REQUIRE_TOOL(XvfbServer::Available(),
+                          "Xvfb is not installed (the package xvfb); no X desktop to drive");
+    CLIPVANE_REQUIRE_TOOL(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+                          "xdotool is not installed (the package xdotool); nothing to drive the window with");
     m_xvfb = std::make_unique<XvfbServer>();
     QVERIFY2(m_xvfb->Start(), qPrintable(m_xvfb->Error()));
     QVERIFY(m_server.Start());

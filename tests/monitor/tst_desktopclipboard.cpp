@@ -11,6 +11,7 @@
 #include "core/cliphandover.h"
 #include "httptestserver.h"
 #include "monitor/handoverendpoint.h"
+#include "requiredtool.h"
 #include "watcherprobe.h"
 #include "xvfbserver.h"
 
@@ -59,10 +60,10 @@ private Q_SLOTS:
 
 void tst_DesktopClipboard::initTestCase()
 {
-    if (!XvfbServer::Available())
-        QSKIP("Xvfb is not installed (the package xvfb); no X desktop to copy on");
-    if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
-        QSKIP("xclip is not installed (the package xclip); nothing to copy with");
+    CLIPVANE_REQUIRE_TOOL(XvfbServer::Available(),
+                          "Xvfb is not installed (the package xvfb); no X desktop to copy on");
+    CLIPVANE_REQUIRE_TOOL(!QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty(),
+                          "xclip is not installed (the package xclip); nothing to copy with");
     m_xvfb = std::make_unique<XvfbServer>();
     QVERIFY2(m_xvfb->Start(), qPrintable(m_xvfb->Error()));
 

@@ -5,6 +5,7 @@
 #include "downloadrecorder.h"
 #include "net/download.h"
 #include "pythonhttpserver.h"
+#include "requiredtool.h"
 
 // The transfer control against an HTTP server this project did not write.
 class tst_DownloadAgainstPython : public QObject
@@ -19,8 +20,7 @@ class tst_DownloadAgainstPython : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!PythonHttpServer::Available())
-            QSKIP("python3 is not installed");
+        CLIPVANE_REQUIRE_TOOL(PythonHttpServer::Available(), "python3 is not installed");
         // Several MiB that no pattern bug could reproduce by accident.
         m_content.resize(6 * 1024 * 1024 + 777);
         QRandomGenerator(20261207).fillRange(reinterpret_cast<quint32 *>(m_content.data()),

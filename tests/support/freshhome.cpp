@@ -1,0 +1,39 @@
+// Linked into every test program: before main, the process gets a home of
+// its own, made anew and removed at the end. No test reads or writes the
+// developer's settings, list or sockets, and none passes because of what an
+// earlier run left behind. The XDG directories are unset so that they fall
+// back under that home, as for a new user; the runtime directory is the
+// test's own too, so no running program of the developer's answers it.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+namespace {
+
+class FreshHome
+{
+public:
+    FreshHome()
+    {
+        const QDir root(m_root.path());
+        const QString sHome = root.filePath(QStringLiteral("home"));
+        const QString sRuntime = root.filePath(QStringLiteral("run"));
+        if (!m_root.isValid() || !root.mkdir(QStringLiteral("home")) || !root.mkdir(QStringLiteral("run"))
+            || !QFile::setPermissions(sRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            qFatal("cannot make a home for the test under %s", qPrintable(QDir::tempPath()));
+        qputenv("HOME", QFile::encodeName(sHome));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sRuntime));
+        for (const char *pName : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+            qunsetenv(pName);
+    }
+
+private:
+    QTemporaryDir m_root{QDir::tempPath() + QStringLiteral("/clipvane-test-home-XXXXXX")};
+};
+
+const FreshHome freshHome;
+
+} // namespace
