@@ -268,13 +268,21 @@ void frmMain::OpenHelp(const QString &sSection)
     const QString sHelp = ProgramFiles::HelpDocument();
     if (sHelp.isEmpty()) {
         qCWarning(lcGui, "No help document installed beside the program");
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
+                            QStringLiteral("The help document is not installed with the program."));
         return;
     }
     QUrl url = QUrl::fromLocalFile(sHelp);
     if (!sSection.isEmpty())
         url.setFragment(sSection);
-    if (!QDesktopServices::openUrl(url))
+    if (!QDesktopServices::openUrl(url)) {
         qCWarning(lcGui, "Nothing opened the help document %s", qPrintable(url.toString()));
+        // Without a program for it the click would seem to do nothing.
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
+                            QStringLiteral("No program opened the help document. You can open it "
+                                           "yourself: %1")
+                                .arg(sHelp));
+    }
 }
 
 void frmMain::AddDownloadURL()

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void trayIconButtons();
     void trayMenuEntries();
     void addressesFromOutsideAreAddedAsCopiedOnes();
+    void helpThatNothingOpensSaysWhereItIs();
 };
 
 void tst_ShellCommands::startUpLaysOutTheWindow()
@@ -466,6 +467,19 @@ void tst_ShellCommands::addressesFromOutsideAreAddedAsCopiedOnes()
         QCOMPARE(window->Session().ListStore().Count(), iBefore + drop.iAdded);
     }
     window->Session().Queue().tmrDownload.stop();
+}
+
+void tst_ShellCommands::helpThatNothingOpensSaysWhereItIs()
+{
+    auto window = NewWindow();
+    // No program takes the document: the offscreen desktop opens nothing.
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    for (const char *sCommand : {"IDC_FS_help", "ID_FS_webSite"})
+        window->Flash_FSCommand(QLatin1String(sCommand), QString());
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_browser, "Open");
+    QCOMPARE(m_box.shown.size(), 2);
+    for (const auto &box : std::as_const(m_box.shown))
+        QVERIFY2(box.sText.endsWith(QLatin1String("/help.html")), qPrintable(box.sText));
 }
 
 QTEST_MAIN(tst_ShellCommands)
