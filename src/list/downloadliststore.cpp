@@ -220,35 +220,12 @@ bool DownloadListStore::SetStatus(quint32 uSerial, QStringView sStatus)
     return true;
 }
 
-bool DownloadListStore::SetFileName(quint32 uSerial, const QString &sFileName)
+bool DownloadListStore::SetField(quint32 uSerial, QString DownloadItem::*pField,
+                                 const QString &sValue)
 {
     DownloadItem *pItem = Writable(uSerial);
     if (pItem)
-        pItem->FileName = sFileName;
-    return pItem != nullptr;
-}
-
-bool DownloadListStore::SetFileSize(quint32 uSerial, const QString &sFileSize)
-{
-    DownloadItem *pItem = Writable(uSerial);
-    if (pItem)
-        pItem->FileSize = sFileSize;
-    return pItem != nullptr;
-}
-
-bool DownloadListStore::SetVideo_URL(quint32 uSerial, const QString &sVideo_URL)
-{
-    DownloadItem *pItem = Writable(uSerial);
-    if (pItem)
-        pItem->Video_URL = sVideo_URL;
-    return pItem != nullptr;
-}
-
-bool DownloadListStore::SetReason(quint32 uSerial, const QString &sReason)
-{
-    DownloadItem *pItem = Writable(uSerial);
-    if (pItem)
-        pItem->sReason = sReason;
+        pItem->*pField = sValue;
     return pItem != nullptr;
 }
 

@@ -75,10 +75,22 @@ public:
     // Writes one field of item uSerial; false when it is no longer listed.
     // The Status text is the item's state: an unchanged text is not written.
     bool SetStatus(quint32 uSerial, QStringView sStatus);
-    bool SetFileName(quint32 uSerial, const QString &sFileName);
-    bool SetFileSize(quint32 uSerial, const QString &sFileSize);
-    bool SetVideo_URL(quint32 uSerial, const QString &sVideo_URL);
-    bool SetReason(quint32 uSerial, const QString &sReason);
+    bool SetFileName(quint32 uSerial, const QString &sFileName)
+    {
+        return SetField(uSerial, &DownloadItem::FileName, sFileName);
+    }
+    bool SetFileSize(quint32 uSerial, const QString &sFileSize)
+    {
+        return SetField(uSerial, &DownloadItem::FileSize, sFileSize);
+    }
+    bool SetVideo_URL(quint32 uSerial, const QString &sVideo_URL)
+    {
+        return SetField(uSerial, &DownloadItem::Video_URL, sVideo_URL);
+    }
+    bool SetReason(quint32 uSerial, const QString &sReason)
+    {
+        return SetField(uSerial, &DownloadItem::sReason, sReason);
+    }
     // Ends the item's way through a run, with the Status text that says so.
     bool Finish(quint32 uSerial, ItemState finalState);
 
@@ -93,6 +105,7 @@ Q_SIGNALS:
 
 private:
     DownloadItem *Writable(quint32 uSerial);
+    bool SetField(quint32 uSerial, QString DownloadItem::*pField, const QString &sValue);
     bool RebuildView();
     void Renumber(int iFrom);
 
