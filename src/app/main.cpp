@@ -6,6 +6,7 @@
 #include "core/terminationsignals.h"
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
+#include "list/downloadlistfile.h"
 #include "monitor/singleinstance.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
@@ -83,7 +84,7 @@ int main(int argc, char *argv[])
         instance.Claim();
     }
 
-    frmMain window;
+    frmMain window(nullptr, nullptr, DownloadListFile::DefaultPath());
     if (parser.isSet(skipCheckOption))
         window.Session().Queue().SetConnectivityTest([] { return true; });
     QObject::connect(&instance, &SingleInstance::AddressesReceived, &window,

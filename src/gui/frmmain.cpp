@@ -31,6 +31,7 @@
 #include "list/downloadliststore.h"
 #include "list/filenameeditor.h"
 #include "list/listcommands.h"
+#include "list/listkeeper.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
 #include "monitor/clipboardmonitor.h"
@@ -53,7 +54,7 @@ const QString kAboutPage = QStringLiteral("About");
 
 } // namespace
 
-frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent)
+frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sListFile)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_pClassic(new QWidget(this))
     , Flash(nullptr)
@@ -77,6 +78,8 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent)
     Flash->SetListWidget(m_pDownloadGrid);
 
     m_session = std::make_unique<DownloadSession>(*m_pDownloadGrid, m_messageBox, *Flash);
+    if (!sListFile.isEmpty())
+        m_listKeeper = std::make_unique<ListKeeper>(m_session->ListStore(), sListFile);
     connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
             cmdStartDownload, &QPushButton::setText);
 
@@ -148,8 +151,21 @@ void frmMain::Form_Load()
         [this](const QString &sCommand) { Flash_FSCommand(sCommand, QString()); },
         [this] { tmrend.start(); }});
 
+    RestoreList();
     m_settingsStore->LoadSettings();
     m_pHooks->StartHook();
+}
+
+// The list of the last time comes back before the settings start the
+// clipboard watcher, so what it hands over joins the kept items.
+void frmMain::RestoreList()
+{
+    if (!m_listKeeper)
+        return;
+    const QString sProblem = m_listKeeper->Restore();
+    m_session->ListStore().FillDownloadList();
+    if (!sProblem.isEmpty())
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sProblem);
 }
 
 void frmMain::InitWindow()
@@ -335,6 +351,10 @@ void frmMain::EndWithoutAsking()
     // The run is nested below us: the program cannot end before it returns,
     // so everything it waits for is given up now.
     m_session->Queue().AbandonRun();
+    // The list is written now and no more: a program started from here on
+    // takes over the endpoint and the list file with it. What the abandoned
+    // run still writes is work given up, and comes back as waiting anyway.
+    m_listKeeper.reset();
     m_pHooks->StopHook();
     // The watcher is told to end; the stored choice stays as it was, so the
     // next start watches again.

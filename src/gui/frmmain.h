@@ -17,6 +17,7 @@ class FileNameEditor;
 class HandOverEndpoint;
 class IMessageBox;
 class ListCommands;
+class ListKeeper;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -43,8 +44,10 @@ class frmMain : public QWidget
 
 public:
     // pMessageBox: where questions go; the window's own message boxes when
-    // null (tests answer them instead).
-    explicit frmMain(IMessageBox *pMessageBox = nullptr, QWidget *parent = nullptr);
+    // null (tests answer them instead). sListFile: where the download list is
+    // kept between starts; with none, the list lasts as long as the window.
+    explicit frmMain(IMessageBox *pMessageBox = nullptr, QWidget *parent = nullptr,
+                     const QString &sListFile = QString());
     ~frmMain() override;
 
     DownloadSession &Session() const { return *m_session; }
@@ -91,6 +94,7 @@ private:
     void WireClipboardAndSettings();
     void RegisterSkinCommands();
     void Form_Load();
+    void RestoreList();
     void InitWindow();
     void ShowDownloadGrid();
     void DragWindow();
@@ -146,6 +150,8 @@ private:
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<ClipboardPoller> m_poller;
     std::unique_ptr<SettingsStore> m_settingsStore;
+    // Declared after the session: it writes the list out as it goes.
+    std::unique_ptr<ListKeeper> m_listKeeper;
 
     SkinCommands m_skinCommands;
     WindowHooks *m_pHooks;

@@ -1,5 +1,7 @@
 #include "list/downloadliststore.h"
 
+#include <QSet>
+
 #include <exception>
 #include <new>
 
@@ -65,7 +67,31 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
         m_indexOfSerial.remove(m_uLastSerial + 1);
         return false;
     }
+    Q_EMIT Changed();
     return true;
+}
+
+int DownloadListStore::RestoreItems(const QList<DownloadItem> &items)
+{
+    QSet<QString> listed;
+    listed.reserve(Count() + items.size());
+    for (const DownloadItem &item : std::as_const(m_DownloadList))
+        listed.insert(item.Video_URL);
+    const int iBefore = Count();
+    for (const DownloadItem &restored : items) {
+        if (Count() >= kMaxItems)
+            break;
+        if (restored.Video_URL.isEmpty() || listed.contains(restored.Video_URL))
+            continue;
+        listed.insert(restored.Video_URL);
+        DownloadItem &item = m_DownloadList.emplace_back(restored);
+        item.ID = static_cast<qint16>(Count());
+        item.uSerial = ++m_uLastSerial;
+        m_indexOfSerial.insert(item.uSerial, Count() - 1);
+    }
+    if (Count() != iBefore)
+        Q_EMIT Changed();
+    return Count() - iBefore;
 }
 
 bool DownloadListStore::FillDownloadList()
@@ -171,6 +197,7 @@ bool DownloadListStore::RemoveDownloadItem(qint16 iID)
     Renumber(iFirst);
     for (const quint32 uSerial : std::as_const(removed))
         Q_EMIT ItemRemoved(uSerial);
+    Q_EMIT Changed();
     return true;
 }
 
@@ -180,6 +207,7 @@ void DownloadListStore::MoveItemUp(qint16 iID)
         if (m_DownloadList.at(i).ID == iID) {
             m_DownloadList.swapItemsAt(i - 1, i);
             Renumber(i - 1);
+            Q_EMIT Changed();
             return;
         }
     }
@@ -191,6 +219,7 @@ void DownloadListStore::MoveItemDown(qint16 iID)
         if (m_DownloadList.at(i).ID == iID) {
             m_DownloadList.swapItemsAt(i, i + 1);
             Renumber(i);
+            Q_EMIT Changed();
             return;
         }
     }
@@ -215,8 +244,10 @@ bool DownloadListStore::SetStatus(quint32 uSerial, QStringView sStatus)
     if (!pItem)
         return false;
     // Progress writes the same text for most blocks; those allocate nothing.
-    if (pItem->Status != sStatus)
+    if (pItem->Status != sStatus) {
         Writable(uSerial)->Status = sStatus.toString();
+        Q_EMIT Changed();
+    }
     return true;
 }
 
@@ -224,9 +255,13 @@ bool DownloadListStore::SetField(quint32 uSerial, QString DownloadItem::*pField,
                                  const QString &sValue)
 {
     DownloadItem *pItem = Writable(uSerial);
-    if (pItem)
+    if (!pItem)
+        return false;
+    if (pItem->*pField != sValue) {
         pItem->*pField = sValue;
-    return pItem != nullptr;
+        Q_EMIT Changed();
+    }
+    return true;
 }
 
 bool DownloadListStore::Finish(quint32 uSerial, ItemState finalState)

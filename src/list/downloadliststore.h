@@ -56,6 +56,10 @@ public:
     // variables too. True when the address is in the list afterwards.
     bool AddDownloadItem(const QString &sVideo_URL, const QString &sFileName, QString &sStatus,
                          QString &sFileSize);
+    // Appends items kept from an earlier start, as they were, with IDs and
+    // serials of this list; addresses already listed and whatever passes the
+    // list's size are left out. Returns how many were appended.
+    int RestoreItems(const QList<DownloadItem> &items);
 
     // Rebuilds the download view from scratch and has the grid show it. False
     // when the list is empty (the grid is unbound), when a rebuild is already
@@ -102,6 +106,9 @@ Q_SIGNALS:
     // An item left the list (the list is already renumbered): whatever works
     // on it should stop.
     void ItemRemoved(quint32 uSerial);
+    // Something the list keeps changed: an item came, went, moved or had a
+    // field written.
+    void Changed();
 
 private:
     DownloadItem *Writable(quint32 uSerial);

@@ -1,5 +1,8 @@
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QCheckBox>
@@ -9,6 +12,7 @@
 
 #include "gui/frmmain.h"
 #include "list/downloadliststore.h"
+#include "scriptedmessagebox.h"
 #include "session/downloadsession.h"
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
@@ -33,6 +37,7 @@ private Q_SLOTS:
     void windowShowsItsControls();
     void windowLoadsTheStoredSettings();
     void addButtonListsTheTypedAddress();
+    void windowKeepsItsListAcrossStarts();
 };
 
 void tst_frmMain::windowShowsItsControls()
@@ -84,6 +89,34 @@ void tst_frmMain::windowLoadsTheStoredSettings()
     auto *chkMonitor = window.findChild<QCheckBox *>(QStringLiteral("chkMonitor"));
     QVERIFY(chkMonitor);
     QVERIFY(!chkMonitor->isVisibleTo(&window));
+}
+
+// The first start finds a damaged list, says so and starts empty; what it
+// lists is back at the next start, shown in the grid, without a word.
+void tst_frmMain::windowKeepsItsListAcrossStarts()
+{
+    const QString sList = m_home.filePath(QStringLiteral("data/Clipvane/downloadlist.json"));
+    QVERIFY(QDir().mkpath(QFileInfo(sList).path()));
+    QFile damaged(sList);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{") == 1);
+    damaged.close();
+    ScriptedMessageBox messages;
+    {
+        frmMain window(&messages, nullptr, sList);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(window.Session().ListStore().Count(), 0);
+        window.findChild<QLineEdit *>(QStringLiteral("txtURL"))
+            ->setText(QStringLiteral("http://www.youtube.com/watch?v=kept"));
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdAdd2List")),
+                          Qt::LeftButton);
+    }
+    frmMain window(&messages, nullptr, sList);
+    QCOMPARE(messages.shown.size(), 1);
+    const QAbstractItemModel *model = window.findChild<QTableView *>(QStringLiteral("DownloadGrid"))->model();
+    QVERIFY(model);
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("http://www.youtube.com/watch?v=kept"));
+    QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("Waiting"));
 }
 
 QTEST_MAIN(tst_frmMain)
