@@ -58,34 +58,6 @@ void AppendMember(QByteArray &out, const QString &sKey, const QString &sValue)
     AppendJsonString(out, sValue);
 }
 
-QByteArray ToJson(const QList<DownloadItem> &items)
-{
-    QByteArray out;
-    out.reserve(64 + items.size() * 160);
-    out += '{';
-    AppendMember(out, kFormatKey, kFormat);
-    out += ",\"" + kVersionKey.toLatin1() + "\":" + QByteArray::number(kVersion) + ",\""
-        + kItemsKey.toLatin1() + "\":[";
-    for (const DownloadItem &item : items) {
-        if (&item != &items.constFirst())
-            out += ',';
-        out += '{';
-        AppendMember(out, kAddressKey, item.Video_URL);
-        out += ',';
-        AppendMember(out, kFileNameKey, item.FileName);
-        out += ',';
-        AppendMember(out, kStatusKey, item.Status);
-        out += ',';
-        AppendMember(out, kFileSizeKey, item.FileSize);
-        if (!item.sReason.isEmpty()) {
-            out += ',';
-            AppendMember(out, kReasonKey, item.sReason);
-        }
-        out += "}\n";
-    }
-    out += "]}\n";
-    return out;
-}
 
 // Statuses that stand for themselves after a restart; every other text of an
 // open item (a percentage, "Retrying …", a page being read) described work
@@ -147,7 +119,36 @@ QString DownloadListFile::DefaultPath()
         + QStringLiteral("/Clipvane/downloadlist.json");
 }
 
-bool DownloadListFile::Save(const QList<DownloadItem> &items, QString *pError) const
+QByteArray DownloadListFile::Serialise(const QList<DownloadItem> &items)
+{
+    QByteArray out;
+    out.reserve(64 + items.size() * 160);
+    out += '{';
+    AppendMember(out, kFormatKey, kFormat);
+    out += ",\"" + kVersionKey.toLatin1() + "\":" + QByteArray::number(kVersion) + ",\""
+        + kItemsKey.toLatin1() + "\":[";
+    for (const DownloadItem &item : items) {
+        if (&item != &items.constFirst())
+            out += ',';
+        out += '{';
+        AppendMember(out, kAddressKey, item.Video_URL);
+        out += ',';
+        AppendMember(out, kFileNameKey, item.FileName);
+        out += ',';
+        AppendMember(out, kStatusKey, item.Status);
+        out += ',';
+        AppendMember(out, kFileSizeKey, item.FileSize);
+        if (!item.sReason.isEmpty()) {
+            out += ',';
+            AppendMember(out, kReasonKey, item.sReason);
+        }
+        out += "}\n";
+    }
+    out += "]}\n";
+    return out;
+}
+
+bool DownloadListFile::Write(const QByteArray &text, QString *pError) const
 {
     QString sError;
     QSaveFile file(m_sPath);
@@ -155,7 +156,7 @@ bool DownloadListFile::Save(const QList<DownloadItem> &items, QString *pError) c
         sError = QStringLiteral("cannot make the folder of %1").arg(m_sPath);
     else if (!file.open(QIODevice::WriteOnly))
         sError = file.errorString();
-    else if (file.write(ToJson(items)) < 0 || !file.commit())
+    else if (file.write(text) < 0 || !file.commit())
         sError = file.errorString();
     if (sError.isEmpty())
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -21,7 +22,14 @@ public:
 
     // Writes the items whole; the file under its name is either the earlier
     // list or this one. False, with the reason, when it could not be written.
-    bool Save(const QList<DownloadItem> &items, QString *pError = nullptr) const;
+    bool Save(const QList<DownloadItem> &items, QString *pError = nullptr) const
+    {
+        return Write(Serialise(items), pError);
+    }
+    // The two halves of Save: the text, cheap, made where the items are; the
+    // write, which waits for the disk, anywhere.
+    static QByteArray Serialise(const QList<DownloadItem> &items);
+    bool Write(const QByteArray &text, QString *pError = nullptr) const;
 
     struct Loaded
     {

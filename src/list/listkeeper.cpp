@@ -16,6 +16,7 @@ ListKeeper::ListKeeper(DownloadListStore &store, const QString &sPath, QObject *
 ListKeeper::~ListKeeper()
 {
     SaveNow();
+    FinishWrite();
 }
 
 QString ListKeeper::Restore()
@@ -45,9 +46,21 @@ void ListKeeper::ListChanged()
 void ListKeeper::SaveNow()
 {
     m_saveTimer.stop();
+    // Writes are seconds apart, so the last one has nearly always ended.
+    FinishWrite();
     if (!m_bUnsaved)
         return;
-    // A list that cannot be written stays marked, so the next change or the
-    // end tries again.
-    m_bUnsaved = !m_file.Save(m_store.Items());
+    m_bUnsaved = false;
+    m_write = std::async(std::launch::async,
+                         [file = m_file, text = DownloadListFile::Serialise(m_store.Items())] {
+                             return file.Write(text);
+                         });
+}
+
+void ListKeeper::FinishWrite()
+{
+    // A list that could not be written stays marked, so the next change or
+    // the end tries again.
+    if (m_write.valid() && !m_write.get())
+        m_bUnsaved = true;
 }
