@@ -59,6 +59,16 @@ private:
         return QTest::qWaitFor([] { return WatcherProbe::Watching(); }, 30000);
     }
 
+    // Every text handed over to endpoint from now on goes to m_received.
+    void RecordHandOvers(HandOverEndpoint &endpoint)
+    {
+        m_received.clear();
+        connect(&endpoint, &HandOverEndpoint::TextChanged, this, [this, &endpoint] {
+            if (!endpoint.Text().isEmpty())
+                m_received << endpoint.Text();
+        });
+    }
+
     // Ends the running watcher the way the program does.
     bool EndWatcher()
     {
@@ -120,11 +130,7 @@ void tst_DesktopClipboard::watcherHandsOverOneLineClipboardTexts()
 {
     HandOverEndpoint endpoint(QCoreApplication::applicationPid());
     QVERIFY(endpoint.Listen());
-    m_received.clear();
-    connect(&endpoint, &HandOverEndpoint::TextChanged, this, [&] {
-        if (!endpoint.Text().isEmpty())
-            m_received << endpoint.Text();
-    });
+    RecordHandOvers(endpoint);
     QProcess watcher;
     QVERIFY(StartWatcher(watcher, endpoint));
 
@@ -186,6 +192,8 @@ void tst_DesktopClipboard::onlyWantedAddressesAreListed()
     endpoint.SetAnySite(bAnySite);
     ClipboardMonitor monitor(ClipboardMonitor::Parts{endpoint, session.Adder(), session.Run(),
                                                      session.Queue(), skin, session.Settings()});
+    // What the watcher hands over, apart from what the program lists.
+    RecordHandOvers(endpoint);
     QProcess watcher;
     QVERIFY(StartWatcher(watcher, endpoint));
 
@@ -201,7 +209,9 @@ void tst_DesktopClipboard::onlyWantedAddressesAreListed()
         return urls;
     };
     QTRY_VERIFY_WITH_TIMEOUT(listed().contains(sLast), 30000);
-    QCOMPARE(listed(), bListed ? (QStringList{sText, sLast}) : (QStringList{sLast}));
+    const QStringList expected = bListed ? QStringList{sText, sLast} : QStringList{sLast};
+    QCOMPARE(m_received, expected);
+    QCOMPARE(listed(), expected);
     QVERIFY(EndWatcher());
     QVERIFY(watcher.waitForFinished(30000));
 }
