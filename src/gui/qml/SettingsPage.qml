@@ -154,7 +154,7 @@ Item {
                 }
                 Text {
                     width: parent.width
-                    text: "Most pages name their video in a standard way; links straight to a video file work too."
+                    text: "Pages that name their video the standard way, and links straight to a video file."
                     wrapMode: Text.WordWrap
                     color: Theme.textMuted
                     font.family: Theme.font
