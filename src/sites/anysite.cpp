@@ -317,7 +317,8 @@ bool IsWebAddress(const QString &sText)
 {
     if (std::any_of(sText.begin(), sText.end(), [](QChar ch) { return ch.isSpace(); }))
         return false;
-    return IsWebUrl(QUrl(sText, QUrl::StrictMode));
+    // Read as the transfer reads it, but with its scheme written out.
+    return IsWebUrl(QUrl(sText, QUrl::TolerantMode));
 }
 
 bool IsWanted(const QString &sText, bool bAnySite)
