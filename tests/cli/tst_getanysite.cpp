@@ -25,14 +25,6 @@ private:
         return get.readAllStandardOutput();
     }
 
-    static QByteArray Bytes(int iSize, int iSeed)
-    {
-        QByteArray bytes(iSize, Qt::Uninitialized);
-        for (int i = 0; i < iSize; ++i)
-            bytes[i] = char((i * 31 + iSeed) % 251);
-        return bytes;
-    }
-
 private Q_SLOTS:
     void otherSitesOnlyWithTheOption_data();
     void otherSitesOnlyWithTheOption();
@@ -66,8 +58,8 @@ void tst_GetAnySite::otherSitesOnlyWithTheOption()
 
     HttpTestServer server;
     QVERIFY(server.Start());
-    const QByteArray direct = Bytes(70001, 1);
-    const QByteArray movie = Bytes(50003, 2);
+    const QByteArray direct = QByteArray("direct\0\r\n", 9).repeated(7001);
+    const QByteArray movie = QByteArray("movie\xff\n", 7).repeated(5003);
     server.SetRoute(QStringLiteral("/clips/direct.mp4"), HttpTestServer::Ok(direct));
     server.SetRoute(QStringLiteral("/watch/page.html"),
                     HttpTestServer::Ok("<html><body><video controls src=\"/media/movie\">"

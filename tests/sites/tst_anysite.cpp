@@ -113,8 +113,6 @@ void tst_AnySite::pageNamesItsVideo_data()
         << QByteArray("<meta property=\"og:video\" content=\"https://cdn.example.org/live.m3u8\">"
                       "<video><source src=\"/hls\" type=\"application/vnd.apple.mpegurl\"></video>")
         << QString() << true;
-    QTest::newRow("no video at all") << A << QByteArray("<html><p>Text only.</p></html>")
-                                     << QString() << false;
     // The site's own rule decides even where the page names a video the
     // standard way too.
     QTest::newRow("page of a supported site")
