@@ -190,10 +190,12 @@ void tst_DesktopClipboard::onlyWantedAddressesAreListed()
     HandOverEndpoint endpoint(QCoreApplication::applicationPid());
     QVERIFY(endpoint.Listen());
     endpoint.SetAnySite(bAnySite);
+    // What the watcher hands over, apart from what the program lists; heard
+    // first, before listing processes events and a nested hand-over empties
+    // the text.
+    RecordHandOvers(endpoint);
     ClipboardMonitor monitor(ClipboardMonitor::Parts{endpoint, session.Adder(), session.Run(),
                                                      session.Queue(), skin, session.Settings()});
-    // What the watcher hands over, apart from what the program lists.
-    RecordHandOvers(endpoint);
     QProcess watcher;
     QVERIFY(StartWatcher(watcher, endpoint));
 
