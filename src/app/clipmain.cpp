@@ -1,5 +1,5 @@
 // clipvane-clip: watches the desktop clipboard for the program and hands it
-// every copied text that may be a page address. Shows nothing.
+// every copied text that is one address the program wants. Shows nothing.
 //
 //   clipvane-clip NUMBER   watch for the program whose endpoint carries NUMBER
 //   clipvane-clip Exit     end the running watcher

@@ -69,9 +69,15 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("skip-connection-check"),
         QStringLiteral("Start even when no network interface but loopback is up (for servers "
                        "on this machine)."));
+    const QCommandLineOption anySiteOption(
+        QStringLiteral("any-site"),
+        QStringLiteral("Also find the video on pages of sites that are not supported, and take "
+                       "addresses of video files themselves (the window's setting does not "
+                       "apply here)."));
     parser.addOption(dirOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
+    parser.addOption(anySiteOption);
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
                                  QStringLiteral("URL..."));
 
@@ -106,6 +112,8 @@ int GetCommand::Run(const QStringList &arguments)
     SettingsStore(session.Settings(), skin, nullptr).LoadSettings();
     if (parser.isSet(dirOption))
         session.Settings().sDownloadDir = QDir(parser.value(dirOption)).absolutePath();
+    // A script's result must not hang on a check box in the window.
+    session.Settings().bAnySite = parser.isSet(anySiteOption);
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 
@@ -123,7 +131,9 @@ int GetCommand::PrintUrls(DownloadSession &session, const QStringList &urls)
         const QString sLink = session.Pages().GetDownloadLink(sUrl);
         const PageRetriever::LinkResult result = PageRetriever::Classify(sLink);
         if (result != PageRetriever::LinkResult::Address) {
-            std::printf("%s\t%s\n", qPrintable(sLink), qPrintable(Explain(result)));
+            const QString sWhy = session.Pages().LastReason();
+            std::printf("%s\t%s\n", qPrintable(sLink),
+                        qPrintable(sWhy.isEmpty() ? Explain(result) : sWhy));
             iExit = kExitFailed;
         } else {
             std::printf("%s\n", sLink.toLocal8Bit().constData());

@@ -4,6 +4,7 @@
 
 #include "clip/cliplog.h"
 #include "core/cliphandover.h"
+#include "sites/anysite.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ ClipboardForwarder::ClipboardForwarder(QClipboard &clipboard, QObject *parent)
     , m_pProgram(new QLocalSocket(this))
 {
     connect(m_pProgram, &QLocalSocket::disconnected, this, &ClipboardForwarder::ProgramGone);
-    // The program never writes; anything it sends is dropped unread.
-    connect(m_pProgram, &QLocalSocket::readyRead, m_pProgram, [this] { m_pProgram->readAll(); });
+    connect(m_pProgram, &QLocalSocket::readyRead, this, &ClipboardForwarder::ReadProgram);
 }
 
 bool ClipboardForwarder::ConnectToProgram(qint64 iNumber)
@@ -27,8 +27,13 @@ bool ClipboardForwarder::ConnectToProgram(qint64 iNumber)
     if (sName.isEmpty())
         return false;
     m_pProgram->connectToServer(sName);
-    if (m_pProgram->waitForConnected(kConnectMs))
+    if (m_pProgram->waitForConnected(kConnectMs)) {
+        // The program says at once which addresses it wants; a copy made
+        // before that is heard is judged as for supported sites only.
+        if (m_pProgram->waitForReadyRead(kConnectMs))
+            ReadProgram();
         return true;
+    }
     qCWarning(lcClip, "Not watching: cannot reach the program at %s: %s", qPrintable(sName),
               qPrintable(m_pProgram->errorString()));
     return false;
@@ -49,8 +54,18 @@ void ClipboardForwarder::ClipboardChanged(QClipboard::Mode mode)
 {
     if (mode != QClipboard::Clipboard)
         return;
-    if (const std::optional<QString> sText = ClipHandOver::Forwardable(m_clipboard.text(mode))) {
+    const std::optional<QString> sText = ClipHandOver::Forwardable(m_clipboard.text(mode));
+    if (sText && modDownload::IsWanted(*sText, m_bAnySite)) {
         m_pProgram->write(ClipHandOver::Frame(*sText));
         m_pProgram->flush();
+    }
+}
+
+void ClipboardForwarder::ReadProgram()
+{
+    // Only the last word counts; anything else the program sends is dropped.
+    for (const char c : m_pProgram->readAll()) {
+        if (c == ClipHandOver::kAnySiteOn || c == ClipHandOver::kAnySiteOff)
+            m_bAnySite = c == ClipHandOver::kAnySiteOn;
     }
 }

@@ -16,6 +16,11 @@ public:
     static constexpr char kExitArgument[] = "Exit";
     // What a watcher sends to the running one to make it end.
     static constexpr char kExitRequest[] = "exit\n";
+    // What the program tells its watcher when it connects and at every
+    // change: whether any web address travels ("Any Site" on) or only those
+    // of supported sites.
+    static constexpr char kAnySiteOn = '1';
+    static constexpr char kAnySiteOff = '0';
 
     // "clipvane" in the user's runtime directory, made reachable by the user
     // alone; empty when there is no such directory.

@@ -153,6 +153,7 @@ void frmMain::Form_Load()
 
     RestoreList();
     m_settingsStore->LoadSettings();
+    m_txtMonitor->SetAnySite(m_session->Settings().bAnySite);
     m_pHooks->StartHook();
 }
 
@@ -229,6 +230,8 @@ void frmMain::RegisterSkinCommands()
          }},
         {"ID_FS_autoDownloadCheck", [this] { SetMonitoring(true); }},
         {"ID_FS_autoDownloadUncheck", [this] { SetMonitoring(false); }},
+        {"ID_FS_anySiteCheck", [this] { SetAnySite(true); }},
+        {"ID_FS_anySiteUncheck", [this] { SetAnySite(false); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -241,6 +244,16 @@ void frmMain::SetMonitoring(bool bState)
     m_session->Settings().bURLMonitor = bState;
     m_settingsStore->SaveSettings();
     // The skin's check box shows the setting, not its own click.
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// The skin's "Any Site" check box: the list, the page rule, the watcher and
+// the polling path all follow the one setting.
+void frmMain::SetAnySite(bool bState)
+{
+    m_session->Settings().bAnySite = bState;
+    m_txtMonitor->SetAnySite(bState);
+    m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
 }
 

@@ -103,6 +103,7 @@ private:
     void OpenHelp(const QString &sSection);
     void AddDownloadURL();
     void SetMonitoring(bool bState);
+    void SetAnySite(bool bState);
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 

@@ -27,6 +27,7 @@ class SceneVariables : public QObject
                    NOTIFY autoToDownloadList_CBChanged)
     Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
+    Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -45,6 +46,7 @@ Q_SIGNALS:
     void autoToDownloadList_CBChanged();
     void Download_CBChanged();
     void Convert_CBChanged();
+    void anySite_CBChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -59,5 +61,6 @@ private:
     QString m_autoToDownloadList;
     QString m_downloadCheck;
     QString m_convertCheck;
+    QString m_anySiteCheck;
     QHash<QString, QString> m_others;
 };

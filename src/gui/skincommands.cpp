@@ -13,6 +13,7 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("IDC_FS_moveUp"),         QStringLiteral("IDC_FS_moveDown"),
         QStringLiteral("ID_FS_clearComplete"),   QStringLiteral("ID_FS_downloadBrowse"),
         QStringLiteral("ID_FS_autoDownloadCheck"), QStringLiteral("ID_FS_autoDownloadUncheck"),
+        QStringLiteral("ID_FS_anySiteCheck"),    QStringLiteral("ID_FS_anySiteUncheck"),
     };
     return commands;
 }

@@ -3,7 +3,7 @@
 #include "list/downloadliststore.h"
 #include "list/listlog.h"
 #include "list/runstate.h"
-#include "sites/sitedetect.h"
+#include "sites/anysite.h"
 
 UrlAdder::UrlAdder(DownloadListStore &store, RunState &run)
     : m_store(store)
@@ -15,7 +15,7 @@ void UrlAdder::AddURL(const QString &sURL)
 {
     QString sFileSize = QStringLiteral("????");
     const auto iBefore = m_store.Count();
-    if (modDownload::DetectSite(sURL) == -1) {
+    if (!modDownload::IsWanted(sURL, m_pbAnySite && *m_pbAnySite)) {
         QString sStatus = QStringLiteral("Link is not supported");
         m_store.AddDownloadItem(sURL, QStringLiteral("ERROR"), sStatus, sFileSize);
     } else {

@@ -11,12 +11,17 @@ class UrlAdder
 public:
     UrlAdder(DownloadListStore &store, RunState &run);
 
-    // Lists the address (once) with the texts that say whether its site is
-    // supported, rebuilds the view and, during a run, finds the current row
+    // Lists the address (once) with the texts that say whether it can be
+    // downloaded, rebuilds the view and, during a run, finds the current row
     // again. The address is stored exactly as given.
     void AddURL(const QString &sURL);
+
+    // While *pbAnySite is true, any web address counts as supported; unset,
+    // only the supported sites' do.
+    void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
 private:
     DownloadListStore &m_store;
     RunState &m_run;
+    const bool *m_pbAnySite = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "monitor/monitorlog.h"
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
+#include "sites/anysite.h"
 
 ClipboardMonitor::ClipboardMonitor(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -71,8 +72,10 @@ void ClipboardMonitor::StartWatcher(const QString &sArgument) const
 
 void ClipboardMonitor::txtMonitor_Change()
 {
+    // The watcher forwards only wanted addresses; a text that got here all
+    // the same (another watcher, a setting changed meanwhile) is dropped.
     const QString sText = m_txtMonitor.Text();
-    if (!sText.isEmpty())
+    if (!sText.isEmpty() && modDownload::IsWanted(sText, m_settings.bAnySite))
         TakeAddress(sText);
 }
 

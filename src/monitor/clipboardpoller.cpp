@@ -5,7 +5,7 @@
 #include "list/urladder.h"
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
-#include "sites/sitedetect.h"
+#include "sites/anysite.h"
 
 ClipboardPoller::ClipboardPoller(const Parts &parts, std::function<QString()> readClipboard,
                                  QObject *parent)
@@ -34,7 +34,7 @@ void ClipboardPoller::chkMonitor_Click()
 void ClipboardPoller::tmrMonitor_Timer()
 {
     const QString sText = m_readClipboard ? m_readClipboard() : QString();
-    if (sText != sLastClipText && modDownload::DetectSite(sText) != modDownload::siteNone) {
+    if (sText != sLastClipText && modDownload::IsWanted(sText, m_settings.bAnySite)) {
         m_adder.AddURL(sText);
         modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
         // Remembered before the run starts: the polls that run nested

@@ -13,8 +13,9 @@ class UrlAdder;
 struct ProgramSettings;
 
 // The second way of watching the clipboard: a poll every two seconds,
-// switched by the hidden check box. Only addresses of supported sites are
-// listed, and a text is taken once however long it stays on the clipboard.
+// switched by the hidden check box. Only addresses the program downloads
+// are listed (see modDownload::IsWanted), and a text is taken once however
+// long it stays on the clipboard.
 class ClipboardPoller : public QObject
 {
     Q_OBJECT

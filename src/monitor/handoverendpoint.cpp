@@ -6,6 +6,15 @@
 #include "core/cliphandover.h"
 #include "monitor/monitorlog.h"
 
+namespace {
+
+QByteArray AnySiteWord(bool bAnySite)
+{
+    return QByteArray(1, bAnySite ? ClipHandOver::kAnySiteOn : ClipHandOver::kAnySiteOff);
+}
+
+} // namespace
+
 HandOverEndpoint::HandOverEndpoint(qint64 iNumber, QObject *parent)
     : QObject(parent)
     , m_iNumber(iNumber)
@@ -45,6 +54,7 @@ void HandOverEndpoint::Close()
 void HandOverEndpoint::AcceptConnections()
 {
     while (QLocalSocket *pSocket = m_pServer->nextPendingConnection()) {
+        pSocket->write(AnySiteWord(m_bAnySite));
         connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] { ReadFrames(pSocket); });
         connect(pSocket, &QLocalSocket::disconnected, this, [this, pSocket] {
             m_buffers.remove(pSocket);
@@ -52,6 +62,13 @@ void HandOverEndpoint::AcceptConnections()
         });
         ReadFrames(pSocket);
     }
+}
+
+void HandOverEndpoint::SetAnySite(bool bAnySite)
+{
+    m_bAnySite = bAnySite;
+    for (QLocalSocket *pSocket : m_pServer->findChildren<QLocalSocket *>())
+        pSocket->write(AnySiteWord(m_bAnySite));
 }
 
 void HandOverEndpoint::ReadFrames(QLocalSocket *pSocket)

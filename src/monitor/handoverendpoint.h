@@ -26,6 +26,9 @@ public:
     void Close();
     qint64 Number() const { return m_iNumber; }
     QString Text() const { return m_sText; }
+    // Tells the watchers, now and whenever one connects, whether any web
+    // address is wanted or only those of supported sites.
+    void SetAnySite(bool bAnySite);
 
 Q_SIGNALS:
     // A text arrived (or the box was emptied again: then Text() is empty).
@@ -39,6 +42,7 @@ private:
     qint64 m_iNumber;
     QLocalServer *m_pServer;
     QString m_sText;
+    bool m_bAnySite = false;
     // What each watcher connection has sent beyond its last whole frame.
     QHash<QLocalSocket *, QByteArray> m_buffers;
 };

@@ -70,6 +70,11 @@ qint64 ProgressValue(qint64 lPosition, double dSize)
     return static_cast<qint64>(qMin(dPercent, kMax));
 }
 
+QString ContentTypeOf(const QNetworkReply &reply)
+{
+    return QString::fromLatin1(reply.rawHeader("Content-Type"));
+}
+
 } // namespace
 
 Download::Download(QObject *parent) : QObject(parent) {}
@@ -166,6 +171,7 @@ void Download::FillInformation(const QNetworkReply &reply)
         m_sRemoteFileName.clear();
         m_sSuggestedFileName.clear();
         m_sRemoteFileType.clear();
+        m_sContentType.clear();
         return;
     }
 
@@ -188,6 +194,7 @@ void Download::FillInformation(const QNetworkReply &reply)
     const QString sType = block.ValueAfter(QLatin1StringView("Content-Type: "));
     const qsizetype iSlash = sType.indexOf(QLatin1Char('/'));
     m_sRemoteFileType = iSlash < 0 ? sType : sType.mid(iSlash + 1);
+    m_sContentType = ContentTypeOf(reply);
     DoEvents();
 
     m_bFileExists = !block.Contains(QLatin1StringView("HTTP/1.1 404 Not Found"))
@@ -291,6 +298,7 @@ bool Download::StartDownload()
     m_iHttpStatus = 0;
     m_sHttpReason.clear();
     m_lContentLength = -1;
+    m_sContentType.clear();
     m_lBytesReceived = 0;
     PartFile file;
     std::unique_ptr<QNetworkReply> reply;
@@ -319,9 +327,12 @@ bool Download::StartDownload()
         reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     m_lContentLength = length.isValid() ? length.toLongLong() : -1;
+    m_sContentType = ContentTypeOf(*reply);
     qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,
             qPrintable(m_sHttpReason), static_cast<long long>(m_lContentLength));
     DoEvents();
+    if (m_open && !m_open())
+        return Cancelled(reply, file, 0);
     if (!file.Open(m_sLocalFile))
         return FailLocalFile(reply, file);
 

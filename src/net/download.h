@@ -70,6 +70,9 @@ public:
     // What that answer said of its length: its Content-Length, -1 when it
     // gave none (or no answer came).
     qint64 ContentLength() const { return m_lContentLength; }
+    // The Content-Type of the last answer (of RequestInformation or
+    // StartDownload) as sent; empty when it gave none.
+    QString ContentType() const { return m_sContentType; }
     // Bytes the last StartDownload wrote to its file.
     qint64 BytesReceived() const { return m_lBytesReceived; }
 
@@ -97,6 +100,11 @@ public:
     // (LastError names the answer's status). Unset, every complete transfer
     // is kept.
     void SetKeepTest(std::function<bool()> keep) { m_keep = std::move(keep); }
+
+    // Asked once a transfer's answer has arrived, before any of it is
+    // written: false ends the transfer there as a cancel does
+    // (DownloadCancelled, no file). Unset, every answer is read.
+    void SetOpenTest(std::function<bool()> open) { m_open = std::move(open); }
 
     // Copies Url to LocalFile. The bytes go to LocalFile + ".part", made anew
     // (never through a link); only a complete transfer replaces LocalFile,
@@ -162,6 +170,7 @@ private:
     int m_iHttpStatus = 0;
     QString m_sHttpReason;
     qint64 m_lContentLength = -1;
+    QString m_sContentType;
     qint64 m_lBytesReceived = 0;
 
     bool m_bInfoRequested = false;
@@ -174,4 +183,5 @@ private:
     int m_iHeaderLimitSeconds = kHeaderTimeLimitSeconds;
     qint64 m_lByteLimit = 0;
     std::function<bool()> m_keep;
+    std::function<bool()> m_open;
 };

@@ -17,6 +17,7 @@
 #include "session/queuelog.h"
 #include "session/runpresenter.h"
 #include "settings/programsettings.h"
+#include "sites/anysite.h"
 #include "sites/sitedetect.h"
 
 namespace {
@@ -299,7 +300,8 @@ QString DownloadQueue::PrepareItem(int iIndex)
     if (m_run.bStopRequested())
         return sFailed;
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
-    qCDebug(lcQueue, "%s -> %s", qPrintable(sVideoUrl), qPrintable(sLink));
+    qCDebug(lcQueue, "%s (%s) -> %s", qPrintable(sVideoUrl),
+            qPrintable(modDownload::SiteName(modDownload::DetectSite(sVideoUrl))), qPrintable(sLink));
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
@@ -313,7 +315,9 @@ QString DownloadQueue::PrepareItem(int iIndex)
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, QStringLiteral("Process failed."));
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, QStringLiteral("The page names no video file"));
+        m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
+                                       ? QStringLiteral("The page names no video file")
+                                       : m_pageRetriever.LastReason());
         m_store.SetVideo_URL(uSerial,
                              QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;

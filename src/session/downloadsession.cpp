@@ -25,6 +25,8 @@ DownloadSession::DownloadSession(IDownloadGrid &grid, IMessageBox &messageBox, I
     , m_presenter(std::make_unique<RunPresenter>(skin))
 {
     m_settings->sDownloadDir = ProgramSettings::DefaultDownloadDir();
+    m_adder->FollowAnySite(&m_settings->bAnySite);
+    m_pages->FollowAnySite(&m_settings->bAnySite);
     m_queue = std::make_unique<DownloadQueue>(DownloadQueue::Parts{
         *m_store, *m_run, *m_download, *m_pages, *m_fileInfo, *m_presenter, skin, messageBox,
         *m_settings});

@@ -2,6 +2,7 @@
 
 #include "core/modmain.h"
 #include "net/download.h"
+#include "sites/anysite.h"
 #include "sites/sitedetect.h"
 
 namespace {
@@ -32,10 +33,12 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
         sSize = QStringLiteral("0");
 
     // Flash and Windows Media addresses name their file better than the
-    // server's suggestion does.
+    // server's suggestion does. Another site's file gets a media extension.
     const QString sExt = sLink.right(4).toLower();
     const bool bMediaExt = sExt == QLatin1StringView(".flv") || sExt == QLatin1StringView(".wmv");
-    if (sName.isEmpty() || bMediaExt) {
+    if (iSite == siteNone) {
+        sName = OtherSiteFileName(sName, sLink, m_download.ContentType());
+    } else if (sName.isEmpty() || bMediaExt) {
         const qsizetype iSlash = sLink.lastIndexOf(QLatin1Char('/'));
         const QString sLast = sLink.mid(iSlash + 1);
         sName = bMediaExt && iSlash >= 0 ? sLast : modMain::CleanFileName(sLast);

@@ -5,6 +5,7 @@
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
+#include "sites/anysite.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
 
@@ -75,7 +76,10 @@ PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
 
 QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
-    if (modDownload::DetectSite(sLink) == modDownload::siteNone)
+    m_sLastReason.clear();
+    const qint16 iSite = modDownload::DetectSite(sLink);
+    const bool bOtherSite = iSite == modDownload::siteNone;
+    if (bOtherSite && !(m_pbAnySite && *m_pbAnySite && modDownload::IsWebAddress(sLink)))
         return kNoSite;
 
     m_download.SetUrl(sLink);
@@ -89,11 +93,23 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     }
     m_download.SetLocalFile(sScratch);
 
+    // Another site's address may be the video file itself: that is not read
+    // as a page, it is the address to download.
+    bool bMediaFile = false;
+    if (bOtherSite) {
+        m_download.SetOpenTest([this, &sLink, &bMediaFile] {
+            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), sLink);
+            return !bMediaFile;
+        });
+    }
     m_handlers.BeginPageFetch();
     m_download.SetByteLimit(kPageByteLimit);
     m_download.StartDownload();
     m_download.SetByteLimit(0);
+    m_download.SetOpenTest({});
     m_handlers.EndPageFetch();
+    if (bMediaFile)
+        return sLink;
     // The handlers, not the return value, tell how the fetch ended.
     if (!m_handlers.TransferCompleted()) {
         // The server's failures are the item's status; only a page that
@@ -107,14 +123,19 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     // A redirect request that reached no answer says nothing about the page:
     // the item must keep its address, as after a failed page fetch.
     bool bResolverUnanswered = false;
+    bool bPlaylistOnly = false;
     const QString sResult = modDownload::RunSiteRule(
-        modDownload::DetectSite(sLink), sScratch, sLink,
+        iSite, sScratch, sLink,
         [this, &bResolverUnanswered](const QString &sPlayer) {
             const QString sFile = m_resolver.GetYoutubePathLnik(sPlayer);
             bResolverUnanswered = !m_resolver.GotAnswer();
             return sFile;
-        });
+        },
+        &bPlaylistOnly);
     if (!sResult.isEmpty())
         return sResult;
+    if (bPlaylistOnly)
+        m_sLastReason = QStringLiteral(
+            "The page offers only a streaming playlist; streaming playlists are not supported yet");
     return bResolverUnanswered ? QString(kFetchFailed) : QString(kNoAddress);
 }

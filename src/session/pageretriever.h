@@ -40,6 +40,14 @@ public:
     // the rule have run; events are processed meanwhile.
     QString GetDownloadLink(const QString &sLink);
 
+    // Pages of no supported site are read as well (the rule for any site)
+    // while *pbAnySite is true; unset, they never are.
+    void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
+
+    // Why the last GetDownloadLink found no address, when there is more to
+    // say than its code does; empty otherwise.
+    QString LastReason() const { return m_sLastReason; }
+
     // Ends a wait of GetDownloadLink at once (the page fetch, or the YouTube
     // redirect request); it then answers as for a fetch that failed.
     void Cancel();
@@ -57,5 +65,7 @@ private:
     DownloadEventHandlers &m_handlers;
     YoutubeResolver &m_resolver;
     QString m_sScratchDir;
+    const bool *m_pbAnySite = nullptr;
+    QString m_sLastReason;
     std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -10,6 +10,16 @@ const QString SettingsStore::kSettingsKey =
     QStringLiteral("Software\\Hollinmere ZovazEvuzidariz\\Settings");
 const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
 const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
+const QString SettingsStore::kAnySiteValue = QStringLiteral("Any Site");
+
+namespace {
+
+QString BooleanText(bool bValue)
+{
+    return bValue ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+} // namespace
 
 SettingsStore::SettingsStore(ProgramSettings &settings, ISkin &skin,
                              std::function<void(bool)> monitor, const QString &sRegistryFile)
@@ -51,19 +61,26 @@ void SettingsStore::LoadSettings()
     m_settings.sDownloadDir =
         registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirValue,
                                ProgramSettings::DefaultDownloadDir());
+    const std::optional<bool> bAnySite = ToBoolean(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kAnySiteValue, BooleanText(false)));
+    if (bAnySite)
+        m_settings.bAnySite = *bAnySite;
     ApplySettingsToSkin();
 }
 
 bool SettingsStore::SaveSettings()
 {
     const CRegister registry(RegistryFile());
-    // Each value is tried, so that one that cannot be kept does not cost the other.
-    const bool bMonitorSaved = registry.REGSaveSetting(
-        CRegister::HKEY_CURRENT_USER, kSettingsKey, kURLMonValue,
-        m_settings.bURLMonitor ? QStringLiteral("True") : QStringLiteral("False"));
+    // Each value is tried, so that one that cannot be kept does not cost the others.
+    const bool bMonitorSaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                       kURLMonValue,
+                                                       BooleanText(m_settings.bURLMonitor));
     const bool bDirSaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
                                                    kDownloadDirValue, m_settings.sDownloadDir);
-    return bMonitorSaved && bDirSaved;
+    const bool bAnySiteSaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                       kAnySiteValue,
+                                                       BooleanText(m_settings.bAnySite));
+    return bMonitorSaved && bDirSaved && bAnySiteSaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()
@@ -75,4 +92,6 @@ void SettingsStore::ApplySettingsToSkin()
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.Convert_CB"), QStringLiteral("1"));
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.download_dir"),
                                  m_settings.sDownloadDir);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.anySite_CB"),
+                                 m_settings.bAnySite ? QStringLiteral("1") : QStringLiteral("0"));
 }

@@ -8,7 +8,7 @@
 class ISkin;
 struct ProgramSettings;
 
-// Loads the two settings at start-up, saves them when the skin changes them
+// Loads the settings at start-up, saves them when the skin changes them
 // and shows them in the skin. The in-memory values are the truth while the
 // program runs; the file is written only by SaveSettings.
 class SettingsStore
@@ -17,6 +17,7 @@ public:
     static const QString kSettingsKey;
     static const QString kURLMonValue;
     static const QString kDownloadDirValue;
+    static const QString kAnySiteValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).

@@ -27,6 +27,8 @@ public:
     explicit PageText(QByteArray page);
 
     qsizetype length() const { return m_page.size(); }
+    // The page's bytes as fetched.
+    const QByteArray &bytes() const { return m_page; }
     bool isEmpty() const { return m_page.isEmpty(); }
 
     // Position of the first occurrence of x starting at or after `from`;

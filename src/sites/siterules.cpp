@@ -1,5 +1,6 @@
 #include "sites/siterules.h"
 
+#include "sites/anysite.h"
 #include "sites/pagetext.h"
 #include "sites/sitedetect.h"
 
@@ -67,12 +68,21 @@ std::optional<PageText> ReadScratchPage(const QString &sPath)
 }
 
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
-                    const YoutubePathResolver &GetYoutubePathLnik)
+                    const YoutubePathResolver &GetYoutubePathLnik, bool *pbPlaylistOnly)
 {
+    if (pbPlaylistOnly)
+        *pbPlaylistOnly = false;
     const std::optional<PageText> P = ReadScratchPage(sScratchFile);
     if (!P)
         return QString();
     switch (iSite) {
+    case siteNone:
+        return TrapRuleErrors([&] {
+            const PageVideo video = FindPageVideo(QString::fromUtf8(P->bytes()), A);
+            if (pbPlaylistOnly)
+                *pbPlaylistOnly = video.bPlaylistOnly;
+            return video.sAddress;
+        });
     case siteGoogleVideo:
         return GetGoogleVideoLink(*P);
     case siteYoutube:

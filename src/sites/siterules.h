@@ -43,10 +43,13 @@ QString GetZippyVideosLink(const PageText &P);
 // unreadable or empty.
 std::optional<PageText> ReadScratchPage(const QString &sPath);
 
-// Reads the scratch page file and runs the rule of site iSite on it. Empty
-// text when the file can't be read or is empty, when the site has no rule, or
-// when the rule finds nothing.
+// Reads the scratch page file and runs the rule of site iSite on it; a page
+// of no supported site (-1) gets the rule for any site. Empty text when the
+// file can't be read or is empty, when the site has no rule, or when the
+// rule finds nothing; then pbPlaylistOnly (when given) tells whether the
+// page offered only a streaming playlist.
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
-                    const YoutubePathResolver &GetYoutubePathLnik);
+                    const YoutubePathResolver &GetYoutubePathLnik,
+                    bool *pbPlaylistOnly = nullptr);
 
 } // namespace modDownload

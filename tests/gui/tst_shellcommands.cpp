@@ -231,6 +231,18 @@ void tst_ShellCommands::everyCommandReachesItsAction()
                     && w.Skin().GetVariable(QStringLiteral("_root.autoToDownloadList_CB")) == "0"
                     && Stored(SettingsStore::kURLMonValue) == "False";
          }},
+        {"ID_FS_anySiteCheck", nothing,
+         [](frmMain &w) {
+             return w.Session().Settings().bAnySite
+                    && w.Skin().GetVariable(QStringLiteral("_root.anySite_CB")) == "1"
+                    && Stored(SettingsStore::kAnySiteValue) == "True";
+         }},
+        {"ID_FS_anySiteUncheck", [](frmMain &w) { w.Session().Settings().bAnySite = true; },
+         [](frmMain &w) {
+             return !w.Session().Settings().bAnySite
+                    && w.Skin().GetVariable(QStringLiteral("_root.anySite_CB")) == "0"
+                    && Stored(SettingsStore::kAnySiteValue) == "False";
+         }},
     };
     for (const Row &row : rows) {
         auto window = NewWindow();

@@ -143,6 +143,7 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("video_url"),     QStringLiteral("download_dir"),
         QStringLiteral("abouttxt"),      QStringLiteral("autoToDownloadList_CB"),
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
+        QStringLiteral("anySite_CB"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -261,6 +262,7 @@ void tst_SkinHost::controlsSendTheirCommands_data()
     };
     const QString running = QStringLiteral("_root.startDownload=0");
     const QString monitoring = QStringLiteral("_root.autoToDownloadList_CB=1");
+    const QString anySite = QStringLiteral("_root.anySite_CB=1");
     const Row rows[] = {
         {"download", {}, "minimiseButton", "IDC_FS_Minimize"},
         {"download", {}, "trayButton", "IDC_FS_Tray"},
@@ -279,6 +281,8 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {}, "browseButton", "ID_FS_downloadBrowse"},
         {"settings", {}, "monitorCheckBox", "ID_FS_autoDownloadCheck"},
         {"settings", {monitoring}, "monitorCheckBox", "ID_FS_autoDownloadUncheck"},
+        {"settings", {}, "anySiteCheckBox", "ID_FS_anySiteCheck"},
+        {"settings", {anySite}, "anySiteCheckBox", "ID_FS_anySiteUncheck"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -409,7 +413,8 @@ void tst_SkinHost::tabReachesEveryControl_data()
                QStringLiteral("moveDownButton"), QStringLiteral("clearCompleteButton")};
     QTest::newRow("settings") << QStringLiteral("settings")
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
-                                                               QStringLiteral("monitorCheckBox")};
+                                                               QStringLiteral("monitorCheckBox"),
+                                                               QStringLiteral("anySiteCheckBox")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};

@@ -129,17 +129,16 @@ void tst_ClipboardMonitor::handOverTakesEveryWholeLineInOrder()
     auto watcher = Watcher();
     QVERIFY(watcher);
     // Split across writes, several in one write, a carriage return inside (no
-    // watcher sends that), and a text of no supported site, which is listed
-    // in error as the watcher's texts always are.
+    // watcher sends that), and a text of no supported site, which no watcher
+    // sends either and which the program drops all the same.
     watcher->write("http://www.youtube.com/watch?v=1\nhttp://www.bre");
     watcher->flush();
     QTRY_COMPARE(Items(), 1);
-    watcher->write("ak.com/2\nfirst\rsecond\nhttp://example.org/\n");
+    watcher->write("ak.com/2\nfirst\rsecond\nhttp://example.org/\nhttp://www.youtube.com/watch?v=3\n");
     watcher->flush();
     QTRY_COMPARE(Items(), 3);
     QCOMPARE(Item(1).Video_URL, QStringLiteral("http://www.break.com/2"));
-    QCOMPARE(Item(2).Video_URL, QStringLiteral("http://example.org/"));
-    QCOMPARE(Item(2).Status, QStringLiteral("Link is not supported"));
+    QCOMPARE(Item(2).Video_URL, QStringLiteral("http://www.youtube.com/watch?v=3"));
     m_session->Queue().tmrDownload.stop();
 }
 
@@ -170,17 +169,24 @@ void tst_ClipboardMonitor::poll_data()
     QTest::addColumn<QStringList>("clipboard"); // one text per tick
     QTest::addColumn<QStringList>("listed");
     QTest::addColumn<int>("iStarts");
+    QTest::addColumn<bool>("bAnySite");
+    const QString sOther = QStringLiteral("http://example.org/");
     QTest::newRow("an address stays copied") << QStringList{sYoutube, sYoutube, sYoutube}
-                                             << QStringList{sYoutube} << 1;
-    QTest::newRow("no supported site") << QStringList{QStringLiteral("http://example.org/"),
-                                                      QStringLiteral("hello")}
-                                       << QStringList{} << 0;
-    QTest::newRow("empty clipboard") << QStringList{QString(), QString()} << QStringList{} << 0;
+                                             << QStringList{sYoutube} << 1 << false;
+    QTest::newRow("no supported site") << QStringList{sOther, QStringLiteral("hello")}
+                                       << QStringList{} << 0 << false;
+    QTest::newRow("empty clipboard") << QStringList{QString(), QString()} << QStringList{} << 0
+                                     << false;
     QTest::newRow("two addresses") << QStringList{sYoutube, sBreak}
-                                   << QStringList{sYoutube, sBreak} << 2;
+                                   << QStringList{sYoutube, sBreak} << 2 << false;
     // The address is new to the poll again, but the list keeps it once.
     QTest::newRow("copied again after other text")
-        << QStringList{sYoutube, QStringLiteral("hello"), sYoutube} << QStringList{sYoutube} << 2;
+        << QStringList{sYoutube, QStringLiteral("hello"), sYoutube} << QStringList{sYoutube} << 2
+        << false;
+    QTest::newRow("Any Site: any one web address")
+        << QStringList{sOther, QStringLiteral("hello"), QStringLiteral("ftp://example.org/v.mp4"),
+                       sOther + QStringLiteral(" and more")}
+        << QStringList{sOther} << 1 << true;
 }
 
 void tst_ClipboardMonitor::poll()
@@ -188,6 +194,8 @@ void tst_ClipboardMonitor::poll()
     QFETCH(QStringList, clipboard);
     QFETCH(QStringList, listed);
     QFETCH(int, iStarts);
+    QFETCH(bool, bAnySite);
+    m_session->Settings().bAnySite = bAnySite;
 
     for (const QString &sText : std::as_const(clipboard)) {
         m_sClipboard = sText;

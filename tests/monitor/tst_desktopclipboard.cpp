@@ -9,9 +9,17 @@
 #include <vector>
 
 #include "core/cliphandover.h"
+#include "core/skinvariables.h"
 #include "httptestserver.h"
+#include "list/downloadliststore.h"
+#include "list/idownloadgrid.h"
+#include "monitor/clipboardmonitor.h"
 #include "monitor/handoverendpoint.h"
 #include "requiredtool.h"
+#include "scriptedmessagebox.h"
+#include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+#include "settings/programsettings.h"
 #include "watcherprobe.h"
 #include "xvfbserver.h"
 
@@ -43,6 +51,33 @@ private:
         return bOk;
     }
 
+    // A watcher for endpoint's program, watching once this returns true.
+    bool StartWatcher(QProcess &watcher, const HandOverEndpoint &endpoint)
+    {
+        watcher.setProcessEnvironment(m_environment);
+        watcher.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QString::number(endpoint.Number())});
+        return QTest::qWaitFor([] { return WatcherProbe::Watching(); }, 30000);
+    }
+
+    // Every text handed over to endpoint from now on goes to m_received.
+    void RecordHandOvers(HandOverEndpoint &endpoint)
+    {
+        m_received.clear();
+        connect(&endpoint, &HandOverEndpoint::TextChanged, this, [this, &endpoint] {
+            if (!endpoint.Text().isEmpty())
+                m_received << endpoint.Text();
+        });
+    }
+
+    // Ends the running watcher the way the program does.
+    bool EndWatcher()
+    {
+        QProcess exit;
+        exit.setProcessEnvironment(m_environment);
+        exit.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QStringLiteral("Exit")});
+        return exit.waitForFinished(30000) && exit.exitCode() == 0;
+    }
+
     QStringList m_received;
     QTemporaryDir m_home;
     QProcessEnvironment m_environment;
@@ -55,6 +90,8 @@ private Q_SLOTS:
     void cleanupTestCase();
 
     void watcherHandsOverOneLineClipboardTexts();
+    void onlyWantedAddressesAreListed_data();
+    void onlyWantedAddressesAreListed();
     void copiedAddressIsDownloaded();
 };
 
@@ -76,10 +113,7 @@ void tst_DesktopClipboard::initTestCase()
 
 void tst_DesktopClipboard::cleanup()
 {
-    QProcess exit;
-    exit.setProcessEnvironment(m_environment);
-    exit.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QStringLiteral("Exit")});
-    exit.waitForFinished(30000);
+    EndWatcher();
     for (const auto &xclip : m_copies) {
         xclip->kill();
         xclip->waitForFinished(10000);
@@ -96,20 +130,15 @@ void tst_DesktopClipboard::watcherHandsOverOneLineClipboardTexts()
 {
     HandOverEndpoint endpoint(QCoreApplication::applicationPid());
     QVERIFY(endpoint.Listen());
-    m_received.clear();
-    connect(&endpoint, &HandOverEndpoint::TextChanged, this, [&] {
-        if (!endpoint.Text().isEmpty())
-            m_received << endpoint.Text();
-    });
+    RecordHandOvers(endpoint);
     QProcess watcher;
-    watcher.setProcessEnvironment(m_environment);
-    watcher.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QString::number(endpoint.Number())});
-    QTRY_VERIFY_WITH_TIMEOUT(WatcherProbe::Watching(), 30000);
+    QVERIFY(StartWatcher(watcher, endpoint));
 
     // Each text the watcher must leave alone is copied and read (xclip ends
     // after the watcher asked it for the text) before the next is copied, so
     // none can hide behind another.
-    const QString sLongest(ClipHandOver::kMaxTextLength, u'y');
+    const QString sLongest =
+        QStringLiteral("http://www.youtube.com/watch?v=").leftJustified(ClipHandOver::kMaxTextLength, u'y');
     QVERIFY(Copy(QStringLiteral("http://www.youtube.com/watch?v=mouse"), "primary", 0));
     QVERIFY(Copy(QStringLiteral("http://www.youtube.com/watch?v=1\nsecond line\n"), "clipboard", 1));
     QVERIFY(Copy(QString(ClipHandOver::kMaxTextLength + 1, u'x'), "clipboard", 1));
@@ -121,12 +150,72 @@ void tst_DesktopClipboard::watcherHandsOverOneLineClipboardTexts()
     QCOMPARE(m_received, (QStringList{sLongest, QStringLiteral("http://www.youtube.com/watch?v=last")}));
     QCOMPARE(watcher.state(), QProcess::Running);
 
-    QProcess exit;
-    exit.setProcessEnvironment(m_environment);
-    exit.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QStringLiteral("Exit")});
-    QVERIFY(exit.waitForFinished(30000));
+    QVERIFY(EndWatcher());
     QVERIFY(watcher.waitForFinished(30000));
     QCOMPARE(watcher.exitCode(), 0);
+}
+
+void tst_DesktopClipboard::onlyWantedAddressesAreListed_data()
+{
+    QTest::addColumn<QString>("sText");
+    QTest::addColumn<bool>("bAnySite");
+    QTest::addColumn<bool>("bListed");
+    const QString sOther = QStringLiteral("https://news.example.org/story/42.html");
+    const QString sSupported = QStringLiteral("http://www.youtube.com/watch?v=copied");
+    QTest::newRow("plain text") << QStringLiteral("hello world") << false << false;
+    QTest::newRow("address of another site") << sOther << false << false;
+    QTest::newRow("address of a supported site") << sSupported << false << true;
+    QTest::newRow("Any Site: plain text") << QStringLiteral("hello world") << true << false;
+    QTest::newRow("Any Site: address of another site") << sOther << true << true;
+    QTest::newRow("Any Site: not http") << QStringLiteral("ftp://files.example.org/v.mp4") << true
+                                        << false;
+    QTest::newRow("Any Site: an address and more") << sOther + QStringLiteral(" and more") << true
+                                                   << false;
+}
+
+void tst_DesktopClipboard::onlyWantedAddressesAreListed()
+{
+    QFETCH(QString, sText);
+    QFETCH(bool, bAnySite);
+    QFETCH(bool, bListed);
+
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    SkinVariables skin;
+    DownloadSession session(grid, messages, skin);
+    session.Settings().bAnySite = bAnySite;
+    // The run a listed address starts finds no connection, so nothing here
+    // reaches for the network.
+    session.Queue().SetConnectivityTest([] { return false; });
+    HandOverEndpoint endpoint(QCoreApplication::applicationPid());
+    QVERIFY(endpoint.Listen());
+    endpoint.SetAnySite(bAnySite);
+    // What the watcher hands over, apart from what the program lists; heard
+    // first, before listing processes events and a nested hand-over empties
+    // the text.
+    RecordHandOvers(endpoint);
+    ClipboardMonitor monitor(ClipboardMonitor::Parts{endpoint, session.Adder(), session.Run(),
+                                                     session.Queue(), skin, session.Settings()});
+    QProcess watcher;
+    QVERIFY(StartWatcher(watcher, endpoint));
+
+    // The text is read before the closing address is copied, so it cannot
+    // hide behind it.
+    const QString sLast = QStringLiteral("http://www.youtube.com/watch?v=last");
+    QVERIFY(Copy(sText, "clipboard", 1));
+    QVERIFY(Copy(sLast, "clipboard", 1));
+    const auto listed = [&session] {
+        QStringList urls;
+        for (const DownloadItem &item : session.ListStore().Items())
+            urls << item.Video_URL;
+        return urls;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(listed().contains(sLast), 30000);
+    const QStringList expected = bListed ? QStringList{sText, sLast} : QStringList{sLast};
+    QCOMPARE(m_received, expected);
+    QCOMPARE(listed(), expected);
+    QVERIFY(EndWatcher());
+    QVERIFY(watcher.waitForFinished(30000));
 }
 
 void tst_DesktopClipboard::copiedAddressIsDownloaded()

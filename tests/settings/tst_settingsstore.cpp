@@ -87,11 +87,13 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
     QCOMPARE(m_monitorCalls, QList<bool>{true});
     QVERIFY(settings.bURLMonitor);
     QCOMPARE(settings.sDownloadDir, QDir::home().filePath(QStringLiteral("Downloaded Videos")));
+    QVERIFY(!settings.bAnySite);
     QCOMPARE(m_skinWrites, (QStringList{QStringLiteral("_root.autoToDownloadList_CB=1"),
                                         QStringLiteral("_root.Download_CB=1"),
                                         QStringLiteral("_root.Convert_CB=1"),
                                         QStringLiteral("_root.download_dir=")
-                                            + settings.sDownloadDir}));
+                                            + settings.sDownloadDir,
+                                        QStringLiteral("_root.anySite_CB=0")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }
@@ -149,19 +151,25 @@ void tst_SettingsStore::settingsSurviveARestart()
     ProgramSettings before;
     before.bURLMonitor = false;
     before.sDownloadDir = QStringLiteral("/home/user/Films, old");
+    before.bAnySite = true;
     QVERIFY(Store(before)->SaveSettings());
     QCOMPARE(StoredText(SettingsStore::kURLMonValue), QStringLiteral("False"));
     QCOMPARE(StoredText(SettingsStore::kDownloadDirValue), before.sDownloadDir);
+    QCOMPARE(StoredText(SettingsStore::kAnySiteValue), QStringLiteral("True"));
 
     ProgramSettings after;
     Store(after)->LoadSettings();
     QVERIFY(!after.bURLMonitor);
     QVERIFY(m_monitorCalls.isEmpty());
     QCOMPARE(after.sDownloadDir, before.sDownloadDir);
+    QVERIFY(after.bAnySite);
+    QCOMPARE(m_skin.GetVariable(QStringLiteral("_root.anySite_CB")), QStringLiteral("1"));
 
     after.bURLMonitor = true;
+    after.bAnySite = false;
     Store(after)->SaveSettings();
     QCOMPARE(StoredText(SettingsStore::kURLMonValue), QStringLiteral("True"));
+    QCOMPARE(StoredText(SettingsStore::kAnySiteValue), QStringLiteral("False"));
 }
 
 void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
@@ -188,7 +196,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     qInstallMessageHandler(previous);
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
-    QCOMPARE(g_settingsWarnings.size(), 2);
+    QCOMPARE(g_settingsWarnings.size(), 3);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 

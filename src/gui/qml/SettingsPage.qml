@@ -1,8 +1,8 @@
 import QtQuick
 import Clipvane.Skin
 
-// The Settings page: the download folder and clipboard watching. Built the
-// first time it shows.
+// The Settings page: the download folder, clipboard watching and pages of
+// other sites. Built the first time it shows.
 Item {
     id: page
 
@@ -127,6 +127,47 @@ Item {
                     checked: page.monitoring
                     onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
                                                   : "ID_FS_autoDownloadCheck")
+                }
+            }
+        }
+
+        Rectangle {
+            width: parent.width
+            height: otherSitesSection.implicitHeight + 40
+            radius: Theme.radius + 2
+            color: Theme.surface
+            border.width: 1
+            border.color: Theme.border
+            antialiasing: true
+
+            Column {
+                id: otherSitesSection
+                x: 20; y: 20
+                width: parent.width - 40
+                spacing: 6
+                Text {
+                    text: "Other sites"
+                    color: Theme.text
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textTitle - 1
+                    font.bold: true
+                }
+                Text {
+                    width: parent.width
+                    text: "Pages that name their video the standard way, and links straight to a video file."
+                    wrapMode: Text.WordWrap
+                    color: Theme.textMuted
+                    font.family: Theme.font
+                    font.pixelSize: Theme.textBody
+                    lineHeight: 1.15
+                }
+                Item { width: 1; height: 6 }
+                SkinCheckBox {
+                    objectName: "anySiteCheckBox"
+                    width: parent.width
+                    text: "Also find videos on pages of other sites"
+                    checked: page.vars.anySite_CB === "1"
+                    onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
                 }
             }
         }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The rule for pages of no supported site, used only while the "Any Site"
+// setting is on: the standard ways a page names its video, and telling a
+// media file from a page.
+namespace modDownload {
+
+// The name an item's site shows under: the service's domain name, or
+// "Other site" for an address of no supported site.
+QString SiteName(qint16 iSite);
+
+// One http or https address and nothing else.
+bool IsWebAddress(const QString &sText);
+// Whether the program takes the address to download: a supported site's
+// always, any web address while bAnySite is on.
+bool IsWanted(const QString &sText, bool bAnySite);
+
+// "mp4" for an address whose path ends in ".mp4" (a query may follow), and
+// so on for each media extension the rule knows; empty for any other.
+QString MediaExtensionOf(const QString &sAddress);
+// The extension a media Content-Type stands for; empty for any other type.
+QString ExtensionForContentType(const QString &sContentType);
+// An answer of this type for this address is the media file itself, not a
+// page that names one.
+bool IsMediaAnswer(const QString &sContentType, const QString &sAddress);
+
+// The local name of an other site's file: the server's suggestion, else the
+// last path segment of the address, with the media extension from the
+// address or, failing that, from the Content-Type when it has none.
+QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
+                          const QString &sContentType);
+
+struct PageVideo
+{
+    QString sAddress;           // empty when the page names none
+    bool bPlaylistOnly = false; // it names only streaming playlists
+};
+
+// The video address a page names, the first found of: the Open Graph video
+// meta tags, twitter:player:stream, a schema.org VideoObject's contentUrl in
+// JSON-LD, <video src>, a <source src> inside <video> that is no streaming
+// playlist, and a link to a media file. Relative addresses resolve against
+// <base href> or sPageAddress; only http and https are taken.
+PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress);
+
+} // namespace modDownload
