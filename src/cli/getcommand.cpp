@@ -18,6 +18,7 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
+#include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
 
@@ -69,7 +70,16 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("skip-connection-check"),
         QStringLiteral("Start even when no network interface but loopback is up (for servers "
                        "on this machine)."));
+    const QCommandLineOption retriesOption(
+        QStringLiteral("retries"),
+        QStringLiteral("Try a transfer that breaks off, or that the server cannot serve for "
+                       "now, up to <N> more times (default %1; 0: one try only). What has "
+                       "arrived is kept in NAME.part, and each try, like a later run, asks "
+                       "only for the rest.")
+            .arg(TransferRetry::kDefaultRetries),
+        QStringLiteral("N"));
     parser.addOption(dirOption);
+    parser.addOption(retriesOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
@@ -97,6 +107,14 @@ int GetCommand::Run(const QStringList &arguments)
         std::fprintf(stderr, "clipvane-get: --dir needs a directory\n");
         return kExitUsage;
     }
+    bool bRetriesNumber = true;
+    const int iRetries = parser.isSet(retriesOption)
+        ? parser.value(retriesOption).toInt(&bRetriesNumber)
+        : TransferRetry::kDefaultRetries;
+    if (!bRetriesNumber || iRetries < 0) {
+        std::fprintf(stderr, "clipvane-get: --retries needs a number of 0 or more\n");
+        return kExitUsage;
+    }
 
     ConsoleMessageBox messageBox;
     SkinVariables skin;
@@ -106,6 +124,7 @@ int GetCommand::Run(const QStringList &arguments)
     SettingsStore(session.Settings(), skin, nullptr).LoadSettings();
     if (parser.isSet(dirOption))
         session.Settings().sDownloadDir = QDir(parser.value(dirOption)).absolutePath();
+    session.Retry().SetRetries(iRetries);
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 

@@ -80,6 +80,13 @@ bool HttpTestServer::FindRoute(const QByteArray &method, const QByteArray &path,
                                Response &response) const
 {
     QMutexLocker lock(&m_mutex);
+    const auto sequence = m_sequences.find(path);
+    if (sequence != m_sequences.end() && !sequence->isEmpty()) {
+        response = sequence->constFirst();
+        if (method != "HEAD" && sequence->size() > 1)
+            sequence->removeFirst();
+        return true;
+    }
     if (method == "HEAD") {
         const auto head = m_headRoutes.constFind(path);
         if (head != m_headRoutes.constEnd()) {
@@ -98,4 +105,22 @@ void HttpTestServer::RecordRequest(const QByteArray &head)
 {
     QMutexLocker lock(&m_mutex);
     m_requestHeads.append(head);
+}
+
+void HttpTestServer::SetRouteSequence(const QString &sPath, const QList<Response> &responses)
+{
+    QMutexLocker lock(&m_mutex);
+    m_sequences.insert(sPath.toUtf8(), responses);
+}
+
+qint64 HttpTestServer::BodyBytesSent() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lBodyBytesSent;
+}
+
+void HttpTestServer::CountBodyBytes(qint64 lBytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_lBodyBytesSent += lBytes;
 }

@@ -52,6 +52,10 @@ public:
         // Sent again and again after rawAnswer, for as long as the client
         // reads (an answer whose headers never end).
         QByteArray endlessRaw;
+        // Answers "Range: bytes=N-" with a 206 of the body from N (a 416
+        // past its end), unless If-Range names neither this answer's ETag
+        // nor its Last-Modified. cutAfter then counts from N.
+        bool honourRange = false;
     };
 
     HttpTestServer();
@@ -75,6 +79,13 @@ public:
     // Answers HEAD requests for sPath with this instead (a server that
     // refuses HEAD, or fails it, but serves GET).
     void SetHeadRoute(const QString &sPath, const Response &response);
+    // Answers the GET requests for sPath with these in turn; the last one
+    // answers every later request. HEAD gets the answer next in turn.
+    void SetRouteSequence(const QString &sPath, const QList<Response> &responses);
+
+    // Body bytes written to the clients so far, over all answers.
+    qint64 BodyBytesSent() const;
+    void CountBodyBytes(qint64 lBytes);
 
     static Response Ok(const QByteArray &body,
                        const QByteArray &contentType = "application/octet-stream");
@@ -99,5 +110,7 @@ private:
     mutable QMutex m_mutex;
     QHash<QByteArray, Response> m_routes;
     QHash<QByteArray, Response> m_headRoutes;
+    mutable QHash<QByteArray, QList<Response>> m_sequences; // taken in turn by FindRoute
+    qint64 m_lBodyBytesSent = 0;
     QList<QByteArray> m_requestHeads;
 };
