@@ -436,6 +436,18 @@ bool Download::StartDownload()
             Q_EMIT DownloadError(kCouldNotReadUrl);
             return false;
         }
+        // More than the answer announced can only be a second answer run
+        // on from the first: none of it can be trusted.
+        if (status == BlockReader::Status::Data && m_lContentLength >= 0
+            && lPosition + lRead > m_lContentLength) {
+            qCWarning(lcNet, "%s: more than the %lld bytes announced; the part is dropped",
+                      qPrintable(m_sUrl), static_cast<long long>(m_lContentLength));
+            m_transportError = QNetworkReply::ProtocolFailure;
+            file.Discard();
+            EndTransfer(reply, file);
+            Q_EMIT DownloadError(kCouldNotReadUrl);
+            return false;
+        }
         if (status == BlockReader::Status::Data && m_lByteLimit > 0
             && lPosition + lRead >= m_lByteLimit) {
             // Enough of it: what fits is kept and counts as the whole answer.

@@ -176,6 +176,27 @@ private:
         return m_bStopAsked;
     }
 
+    // Body bytes of the answers to this test's GETs for sPath. Qt itself
+    // sends a request again, unasked, when its connection closes at some
+    // moments; such a copy (the same Range as the request before it) is
+    // left out: the program cannot know of it.
+    qint64 BytesSentFor(const QString &sPath) const
+    {
+        const QList<QByteArray> heads = m_server.RequestHeads();
+        const QList<qint64> bytes = m_server.BodyBytesPerRequest();
+        const QByteArray line = "GET " + sPath.toLatin1() + " ";
+        QByteArray previous;
+        qint64 lSent = 0;
+        for (qsizetype i = m_iRequestsBefore; i < heads.size(); ++i) {
+            if (!heads.at(i).startsWith(line))
+                continue;
+            if (heads.at(i) != previous || !heads.at(i).contains("\r\nRange: "))
+                lSent += bytes.at(i);
+            previous = heads.at(i);
+        }
+        return lSent;
+    }
+
     // How often a GET for sPath has reached the server since this test began.
     int Requests(const QString &sPath) const
     {
@@ -959,8 +980,6 @@ void tst_DownloadQueue::brokenTransfersResumeAndPassingFailuresRetry()
             });
     connect(&m_session->TransferControl(), &Download::DownloadProgress, this,
             [&] { statuses << Item(0).Status; });
-    const qint64 lSentBefore = m_server.BodyBytesSent();
-    const qint64 lPageBytes = page.body.size();
     m_session->Queue().cmdStartDownload_Click();
 
     QCOMPARE(planned, waits);
@@ -970,7 +989,7 @@ void tst_DownloadQueue::brokenTransfersResumeAndPassingFailuresRetry()
         QVERIFY(!QFileInfo::exists(sFinal));
     else
         QCOMPARE(Downloaded(sName + QStringLiteral(".flv")), result);
-    QCOMPARE(m_server.BodyBytesSent() - lSentBefore - lPageBytes, lBytesSent);
+    QCOMPARE(BytesSentFor(QStringLiteral("/files/%1.flv").arg(sName)), lBytesSent);
     QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sFinal)));
     QVERIFY(!QFileInfo::exists(PartOrigin::SidePathFor(PartFile::PartPathFor(sFinal))));
 
@@ -1140,21 +1159,22 @@ void tst_DownloadQueue::frontEndContinuesWhatAnEarlierRunKept()
         const QByteArray status = sEnd == QLatin1String("SIGINT") ? "Cancelled" : "ERROR";
         QVERIFY(get.readAllStandardOutput().startsWith("1\t" + status + '\t'));
     }
-    QCOMPARE(Requests(sFilePath), 1);
+    // One try only (Qt itself may send a request again on a connection that
+    // closed before it answered, so the server's count is no measure).
+    errors += get.readAllStandardError();
+    QVERIFY2(!errors.contains("Retrying"), errors.constData());
     const qint64 lKept = QFileInfo(PartFile::PartPathFor(sFinal)).size();
     QVERIFY(lKept > 0 && lKept < content.size());
     QVERIFY(!QFileInfo::exists(sFinal));
 
     // The next run asks only for what is not on disk.
-    const qint64 lSentBefore = m_server.BodyBytesSent();
+    m_iRequestsBefore = m_server.RequestHeads().size();
     QProcess again;
     StartGet(again, sUrl);
     QVERIFY(again.waitForFinished(60000));
     QCOMPARE(again.exitCode(), 0);
     QCOMPARE(Downloaded(sName + QStringLiteral(".flv")), content);
-    HttpTestServer::Response page;
-    QVERIFY(m_server.FindRoute("GET", QUrl(sUrl).path().toLatin1(), page));
-    QCOMPARE(m_server.BodyBytesSent() - lSentBefore, qint64(content.size() - lKept + page.body.size()));
+    QCOMPARE(BytesSentFor(sFilePath), qint64(content.size() - lKept));
     QVERIFY((m_server.RequestHeads().constLast() + "\r\n")
                 .contains("\r\nRange: bytes=" + QByteArray::number(lKept) + "-\r\n"));
     const QStringList left = QDir(m_downloads->path()).entryList(QDir::Files | QDir::Hidden);

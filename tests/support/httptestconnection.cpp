@@ -86,7 +86,7 @@ void HttpTestConnection::ReadHead()
 
 void HttpTestConnection::Answer(const QByteArray &head)
 {
-    m_server.RecordRequest(head);
+    m_iRequest = m_server.RecordRequest(head);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray method = requestLine.value(0);
     if (!m_server.FindRoute(method, requestLine.value(1), m_response)) {
@@ -168,7 +168,7 @@ bool HttpTestConnection::NextPiece(QByteArray &piece)
         return false;
     piece = m_file.isOpen() ? m_file.read(lWant) : m_encodedBody.mid(m_lBodySent, lWant);
     m_lBodySent += piece.size();
-    m_server.CountBodyBytes(piece.size());
+    m_server.CountBodyBytes(m_iRequest, piece.size());
     return !piece.isEmpty();
 }
 

@@ -101,10 +101,12 @@ bool HttpTestServer::FindRoute(const QByteArray &method, const QByteArray &path,
     return true;
 }
 
-void HttpTestServer::RecordRequest(const QByteArray &head)
+qsizetype HttpTestServer::RecordRequest(const QByteArray &head)
 {
     QMutexLocker lock(&m_mutex);
     m_requestHeads.append(head);
+    m_bodyBytesPerRequest.append(0);
+    return m_requestHeads.size() - 1;
 }
 
 void HttpTestServer::SetRouteSequence(const QString &sPath, const QList<Response> &responses)
@@ -113,14 +115,14 @@ void HttpTestServer::SetRouteSequence(const QString &sPath, const QList<Response
     m_sequences.insert(sPath.toUtf8(), responses);
 }
 
-qint64 HttpTestServer::BodyBytesSent() const
+QList<qint64> HttpTestServer::BodyBytesPerRequest() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_lBodyBytesSent;
+    return m_bodyBytesPerRequest;
 }
 
-void HttpTestServer::CountBodyBytes(qint64 lBytes)
+void HttpTestServer::CountBodyBytes(qsizetype iRequest, qint64 lBytes)
 {
     QMutexLocker lock(&m_mutex);
-    m_lBodyBytesSent += lBytes;
+    m_bodyBytesPerRequest[iRequest] += lBytes;
 }

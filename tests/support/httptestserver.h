@@ -83,9 +83,10 @@ public:
     // answers every later request. HEAD gets the answer next in turn.
     void SetRouteSequence(const QString &sPath, const QList<Response> &responses);
 
-    // Body bytes written to the clients so far, over all answers.
-    qint64 BodyBytesSent() const;
-    void CountBodyBytes(qint64 lBytes);
+    // Body bytes written to the client in answer to each request of
+    // RequestHeads.
+    QList<qint64> BodyBytesPerRequest() const;
+    void CountBodyBytes(qsizetype iRequest, qint64 lBytes);
 
     static Response Ok(const QByteArray &body,
                        const QByteArray &contentType = "application/octet-stream");
@@ -99,7 +100,8 @@ public:
     QByteArray CertificatePem() const { return m_certificatePem; }
     QByteArray KeyPem() const { return m_keyPem; }
     bool FindRoute(const QByteArray &method, const QByteArray &path, Response &response) const;
-    void RecordRequest(const QByteArray &head);
+    // The request's number in RequestHeads.
+    qsizetype RecordRequest(const QByteArray &head);
 
 private:
     QThread m_thread;
@@ -111,6 +113,6 @@ private:
     QHash<QByteArray, Response> m_routes;
     QHash<QByteArray, Response> m_headRoutes;
     mutable QHash<QByteArray, QList<Response>> m_sequences; // taken in turn by FindRoute
-    qint64 m_lBodyBytesSent = 0;
+    QList<qint64> m_bodyBytesPerRequest;
     QList<QByteArray> m_requestHeads;
 };
