@@ -9,9 +9,9 @@
 #include <memory>
 
 class PartFile;
+struct PartOrigin;
 class QNetworkAccessManager;
 class QNetworkRequest;
-struct PartOrigin;
 class QUrl;
 
 // The transfer control: copies one remote file to one local file over HTTP
