@@ -6,7 +6,14 @@
 // embedded movie is the file, so the whole path of the program (page, rule,
 // information request, transfer) can be measured against the same server.
 //
+// With --generated, the file is made up as it is sent (SIZE MiB of a fixed
+// pattern, never stored), carries an ETag, serves Range/If-Range, and each
+// connection is dropped when the data sent reaches the next multiple of
+// --drop-every MiB of the file, as a server that cuts long transfers does.
+// GET /stats answers the body bytes sent since the last /stats.
+//
 //   bench_fileserver FILE
+//   bench_fileserver --generated SIZE_MIB --drop-every MIB
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -16,9 +23,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,7 +60,86 @@ void ServePage(int iSocket, int iPort, bool bHead)
     SendAll(iSocket, bHead ? sAnswer : sAnswer + sPage);
 }
 
-void Serve(int iSocket, const char *sFile, int iPort)
+// The made-up file: byte i is Pattern()[i % kPatternBytes]. A prime length
+// keeps any piece from looking like the piece one drop earlier.
+constexpr size_t kPatternBytes = 1000003;
+
+const std::vector<char> &Pattern()
+{
+    // Twice over, so that any offset has kPatternBytes in a row behind it.
+    static const std::vector<char> pattern = [] {
+        std::vector<char> bytes(2 * kPatternBytes);
+        unsigned int iSeed = 4711;
+        for (size_t i = 0; i < kPatternBytes; ++i)
+            bytes[i] = bytes[i + kPatternBytes] = static_cast<char>((iSeed = iSeed * 1103515245u + 12345u) >> 24);
+        return bytes;
+    }();
+    return pattern;
+}
+
+struct Generated
+{
+    long long llSize = 0;
+    long long llDropEvery = 0;
+    long long llSent = 0; // body bytes since the last /stats
+};
+
+std::string HeaderValue(const std::string &sHead, const std::string &sName)
+{
+    const size_t iAt = sHead.find("\r\n" + sName + ": ");
+    if (iAt == std::string::npos)
+        return {};
+    const size_t iStart = iAt + 4 + sName.size();
+    return sHead.substr(iStart, sHead.find("\r\n", iStart) - iStart);
+}
+
+void ServeGenerated(int iSocket, const std::string &sHead, bool bHead, Generated &generated)
+{
+    if (RequestPath(sHead) == "/stats") {
+        const std::string sBody = std::to_string(generated.llSent);
+        generated.llSent = 0;
+        SendAll(iSocket, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(sBody.size())
+                             + "\r\nConnection: close\r\n\r\n" + sBody);
+        return;
+    }
+    const std::string sETag = "\"gen-" + std::to_string(generated.llSize) + "\"";
+    long long llFrom = 0;
+    const std::string sRange = HeaderValue(sHead, "Range");
+    const std::string sIfRange = HeaderValue(sHead, "If-Range");
+    if (sRange.rfind("bytes=", 0) == 0 && (sIfRange.empty() || sIfRange == sETag))
+        llFrom = std::atoll(sRange.c_str() + 6);
+    if (llFrom >= generated.llSize) {
+        SendAll(iSocket, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */"
+                             + std::to_string(generated.llSize)
+                             + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        return;
+    }
+    std::string sAnswer = llFrom > 0 ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes "
+            + std::to_string(llFrom) + "-" + std::to_string(generated.llSize - 1) + "/"
+            + std::to_string(generated.llSize) + "\r\n"
+                                     : "HTTP/1.1 200 OK\r\n";
+    sAnswer += "Content-Type: video/mp4\r\nETag: " + sETag + "\r\nAccept-Ranges: bytes\r\n"
+        "Content-Length: " + std::to_string(generated.llSize - llFrom)
+        + "\r\nConnection: close\r\n\r\n";
+    if (!SendAll(iSocket, sAnswer) || bHead)
+        return;
+    // Up to the next drop, or the end.
+    const long long llEnd = generated.llDropEvery > 0
+        ? std::min(generated.llSize, (llFrom / generated.llDropEvery + 1) * generated.llDropEvery)
+        : generated.llSize;
+    const char *pPattern = Pattern().data();
+    for (long long llAt = llFrom; llAt < llEnd;) {
+        const size_t iOffset = size_t(llAt % kPatternBytes);
+        const size_t iWant = size_t(std::min<long long>(llEnd - llAt, kPatternBytes));
+        const ssize_t n = ::send(iSocket, pPattern + iOffset, iWant, MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        llAt += n;
+        generated.llSent += n;
+    }
+}
+
+void Serve(int iSocket, const char *sFile, int iPort, Generated *pGenerated)
 {
     std::string sHead;
     char buffer[4096];
@@ -63,6 +152,10 @@ void Serve(int iSocket, const char *sFile, int iPort)
     const bool bHead = sHead.compare(0, 5, "HEAD ") == 0;
     if (RequestPath(sHead).rfind("/angryalien.com/", 0) == 0) {
         ServePage(iSocket, iPort, bHead);
+        return;
+    }
+    if (pGenerated) {
+        ServeGenerated(iSocket, sHead, bHead, *pGenerated);
         return;
     }
     const int iFile = ::open(sFile, O_RDONLY);
@@ -84,8 +177,14 @@ void Serve(int iSocket, const char *sFile, int iPort)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
+    Generated generated;
+    const bool bGenerated = argc == 5 && std::strcmp(argv[1], "--generated") == 0
+        && std::strcmp(argv[3], "--drop-every") == 0;
+    if (bGenerated) {
+        generated.llSize = std::atoll(argv[2]) << 20;
+        generated.llDropEvery = std::atoll(argv[4]) << 20;
+    } else if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FILE | --generated SIZE_MIB --drop-every MIB\n", argv[0]);
         return 2;
     }
     const int iListener = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -107,7 +206,7 @@ int main(int argc, char **argv)
         const int iSocket = ::accept(iListener, nullptr, nullptr);
         if (iSocket < 0)
             continue;
-        Serve(iSocket, argv[1], ntohs(address.sin_port));
+        Serve(iSocket, argv[1], ntohs(address.sin_port), bGenerated ? &generated : nullptr);
         ::shutdown(iSocket, SHUT_WR);
         // Let the client read to the end before the socket goes away.
         char drain[256];

@@ -152,8 +152,10 @@ inline std::string PrepareSource(const Options &options)
 
 // Starts bench_fileserver (beside the benchmark) serving sSource; its port,
 // or 0. The server serves the file at any path, and a page of a supported
-// site linking to it under /angryalien.com/.
-inline int StartFileServer(const std::string &sBenchDir, const std::string &sSource, pid_t &serverPid)
+// site linking to it under /angryalien.com/. Other arguments than a file
+// can be given instead (see bench_fileserver.cpp).
+inline int StartFileServer(const std::string &sBenchDir, const std::vector<std::string> &arguments,
+                           pid_t &serverPid)
 {
     const std::string sServer = sBenchDir + "bench_fileserver";
     int pipeEnds[2];
@@ -163,7 +165,11 @@ inline int StartFileServer(const std::string &sBenchDir, const std::string &sSou
     if (serverPid == 0) {
         ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::close(pipeEnds[0]);
-        ::execl(sServer.c_str(), sServer.c_str(), sSource.c_str(), static_cast<char *>(nullptr));
+        std::vector<char *> argv{const_cast<char *>(sServer.c_str())};
+        for (const std::string &sArgument : arguments)
+            argv.push_back(const_cast<char *>(sArgument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(sServer.c_str(), argv.data());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -176,6 +182,11 @@ inline int StartFileServer(const std::string &sBenchDir, const std::string &sSou
     if (iPort == 0)
         std::fprintf(stderr, "cannot start %s\n", sServer.c_str());
     return iPort;
+}
+
+inline int StartFileServer(const std::string &sBenchDir, const std::string &sSource, pid_t &serverPid)
+{
+    return StartFileServer(sBenchDir, std::vector<std::string>{sSource}, serverPid);
 }
 
 // One run's line: which side, whether it succeeded, its figures.

@@ -18,6 +18,7 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
+#include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
 
@@ -74,7 +75,16 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("Also find the video on pages of sites that are not supported, and take "
                        "addresses of video files themselves (the window's setting does not "
                        "apply here)."));
+    const QCommandLineOption retriesOption(
+        QStringLiteral("retries"),
+        QStringLiteral("Try a transfer that breaks off, or that the server cannot serve for "
+                       "now, up to <N> more times (default %1; 0: one try only). What has "
+                       "arrived is kept in NAME.part, and each try, like a later run, asks "
+                       "only for the rest.")
+            .arg(TransferRetry::kDefaultRetries),
+        QStringLiteral("N"));
     parser.addOption(dirOption);
+    parser.addOption(retriesOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addOption(anySiteOption);
@@ -103,6 +113,14 @@ int GetCommand::Run(const QStringList &arguments)
         std::fprintf(stderr, "clipvane-get: --dir needs a directory\n");
         return kExitUsage;
     }
+    bool bRetriesNumber = true;
+    const int iRetries = parser.isSet(retriesOption)
+        ? parser.value(retriesOption).toInt(&bRetriesNumber)
+        : TransferRetry::kDefaultRetries;
+    if (!bRetriesNumber || iRetries < 0) {
+        std::fprintf(stderr, "clipvane-get: --retries needs a number of 0 or more\n");
+        return kExitUsage;
+    }
 
     ConsoleMessageBox messageBox;
     SkinVariables skin;
@@ -114,6 +132,7 @@ int GetCommand::Run(const QStringList &arguments)
         session.Settings().sDownloadDir = QDir(parser.value(dirOption)).absolutePath();
     // A script's result must not hang on a check box in the window.
     session.Settings().bAnySite = parser.isSet(anySiteOption);
+    session.Retry().SetRetries(iRetries);
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 

@@ -158,12 +158,17 @@ bool PartFile::Fail(const QString &sWhat, int iErrno)
     return false;
 }
 
-bool PartFile::Open(const QString &sFinalPath)
+void PartFile::Aim(const QString &sFinalPath)
 {
     Discard();
     m_sError.clear();
     m_sFinalPath = sFinalPath;
     m_partPath = QFile::encodeName(PartPath());
+}
+
+bool PartFile::Open(const QString &sFinalPath)
+{
+    Aim(sFinalPath);
     struct stat finalStat {};
     // Only a file or a link is ever replaced: a folder could not be, and a
     // device, pipe or socket under that name is none of the program's files.
@@ -177,10 +182,58 @@ bool PartFile::Open(const QString &sFinalPath)
     // a link itself, never what it points to. Whatever cannot be removed
     // makes the exclusive open fail, so nothing is ever written through it.
     ::unlink(m_partPath.constData());
+    PartOrigin::Remove(-1, PartPath());
     m_fd = ::open(m_partPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   0666);
     if (m_fd < 0)
         return Fail(QStringLiteral("Cannot create %1").arg(PartPath()), errno);
+    m_lSize = 0;
+    return true;
+}
+
+bool PartFile::Continue(const QString &sFinalPath)
+{
+    Aim(sFinalPath);
+    const int fd = ::open(m_partPath.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A second name would make the part someone else's file as well.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1
+        || ::lseek(fd, 0, SEEK_END) != st.st_size) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_lSize = st.st_size;
+    return true;
+}
+
+bool PartFile::Truncate(qint64 lSize)
+{
+    if (!IsOpen() || ::ftruncate(m_fd, lSize) != 0 || ::lseek(m_fd, lSize, SEEK_SET) != lSize)
+        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), IsOpen() ? errno : EBADF);
+    m_lSize = lSize;
+    return true;
+}
+
+PartOrigin PartFile::Origin() const
+{
+    return IsOpen() ? PartOrigin::Read(m_fd, PartPath()) : PartOrigin();
+}
+
+bool PartFile::SetOrigin(const PartOrigin &origin)
+{
+    if (!IsOpen())
+        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), EBADF);
+    // A part whose answer gave no validator can never be continued: no
+    // record at all says so best, and leaves no stale one behind.
+    if (origin.sValidator.isEmpty()) {
+        PartOrigin::Remove(m_fd, PartPath());
+        return true;
+    }
+    if (!origin.Write(m_fd, PartPath()))
+        return Fail(QStringLiteral("Cannot write %1").arg(PartOrigin::SidePathFor(PartPath())), EIO);
     return true;
 }
 
@@ -197,6 +250,7 @@ bool PartFile::Write(const char *pData, qint64 lBytes)
         }
         pData += iWritten;
         lBytes -= iWritten;
+        m_lSize += iWritten;
     }
     return true;
 }
@@ -205,6 +259,8 @@ bool PartFile::Commit()
 {
     if (!IsOpen())
         return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), EBADF);
+    // The finished file carries no record of where its part came from.
+    PartOrigin::Remove(m_fd, PartPath());
     const CommitJob job{m_fd, m_partPath, QFile::encodeName(m_sFinalPath),
                         QFile::encodeName(QFileInfo(m_sFinalPath).path()), m_sync};
     m_fd = -1;
@@ -226,6 +282,16 @@ void PartFile::Discard()
     if (!IsOpen())
         return;
     ::unlink(m_partPath.constData());
+    PartOrigin::Remove(-1, PartPath());
     CloseInBackground(m_fd);
+    m_fd = -1;
+}
+
+void PartFile::Keep()
+{
+    if (!IsOpen())
+        return;
+    // The name still holds the data, so closing frees nothing and is quick.
+    ::close(m_fd);
     m_fd = -1;
 }

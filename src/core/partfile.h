@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "core/partorigin.h"
+
 // The file a transfer writes, kept under a name of its own until it is whole.
 //
 // The bytes go to NAME.part, made afresh and never through a link; only
@@ -15,7 +17,8 @@
 // before Commit returns. So NAME is either the earlier file or the complete
 // new one, even when the program is killed or the power fails mid-transfer,
 // and a failed transfer leaves nothing behind: a part that is neither
-// committed nor discarded goes when the object does.
+// committed nor discarded goes when the object does, unless it is kept
+// (Keep) for a later transfer to continue.
 //
 // Writing a gigabyte out can take seconds, so Commit does that on a thread
 // of its own and lets pending events be processed while it waits.
@@ -43,7 +46,19 @@ public:
     // anything but a file or a link (a directory, a device...) or its part
     // cannot be made anew.
     bool Open(const QString &sFinalPath);
+    // Opens the part an earlier transfer kept for sFinalPath, to add to its
+    // end. False (nothing open) when there is none, or it is not a plain
+    // file of its own (a link, a file with other names): such a part is
+    // never written, only replaced by Open.
+    bool Continue(const QString &sFinalPath);
     bool IsOpen() const { return m_fd >= 0; }
+    // Bytes in the open part.
+    qint64 Size() const { return m_lSize; }
+    // Cuts the open part to lSize bytes (0: starts it over).
+    bool Truncate(qint64 lSize);
+    // Where the open part's bytes came from (see PartOrigin).
+    PartOrigin Origin() const;
+    bool SetOrigin(const PartOrigin &origin);
     // Writes all lBytes; false on any failure (a full disk among them).
     bool Write(const char *pData, qint64 lBytes);
     // Writes the part out, closes it and renames it to its final name;
@@ -52,6 +67,9 @@ public:
     bool Commit();
     // Closes and removes the part; the final name is left as it was.
     void Discard();
+    // Closes the part and leaves it on disk, with its origin, for a later
+    // transfer to continue.
+    void Keep();
 
     QString FinalPath() const { return m_sFinalPath; }
     QString PartPath() const { return PartPathFor(m_sFinalPath); }
@@ -59,10 +77,13 @@ public:
 
 private:
     bool Fail(const QString &sWhat, int iErrno);
+    // Lets go of any part held and takes up sFinalPath's.
+    void Aim(const QString &sFinalPath);
 
     SyncFunction m_sync;
     QString m_sFinalPath;
     QByteArray m_partPath; // encoded once for the system calls
     int m_fd = -1;
+    qint64 m_lSize = 0;
     QString m_sError;
 };

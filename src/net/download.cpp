@@ -5,6 +5,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <QDateTime>
+#include <QLocale>
 #include <QUrl>
 
 #include <cmath>
@@ -75,6 +77,85 @@ QString ContentTypeOf(const QNetworkReply &reply)
     return QString::fromLatin1(reply.rawHeader("Content-Type"));
 }
 
+// The validator a later request can name in If-Range: a strong ETag, else
+// Last-Modified (a weak ETag may not be used there). Empty when the answer
+// gave neither: such a file can never be continued.
+QString ValidatorOf(const QNetworkReply &reply)
+{
+    const QByteArray eTag = reply.rawHeader("ETag").trimmed();
+    if (!eTag.isEmpty() && !eTag.startsWith("W/"))
+        return QString::fromLatin1(eTag);
+    return QString::fromLatin1(reply.rawHeader("Last-Modified").trimmed());
+}
+
+struct ContentRange
+{
+    qint64 lStart = -1;
+    qint64 lTotal = -1; // -1: "*", unknown
+};
+
+// "bytes FIRST-LAST/TOTAL"; lStart stays -1 for anything else.
+ContentRange ParseContentRange(const QByteArray &value)
+{
+    ContentRange range;
+    const QByteArray text = value.trimmed();
+    if (!text.startsWith("bytes "))
+        return range;
+    const qsizetype iDash = text.indexOf('-');
+    const qsizetype iSlash = text.indexOf('/');
+    if (iDash < 0 || iSlash < iDash)
+        return range;
+    bool bStart = false;
+    const qint64 lStart = text.mid(6, iDash - 6).trimmed().toLongLong(&bStart);
+    bool bTotal = false;
+    const qint64 lTotal = text.mid(iSlash + 1).trimmed().toLongLong(&bTotal);
+    if (bStart)
+        range.lStart = lStart;
+    range.lTotal = bTotal ? lTotal : -1;
+    return range;
+}
+
+// Seconds, or an HTTP date; -1 when the answer gave no Retry-After.
+qint64 ParseRetryAfter(const QByteArray &value)
+{
+    const QByteArray text = value.trimmed();
+    if (text.isEmpty())
+        return -1;
+    bool bNumber = false;
+    const qint64 lSeconds = text.toLongLong(&bNumber);
+    if (bNumber)
+        return qMax<qint64>(lSeconds, 0);
+    QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text),
+                                             QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    if (!when.isValid())
+        return -1;
+    when.setTimeSpec(Qt::UTC);
+    return qMax<qint64>(QDateTime::currentDateTimeUtc().secsTo(when), 0);
+}
+
+// Whether a 206 carries the rest of the kept part: it starts where the part
+// ends and comes from the same file. A server that ignored If-Range but
+// names its validator or length gives a changed file away here.
+bool ContinuesPart(const QNetworkReply &reply, qint64 lFrom, const PartOrigin &origin)
+{
+    if (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 206)
+        return false;
+    const ContentRange range = ParseContentRange(reply.rawHeader("Content-Range"));
+    if (range.lStart != lFrom)
+        return false;
+    if (origin.lTotal >= 0 && range.lTotal >= 0 && range.lTotal != origin.lTotal)
+        return false;
+    const QString sNow = ValidatorOf(reply);
+    return sNow.isEmpty() || sNow == origin.sValidator;
+}
+
+QString NothingSaved(int iStatus, const QString &sReason)
+{
+    const QString sAnswer = sReason.isEmpty() ? QString::number(iStatus)
+                                              : QString::number(iStatus) + u' ' + sReason;
+    return QStringLiteral("The server answered %1; nothing was saved").arg(sAnswer);
+}
+
 } // namespace
 
 Download::Download(QObject *parent) : QObject(parent) {}
@@ -93,7 +174,8 @@ void Download::CloseSession()
     m_session.reset();
 }
 
-QNetworkRequest Download::MakeRequest(const QUrl &url) const
+QNetworkRequest Download::MakeRequest(const QUrl &url, qint64 lFrom,
+                                      const QString &sValidator) const
 {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kAgent));
@@ -109,6 +191,10 @@ QNetworkRequest Download::MakeRequest(const QUrl &url) const
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(m_iTimeoutSeconds * 1000);
+    if (lFrom > 0) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(lFrom) + '-');
+        request.setRawHeader("If-Range", sValidator.toLatin1());
+    }
     return request;
 }
 
@@ -252,7 +338,10 @@ void Download::EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file
 {
     reply.reset();
     CloseSession();
-    file.Discard();
+    if (m_bResume)
+        file.Keep();
+    else
+        file.Discard();
     m_bBusy = false;
 }
 
@@ -300,44 +389,44 @@ bool Download::StartDownload()
     m_lContentLength = -1;
     m_sContentType.clear();
     m_lBytesReceived = 0;
+    m_lResumedFrom = 0;
+    m_transportError = QNetworkReply::NoError;
+    m_lRetryAfterSeconds = -1;
     PartFile file;
     std::unique_ptr<QNetworkReply> reply;
     // A stop during the information request reaches no further request.
     if (m_bCancel)
         return Cancelled(reply, file, 0);
-    const QUrl url(m_sUrl, QUrl::TolerantMode);
-    if (IsHttpUrl(url) && m_sUrl.contains(QLatin1StringView("://"))) {
-        reply.reset(m_session->get(MakeRequest(url)));
-        reply->setReadBufferSize(kReadAheadBytes);
-    }
-    const OpenResult opened = reply ? WaitUntilOpened(*reply) : OpenResult::NotFound;
+    PartOrigin origin;
+    qint64 lFrom = 0;
+    const OpenResult opened = OpenAnswer(QUrl(m_sUrl, QUrl::TolerantMode), reply, file, origin, lFrom);
     if (opened == OpenResult::Cancelled)
-        return Cancelled(reply, file, 0);
+        return Cancelled(reply, file, lFrom);
     if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
+        m_transportError = reply ? reply->error() : QNetworkReply::ProtocolUnknownError;
         reply.reset();
         if (opened == OpenResult::Abandoned)
             CloseSession();
+        file.Keep();
         m_bBusy = false;
         Q_EMIT DownloadError(kCouldNotFindUrl);
         return false;
     }
 
-    m_iHttpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    m_sHttpReason = QString::fromLatin1(
-        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    m_lContentLength = length.isValid() ? length.toLongLong() : -1;
-    m_sContentType = ContentTypeOf(*reply);
-    qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,
-            qPrintable(m_sHttpReason), static_cast<long long>(m_lContentLength));
+    NoteAnswer(*reply);
     DoEvents();
     if (m_open && !m_open())
         return Cancelled(reply, file, 0);
-    if (!file.Open(m_sLocalFile))
-        return FailLocalFile(reply, file);
+    if (!PrepareFile(*reply, file, lFrom)) {
+        if (m_sLastError.isEmpty())
+            m_sLastError = file.ErrorString();
+        EndTransfer(reply, file);
+        return false;
+    }
 
     BlockReader reader(*reply, kBlockSize, m_bCancel);
-    qint64 lPosition = 0;
+    qint64 lPosition = m_lResumedFrom;
+    m_lBytesReceived = lPosition;
     for (;;) {
         DoEvents();
         const char *pData = nullptr;
@@ -346,8 +435,25 @@ bool Download::StartDownload()
         DoEvents();
         if (status == BlockReader::Status::Cancelled)
             return Cancelled(reply, file, lPosition);
-        if (status == BlockReader::Status::Failed) {
+        // Qt may end an answer that the server cut short as if it were
+        // whole; the length it announced gives it away.
+        const bool bCutShort = status == BlockReader::Status::End && m_lContentLength >= 0
+            && lPosition < m_lContentLength;
+        if (status == BlockReader::Status::Failed || bCutShort) {
+            m_transportError = bCutShort ? QNetworkReply::RemoteHostClosedError : reply->error();
             DoEvents();
+            EndTransfer(reply, file);
+            Q_EMIT DownloadError(kCouldNotReadUrl);
+            return false;
+        }
+        // More than the answer announced can only be a second answer run
+        // on from the first: none of it can be trusted.
+        if (status == BlockReader::Status::Data && m_lContentLength >= 0
+            && lPosition + lRead > m_lContentLength) {
+            qCWarning(lcNet, "%s: more than the %lld bytes announced; the part is dropped",
+                      qPrintable(m_sUrl), static_cast<long long>(m_lContentLength));
+            m_transportError = QNetworkReply::ProtocolFailure;
+            file.Discard();
             EndTransfer(reply, file);
             Q_EMIT DownloadError(kCouldNotReadUrl);
             return false;
@@ -383,10 +489,7 @@ bool Download::StartDownload()
     reply.reset();
     CloseSession();
     if (m_keep && !m_keep()) {
-        const QString sAnswer = m_sHttpReason.isEmpty()
-            ? QString::number(m_iHttpStatus)
-            : QString::number(m_iHttpStatus) + u' ' + m_sHttpReason;
-        m_sLastError = QStringLiteral("The server answered %1; nothing was saved").arg(sAnswer);
+        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
         EndTransfer(reply, file);
         return false;
     }
@@ -397,4 +500,90 @@ bool Download::StartDownload()
             static_cast<long long>(lPosition));
     Q_EMIT DownloadComplete();
     return true;
+}
+
+Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetworkReply> &reply,
+                                          PartFile &file, PartOrigin &origin, qint64 &lFrom)
+{
+    if (!IsHttpUrl(url) || !m_sUrl.contains(QLatin1StringView("://")))
+        return OpenResult::NotFound;
+    // A part kept from this address goes on where it ends, provided the
+    // server can confirm it is still the same file. Its size is what counts,
+    // not what was reported: a program that was killed may have written more.
+    if (m_bResume && file.Continue(m_sLocalFile)) {
+        origin = file.Origin();
+        const qint64 lHave = file.Size();
+        bool bGoesOn = origin.CanContinue(m_sUrl) && lHave > 0
+            && (origin.lTotal < 0 || lHave <= origin.lTotal);
+        // A part that is already whole (the program ended while it was
+        // written out) asks for its last byte again rather than for nothing,
+        // which a server refuses.
+        if (bGoesOn && lHave == origin.lTotal)
+            bGoesOn = file.Truncate(lHave - 1) && file.Size() > 0;
+        if (bGoesOn)
+            lFrom = file.Size();
+        else
+            file.Keep();
+    }
+    for (bool bStartedOver = false;;) {
+        reply.reset(m_session->get(MakeRequest(url, lFrom, origin.sValidator)));
+        reply->setReadBufferSize(kReadAheadBytes);
+        const OpenResult opened = WaitUntilOpened(*reply);
+        if (opened != OpenResult::Opened || lFrom == 0 || bStartedOver)
+            return opened;
+        const int iStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (iStatus != 416 && (iStatus != 206 || ContinuesPart(*reply, lFrom, origin)))
+            return opened;
+        // The part does not fit the file as the server has it now: it is
+        // emptied, so that nothing of it can ever join another file, and the
+        // whole file is asked for once.
+        qCDebug(lcNet, "%s: %d does not continue %lld bytes; starting over", qPrintable(m_sUrl),
+                iStatus, static_cast<long long>(lFrom));
+        reply.reset();
+        bStartedOver = true;
+        file.Truncate(0);
+        file.SetOrigin({});
+        file.Keep();
+        origin = {};
+        lFrom = 0;
+        if (m_bCancel)
+            return OpenResult::Cancelled;
+    }
+}
+
+void Download::NoteAnswer(const QNetworkReply &reply)
+{
+    m_iHttpStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_sHttpReason = QString::fromLatin1(
+        reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    m_lContentLength = length.isValid() ? length.toLongLong() : -1;
+    m_lRetryAfterSeconds = ParseRetryAfter(reply.rawHeader("Retry-After"));
+    m_sContentType = ContentTypeOf(reply);
+    qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,
+            qPrintable(m_sHttpReason), static_cast<long long>(m_lContentLength));
+}
+
+bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lFrom)
+{
+    if (!m_bResume)
+        return file.Open(m_sLocalFile);
+    if (lFrom > 0 && m_iHttpStatus == 206) {
+        // OpenAnswer has checked that the answer continues the part.
+        m_lResumedFrom = lFrom;
+        const ContentRange range = ParseContentRange(reply.rawHeader("Content-Range"));
+        if (range.lTotal >= 0)
+            m_lContentLength = range.lTotal;
+        else if (m_lContentLength >= 0)
+            m_lContentLength += lFrom;
+        return true;
+    }
+    if (m_iHttpStatus != 200) {
+        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
+        return false;
+    }
+    // The record goes on before any byte of the new file, so no byte is
+    // ever taken for another answer's.
+    return file.Open(m_sLocalFile)
+        && file.SetOrigin({m_sUrl, ValidatorOf(reply), m_lContentLength});
 }

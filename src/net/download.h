@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QNetworkReply>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -8,8 +9,8 @@
 #include <memory>
 
 class PartFile;
+struct PartOrigin;
 class QNetworkAccessManager;
-class QNetworkReply;
 class QNetworkRequest;
 class QUrl;
 
@@ -67,14 +68,32 @@ public:
     // redirects); 0 when no answer came. An error page is transferred like a
     // file, so this is how a caller tells it from the file it asked for.
     int HttpStatus() const { return m_iHttpStatus; }
-    // What that answer said of its length: its Content-Length, -1 when it
-    // gave none (or no answer came).
+    // What that answer said of the whole file's length: its Content-Length
+    // (with the bytes it continued, for a continued part), -1 when it gave
+    // none (or no answer came).
     qint64 ContentLength() const { return m_lContentLength; }
     // The Content-Type of the last answer (of RequestInformation or
     // StartDownload) as sent; empty when it gave none.
     QString ContentType() const { return m_sContentType; }
-    // Bytes the last StartDownload wrote to its file.
+    // Bytes the last StartDownload's file holds, a continued part's included.
     qint64 BytesReceived() const { return m_lBytesReceived; }
+    // The bytes of a kept part that the last StartDownload continued from
+    // (0 when it started the file from its first byte).
+    qint64 ResumedFrom() const { return m_lResumedFrom; }
+    // How the connection of the last StartDownload failed (NoError when it
+    // did not; an answer with an error status is no failure here).
+    QNetworkReply::NetworkError TransportError() const { return m_transportError; }
+    // The last answer's Retry-After in seconds from its arrival; -1 for none.
+    qint64 RetryAfterSeconds() const { return m_lRetryAfterSeconds; }
+
+    // File transfers keep what they received: with this set, a transfer that
+    // is cancelled or fails leaves LocalFile + ".part" on disk with the
+    // address and validator of the answer that started it, and the next
+    // transfer of the same address to the same file asks only for the rest
+    // (Range and If-Range). Only a 200 answer, or a 206 that continues the
+    // part, is written; any other answer leaves the part as it was and ends
+    // the transfer as a failure (LastError names the answer's status).
+    void SetResume(bool bResume) { m_bResume = bResume; }
 
     // True while the network session is open (it is opened on demand and
     // dropped at the end of every transfer).
@@ -107,8 +126,9 @@ public:
     void SetOpenTest(std::function<bool()> open) { m_open = std::move(open); }
 
     // Copies Url to LocalFile. The bytes go to LocalFile + ".part", made anew
-    // (never through a link); only a complete transfer replaces LocalFile,
-    // by renaming the part, and any other outcome removes the part, so
+    // (never through a link) or continued (see SetResume); only a complete
+    // transfer replaces LocalFile, by renaming the part, and any other
+    // outcome removes the part (or keeps it, see SetResume), so
     // LocalFile is either as it was or the whole new file. True when the
     // transfer ran to its end and the file was kept (DownloadComplete was
     // emitted); false after DownloadError, after DownloadCancelled, or when
@@ -141,7 +161,20 @@ private:
 
     void OpenSession();
     void CloseSession();
-    QNetworkRequest MakeRequest(const QUrl &url) const;
+    // lFrom above 0 asks for the rest of the file from there, if it is still
+    // the file sValidator names.
+    QNetworkRequest MakeRequest(const QUrl &url, qint64 lFrom = 0,
+                                const QString &sValidator = QString()) const;
+    // Opens the answer a transfer writes: the request, redirects, and in
+    // resume mode the decision whether the kept part goes on. lFrom is where
+    // the part goes on (0: from the start).
+    OpenResult OpenAnswer(const QUrl &url, std::unique_ptr<QNetworkReply> &reply, PartFile &file,
+                          PartOrigin &origin, qint64 &lFrom);
+    void NoteAnswer(const QNetworkReply &reply);
+    // Puts the answer's bytes where they belong: a part made anew, or the
+    // kept part at lFrom. False when the local file failed, or (resume mode)
+    // when the answer is not the file.
+    bool PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lFrom);
     enum class WaitResult { Done, Abandoned, Cancelled };
     // Waits until bDone says so or the reply finishes, until the header time
     // limit has passed (the reply is aborted: Abandoned), or until a cancel.
@@ -172,6 +205,10 @@ private:
     qint64 m_lContentLength = -1;
     QString m_sContentType;
     qint64 m_lBytesReceived = 0;
+    qint64 m_lResumedFrom = 0;
+    QNetworkReply::NetworkError m_transportError = QNetworkReply::NoError;
+    qint64 m_lRetryAfterSeconds = -1;
+    bool m_bResume = false;
 
     bool m_bInfoRequested = false;
     bool m_bTransferBegun = false;

@@ -33,6 +33,13 @@ void DownloadEventHandlers::DownloadComplete()
     m_sDownloadResult = QStringLiteral("1");
 }
 
+void DownloadEventHandlers::ShowRetrying(int iRetry, int iRetries)
+{
+    const QString sStatus = QStringLiteral("Retrying (%1/%2)\u2026").arg(iRetry).arg(iRetries);
+    if (m_store.SetStatus(m_run.CurrentSerial(), sStatus))
+        ShowInCurrentRow(sStatus);
+}
+
 void DownloadEventHandlers::DownloadError(const QString &sErrorDescription)
 {
     m_sDownloadResult = sErrorDescription;

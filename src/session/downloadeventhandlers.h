@@ -35,6 +35,9 @@ public:
     // The last transfer ran to its end.
     bool TransferCompleted() const { return m_sDownloadResult == QLatin1StringView("1"); }
 
+    // The current item waits to try its transfer again: "Retrying (k/N)…".
+    void ShowRetrying(int iRetry, int iRetries);
+
     void DownloadComplete();
     void DownloadProgress(qint64 lProgress);
     void DownloadError(const QString &sErrorDescription);

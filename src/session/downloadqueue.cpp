@@ -16,6 +16,7 @@
 #include "session/pageretriever.h"
 #include "session/queuelog.h"
 #include "session/runpresenter.h"
+#include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "sites/anysite.h"
 #include "sites/sitedetect.h"
@@ -24,12 +25,14 @@ namespace {
 
 const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
 
-// Whether an answer with this status carries the whole file asked for. Any
-// other answer (an empty 204, a 304 to a request that asked for no
-// revalidation, a redirect not followed, an error page) is not the video.
-bool AnswerIsTheFile(int iHttpStatus)
+// Whether the answer carries the file asked for: the whole of it, or the
+// rest of a part kept from before. Any other answer (an empty 204, a 304 to
+// a request that asked for no revalidation, a redirect not followed, an
+// error page) is not the video.
+bool AnswerIsTheFile(const Download &download)
 {
-    return iHttpStatus == 200;
+    return download.HttpStatus() == 200
+        || (download.HttpStatus() == 206 && download.ResumedFrom() > 0);
 }
 
 // The size text of a completed transfer, when the answer tells better than
@@ -54,6 +57,7 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     , m_pageRetriever(parts.pageRetriever)
     , m_fileInfo(parts.fileInfo)
     , m_presenter(parts.presenter)
+    , m_retry(parts.retry)
     , m_skin(parts.skin)
     , m_messageBox(parts.messageBox)
     , m_settings(parts.settings)
@@ -249,11 +253,19 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // refuse HEAD and still send the file. An item removed while its file
     // arrived gets no file either.
     m_download.SetKeepTest(
-        [this] { return CurrentItem() && AnswerIsTheFile(m_download.HttpStatus()); });
+        [this] { return CurrentItem() && AnswerIsTheFile(m_download); });
     m_run.FindCurrentRow();
 
-    m_sTransferError.clear();
-    const bool bCompleted = !m_run.bStopRequested() && m_download.StartDownload();
+    // What arrived stays on disk between tries, and each try asks only for
+    // the rest.
+    m_download.SetResume(true);
+    bool bCompleted = false;
+    m_retry.Run([this, &bCompleted] {
+        m_sTransferError.clear();
+        bCompleted = !m_run.bStopRequested() && CurrentItem() && m_download.StartDownload();
+        return bCompleted || m_run.bStopRequested() || !CurrentItem();
+    });
+    m_download.SetResume(false);
     m_download.SetKeepTest({});
     const QString sWhy = m_download.LastError();
 
@@ -263,7 +275,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     if (const DownloadItem *pCurrent = CurrentItem()) {
         // A transfer that did not run to its end, or that brought anything
         // but the file, has not downloaded the video.
-        const bool bGood = bCompleted && AnswerIsTheFile(m_download.HttpStatus());
+        const bool bGood = bCompleted && AnswerIsTheFile(m_download);
         if (bGood)
             m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);

@@ -15,6 +15,7 @@ class ISkin;
 class PageRetriever;
 class RunPresenter;
 class RunState;
+class TransferRetry;
 struct DownloadItem;
 struct ProgramSettings;
 
@@ -38,6 +39,7 @@ public:
         PageRetriever &pageRetriever;
         FileInfoResolver &fileInfo;
         RunPresenter &presenter;
+        TransferRetry &retry;
         ISkin &skin;
         IMessageBox &messageBox;
         ProgramSettings &settings;
@@ -104,6 +106,7 @@ private:
     PageRetriever &m_pageRetriever;
     FileInfoResolver &m_fileInfo;
     RunPresenter &m_presenter;
+    TransferRetry &m_retry;
     ISkin &m_skin;
     IMessageBox &m_messageBox;
     ProgramSettings &m_settings;

@@ -13,6 +13,7 @@ class ISkin;
 class PageRetriever;
 class RunPresenter;
 class RunState;
+class TransferRetry;
 class UrlAdder;
 class YoutubeResolver;
 struct ProgramSettings;
@@ -35,6 +36,8 @@ public:
     ProgramSettings &Settings() const { return *m_settings; }
     Download &TransferControl() const { return *m_download; }
     DownloadEventHandlers &Handlers() const { return *m_handlers; }
+    // The retries of page fetches and file transfers alike.
+    TransferRetry &Retry() const { return *m_retry; }
     YoutubeResolver &Resolver() const { return *m_resolver; }
     PageRetriever &Pages() const { return *m_pages; }
     RunPresenter &Presenter() const { return *m_presenter; }
@@ -47,6 +50,7 @@ private:
     std::unique_ptr<ProgramSettings> m_settings;
     std::unique_ptr<Download> m_download;
     std::unique_ptr<DownloadEventHandlers> m_handlers;
+    std::unique_ptr<TransferRetry> m_retry;
     std::unique_ptr<YoutubeResolver> m_resolver;
     std::unique_ptr<PageRetriever> m_pages;
     std::unique_ptr<FileInfoResolver> m_fileInfo;

@@ -6,6 +6,7 @@
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
 #include "sites/anysite.h"
+#include "session/transferretry.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
 
@@ -20,10 +21,11 @@ constexpr char kScratchName[] = "Parse.wvi";
 } // namespace
 
 PageRetriever::PageRetriever(Download &download, DownloadEventHandlers &handlers,
-                             YoutubeResolver &resolver)
+                             YoutubeResolver &resolver, TransferRetry &retry)
     : m_download(download)
     , m_handlers(handlers)
     , m_resolver(resolver)
+    , m_retry(retry)
 {
 }
 
@@ -60,6 +62,7 @@ QString PageRetriever::ScratchPath()
 void PageRetriever::Cancel()
 {
     m_download.CancelDownload();
+    m_retry.Cancel();
     m_resolver.Cancel();
 }
 
@@ -102,16 +105,23 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
             return !bMediaFile;
         });
     }
-    m_handlers.BeginPageFetch();
     m_download.SetByteLimit(kPageByteLimit);
-    m_download.StartDownload();
+    m_retry.Run([this, &bMediaFile] {
+            m_handlers.BeginPageFetch();
+            m_download.StartDownload();
+            m_handlers.EndPageFetch();
+            return bMediaFile
+                || (m_handlers.TransferCompleted()
+                    && !TransferRetry::IsPassingStatus(m_download.HttpStatus()));
+        });
     m_download.SetByteLimit(0);
     m_download.SetOpenTest({});
-    m_handlers.EndPageFetch();
     if (bMediaFile)
         return sLink;
-    // The handlers, not the return value, tell how the fetch ended.
-    if (!m_handlers.TransferCompleted()) {
+    // The handlers, not the return value, tell how the fetch ended. A page
+    // the server could not give even after the retries says nothing about
+    // the video: the item keeps its address.
+    if (!m_handlers.TransferCompleted() || TransferRetry::IsPassingStatus(m_download.HttpStatus())) {
         // The server's failures are the item's status; only a page that
         // could not be kept on disk has a reason of its own.
         if (!m_download.LastError().isEmpty())

@@ -8,6 +8,7 @@
 class Download;
 class QTemporaryDir;
 class DownloadEventHandlers;
+class TransferRetry;
 class YoutubeResolver;
 
 // Turns the address of a video's page into the address of its file: fetches
@@ -33,7 +34,8 @@ public:
     // program's scratch folder; the window and clipvane-get share it.
     static constexpr QLatin1StringView kDataFolder{"Clipvane"};
 
-    PageRetriever(Download &download, DownloadEventHandlers &handlers, YoutubeResolver &resolver);
+    PageRetriever(Download &download, DownloadEventHandlers &handlers, YoutubeResolver &resolver,
+                  TransferRetry &retry);
     ~PageRetriever();
 
     // The file address, or one of the codes above. Returns after the fetch and
@@ -48,8 +50,9 @@ public:
     // say than its code does; empty otherwise.
     QString LastReason() const { return m_sLastReason; }
 
-    // Ends a wait of GetDownloadLink at once (the page fetch, or the YouTube
-    // redirect request); it then answers as for a fetch that failed.
+    // Ends a wait of GetDownloadLink at once (the page fetch, a wait to fetch
+    // it again, or the YouTube redirect request); it then answers as for a
+    // fetch that failed.
     void Cancel();
 
     // The path of the scratch page file (empty when no folder could be
@@ -64,6 +67,7 @@ private:
     Download &m_download;
     DownloadEventHandlers &m_handlers;
     YoutubeResolver &m_resolver;
+    TransferRetry &m_retry;
     QString m_sScratchDir;
     const bool *m_pbAnySite = nullptr;
     QString m_sLastReason;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <thread>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +76,8 @@ private Q_SLOTS:
     void commit_data();
     void commit();
     void commitProcessesEventsWhileWritingOut();
+    void keptPartRemembersItsOrigin_data();
+    void keptPartRemembersItsOrigin();
 };
 
 // What lies under the final name when the part is committed, which sync call
@@ -165,6 +168,70 @@ void tst_PartFile::commitProcessesEventsWhileWritingOut()
     QVERIFY(file.Commit());
     QCOMPARE(iSyncsAfterTimer.load(), 2);
     QCOMPARE(Content(dir.filePath("clip.flv")), QByteArray("data"));
+}
+
+// A kept part is continued with the record of where it came from, in an
+// extended attribute or a side file, and only when it is a file of its own;
+// the committed file keeps no record, and nothing is left beside it.
+void tst_PartFile::keptPartRemembersItsOrigin_data()
+{
+    QTest::addColumn<bool>("bAttributes");
+    QTest::addColumn<QString>("sPartIs"); // "kept", "link", "second name"
+    QTest::newRow("extended attribute") << true << "kept";
+    QTest::newRow("side file") << false << "kept";
+    QTest::newRow("a link under the part's name: not continued") << true << "link";
+    QTest::newRow("a part with a second name: not continued") << false << "second name";
+}
+
+void tst_PartFile::keptPartRemembersItsOrigin()
+{
+    QFETCH(bool, bAttributes);
+    QFETCH(QString, sPartIs);
+    PartOrigin::SetAttributesUsable(bAttributes);
+    QTemporaryDir dir;
+    const QString sName = dir.filePath("clip.flv");
+    const QString sSide = PartOrigin::SidePathFor(PartFile::PartPathFor(sName));
+    const PartOrigin origin{"http://h/clip.flv", "\"e1\"", 8};
+    {
+        PartFile file;
+        QVERIFY(file.Open(sName));
+        QVERIFY(file.SetOrigin(origin));
+        QVERIFY(file.Write("0123", 4));
+        file.Keep();
+    }
+    QCOMPARE(QFileInfo::exists(sSide), !bAttributes);
+    if (sPartIs != "kept") {
+        const QString sMoved = dir.filePath("elsewhere");
+        QVERIFY(QFile::rename(PartFile::PartPathFor(sName), sMoved));
+        if (sPartIs == "link")
+            QVERIFY(QFile::link(sMoved, PartFile::PartPathFor(sName)));
+        else
+            QCOMPARE(::link(QFile::encodeName(sMoved).constData(),
+                            QFile::encodeName(PartFile::PartPathFor(sName)).constData()), 0);
+        PartFile file;
+        QVERIFY(!file.Continue(sName));
+        QCOMPARE(Content(sMoved), QByteArray("0123"));
+        PartOrigin::SetAttributesUsable(true);
+        return;
+    }
+
+    PartFile file;
+    QVERIFY(file.Continue(sName));
+    QCOMPARE(file.Size(), qint64(4));
+    const PartOrigin read = file.Origin();
+    QCOMPARE(read.sUrl, origin.sUrl);
+    QCOMPARE(read.sValidator, origin.sValidator);
+    QCOMPARE(read.lTotal, origin.lTotal);
+    QVERIFY(file.Write("4567", 4));
+    QVERIFY(file.Commit());
+    PartOrigin::SetAttributesUsable(true);
+
+    QCOMPARE(Content(sName), QByteArray("01234567"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"clip.flv"});
+    char buffer[256];
+    QCOMPARE(::getxattr(QFile::encodeName(sName).constData(), "user.clipvane.origin", buffer,
+                        sizeof buffer),
+             ssize_t(-1));
 }
 
 QTEST_GUILESS_MAIN(tst_PartFile)

@@ -7,12 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
+#include <csignal>
 #include <functional>
 #include <memory>
 
 #include "core/partfile.h"
+#include "core/partorigin.h"
 #include "core/skinvariables.h"
 #include "httptestserver.h"
 #include "list/downloadliststore.h"
@@ -25,6 +28,7 @@
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
 #include "session/runpresenter.h"
+#include "session/transferretry.h"
 #include "settings/programsettings.h"
 
 namespace {
@@ -67,6 +71,33 @@ private:
                                                              + "\" width=400></html>",
                                                          "text/html"));
         return m_server.Url(sPagePath);
+    }
+
+    // An answer of the file that names its version (ETag and/or
+    // Last-Modified), serves ranges of it, and breaks off after cutAfter
+    // bytes unless that is -1.
+    static HttpTestServer::Response Version(const QByteArray &body, const QByteArray &eTag,
+                                            const QByteArray &lastModified, qint64 cutAfter = -1,
+                                            bool bRanges = true)
+    {
+        HttpTestServer::Response answer = HttpTestServer::Ok(body, "video/x-flv");
+        if (!eTag.isEmpty())
+            answer.headers.append({"ETag", eTag});
+        if (!lastModified.isEmpty())
+            answer.headers.append({"Last-Modified", lastModified});
+        answer.cutAfter = cutAfter;
+        answer.honourRange = bRanges;
+        return answer;
+    }
+
+    static HttpTestServer::Response Status(const QByteArray &statusLine,
+                                           const QByteArray &retryAfter = QByteArray())
+    {
+        HttpTestServer::Response answer;
+        answer.statusLine = statusLine;
+        if (!retryAfter.isEmpty())
+            answer.headers.append({"Retry-After", retryAfter});
+        return answer;
     }
 
     // A file that takes seconds to arrive.
@@ -145,6 +176,27 @@ private:
         return m_bStopAsked;
     }
 
+    // Body bytes of the answers to this test's GETs for sPath. Qt itself
+    // sends a request again, unasked, when its connection closes at some
+    // moments; such a copy (the same Range as the request before it) is
+    // left out: the program cannot know of it.
+    qint64 BytesSentFor(const QString &sPath) const
+    {
+        const QList<QByteArray> heads = m_server.RequestHeads();
+        const QList<qint64> bytes = m_server.BodyBytesPerRequest();
+        const QByteArray line = "GET " + sPath.toLatin1() + " ";
+        QByteArray previous;
+        qint64 lSent = 0;
+        for (qsizetype i = m_iRequestsBefore; i < heads.size(); ++i) {
+            if (!heads.at(i).startsWith(line))
+                continue;
+            if (heads.at(i) != previous || !heads.at(i).contains("\r\nRange: "))
+                lSent += bytes.at(i);
+            previous = heads.at(i);
+        }
+        return lSent;
+    }
+
     // How often a GET for sPath has reached the server since this test began.
     int Requests(const QString &sPath) const
     {
@@ -200,6 +252,8 @@ private Q_SLOTS:
     void editsDuringATransferKeepTheRunOnItsItem_data();
     void editsDuringATransferKeepTheRunOnItsItem();
     void startDuringAStoppedRunWaitsForItsEnd();
+    void brokenTransfersResumeAndPassingFailuresRetry_data();
+    void brokenTransfersResumeAndPassingFailuresRetry();
     void abandonedRunGivesUpAtOnce_data();
     void abandonedRunGivesUpAtOnce();
     void commandLineFrontEndDownloadsAndReports();
@@ -207,6 +261,8 @@ private Q_SLOTS:
     void killedFrontEndLeavesNothingUnderTheName();
     void frontEndSaysWhyTheNameCannotBeReplaced_data();
     void frontEndSaysWhyTheNameCannotBeReplaced();
+    void frontEndContinuesWhatAnEarlierRunKept_data();
+    void frontEndContinuesWhatAnEarlierRunKept();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -226,6 +282,8 @@ void tst_DownloadQueue::init()
     m_session->Settings().sDownloadDir = m_downloads->path();
     m_session->Pages().SetScratchDir(m_scratch->path());
     m_session->Queue().SetConnectivityTest([] { return true; });
+    // The planned waits are what the tests look at; they pass in no time.
+    m_session->Retry().SetTimeScale(0.001);
 }
 
 void tst_DownloadQueue::cleanup()
@@ -825,6 +883,130 @@ void tst_DownloadQueue::startDuringAStoppedRunWaitsForItsEnd()
     QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
 }
 
+void tst_DownloadQueue::brokenTransfersResumeAndPassingFailuresRetry_data()
+{
+    QTest::addColumn<QList<HttpTestServer::Response>>("answers"); // to the file's GETs, in turn
+    QTest::addColumn<int>("iPageFailures");  // 503s before the page comes
+    QTest::addColumn<QByteArray>("result");  // the file; empty: none, the item ends "ERROR"
+    QTest::addColumn<qint64>("lBytesSent");  // body bytes of all answers together
+    QTest::addColumn<QList<qint64>>("waits"); // planned, in ms
+    QTest::addColumn<bool>("bProgressGoesOn"); // no percentage after a retry is below one before
+
+    const QByteArray file = Bytes(100000, 'a');
+    const QByteArray changed = Bytes(90000, 'c');
+    const QByteArray eTag("\"v1\"");
+    const QByteArray date("Mon, 07 Dec 2026 10:00:00 GMT");
+    using Answers = QList<HttpTestServer::Response>;
+    using Waits = QList<qint64>;
+    // Every try that gets further starts the count afresh, so each wait is
+    // the first one.
+    QTest::newRow("cut once, ETag") << Answers{Version(file, eTag, date, 30000),
+                                               Version(file, eTag, date)}
+                                    << 0 << file << qint64(100000) << Waits{1000} << true;
+    QTest::newRow("cut twice, ETag")
+        << Answers{Version(file, eTag, {}, 30000), Version(file, eTag, {}, 20000),
+                   Version(file, eTag, {})}
+        << 0 << file << qint64(100000) << Waits{1000, 1000} << true;
+    QTest::newRow("cut once, Last-Modified only")
+        << Answers{Version(file, {}, date, 30000), Version(file, {}, date)} << 0 << file
+        << qint64(100000) << Waits{1000} << true;
+    QTest::newRow("cut once, weak ETag only: no resume")
+        << Answers{Version(file, "W/\"v1\"", {}, 30000), Version(file, "W/\"v1\"", {})} << 0
+        << file << qint64(130000) << Waits{1000} << false;
+    QTest::newRow("cut twice, no validator: starts over")
+        << Answers{Version(file, {}, {}, 30000), Version(file, {}, {}, 40000),
+                   Version(file, {}, {})}
+        << 0 << file << qint64(170000) << Waits{1000, 1000} << false;
+    QTest::newRow("server ignores Range")
+        << Answers{Version(file, eTag, {}, 30000, false), Version(file, eTag, {}, -1, false)} << 0
+        << file << qint64(130000) << Waits{1000} << false;
+    QTest::newRow("file changed between tries: the new file, never a splice")
+        << Answers{Version(file, eTag, {}, 30000), Version(changed, "\"v2\"", {})} << 0 << changed
+        << qint64(120000) << Waits{1000} << false;
+    QTest::newRow("416: starts over once")
+        << Answers{Version(file, eTag, {}, 30000), Status("HTTP/1.1 416 Range Not Satisfiable"),
+                   Version(file, eTag, {})}
+        << 0 << file << qint64(130000) << Waits{1000} << false;
+    QTest::newRow("503 with Retry-After")
+        << Answers{Status("HTTP/1.1 503 Service Unavailable", "7"), Version(file, eTag, {})} << 0
+        << file << qint64(100000) << Waits{7000} << true;
+    QTest::newRow("503 with a Retry-After too long: back-off")
+        << Answers{Status("HTTP/1.1 503 Service Unavailable", "61"), Version(file, eTag, {})} << 0
+        << file << qint64(100000) << Waits{1000} << true;
+    QTest::newRow("503, 500, 429, 408, 504: back-off, doubling")
+        << Answers{Status("HTTP/1.1 503 Service Unavailable"), Status("HTTP/1.1 500 Oops"),
+                   Status("HTTP/1.1 429 Too Many Requests"), Status("HTTP/1.1 408 Timeout"),
+                   Status("HTTP/1.1 504 Gateway Timeout"), Version(file, {}, {})}
+        << 0 << file << qint64(100000) << Waits{1000, 2000, 4000, 8000, 16000} << true;
+    QTest::newRow("502 every time: five retries, then ERROR")
+        << Answers{Status("HTTP/1.1 502 Bad Gateway")} << 0 << QByteArray() << qint64(0)
+        << Waits{1000, 2000, 4000, 8000, 16000} << true;
+    QTest::newRow("404 is not retried")
+        << Answers{Status("HTTP/1.1 404 Not Found"), Version(file, {}, {})} << 0 << QByteArray()
+        << qint64(0) << Waits{} << true;
+    QTest::newRow("page 503 twice, then the page")
+        << Answers{Version(file, eTag, {})} << 2 << file << qint64(100000) << Waits{1000, 2000}
+        << true;
+}
+
+void tst_DownloadQueue::brokenTransfersResumeAndPassingFailuresRetry()
+{
+    QFETCH(QList<HttpTestServer::Response>, answers);
+    QFETCH(int, iPageFailures);
+    QFETCH(QByteArray, result);
+    QFETCH(qint64, lBytesSent);
+    QFETCH(QList<qint64>, waits);
+    QFETCH(bool, bProgressGoesOn);
+
+    const QString sName = QStringLiteral("resume-%1")
+                              .arg(QString::fromLatin1(QTest::currentDataTag()))
+                              .remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")));
+    const QString sPage = ServeVideo(sName, answers.constFirst());
+    m_server.SetRouteSequence(QStringLiteral("/files/%1.flv").arg(sName), answers);
+    const QString sPagePath = QUrl(sPage).path();
+    QList<HttpTestServer::Response> pages(iPageFailures, Status("HTTP/1.1 503 Busy"));
+    HttpTestServer::Response page;
+    QVERIFY(m_server.FindRoute("GET", sPagePath.toLatin1(), page));
+    m_server.SetRouteSequence(sPagePath, pages << page);
+    Add(sPage);
+
+    QList<qint64> planned;
+    QStringList statuses;
+    connect(&m_session->Retry(), &TransferRetry::Waiting, this,
+            [&](int iRetry, int iRetries, qint64 lMs) {
+                planned << lMs;
+                QCOMPARE(Item(0).Status, QStringLiteral("Retrying (%1/%2)\u2026").arg(iRetry).arg(iRetries));
+                statuses << Item(0).Status;
+            });
+    connect(&m_session->TransferControl(), &Download::DownloadProgress, this,
+            [&] { statuses << Item(0).Status; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(planned, waits);
+    QCOMPARE(Item(0).Status, result.isEmpty() ? QStringLiteral("ERROR") : QStringLiteral("Complete"));
+    const QString sFinal = DownloadPath(sName + QStringLiteral(".flv"));
+    if (result.isEmpty())
+        QVERIFY(!QFileInfo::exists(sFinal));
+    else
+        QCOMPARE(Downloaded(sName + QStringLiteral(".flv")), result);
+    QCOMPARE(BytesSentFor(QStringLiteral("/files/%1.flv").arg(sName)), lBytesSent);
+    QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sFinal)));
+    QVERIFY(!QFileInfo::exists(PartOrigin::SidePathFor(PartFile::PartPathFor(sFinal))));
+
+    // A continued transfer shows its percentage going on from where it was.
+    bool bGoesOn = true;
+    int iHighest = -1;
+    for (const QString &sStatus : std::as_const(statuses)) {
+        bool bNumber = false;
+        const int iPercent = sStatus.toInt(&bNumber);
+        if (bNumber) {
+            bGoesOn = bGoesOn && iPercent >= iHighest;
+            iHighest = qMax(iHighest, iPercent);
+        }
+    }
+    QCOMPARE(bGoesOn, bProgressGoesOn);
+}
+
 void tst_DownloadQueue::abandonedRunGivesUpAtOnce_data()
 {
     QTest::addColumn<QString>("sStalls");  // "page", "information" or "transfer"
@@ -839,6 +1021,7 @@ void tst_DownloadQueue::abandonedRunGivesUpAtOnce_data()
     // The toggle never showed the run: only the ending can stop it.
     QTest::newRow("transfer, run without the toggle") << "transfer" << "no toggle";
     QTest::newRow("information request, run without the toggle") << "information" << "no toggle";
+    QTest::newRow("wait to retry") << "retry" << "";
 }
 
 void tst_DownloadQueue::abandonedRunGivesUpAtOnce()
@@ -866,8 +1049,14 @@ void tst_DownloadQueue::abandonedRunGivesUpAtOnce()
     } else if (sStalls == QLatin1String("information")) {
         m_server.SetRoute(QStringLiteral("/files/stall.flv"), silent);
         waitingFor = "HEAD /files/stall.flv ";
+    } else if (sStalls == QLatin1String("retry")) {
+        m_server.SetRoute(QStringLiteral("/files/stall.flv"),
+                          Status("HTTP/1.1 503 Service Unavailable", "60"));
+        m_session->Retry().SetTimeScale(1);
     }
     auto bWaiting = [&] {
+        if (sStalls == QLatin1String("retry"))
+            return Item(0).Status.startsWith(QLatin1String("Retrying"));
         if (waitingFor.isEmpty()) {
             bool bNumber = false;
             return Item(0).Status.toInt(&bNumber) > 0 && bNumber;
@@ -907,7 +1096,9 @@ void tst_DownloadQueue::abandonedRunGivesUpAtOnce()
     QVERIFY(bEnded);
     QVERIFY2(iElapsedMs < kLimitSeconds * 1000, "a time limit, not the ending, ended the wait");
     QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
-    QVERIFY(!QFileInfo::exists(DownloadPath(QStringLiteral("stall.flv.part"))));
+    // What arrived is kept for a later run.
+    QCOMPARE(QFileInfo(DownloadPath(QStringLiteral("stall.flv.part"))).size() > 0,
+             sStalls == QLatin1String("transfer"));
     QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
     QVERIFY(!m_session->Run().bDownloading());
     QCOMPARE(m_session->Presenter().cmdStartDownloadCaption(), QStringLiteral("Start Downloading"));
@@ -919,6 +1110,75 @@ void tst_DownloadQueue::abandonedRunGivesUpAtOnce()
     QCOMPARE(m_messages.shown.size(), iMessagesAtEnd);
     QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
     QCOMPARE(Requests(QStringLiteral("/angryalien.com/after.html")), 0);
+}
+
+void tst_DownloadQueue::frontEndContinuesWhatAnEarlierRunKept_data()
+{
+    QTest::addColumn<QString>("sEnd"); // how the first run ends: "retries 0", "SIGINT", "kill -9"
+    QTest::newRow("--retries 0, the connection breaks") << QStringLiteral("retries 0");
+    QTest::newRow("Ctrl+C") << QStringLiteral("SIGINT");
+    // The part may hold more than the run ever reported.
+    QTest::newRow("kill -9") << QStringLiteral("kill -9");
+}
+
+void tst_DownloadQueue::frontEndContinuesWhatAnEarlierRunKept()
+{
+    QFETCH(QString, sEnd);
+    const QByteArray content = Bytes(4 * 1024 * 1024, 'k');
+    const QByteArray eTag("\"k1\"");
+    HttpTestServer::Response first = Version(content, eTag, {}, 100000);
+    if (sEnd != QLatin1String("retries 0")) {
+        first = Version(content, eTag, {});
+        first.trickleBytes = 8192;
+        first.trickleIntervalMs = 20;
+    }
+    const QString sName = QStringLiteral("kept-%1").arg(sEnd).remove(u' ');
+    const QString sUrl = ServeVideo(sName, first);
+    const QString sFilePath = QStringLiteral("/files/%1.flv").arg(sName);
+    m_server.SetRouteSequence(sFilePath, {first, Version(content, eTag, {})});
+    const QString sFinal = DownloadPath(sName + QStringLiteral(".flv"));
+
+    QProcess get;
+    get.setProcessEnvironment(ChildEnvironment());
+    get.start(QStringLiteral(CLIPVANE_GET_PATH),
+              {QStringLiteral("--dir"), m_downloads->path(), QStringLiteral("--skip-connection-check"),
+               QStringLiteral("--retries"), QStringLiteral("0"), sUrl});
+    QByteArray errors;
+    if (sEnd != QLatin1String("retries 0")) {
+        QVERIFY(TransferHasBegun(get, errors, sName + QStringLiteral(".flv")));
+        if (sEnd == QLatin1String("SIGINT"))
+            ::kill(static_cast<pid_t>(get.processId()), SIGINT);
+        else
+            get.kill();
+    }
+    QVERIFY(get.waitForFinished(60000));
+    if (sEnd == QLatin1String("kill -9")) {
+        QCOMPARE(get.exitStatus(), QProcess::CrashExit);
+    } else {
+        QCOMPARE(get.exitCode(), 1);
+        const QByteArray status = sEnd == QLatin1String("SIGINT") ? "Cancelled" : "ERROR";
+        QVERIFY(get.readAllStandardOutput().startsWith("1\t" + status + '\t'));
+    }
+    // One try only (Qt itself may send a request again on a connection that
+    // closed before it answered, so the server's count is no measure).
+    errors += get.readAllStandardError();
+    QVERIFY2(!errors.contains("Retrying"), errors.constData());
+    const qint64 lKept = QFileInfo(PartFile::PartPathFor(sFinal)).size();
+    QVERIFY(lKept > 0 && lKept < content.size());
+    QVERIFY(!QFileInfo::exists(sFinal));
+
+    // The next run asks only for what is not on disk.
+    m_iRequestsBefore = m_server.RequestHeads().size();
+    QProcess again;
+    StartGet(again, sUrl);
+    QVERIFY(again.waitForFinished(60000));
+    QCOMPARE(again.exitCode(), 0);
+    QCOMPARE(Downloaded(sName + QStringLiteral(".flv")), content);
+    QCOMPARE(BytesSentFor(sFilePath), qint64(content.size() - lKept));
+    QVERIFY((m_server.RequestHeads().constLast() + "\r\n")
+                .contains("\r\nRange: bytes=" + QByteArray::number(lKept) + "-\r\n"));
+    const QStringList left = QDir(m_downloads->path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList{sName + QStringLiteral(".flv")});
 }
 
 QTEST_GUILESS_MAIN(tst_DownloadQueue)

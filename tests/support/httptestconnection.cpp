@@ -12,6 +12,44 @@ constexpr qint64 kMaxQueued = 256 * 1024;
 constexpr int kDefaultPiece = 64 * 1024;
 constexpr int kDefaultChunk = 1000;
 
+QByteArray HeaderValue(const QByteArray &head, const QByteArray &name)
+{
+    for (const QByteArray &line : head.split('\n')) {
+        const qsizetype iColon = line.indexOf(':');
+        if (iColon > 0 && line.left(iColon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(iColon + 1).trimmed();
+    }
+    return {};
+}
+
+// Turns the answer into the part of it that the request's Range asks for.
+void ServeRange(const QByteArray &head, HttpTestServer::Response &r)
+{
+    const QByteArray range = HeaderValue(head, "Range");
+    if (!r.honourRange || !range.startsWith("bytes=") || !range.endsWith('-'))
+        return;
+    const QByteArray ifRange = HeaderValue(head, "If-Range");
+    if (!ifRange.isEmpty()) {
+        bool bSame = false;
+        for (const auto &[name, value] : std::as_const(r.headers))
+            bSame = bSame || ((name == "ETag" || name == "Last-Modified") && value == ifRange);
+        if (!bSame)
+            return;
+    }
+    const qint64 lFrom = range.mid(6, range.size() - 7).toLongLong();
+    const QByteArray total = QByteArray::number(r.body.size());
+    if (lFrom >= r.body.size()) {
+        r.statusLine = "HTTP/1.1 416 Range Not Satisfiable";
+        r.headers.append({"Content-Range", "bytes */" + total});
+        r.body.clear();
+        return;
+    }
+    r.statusLine = "HTTP/1.1 206 Partial Content";
+    r.headers.append({"Content-Range", "bytes " + QByteArray::number(lFrom) + '-'
+                                           + QByteArray::number(r.body.size() - 1) + '/' + total});
+    r.body = r.body.mid(lFrom);
+}
+
 QByteArray EncodeChunked(const QByteArray &body, int iChunk)
 {
     QByteArray wire;
@@ -48,7 +86,7 @@ void HttpTestConnection::ReadHead()
 
 void HttpTestConnection::Answer(const QByteArray &head)
 {
-    m_server.RecordRequest(head);
+    m_iRequest = m_server.RecordRequest(head);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray method = requestLine.value(0);
     if (!m_server.FindRoute(method, requestLine.value(1), m_response)) {
@@ -64,6 +102,7 @@ void HttpTestConnection::Answer(const QByteArray &head)
         m_response.headers = {{"WWW-Authenticate", "Basic realm=\"test\""}};
         m_response.body = "who are you";
     }
+    ServeRange(head, m_response);
     const HttpTestServer::Response &r = m_response;
     if (r.neverAnswer)
         return;
@@ -129,6 +168,7 @@ bool HttpTestConnection::NextPiece(QByteArray &piece)
         return false;
     piece = m_file.isOpen() ? m_file.read(lWant) : m_encodedBody.mid(m_lBodySent, lWant);
     m_lBodySent += piece.size();
+    m_server.CountBodyBytes(m_iRequest, piece.size());
     return !piece.isEmpty();
 }
 

@@ -31,6 +31,7 @@ private:
     HttpTestServer::Response m_response;
     QFile m_file;
     QByteArray m_encodedBody; // body as it goes on the wire (chunked or not)
+    qsizetype m_iRequest = 0;
     qint64 m_lBodyTotal = 0;
     qint64 m_lBodySent = 0;
     bool m_bAnswering = false;

@@ -80,6 +80,13 @@ bool HttpTestServer::FindRoute(const QByteArray &method, const QByteArray &path,
                                Response &response) const
 {
     QMutexLocker lock(&m_mutex);
+    const auto sequence = m_sequences.find(path);
+    if (sequence != m_sequences.end() && !sequence->isEmpty()) {
+        response = sequence->constFirst();
+        if (method != "HEAD" && sequence->size() > 1)
+            sequence->removeFirst();
+        return true;
+    }
     if (method == "HEAD") {
         const auto head = m_headRoutes.constFind(path);
         if (head != m_headRoutes.constEnd()) {
@@ -94,8 +101,28 @@ bool HttpTestServer::FindRoute(const QByteArray &method, const QByteArray &path,
     return true;
 }
 
-void HttpTestServer::RecordRequest(const QByteArray &head)
+qsizetype HttpTestServer::RecordRequest(const QByteArray &head)
 {
     QMutexLocker lock(&m_mutex);
     m_requestHeads.append(head);
+    m_bodyBytesPerRequest.append(0);
+    return m_requestHeads.size() - 1;
+}
+
+void HttpTestServer::SetRouteSequence(const QString &sPath, const QList<Response> &responses)
+{
+    QMutexLocker lock(&m_mutex);
+    m_sequences.insert(sPath.toUtf8(), responses);
+}
+
+QList<qint64> HttpTestServer::BodyBytesPerRequest() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_bodyBytesPerRequest;
+}
+
+void HttpTestServer::CountBodyBytes(qsizetype iRequest, qint64 lBytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_bodyBytesPerRequest[iRequest] += lBytes;
 }

@@ -52,6 +52,10 @@ public:
         // Sent again and again after rawAnswer, for as long as the client
         // reads (an answer whose headers never end).
         QByteArray endlessRaw;
+        // Answers "Range: bytes=N-" with a 206 of the body from N (a 416
+        // past its end), unless If-Range names neither this answer's ETag
+        // nor its Last-Modified. cutAfter then counts from N.
+        bool honourRange = false;
     };
 
     HttpTestServer();
@@ -75,6 +79,14 @@ public:
     // Answers HEAD requests for sPath with this instead (a server that
     // refuses HEAD, or fails it, but serves GET).
     void SetHeadRoute(const QString &sPath, const Response &response);
+    // Answers the GET requests for sPath with these in turn; the last one
+    // answers every later request. HEAD gets the answer next in turn.
+    void SetRouteSequence(const QString &sPath, const QList<Response> &responses);
+
+    // Body bytes written to the client in answer to each request of
+    // RequestHeads.
+    QList<qint64> BodyBytesPerRequest() const;
+    void CountBodyBytes(qsizetype iRequest, qint64 lBytes);
 
     static Response Ok(const QByteArray &body,
                        const QByteArray &contentType = "application/octet-stream");
@@ -88,7 +100,8 @@ public:
     QByteArray CertificatePem() const { return m_certificatePem; }
     QByteArray KeyPem() const { return m_keyPem; }
     bool FindRoute(const QByteArray &method, const QByteArray &path, Response &response) const;
-    void RecordRequest(const QByteArray &head);
+    // The request's number in RequestHeads.
+    qsizetype RecordRequest(const QByteArray &head);
 
 private:
     QThread m_thread;
@@ -99,5 +112,7 @@ private:
     mutable QMutex m_mutex;
     QHash<QByteArray, Response> m_routes;
     QHash<QByteArray, Response> m_headRoutes;
+    mutable QHash<QByteArray, QList<Response>> m_sequences; // taken in turn by FindRoute
+    QList<qint64> m_bodyBytesPerRequest;
     QList<QByteArray> m_requestHeads;
 };

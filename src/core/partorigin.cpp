@@ -1,0 +1,93 @@
+#include "core/partorigin.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kAttribute[] = "user.clipvane.origin";
+// Far more than an address and a validator need; a larger record is no
+// record of this program's.
+constexpr qsizetype kMaxRecord = 16 * 1024;
+
+bool g_bAttributesUsable = true;
+
+QByteArray Encode(const PartOrigin &origin)
+{
+    return origin.sUrl.toUtf8() + '\n' + origin.sValidator.toUtf8() + '\n'
+        + QByteArray::number(origin.lTotal) + '\n';
+}
+
+PartOrigin Decode(const QByteArray &record)
+{
+    const QList<QByteArray> lines = record.split('\n');
+    PartOrigin origin;
+    if (lines.size() < 3)
+        return origin;
+    bool bNumber = false;
+    const qint64 lTotal = lines.at(2).toLongLong(&bNumber);
+    if (!bNumber)
+        return origin;
+    origin.sUrl = QString::fromUtf8(lines.at(0));
+    origin.sValidator = QString::fromUtf8(lines.at(1));
+    origin.lTotal = lTotal;
+    return origin;
+}
+
+QByteArray ReadSideFile(const QString &sSidePath)
+{
+    // Never read through a link: what it points to is no record of ours.
+    const int fd = ::open(QFile::encodeName(sSidePath).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray record(kMaxRecord, Qt::Uninitialized);
+    const ssize_t iRead = ::read(fd, record.data(), record.size());
+    ::close(fd);
+    return iRead > 0 && iRead < kMaxRecord ? record.left(iRead) : QByteArray();
+}
+
+} // namespace
+
+void PartOrigin::SetAttributesUsable(bool bUsable)
+{
+    g_bAttributesUsable = bUsable;
+}
+
+PartOrigin PartOrigin::Read(int fd, const QString &sPartPath)
+{
+    if (g_bAttributesUsable) {
+        QByteArray record(kMaxRecord, Qt::Uninitialized);
+        const ssize_t iSize = ::fgetxattr(fd, kAttribute, record.data(), record.size());
+        if (iSize > 0)
+            return Decode(record.left(iSize));
+    }
+    return Decode(ReadSideFile(SidePathFor(sPartPath)));
+}
+
+bool PartOrigin::Write(int fd, const QString &sPartPath) const
+{
+    const QByteArray record = Encode(*this);
+    if (g_bAttributesUsable
+        && ::fsetxattr(fd, kAttribute, record.constData(), size_t(record.size()), 0) == 0) {
+        QFile::remove(SidePathFor(sPartPath));
+        return true;
+    }
+    // QSaveFile writes a file of its own and renames it: a link under the
+    // side file's name is replaced, never written through.
+    QSaveFile side(SidePathFor(sPartPath));
+    return side.open(QIODevice::WriteOnly) && side.write(record) == record.size() && side.commit();
+}
+
+void PartOrigin::Remove(int fd, const QString &sPartPath)
+{
+    if (fd >= 0)
+        ::fremovexattr(fd, kAttribute);
+    ::unlink(QFile::encodeName(SidePathFor(sPartPath)).constData());
+}

@@ -1,0 +1,106 @@
+#include "session/transferretry.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cmath>
+
+#include "net/download.h"
+#include "session/queuelog.h"
+
+namespace {
+
+constexpr qint64 kFirstWaitMs = 1000;
+constexpr qint64 kLongestWaitMs = 30000;
+constexpr qint64 kLongestRetryAfterSeconds = 60;
+
+} // namespace
+
+TransferRetry::TransferRetry(Download &download, QObject *parent)
+    : QObject(parent), m_download(download)
+{
+}
+
+bool TransferRetry::IsPassingStatus(int iHttpStatus)
+{
+    switch (iHttpStatus) {
+    case 408: case 429: case 500: case 502: case 503: case 504:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TransferRetry::MayPass(const Download &download)
+{
+    if (IsPassingStatus(download.HttpStatus()))
+        return true;
+    switch (download.TransportError()) {
+    case QNetworkReply::NoError:
+    // Nothing listens there, or the name leads nowhere: trying again will
+    // not change that, and the user learns it at once.
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::ProtocolUnknownError:
+    case QNetworkReply::SslHandshakeFailedError:
+        return false;
+    default:
+        return true;
+    }
+}
+
+qint64 TransferRetry::PlannedWaitMs(int iRetry) const
+{
+    const qint64 lRetryAfter = m_download.RetryAfterSeconds();
+    if (lRetryAfter >= 0 && lRetryAfter <= kLongestRetryAfterSeconds
+        && IsPassingStatus(m_download.HttpStatus()))
+        return lRetryAfter * 1000;
+    const int iDoublings = qBound(0, iRetry - 1, 16);
+    return qMin(kFirstWaitMs << iDoublings, kLongestWaitMs);
+}
+
+void TransferRetry::Run(const std::function<bool()> &attempt)
+{
+    m_bCancel = false;
+    int iFailures = 0;
+    qint64 lFurthest = -1;
+    for (;;) {
+        if (attempt() || m_bCancel || !MayPass(m_download))
+            return;
+        if (m_download.BytesReceived() > lFurthest) {
+            lFurthest = m_download.BytesReceived();
+            iFailures = 0;
+        }
+        if (iFailures >= m_iRetries)
+            return;
+        ++iFailures;
+        const qint64 lPlannedMs = PlannedWaitMs(iFailures);
+        qCDebug(lcQueue, "%s: retry %d of %d in %lld ms", qPrintable(m_download.Url()), iFailures,
+                m_iRetries, static_cast<long long>(lPlannedMs));
+        Q_EMIT Waiting(iFailures, m_iRetries, lPlannedMs);
+        if (!Wait(std::llround(static_cast<double>(lPlannedMs) * m_dTimeScale)))
+            return;
+    }
+}
+
+bool TransferRetry::Wait(qint64 lMs)
+{
+    if (m_bCancel)
+        return false;
+    QEventLoop wait;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &wait, &QEventLoop::quit);
+    timer.start(static_cast<int>(qBound<qint64>(0, lMs, kLongestWaitMs * 10)));
+    m_pWait = &wait;
+    wait.exec();
+    m_pWait = nullptr;
+    return !m_bCancel;
+}
+
+void TransferRetry::Cancel()
+{
+    m_bCancel = true;
+    if (m_pWait)
+        m_pWait->quit();
+}
