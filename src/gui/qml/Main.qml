@@ -61,17 +61,16 @@ Rectangle {
             x: Theme.margin
             y: 12
             spacing: 10
-            Rectangle {
-                width: 22; height: 22; radius: 6
-                color: Theme.accent
-                antialiasing: true
-                Glyph {
-                    anchors.centerIn: parent
-                    width: 14; height: 14
-                    name: "download"
-                    stroke: 2
-                    color: "#ffffff"
-                }
+            // The program's own icon, as the tray and the desktop show it.
+            Image {
+                objectName: "programIcon"
+                width: 22; height: 22
+                source: "qrc:/icons/64x64/apps/clipvane.png"
+                sourceSize.width: 64
+                sourceSize.height: 64
+                smooth: true
+                mipmap: true
+                anchors.verticalCenter: parent.verticalCenter
             }
             Text {
                 text: "Clipvane"
@@ -274,6 +273,7 @@ Rectangle {
                 width: parent.width
                 text: (scene.running ? "Downloading to " : "Saving to ") + scene.vars.download_dir
                 elide: Text.ElideMiddle
+                property string toolTip: truncated ? text : ""
                 color: scene.running ? Theme.accent : Theme.textMuted
                 font.family: Theme.font
                 font.pixelSize: Theme.textSmall + 1
@@ -346,6 +346,7 @@ Rectangle {
                 SkinButton {
                     objectName: "selectAllButton"
                     kind: "ghost"; glyph: "selectAll"; text: "Select all"
+                    toolTip: "Select All"
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_selectAllD")
                 }
@@ -353,6 +354,7 @@ Rectangle {
                     objectName: "removeSelectedButton"
                     kind: "ghost"; glyph: "close"; text: "Remove selected"
                     accessibleName: "Remove selected items"
+                    toolTip: "Remove Selected Items"
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_removeSelectedD")
                 }
@@ -361,6 +363,7 @@ Rectangle {
                     objectName: "moveUpButton"
                     kind: "ghost"; glyph: "up"
                     accessibleName: "Move item up"
+                    toolTip: "Move Item Up"
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveUp")
                 }
@@ -368,6 +371,7 @@ Rectangle {
                     objectName: "moveDownButton"
                     kind: "ghost"; glyph: "down"
                     accessibleName: "Move item down"
+                    toolTip: "Move item down"
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveDown")
                 }
@@ -380,6 +384,7 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 kind: "ghost"; glyph: "done"; text: "Clear completed"
                 accessibleName: "Clear completed items"
+                toolTip: "Clear Completed items"
                 height: 32; padding: 10
                 onActivated: scene.send("ID_FS_clearComplete")
             }
