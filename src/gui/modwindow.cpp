@@ -2,13 +2,21 @@
 
 #include <QIcon>
 #include <QWidget>
+#include <QWindow>
 
 namespace modWindow {
 
 void BringBack(QWidget &window)
 {
-    // A window hidden while minimised keeps that state, and showing it again
-    // would map it iconified; the state is cleared before it is shown.
+    // Minimised by its own button, the window asked the desktop to map it
+    // iconified from then on; restored by the desktop and later hidden, it
+    // would still come back iconified. Passing through the minimised state
+    // while hidden makes Qt write the hint anew as normal.
+    QWindow *pHandle = window.windowHandle();
+    if (window.isHidden() && pHandle) {
+        pHandle->setWindowStates(Qt::WindowMinimized);
+        pHandle->setWindowStates(Qt::WindowNoState);
+    }
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();

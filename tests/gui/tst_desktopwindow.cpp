@@ -471,6 +471,8 @@ void tst_DesktopWindow::windowComesBackFromEveryRoad()
                           "openbox, dbus-daemon or x11-utils is not installed; no window manager or tray");
     if (m_desktopProgram.state() == QProcess::NotRunning)
         QVERIFY(StartDesktop());
+    // Every row starts where the last one ended.
+    QVERIFY2(WindowIsInFrontAndActive(), "an earlier row left the window elsewhere");
 
     QProcess other;
     QVERIFY2(PutWindow(sState, other), qPrintable(WindowState()));
