@@ -1,5 +1,6 @@
 #include "gui/widgetmessagebox.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -71,6 +72,12 @@ IMessageBox::Answer WidgetMessageBox::MsgBox(Icon icon, const QString &sTitle,
     if (!bundled.isNull()) {
         const int iSize = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
         box.setIconPixmap(bundled.pixmap(QSize(iSize, iSize), box.devicePixelRatioF()));
+    }
+    // The buttons' icons would come from the same old set; without a theme
+    // to draw them the buttons show their words alone.
+    if (!QIcon::hasThemeIcon(QStringLiteral("dialog-ok"))) {
+        for (QAbstractButton *pButton : box.buttons())
+            pButton->setIcon(QIcon());
     }
     const int iChoice = box.exec();
     if (buttons == Buttons::OK)
