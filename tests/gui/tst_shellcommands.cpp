@@ -7,7 +7,6 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
-#include <QWindow>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -126,8 +125,6 @@ private Q_SLOTS:
     void trayIconButtons_data();
     void trayIconButtons();
     void trayMenuEntries();
-    void windowComesBackFromEveryRoad_data();
-    void windowComesBackFromEveryRoad();
     void runStartedOnTheAboutPageMarksTheDownloadTab_data();
     void runStartedOnTheAboutPageMarksTheDownloadTab();
     void trayStopEntryStopsTheRun();
@@ -376,35 +373,39 @@ void tst_ShellCommands::trayIconButtons_data()
 {
     QTest::addColumn<bool>("bDoubleClick");
     QTest::addColumn<int>("iButton");
-    QTest::addColumn<bool>("bHidden");
+    QTest::addColumn<QString>("sWindow"); // "shown", "hidden" or "minimised"
     QTest::addColumn<bool>("bMenuOpens");
-    QTest::addColumn<bool>("bShown");
-    QTest::newRow("right press opens the menu") << false << 2 << false << true << true;
-    QTest::newRow("right press, window hidden") << false << 2 << true << true << false;
+    QTest::addColumn<bool>("bShown"); // shown and not minimised afterwards
+    QTest::newRow("right press opens the menu") << false << 2 << "shown" << true << true;
+    QTest::newRow("right press, window hidden") << false << 2 << "hidden" << true << false;
     // Trays that speak StatusNotifierItem report no double-click at all.
-    QTest::newRow("left press shows") << false << 1 << true << false << true;
-    QTest::newRow("middle press does nothing") << false << 4 << true << false << false;
-    QTest::newRow("left double-click shows") << true << 1 << true << false << true;
-    QTest::newRow("left double-click, visible") << true << 1 << false << false << true;
-    QTest::newRow("right double-click does nothing") << true << 2 << true << false << false;
+    QTest::newRow("left press shows") << false << 1 << "hidden" << false << true;
+    QTest::newRow("left press, minimised") << false << 1 << "minimised" << false << true;
+    QTest::newRow("middle press does nothing") << false << 4 << "hidden" << false << false;
+    QTest::newRow("left double-click shows") << true << 1 << "hidden" << false << true;
+    QTest::newRow("left double-click, minimised") << true << 1 << "minimised" << false << true;
+    QTest::newRow("left double-click, visible") << true << 1 << "shown" << false << true;
+    QTest::newRow("right double-click does nothing") << true << 2 << "hidden" << false << false;
 }
 
 void tst_ShellCommands::trayIconButtons()
 {
     QFETCH(bool, bDoubleClick);
     QFETCH(int, iButton);
-    QFETCH(bool, bHidden);
+    QFETCH(QString, sWindow);
     QFETCH(bool, bMenuOpens);
     QFETCH(bool, bShown);
     auto window = NewWindow();
-    if (bHidden)
+    if (sWindow == QLatin1String("hidden"))
         window->hide();
+    else if (sWindow == QLatin1String("minimised"))
+        window->Flash_FSCommand(QStringLiteral("IDC_FS_Minimize"), QString());
     if (bDoubleClick)
         Q_EMIT window->Tray().DblClick(iButton);
     else
         Q_EMIT window->Tray().MouseDown(iButton);
     QCOMPARE(window->Menu()->TRAYMENU->isVisible(), bMenuOpens);
-    QCOMPARE(window->isVisible(), bShown);
+    QCOMPARE(window->isVisible() && !window->isMinimized(), bShown);
     window->Menu()->TRAYMENU->hide();
 }
 
@@ -502,61 +503,6 @@ void tst_ShellCommands::helpThatNothingOpensSaysWhereItIs()
     QCOMPARE(m_box.shown.size(), 2);
     for (const auto &box : std::as_const(m_box.shown))
         QVERIFY2(box.sText.endsWith(QLatin1String("/help.html")), qPrintable(box.sText));
-}
-
-void tst_ShellCommands::windowComesBackFromEveryRoad_data()
-{
-    QTest::addColumn<QString>("sState");
-    QTest::addColumn<QString>("sRoad");
-    const char *states[] = {"hidden", "minimised by its button", "minimised by the desktop",
-                            "minimised, restored, hidden", "behind another window"};
-    const char *roads[] = {"tray double-click", "tray click", "tray menu", "second start"};
-    for (const char *sState : states) {
-        for (const char *sRoad : roads) {
-            QTest::addRow("%s, %s", sState, sRoad)
-                << QString::fromLatin1(sState) << QString::fromLatin1(sRoad);
-        }
-    }
-}
-
-void tst_ShellCommands::windowComesBackFromEveryRoad()
-{
-    QFETCH(QString, sState);
-    QFETCH(QString, sRoad);
-    auto window = NewWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    QWidget other;
-    if (sState == "hidden") {
-        window->hide();
-    } else if (sState == "minimised by its button") {
-        window->Flash_FSCommand(QStringLiteral("IDC_FS_Minimize"), QString());
-    } else if (sState == "minimised by the desktop") {
-        window->windowHandle()->setWindowStates(Qt::WindowMinimized);
-        QTRY_VERIFY(window->isMinimized());
-    } else if (sState == "minimised, restored, hidden") {
-        window->Flash_FSCommand(QStringLiteral("IDC_FS_Minimize"), QString());
-        window->windowHandle()->setWindowStates(Qt::WindowNoState);
-        window->hide();
-    } else {
-        other.setGeometry(window->geometry());
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-    }
-
-    if (sRoad == "tray double-click")
-        window->Tray().OnActivated(QSystemTrayIcon::DoubleClick);
-    else if (sRoad == "tray click")
-        window->Tray().OnActivated(QSystemTrayIcon::Trigger);
-    else if (sRoad == "tray menu")
-        window->Menu()->mnuWebVideo->trigger();
-    else
-        window->HandOverReceived({});
-
-    QVERIFY(window->isVisible());
-    QVERIFY(!window->isMinimized());
-    QVERIFY(!window->windowHandle()->windowStates().testFlag(Qt::WindowMinimized));
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
 }
 
 void tst_ShellCommands::runStartedOnTheAboutPageMarksTheDownloadTab_data()
