@@ -61,16 +61,48 @@ Rectangle {
             x: Theme.margin
             y: 12
             spacing: 10
-            // The program's own icon, as the tray and the desktop show it.
-            Image {
+            // The program's icon as the tray and the desktop show it (data/icons),
+            // drawn from shapes: an image here would leave its texture behind
+            // with every skin the software renderer lets go of.
+            Rectangle {
                 objectName: "programIcon"
-                width: 22; height: 22
-                source: "qrc:/icons/64x64/apps/clipvane.png"
-                sourceSize.width: 64
-                sourceSize.height: 64
-                smooth: true
-                mipmap: true
+                width: 22; height: 22; radius: 5
+                color: Theme.accent
+                antialiasing: true
                 anchors.verticalCenter: parent.verticalCenter
+                // The play sign: the right half of a square turned on its
+                // corner, drawn wider.
+                Item {
+                    x: 6.7; y: 2.75; width: 4.2; height: 8.3
+                    clip: true
+                    transform: Scale { xScale: 1.6 }
+                    Rectangle {
+                        width: 5.9; height: 5.9
+                        x: -width / 2; y: (parent.height - height) / 2
+                        rotation: 45
+                        color: "#ffffff"
+                        antialiasing: true
+                    }
+                }
+                // An arrow going down onto a lighter shelf.
+                Repeater {
+                    // The stem, then the head's two strokes meeting at its tip.
+                    model: [[10.1, 11.9, 1.8, 4.8, 0], [7.0, 14.5, 5.4, 1.8, 45],
+                            [9.6, 14.5, 5.4, 1.8, -45]]
+                    Rectangle {
+                        required property var modelData
+                        x: modelData[0]; y: modelData[1]
+                        width: modelData[2]; height: modelData[3]; radius: 0.9
+                        rotation: modelData[4]
+                        color: "#ffffff"
+                        antialiasing: true
+                    }
+                }
+                Rectangle {
+                    x: 5.1; y: 18.1; width: 11.8; height: 1.6; radius: 0.8
+                    color: "#a8dfe6"
+                    antialiasing: true
+                }
             }
             Text {
                 text: "Clipvane"
