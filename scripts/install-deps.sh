@@ -7,8 +7,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   python3 curl openssl
-  # An X desktop of the tests' own, and programs that copy and click on it.
-  xvfb xclip xdotool
+  # An X desktop of the tests' own, and programs that copy and click on it;
+  # a window manager, a session bus and the X tools that read a window's state.
+  xvfb xclip xdotool openbox dbus-daemon x11-utils
   # Validators of the desktop entry and the AppStream metadata.
   appstream desktop-file-utils
   # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps.

@@ -88,12 +88,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(skipCheckOption))
         window.Session().Queue().SetConnectivityTest([] { return true; });
     QObject::connect(&instance, &SingleInstance::AddressesReceived, &window,
-                     [&window](const QStringList &received) {
-                         window.show();
-                         window.raise();
-                         window.activateWindow();
-                         window.TakeAddresses(received);
-                     });
+                     &frmMain::HandOverReceived);
     // An ending program takes no more addresses: a later start runs instead.
     QObject::connect(&window, &frmMain::Ending, &app, [&instance] {
         instance.Release();

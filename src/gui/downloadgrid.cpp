@@ -1,14 +1,18 @@
 #include "gui/downloadgrid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include "gui/filenamedelegate.h"
 #include "gui/progressbardelegate.h"
@@ -137,6 +141,57 @@ void DownloadGrid::paintEvent(QPaintEvent *pEvent)
         painter.fillRect(rows.intersected(pEvent->rect()), kRowBack);
     }
     QTableView::paintEvent(pEvent);
+}
+
+void DownloadGrid::keyPressEvent(QKeyEvent *pEvent)
+{
+    // Shift+F10 is the other key for the context menu, beside the Menu key
+    // that Qt already turns into one; the menu opens at the current cell.
+    if (pEvent->key() == Qt::Key_F10 && pEvent->modifiers() == Qt::ShiftModifier) {
+        const QRect cell = visualRect(currentIndex());
+        const QPoint at = viewport()->mapTo(
+            this, cell.isValid() ? cell.center() : viewport()->rect().topLeft());
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at),
+                               pEvent->modifiers());
+        QCoreApplication::sendEvent(this, &menu);
+        pEvent->accept();
+        return;
+    }
+    QTableView::keyPressEvent(pEvent);
+}
+
+bool DownloadGrid::viewportEvent(QEvent *pEvent)
+{
+    if (pEvent->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(pEvent);
+    const auto *pHelp = static_cast<QHelpEvent *>(pEvent);
+    const QModelIndex cell = indexAt(pHelp->pos());
+    // The model's own tip (an error's reason, the whole address) first, then
+    // the text of a cell too narrow for it; a cell that shows all of its
+    // text has no tip.
+    QString sTip = cell.data(Qt::ToolTipRole).toString();
+    if (sTip.isEmpty())
+        sTip = CutText(cell);
+    if (sTip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(pHelp->globalPos(), sTip, viewport(), visualRect(cell));
+    return true;
+}
+
+QString DownloadGrid::CutText(const QModelIndex &cell) const
+{
+    if (!cell.isValid())
+        return QString();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(cell);
+    const QString sText = cell.data(Qt::DisplayRole).toString();
+    // The painter's own measure, margins included: what it draws cut is
+    // wider than the cell.
+    return itemDelegateForIndex(cell)->sizeHint(option, cell).width() > option.rect.width()
+               ? sText
+               : QString();
 }
 
 void DownloadGrid::Bind(DownloadViewModel *rsDownloadView)

@@ -54,6 +54,8 @@ protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void commitData(QWidget *editor) override;
     void paintEvent(QPaintEvent *pEvent) override;
+    void keyPressEvent(QKeyEvent *pEvent) override;
+    bool viewportEvent(QEvent *pEvent) override;
 
 private:
     void Bind(DownloadViewModel *rsDownloadView);
@@ -70,6 +72,8 @@ private:
     // widths and the cell painters.
     void DownloadGrid_InitializeLayout();
     void ApplyPalette();
+    // The cell's whole text when the cell shows it cut, else empty text.
+    QString CutText(const QModelIndex &cell) const;
 
     DownloadViewModel *m_pView = nullptr;
     ProgressBarDelegate *m_pBarDelegate;

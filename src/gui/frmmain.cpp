@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -25,6 +24,7 @@
 #include "gui/guilog.h"
 #include "gui/moddialog.h"
 #include "gui/modhook.h"
+#include "gui/modwindow.h"
 #include "gui/skinhost.h"
 #include "gui/systray.h"
 #include "gui/traycontroller.h"
@@ -66,7 +66,7 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Clipvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/clipvane-128.png")));
+    setWindowIcon(modWindow::ProgramIcon());
     setAcceptDrops(true);
 
     CreateClassicControls();
@@ -171,7 +171,7 @@ void frmMain::RestoreList()
 
 void frmMain::InitWindow()
 {
-    m_pSysTray->setTrayicon(QIcon(QStringLiteral(":/icons/clipvane-32.png")));
+    m_pSysTray->setTrayicon(modWindow::ProgramIcon());
     m_pSysTray->setTraytip(QStringLiteral("Clipvane"));
     m_pSysTray->setIntray(true);
 
@@ -330,7 +330,13 @@ void frmMain::TakeAddresses(const QStringList &addresses)
         m_monitor->TakeAddress(sAddress);
 }
 
-void frmMain::SetFolderPicker(std::function<QString(QWidget *, const QString &)> picker)
+void frmMain::HandOverReceived(const QStringList &addresses)
+{
+    modWindow::BringBack(*this);
+    TakeAddresses(addresses);
+}
+
+void frmMain::SetFolderPicker(FolderPicker picker)
 {
     m_folderPicker = std::move(picker);
 }
@@ -487,7 +493,8 @@ void frmMain::cmdStartDownload_Click()
 void frmMain::cmdBrowse_Click()
 {
     const QString sDir = m_folderPicker(
-        this, QStringLiteral("Please select the desired Download directory then press Ok."));
+        this, QStringLiteral("Please select the desired Download directory then press Ok."),
+        m_session->Settings().sDownloadDir);
     if (sDir.isEmpty())
         return;
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.download_dir"), sDir);

@@ -66,10 +66,15 @@ public:
     // Addresses from outside the window (a later start of the program, a
     // dropped link): each is added as a copied address is.
     void TakeAddresses(const QStringList &addresses);
+    // A later start of the program: the window comes back to the front,
+    // whatever state it was left in, and takes that start's addresses.
+    void HandOverReceived(const QStringList &addresses);
 
-    // How the download directory is chosen; the desktop's folder picker
-    // unless replaced (tests pick without a dialog).
-    void SetFolderPicker(std::function<QString(QWidget *, const QString &)> picker);
+    // How the download directory is chosen: owner, prompt, the directory to
+    // start in. The desktop's folder picker unless replaced (tests pick
+    // without a dialog).
+    using FolderPicker = std::function<QString(QWidget *, const QString &, const QString &)>;
+    void SetFolderPicker(FolderPicker picker);
 
     bool ConfirmExit();
     void EndMe();
@@ -158,6 +163,6 @@ private:
     WindowHooks *m_pHooks;
     std::unique_ptr<frmMenu> m_pMenu;
     std::unique_ptr<TrayController> m_pTrayController;
-    std::function<QString(QWidget *, const QString &)> m_folderPicker;
+    FolderPicker m_folderPicker;
     bool m_bEnded = false;
 };

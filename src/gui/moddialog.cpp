@@ -1,13 +1,25 @@
 #include "gui/moddialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace modDialog {
 
-QString BrowseForFolder(QWidget *pOwner, const QString &sPrompt)
+QString BrowseForFolder(QWidget *pOwner, const QString &sPrompt, const QString &sStartDir)
 {
-    return QFileDialog::getExistingDirectory(pOwner, sPrompt, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    // A folder removed since it was chosen: the picker opens at what is left
+    // of its path rather than wherever the program was started.
+    QString sStart = sStartDir;
+    while (!sStart.isEmpty() && !QFileInfo(sStart).isDir() && QFileInfo(sStart).path() != sStart)
+        sStart = QFileInfo(sStart).path();
+    QFileDialog dialog(pOwner, sPrompt, sStart);
+    dialog.setObjectName(QStringLiteral("folderPicker"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace modDialog

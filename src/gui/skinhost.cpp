@@ -2,10 +2,14 @@
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QQmlComponent>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
+#include <QToolTip>
+
+#include <algorithm>
 
 #include "gui/scenecommandchannel.h"
 #include "gui/scenevariables.h"
@@ -127,5 +131,38 @@ bool SkinHost::event(QEvent *e)
         e->accept();
         return true;
     }
+    if (e->type() == QEvent::ToolTip) {
+        const auto *pHelp = static_cast<QHelpEvent *>(e);
+        const QString sTip = ToolTipAt(pHelp->pos());
+        if (sTip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(pHelp->globalPos(), sTip, this);
+        return true;
+    }
     return QQuickWidget::event(e);
+}
+
+QString SkinHost::ToolTipAt(const QPoint &at) const
+{
+    return rootObject() ? ToolTipAt(*rootObject(), QPointF(at)) : QString();
+}
+
+// The scene has no tool tips of its own (Qt Quick Controls are not used): an
+// item says what to show in its "toolTip" property, and the one in front
+// under the pointer that says anything wins. Pages fill the whole scene, so
+// an item in front without a tip does not hide the tips behind it.
+QString SkinHost::ToolTipAt(QQuickItem &item, const QPointF &at)
+{
+    if (!item.isVisible())
+        return QString();
+    QList<QQuickItem *> children = item.childItems();
+    std::stable_sort(children.begin(), children.end(),
+                     [](const QQuickItem *a, const QQuickItem *b) { return a->z() < b->z(); });
+    for (auto it = children.crbegin(); it != children.crend(); ++it) {
+        const QString sTip = ToolTipAt(**it, at);
+        if (!sTip.isEmpty())
+            return sTip;
+    }
+    return item.contains(item.mapFromScene(at)) ? item.property("toolTip").toString() : QString();
 }

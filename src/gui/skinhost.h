@@ -50,6 +50,9 @@ protected:
 
 private:
     static QString SceneKey(const QString &sName);
+    // The tool tip of the scene's item at a point of the widget, if any.
+    QString ToolTipAt(const QPoint &at) const;
+    static QString ToolTipAt(QQuickItem &item, const QPointF &at);
     void LoadScene();
     void ListAreaFocusChanged(bool bHasFocus);
 

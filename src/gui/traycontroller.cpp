@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "gui/frmmenu.h"
+#include "gui/modwindow.h"
 #include "gui/systray.h"
 #include "session/runpresenter.h"
 #include "settings/programsettings.h"
@@ -31,6 +32,12 @@ TrayController::TrayController(const Parts &parts, QObject *parent)
 
 void TrayController::SysTray_MouseDown(int iButton)
 {
+    // Trays that speak StatusNotifierItem report only single clicks, never a
+    // double-click: a left click is the way back to the window there.
+    if (iButton == SysTray::kLeftButton && m_pWindow) {
+        modWindow::BringBack(*m_pWindow);
+        return;
+    }
     if (iButton != SysTray::kRightButton)
         return;
     // A visible window in front lets the menu close when the user clicks
@@ -43,19 +50,14 @@ void TrayController::SysTray_MouseDown(int iButton)
 
 void TrayController::SysTray_DblClick(int iButton)
 {
-    if (iButton == SysTray::kLeftButton && m_pWindow && m_pWindow->isHidden())
-        m_pWindow->show();
+    if (iButton == SysTray::kLeftButton && m_pWindow)
+        modWindow::BringBack(*m_pWindow);
 }
 
 void TrayController::mnuWebVideo_Click()
 {
-    if (!m_pWindow)
-        return;
-    // Minimised windows come back too: the entry is the way back to the window.
-    m_pWindow->setWindowState(m_pWindow->windowState() & ~Qt::WindowMinimized);
-    m_pWindow->show();
-    m_pWindow->raise();
-    m_pWindow->activateWindow();
+    if (m_pWindow)
+        modWindow::BringBack(*m_pWindow);
 }
 
 void TrayController::mnuDownload_Click()

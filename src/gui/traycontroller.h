@@ -12,10 +12,10 @@ class SysTray;
 struct ProgramSettings;
 
 // What the tray icon and its menu do. The icon's right button opens the menu
-// with the monitoring entry's check mark brought up to date; a left
-// double-click brings a hidden window back; the entries show the window,
-// start or stop the run through the skin's commands, switch the clipboard
-// monitoring and end the program.
+// with the monitoring entry's check mark brought up to date; a left click or
+// double-click brings the window back, hidden or minimised; the entries
+// show the window, start or stop the run through the skin's commands, switch
+// the clipboard monitoring and end the program.
 class TrayController : public QObject
 {
     Q_OBJECT

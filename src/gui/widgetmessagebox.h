@@ -2,6 +2,7 @@
 
 #include "core/imessagebox.h"
 
+class QIcon;
 class QWidget;
 
 // Real message boxes, owned by the window they belong to.
@@ -12,6 +13,9 @@ public:
 
     Answer MsgBox(Icon icon, const QString &sTitle, const QString &sText,
                   Buttons buttons) override;
+
+    // The program's own icon for a kind of message; null for none.
+    static QIcon BundledIcon(Icon icon);
 
 private:
     QWidget *m_pOwner;

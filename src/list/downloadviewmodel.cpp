@@ -130,20 +130,20 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
     return CellText(index.row(), index.column());
 }
 
-// A cell too narrow for its text shows it whole here; a failed item's
-// Status says why it failed.
+// What the cell's text cannot say: the address the view's column cut, and
+// why an item failed. A cell the grid shows cut gets its text from the grid.
 QString DownloadViewModel::ToolTip(int iRow, int iColumn) const
 {
     if (iRow < 0 || iRow >= static_cast<int>(m_records.size()))
         return QString();
     const Record &record = m_records[iRow];
-    if (iColumn == colVideo_URL)
+    if (iColumn == colVideo_URL && record.sFullUrl != record.cells[colVideo_URL])
         return record.sFullUrl;
     if (iColumn == colStatus && !record.sReason.isEmpty())
         return record.sReason;
     if (iColumn == colStatus && record.cells[colStatus] == ItemStatus::kLinkNotSupported)
         return QStringLiteral("No supported site matches this address");
-    return CellText(iRow, iColumn);
+    return QString();
 }
 
 QVariant DownloadViewModel::NumericValue(int iRow, int iColumn) const

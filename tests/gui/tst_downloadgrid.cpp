@@ -11,11 +11,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 
 #include "gui/downloadgrid.h"
 #include "gui/frmmain.h"
 #include "gui/progressbardelegate.h"
+#include "core/programfiles.h"
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
 #include "list/filenameeditor.h"
@@ -194,6 +199,10 @@ private Q_SLOTS:
     void tabLeavesAndCaptionClicksSelectNothing();
     void barIsDrawnAfterEveryRebinding();
     void commandsFromButtonsKeysAndMenu();
+    void contextMenuOpensFromTheKeyboard_data();
+    void contextMenuOpensFromTheKeyboard();
+    void cutCellsShowTheirTextAsToolTip_data();
+    void cutCellsShowTheirTextAsToolTip();
     void renamingInTheGrid();
     void renamedItemIsDownloadedUnderItsNewName();
     void oneSelectionModelThroughRebuilds_data();
@@ -397,6 +406,92 @@ void tst_DownloadGrid::commandsFromButtonsKeysAndMenu()
     QVERIFY(!grid->model());
 }
 
+void tst_DownloadGrid::contextMenuOpensFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("iKey");
+    QTest::addColumn<bool>("bShift");
+    QTest::addColumn<bool>("bOpens");
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << true << true;
+    QTest::newRow("F10 alone") << int(Qt::Key_F10) << false << false;
+}
+
+void tst_DownloadGrid::contextMenuOpensFromTheKeyboard()
+{
+    QFETCH(int, iKey);
+    QFETCH(bool, bShift);
+    QFETCH(bool, bOpens);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    DownloadGrid *grid = Grid(window);
+    Add(window, QStringLiteral("A"));
+    grid->setCurrentIndex(grid->model()->index(0, DownloadViewModel::colFileName));
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+
+    QStringList shown;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&shown] {
+        if (auto *pMenu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *pAction : pMenu->actions())
+                shown << pAction->text();
+            pMenu->close();
+        }
+    });
+    closer.start(10);
+    // Through the window, as the desktop delivers keys.
+    QTest::keyClick(window.windowHandle(), Qt::Key(iKey),
+                    bShift ? Qt::ShiftModifier : Qt::NoModifier);
+    QTest::qWait(50);
+    QCOMPARE(shown.contains(QStringLiteral("Clear Completed items")), bOpens);
+}
+
+void tst_DownloadGrid::cutCellsShowTheirTextAsToolTip_data()
+{
+    QTest::addColumn<int>("iRow");
+    QTest::addColumn<int>("iColumn");
+    QTest::addColumn<QString>("sTip");
+    const QString sLongName = QStringLiteral("holiday-in-the-mountains-2007-part-one.flv");
+    QTest::newRow("short name") << 0 << int(DownloadViewModel::colFileName) << QString();
+    QTest::newRow("long name") << 1 << int(DownloadViewModel::colFileName) << sLongName;
+    QTest::newRow("short status") << 0 << int(DownloadViewModel::colStatus) << QString();
+    QTest::newRow("size so far") << 1 << int(DownloadViewModel::colFileSize)
+                                 << QStringLiteral("19.1 MB so far..");
+    QTest::newRow("short size") << 0 << int(DownloadViewModel::colFileSize) << QString();
+    QTest::newRow("ID 1") << 0 << int(DownloadViewModel::colID) << QString();
+    QTest::newRow("ID 10") << 9 << int(DownloadViewModel::colID) << QStringLiteral("10");
+}
+
+void tst_DownloadGrid::cutCellsShowTheirTextAsToolTip()
+{
+    QFETCH(int, iRow);
+    QFETCH(int, iColumn);
+    QFETCH(QString, sTip);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    DownloadGrid *grid = Grid(window);
+    DownloadListStore &store = window.Session().ListStore();
+    for (int i = 0; i < 10; ++i) {
+        QString sStatus = QStringLiteral("Waiting");
+        QString sSize = i == 1 ? QStringLiteral("19.1 MB so far..") : QStringLiteral("1 MB");
+        store.AddDownloadItem(QStringLiteral("http://videos/%1").arg(i),
+                              i == 1 ? QStringLiteral("holiday-in-the-mountains-2007-part-one.flv")
+                                     : QStringLiteral("a.flv"),
+                              sStatus, sSize);
+    }
+    store.FillDownloadList();
+    const QModelIndex cell = grid->model()->index(iRow, iColumn);
+    grid->scrollTo(cell);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    const QPoint at = grid->visualRect(cell).center();
+    QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), sTip);
+}
+
 void tst_DownloadGrid::renamingInTheGrid()
 {
     frmMain window;
@@ -459,6 +554,18 @@ void tst_DownloadGrid::renamedItemIsDownloadedUnderItsNewName()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), content);
     QVERIFY(!QFile::exists(QDir(downloads.path()).filePath(QStringLiteral("clip.flv"))));
+
+    // Renamed once saved: the list's name changes, the file keeps its own,
+    // and the help says just that.
+    Rename(Grid(window), 0, QStringLiteral("later.flv"));
+    QCOMPARE(item.FileName, QStringLiteral("later.flv"));
+    QVERIFY(file.exists());
+    QVERIFY(!QFile::exists(QDir(downloads.path()).filePath(QStringLiteral("later.flv"))));
+    QFile help(ProgramFiles::HelpDocument());
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    const QString sHelp = QString::fromUtf8(help.readAll()).simplified();
+    QVERIFY(!sHelp.contains(QStringLiteral("Until an item is downloaded")));
+    QVERIFY(sHelp.contains(QStringLiteral("no file on the disk is ever renamed")));
 }
 
 void tst_DownloadGrid::oneSelectionModelThroughRebuilds_data()

@@ -1,4 +1,12 @@
+#include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -14,11 +22,14 @@
 #include "gui/downloadgrid.h"
 #include "gui/frmmain.h"
 #include "gui/frmmenu.h"
+#include "gui/moddialog.h"
 #include "gui/skincommands.h"
 #include "gui/skinhost.h"
 #include "gui/systray.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
+#include "list/urladder.h"
+#include "httptestserver.h"
 #include "monitor/clipboardmonitor.h"
 #include "scriptedmessagebox.h"
 #include "session/downloadqueue.h"
@@ -58,7 +69,8 @@ class tst_ShellCommands : public QObject
         auto window = std::make_unique<frmMain>(&m_box);
         // The watcher is not what these tests are about.
         window->Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
-        window->SetFolderPicker([this](QWidget *, const QString &) { return m_sPicked; });
+        window->SetFolderPicker(
+            [this](QWidget *, const QString &, const QString &) { return m_sPicked; });
         window->show();
         return window;
     }
@@ -113,6 +125,12 @@ private Q_SLOTS:
     void trayIconButtons_data();
     void trayIconButtons();
     void trayMenuEntries();
+    void runStartedOnTheAboutPageMarksTheDownloadTab_data();
+    void runStartedOnTheAboutPageMarksTheDownloadTab();
+    void trayStopEntryStopsTheRun();
+    void folderChoiceIsSavedEvenWhenCancelled_data();
+    void folderChoiceIsSavedEvenWhenCancelled();
+    void hooksComeAndGoWithTheWindow();
     void addressesFromOutsideAreAddedAsCopiedOnes();
     void helpThatNothingOpensSaysWhereItIs();
 };
@@ -367,34 +385,39 @@ void tst_ShellCommands::trayIconButtons_data()
 {
     QTest::addColumn<bool>("bDoubleClick");
     QTest::addColumn<int>("iButton");
-    QTest::addColumn<bool>("bHidden");
+    QTest::addColumn<QString>("sWindow"); // "shown", "hidden" or "minimised"
     QTest::addColumn<bool>("bMenuOpens");
-    QTest::addColumn<bool>("bShown");
-    QTest::newRow("right press opens the menu") << false << 2 << false << true << true;
-    QTest::newRow("right press, window hidden") << false << 2 << true << true << false;
-    QTest::newRow("left press does nothing") << false << 1 << true << false << false;
-    QTest::newRow("middle press does nothing") << false << 4 << true << false << false;
-    QTest::newRow("left double-click shows") << true << 1 << true << false << true;
-    QTest::newRow("left double-click, visible") << true << 1 << false << false << true;
-    QTest::newRow("right double-click does nothing") << true << 2 << true << false << false;
+    QTest::addColumn<bool>("bShown"); // shown and not minimised afterwards
+    QTest::newRow("right press opens the menu") << false << 2 << "shown" << true << true;
+    QTest::newRow("right press, window hidden") << false << 2 << "hidden" << true << false;
+    // Trays that speak StatusNotifierItem report no double-click at all.
+    QTest::newRow("left press shows") << false << 1 << "hidden" << false << true;
+    QTest::newRow("left press, minimised") << false << 1 << "minimised" << false << true;
+    QTest::newRow("middle press does nothing") << false << 4 << "hidden" << false << false;
+    QTest::newRow("left double-click shows") << true << 1 << "hidden" << false << true;
+    QTest::newRow("left double-click, minimised") << true << 1 << "minimised" << false << true;
+    QTest::newRow("left double-click, visible") << true << 1 << "shown" << false << true;
+    QTest::newRow("right double-click does nothing") << true << 2 << "hidden" << false << false;
 }
 
 void tst_ShellCommands::trayIconButtons()
 {
     QFETCH(bool, bDoubleClick);
     QFETCH(int, iButton);
-    QFETCH(bool, bHidden);
+    QFETCH(QString, sWindow);
     QFETCH(bool, bMenuOpens);
     QFETCH(bool, bShown);
     auto window = NewWindow();
-    if (bHidden)
+    if (sWindow == QLatin1String("hidden"))
         window->hide();
+    else if (sWindow == QLatin1String("minimised"))
+        window->Flash_FSCommand(QStringLiteral("IDC_FS_Minimize"), QString());
     if (bDoubleClick)
         Q_EMIT window->Tray().DblClick(iButton);
     else
         Q_EMIT window->Tray().MouseDown(iButton);
     QCOMPARE(window->Menu()->TRAYMENU->isVisible(), bMenuOpens);
-    QCOMPARE(window->isVisible(), bShown);
+    QCOMPARE(window->isVisible() && !window->isMinimized(), bShown);
     window->Menu()->TRAYMENU->hide();
 }
 
@@ -492,6 +515,156 @@ void tst_ShellCommands::helpThatNothingOpensSaysWhereItIs()
     QCOMPARE(m_box.shown.size(), 2);
     for (const auto &box : std::as_const(m_box.shown))
         QVERIFY2(box.sText.endsWith(QLatin1String("/help.html")), qPrintable(box.sText));
+}
+
+void tst_ShellCommands::runStartedOnTheAboutPageMarksTheDownloadTab_data()
+{
+    QTest::addColumn<QString>("sPageCommand");
+    QTest::addColumn<QString>("sMark");
+    QTest::newRow("About shown") << "IDC_FS_About" << "1";
+    QTest::newRow("Download shown") << "IDC_FS_Download" << "";
+    QTest::newRow("no page chosen yet") << "" << "";
+}
+
+void tst_ShellCommands::runStartedOnTheAboutPageMarksTheDownloadTab()
+{
+    QFETCH(QString, sPageCommand);
+    QFETCH(QString, sMark);
+    auto window = NewWindow();
+    // A finished item: the run starts and has nothing to fetch.
+    DownloadListStore &store = window->Session().ListStore();
+    QString sStatus = QStringLiteral("Complete"), sSize;
+    store.AddDownloadItem(QStringLiteral("http://www.youtube.com/watch?v=1"),
+                          QStringLiteral("done"), sStatus, sSize);
+    store.FillDownloadList();
+    window->Session().Queue().SetConnectivityTest([] { return true; });
+    if (!sPageCommand.isEmpty())
+        window->Flash_FSCommand(sPageCommand, QString());
+    const QString sVariable = QStringLiteral("_root.downloadBtnTab");
+    QCOMPARE(window->Skin().GetVariable(sVariable), QString());
+    window->Flash_FSCommand(QStringLiteral("IDC_FS_stopDownload"), QString());
+    QVERIFY(m_box.shown.isEmpty());
+    QCOMPARE(window->Skin().GetVariable(sVariable), sMark);
+}
+
+void tst_ShellCommands::trayStopEntryStopsTheRun()
+{
+    // A video that sends a few blocks and then nothing: the run waits on it.
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    HttpTestServer::Response stalling = HttpTestServer::Ok(QByteArray(100000, 's'), "video/x-flv");
+    stalling.trickleBytes = 8192;
+    stalling.trickleIntervalMs = 600000;
+    server.SetRoute(QStringLiteral("/files/stall.flv"), stalling);
+    server.SetRoute(QStringLiteral("/angryalien.com/stall.html"),
+                    HttpTestServer::Ok("<html><embed src=\""
+                                           + server.Url(QStringLiteral("/files/stall.flv")).toLatin1()
+                                           + "\" width=400></html>",
+                                       "text/html"));
+    QTemporaryDir downloads;
+    auto window = NewWindow();
+    DownloadSession &session = window->Session();
+    session.Settings().sDownloadDir = downloads.path();
+    session.Queue().SetConnectivityTest([] { return true; });
+    session.Adder().AddURL(server.Url(QStringLiteral("/angryalien.com/stall.html")));
+    session.Queue().tmrDownload.stop();
+    m_box.answerToQuestions = IMessageBox::Answer::Yes;
+
+    // The entry is chosen from inside the run, once the transfer is under way.
+    QAction *pEntry = window->Menu()->mnuDownload;
+    QTimer chooser;
+    connect(&chooser, &QTimer::timeout, this, [&] {
+        if (session.ListStore().Items().at(0).Status.toDouble() > 0
+            && pEntry->text() == RunPresenter::kStopCaption) {
+            chooser.stop();
+            pEntry->trigger();
+        }
+    });
+    chooser.start(20);
+    // "Start Downloading" starts the run 200 ms later, as the skin's button does.
+    pEntry->trigger();
+    QVERIFY(session.Queue().tmrDownload.isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!chooser.isActive() && !session.Run().bDownloading(), 30000);
+    m_box.answerToQuestions = IMessageBox::Answer::No;
+
+    QCOMPARE(m_box.shown.size(), 1);
+    QCOMPARE(m_box.shown[0].sText,
+             QStringLiteral("Are you sure that you want to cancel downloading?"));
+    QCOMPARE(session.ListStore().Items().at(0).Status, QStringLiteral("Cancelled"));
+    QCOMPARE(pEntry->text(), RunPresenter::kStartCaption);
+}
+
+void tst_ShellCommands::folderChoiceIsSavedEvenWhenCancelled_data()
+{
+    QTest::addColumn<bool>("bChosen");
+    QTest::newRow("chosen") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+// The desktop's own picker: where it opens, what it says, what its button
+// says; the choice is saved either way, and nothing of the picker's own
+// state goes into the program's settings file.
+void tst_ShellCommands::folderChoiceIsSavedEvenWhenCancelled()
+{
+    QFETCH(bool, bChosen);
+    QTemporaryDir before;
+    const QString sChosen = QDir(before.path()).filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(sChosen));
+    auto window = NewWindow();
+    window->SetFolderPicker(&modDialog::BrowseForFolder);
+    window->Session().Settings().sDownloadDir = before.path();
+    window->Skin().SetVariable(QStringLiteral("_root.download_dir"), before.path());
+
+    QString sPrompt, sOpenedAt, sAccept;
+    QTimer::singleShot(0, this, [&] {
+        auto *pDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!pDialog)
+            return;
+        sPrompt = pDialog->windowTitle();
+        sOpenedAt = pDialog->directory().absolutePath();
+        const auto *pButtons = pDialog->findChild<QDialogButtonBox *>();
+        for (QAbstractButton *pButton : pButtons->buttons()) {
+            if (pButtons->buttonRole(pButton) == QDialogButtonBox::AcceptRole)
+                sAccept = pButton->text();
+        }
+        pDialog->selectFile(sChosen);
+        if (bChosen)
+            static_cast<QDialog *>(pDialog)->accept();
+        else
+            pDialog->reject();
+    });
+    window->Flash_FSCommand(QStringLiteral("ID_FS_downloadBrowse"), QString());
+
+    QCOMPARE(sPrompt, QStringLiteral("Please select the desired Download directory then press Ok."));
+    QCOMPARE(sOpenedAt, before.path());
+    QCOMPARE(sAccept, QStringLiteral("OK"));
+    const QString sExpected = bChosen ? sChosen : before.path();
+    QCOMPARE(window->Session().Settings().sDownloadDir, sExpected);
+    QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.download_dir")), sExpected);
+    QCOMPARE(Stored(SettingsStore::kDownloadDirValue), sExpected);
+    QFile stored(CRegister::DefaultFile());
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    const QByteArray content = stored.readAll();
+    QVERIFY2(!content.contains("FileDialog") && !content.contains("lastVisited"), content);
+}
+
+// Installed with the window and taken away by its end: the wheel over the
+// grid moves one row while the window lives.
+void tst_ShellCommands::hooksComeAndGoWithTheWindow()
+{
+    auto window = NewWindow();
+    AddItems(*window, 40);
+    DownloadGrid &grid = Grid(*window);
+    auto turn = [&grid] {
+        const QPointF at(50, 50);
+        QWheelEvent wheel(at, grid.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid.viewport(), &wheel);
+        return grid.verticalScrollBar()->value();
+    };
+    QCOMPARE(turn(), 1);
+    window->EndMe();
+    QCOMPARE(turn(), 1 + QApplication::wheelScrollLines());
 }
 
 QTEST_MAIN(tst_ShellCommands)

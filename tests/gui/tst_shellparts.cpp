@@ -1,4 +1,12 @@
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStandardItemModel>
@@ -10,6 +18,7 @@
 #include "gui/frmmenu.h"
 #include "gui/modhook.h"
 #include "gui/systray.h"
+#include "gui/widgetmessagebox.h"
 
 // The small parts of the window's shell: the tray control's events, the tray
 // menu, the wheel and context-menu filters, and the About text.
@@ -26,6 +35,8 @@ private Q_SLOTS:
     void wheelScrollsTheGridByOneRow();
     void skinNeverOpensAContextMenu();
     void aboutTextHasTwoLinesWithTheVersion();
+    void messageBoxesShowTheProgramsIcons_data();
+    void messageBoxesShowTheProgramsIcons();
 };
 
 void tst_ShellParts::trayReportsButtonsAsTheControlDid_data()
@@ -153,6 +164,68 @@ void tst_ShellParts::aboutTextHasTwoLinesWithTheVersion()
     QCOMPARE(lines.at(0), QStringLiteral("Version 1.0.0.7"));
     QVERIFY(lines.at(1).startsWith(QStringLiteral("Clipvane is an easy to use program")));
     QVERIFY(AboutText().startsWith(QStringLiteral("Version ")));
+}
+
+void tst_ShellParts::messageBoxesShowTheProgramsIcons_data()
+{
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("file"); // empty: no icon at all
+    QTest::newRow("critical") << int(IMessageBox::Icon::Critical) << "critical";
+    QTest::newRow("question") << int(IMessageBox::Icon::Question) << "question";
+    QTest::newRow("exclamation") << int(IMessageBox::Icon::Exclamation) << "warning";
+    QTest::newRow("information") << int(IMessageBox::Icon::Information) << "information";
+    QTest::newRow("none") << int(IMessageBox::Icon::None) << "";
+}
+
+// Drawn by the program, not taken from the desktop's theme or Qt's
+// built-in set, so that a desktop without an icon theme shows them too.
+void tst_ShellParts::messageBoxesShowTheProgramsIcons()
+{
+    QFETCH(int, icon);
+    QFETCH(QString, file);
+    // A style that puts icons on dialog buttons, as desktops without their
+    // own theme get from Qt.
+    class IconButtonsStyle : public QProxyStyle
+    {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption *pOption, const QWidget *pWidget,
+                      QStyleHintReturn *pReturn) const override
+        {
+            return hint == SH_DialogButtonBox_ButtonsHaveIcons
+                       ? 1
+                       : QProxyStyle::styleHint(hint, pOption, pWidget, pReturn);
+        }
+    };
+    const QString sStyle = QApplication::style()->name();
+    QApplication::setStyle(new IconButtonsStyle);
+    const auto restore = qScopeGuard([&sStyle] { QApplication::setStyle(sStyle); });
+    QWidget owner;
+    WidgetMessageBox boxes(&owner);
+    QImage shown;
+    int iButtonIcons = 0;
+    QTimer::singleShot(0, this, [&shown, &iButtonIcons] {
+        auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!pBox)
+            return;
+        shown = pBox->iconPixmap().toImage();
+        for (QAbstractButton *pButton : pBox->buttons())
+            iButtonIcons += pButton->icon().isNull() ? 0 : 1;
+        pBox->accept();
+    });
+    boxes.MsgBox(IMessageBox::Icon(icon), QString(), QStringLiteral("Text"),
+                 IMessageBox::Buttons::OK);
+    // The test's desktop has no icon theme: the buttons say their words alone.
+    QCOMPARE(iButtonIcons, 0);
+    if (file.isEmpty()) {
+        QVERIFY(shown.isNull());
+        return;
+    }
+    QIcon bundled;
+    for (const int iSize : {32, 64})
+        bundled.addFile(QStringLiteral(":/messagebox/%1-%2.png").arg(file).arg(iSize));
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
+             bundled.pixmap(shown.size()).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 QTEST_MAIN(tst_ShellParts)

@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QQmlContext>
 #include <QQmlExpression>
@@ -9,6 +10,7 @@
 #include <QSGRendererInterface>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "gui/skinhost.h"
@@ -95,6 +97,8 @@ private Q_SLOTS:
     void sceneFollowsVariables();
     void controlsSendTheirCommands_data();
     void controlsSendTheirCommands();
+    void pointerRestingShowsToolTips_data();
+    void pointerRestingShowsToolTips();
     void pressOnTheHeaderDragsTheWindow();
     void listAreaFramesTheGridsPlace();
     void addressFieldWritesTheAddressVariable();
@@ -323,6 +327,52 @@ void tst_SkinHost::controlsSendTheirCommands()
         QTest::keyClick(skin.host, Qt::Key(key));
     }
     QCOMPARE(skin.commands, Commands({{command, QString()}}));
+}
+
+void tst_SkinHost::pointerRestingShowsToolTips_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("tip");
+    const QString sLong = QStringLiteral("/home/someone/Videos/kept/from/the/web/for/later/"
+                                         "viewing/on/the/train/home");
+    QTest::newRow("minimise") << "download" << "" << "minimiseButton" << "Minimise";
+    QTest::newRow("tray") << "download" << "" << "trayButton"
+                          << "Hide in the notification area";
+    QTest::newRow("close") << "download" << "" << "closeButton" << "Close";
+    QTest::newRow("select all") << "download" << "" << "selectAllButton" << "Select All";
+    QTest::newRow("remove selected") << "download" << "" << "removeSelectedButton"
+                                     << "Remove Selected Items";
+    QTest::newRow("up") << "download" << "" << "moveUpButton" << "Move Item Up";
+    QTest::newRow("down") << "download" << "" << "moveDownButton" << "Move item down";
+    QTest::newRow("clear") << "download" << "" << "clearCompleteButton"
+                           << "Clear Completed items";
+    QTest::newRow("labelled button") << "download" << "" << "addButton" << "";
+    QTest::newRow("short folder") << "settings" << "/srv/v" << "downloadDirText" << "";
+    QTest::newRow("cut folder") << "settings" << sLong << "downloadDirText" << sLong;
+    QTest::newRow("cut saving line") << "download" << sLong << "saveToText"
+                                     << QStringLiteral("Saving to ") + sLong;
+}
+
+void tst_SkinHost::pointerRestingShowsToolTips()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, directory);
+    QFETCH(QString, item);
+    QFETCH(QString, tip);
+    Skin skin;
+    skin.ShowPage(page);
+    skin.Apply({QStringLiteral("_root.download_dir=") + directory});
+    QQuickItem *target = nullptr;
+    QTRY_VERIFY2((target = skin.Item(item)) && target->isVisible(), qPrintable(item));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    const QPoint at = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+    QHelpEvent help(QEvent::ToolTip, at, skin.host->mapToGlobal(at));
+    QCoreApplication::sendEvent(skin.host, &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
 }
 
 void tst_SkinHost::pressOnTheHeaderDragsTheWindow()

@@ -168,12 +168,13 @@ void tst_DownloadListStore::rebuildCopiesItemsAndCutsLongAddresses()
     QCOMPARE(row.CellText(DownloadViewModel::colStatus), QStringLiteral("57"));
     QCOMPARE(row.CellText(DownloadViewModel::colFileSize), QStringLiteral("1.5 MB"));
     QCOMPARE(store.Items().at(0).Video_URL.size(), iLength);
-    // The cut address shows whole as the cell's tool tip.
+    // The cut address shows whole as the cell's tool tip; one shown whole
+    // needs none from the list (the grid adds one if it draws it cut).
     QCOMPARE(grid.DataSource()
                  ->index(0, DownloadViewModel::colVideo_URL)
                  .data(Qt::ToolTipRole)
                  .toString(),
-             sUrl);
+             iShown < iLength ? sUrl : QString());
 }
 
 void tst_DownloadListStore::rebuildReplacesTheViewAndStalesOldRows()

@@ -61,16 +61,47 @@ Rectangle {
             x: Theme.margin
             y: 12
             spacing: 10
+            // The program's icon as the tray and the desktop show it (data/icons),
+            // drawn from shapes: an image here would leave its texture behind
+            // with every skin the software renderer lets go of.
             Rectangle {
-                width: 22; height: 22; radius: 6
+                objectName: "programIcon"
+                width: 22; height: 22; radius: 5
                 color: Theme.accent
                 antialiasing: true
-                Glyph {
-                    anchors.centerIn: parent
-                    width: 14; height: 14
-                    name: "download"
-                    stroke: 2
-                    color: "#ffffff"
+                anchors.verticalCenter: parent.verticalCenter
+                // The play sign: the right half of a square turned on its
+                // corner, drawn wider.
+                Item {
+                    x: 6.7; y: 2.75; width: 4.2; height: 8.3
+                    clip: true
+                    transform: Scale { xScale: 1.6 }
+                    Rectangle {
+                        width: 5.9; height: 5.9
+                        x: -width / 2; y: (parent.height - height) / 2
+                        rotation: 45
+                        color: "#ffffff"
+                        antialiasing: true
+                    }
+                }
+                // An arrow going down onto a lighter shelf.
+                Repeater {
+                    // The stem, then the head's two strokes meeting at its tip.
+                    model: [[10.1, 11.9, 1.8, 4.8, 0], [7.0, 14.5, 5.4, 1.8, 45],
+                            [9.6, 14.5, 5.4, 1.8, -45]]
+                    Rectangle {
+                        required property var modelData
+                        x: modelData[0]; y: modelData[1]
+                        width: modelData[2]; height: modelData[3]; radius: 0.9
+                        rotation: modelData[4]
+                        color: "#ffffff"
+                        antialiasing: true
+                    }
+                }
+                Rectangle {
+                    x: 5.1; y: 18.1; width: 11.8; height: 1.6; radius: 0.8
+                    color: "#a8dfe6"
+                    antialiasing: true
                 }
             }
             Text {
@@ -274,6 +305,7 @@ Rectangle {
                 width: parent.width
                 text: (scene.running ? "Downloading to " : "Saving to ") + scene.vars.download_dir
                 elide: Text.ElideMiddle
+                property string toolTip: truncated ? text : ""
                 color: scene.running ? Theme.accent : Theme.textMuted
                 font.family: Theme.font
                 font.pixelSize: Theme.textSmall + 1
@@ -346,6 +378,7 @@ Rectangle {
                 SkinButton {
                     objectName: "selectAllButton"
                     kind: "ghost"; glyph: "selectAll"; text: "Select all"
+                    toolTip: "Select All"
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_selectAllD")
                 }
@@ -353,6 +386,7 @@ Rectangle {
                     objectName: "removeSelectedButton"
                     kind: "ghost"; glyph: "close"; text: "Remove selected"
                     accessibleName: "Remove selected items"
+                    toolTip: "Remove Selected Items"
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_removeSelectedD")
                 }
@@ -361,6 +395,7 @@ Rectangle {
                     objectName: "moveUpButton"
                     kind: "ghost"; glyph: "up"
                     accessibleName: "Move item up"
+                    toolTip: "Move Item Up"
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveUp")
                 }
@@ -368,6 +403,7 @@ Rectangle {
                     objectName: "moveDownButton"
                     kind: "ghost"; glyph: "down"
                     accessibleName: "Move item down"
+                    toolTip: "Move item down"
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveDown")
                 }
@@ -380,6 +416,7 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 kind: "ghost"; glyph: "done"; text: "Clear completed"
                 accessibleName: "Clear completed items"
+                toolTip: "Clear Completed items"
                 height: 32; padding: 10
                 onActivated: scene.send("ID_FS_clearComplete")
             }

@@ -70,6 +70,7 @@ Item {
                             verticalAlignment: Text.AlignVCenter
                             text: page.vars.download_dir
                             elide: Text.ElideMiddle
+                            property string toolTip: truncated ? text : ""
                             color: Theme.text
                             font.family: Theme.font
                             font.pixelSize: Theme.textBody

@@ -10,6 +10,9 @@ Rectangle {
     property string glyph
     property string kind: "secondary"
     property string accessibleName: text
+    // Shown by the host when the pointer rests on the button; a button
+    // without a label says at least what its name says.
+    property string toolTip: text.length > 0 ? "" : accessibleName
     property int padding: 16
     readonly property bool down: mouse.pressed
     readonly property bool hovered: mouse.containsMouse
