@@ -113,7 +113,7 @@ Item {
                 }
                 Text {
                     width: parent.width
-                    text: "When a copied address belongs to a supported video site, it joins the list and downloading starts by itself."
+                    text: "When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself."
                     wrapMode: Text.WordWrap
                     color: Theme.textMuted
                     font.family: Theme.font
