@@ -56,6 +56,7 @@ void ClipboardForwarder::ClipboardChanged(QClipboard::Mode mode)
         return;
     const std::optional<QString> sText = ClipHandOver::Forwardable(m_clipboard.text(mode));
     if (sText && modDownload::IsWanted(*sText, m_bAnySite)) {
+        qCDebug(lcClip, "Handing over %s", qPrintable(*sText));
         m_pProgram->write(ClipHandOver::Frame(*sText));
         m_pProgram->flush();
     }

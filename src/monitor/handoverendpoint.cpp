@@ -55,6 +55,7 @@ void HandOverEndpoint::AcceptConnections()
 {
     while (QLocalSocket *pSocket = m_pServer->nextPendingConnection()) {
         pSocket->write(AnySiteWord(m_bAnySite));
+        m_buffers.insert(pSocket, QByteArray());
         connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] { ReadFrames(pSocket); });
         connect(pSocket, &QLocalSocket::disconnected, this, [this, pSocket] {
             m_buffers.remove(pSocket);
@@ -74,15 +75,18 @@ void HandOverEndpoint::SetAnySite(bool bAnySite)
 void HandOverEndpoint::ReadFrames(QLocalSocket *pSocket)
 {
     // Each frame is taken off the buffer before its text is handed on:
-    // adding an address processes events, so this runs again nested inside
-    // the hand-over.
-    m_buffers[pSocket] += pSocket->readAll();
+    // adding an address processes events, and the watcher may go meanwhile
+    // (its buffer goes with it). The socket is read again after each
+    // hand-over: it sends no second readyRead while this one runs, so a text
+    // that arrived meanwhile would otherwise wait for the next copy.
     for (;;) {
         QString sFrame;
         bool bOverlong = false;
         if (!m_buffers.contains(pSocket))
             return;
-        const bool bTaken = ClipHandOver::TakeFrame(m_buffers[pSocket], sFrame, bOverlong);
+        QByteArray &buffer = m_buffers[pSocket];
+        buffer += pSocket->readAll();
+        const bool bTaken = ClipHandOver::TakeFrame(buffer, sFrame, bOverlong);
         if (bOverlong) {
             m_buffers.remove(pSocket);
             pSocket->abort();

@@ -84,6 +84,7 @@ private Q_SLOTS:
     void handOverListsTheTextAndStartsTheQueue_data();
     void handOverListsTheTextAndStartsTheQueue();
     void handOverTakesEveryWholeLineInOrder();
+    void handOverArrivingWhileOneIsListedIsTaken();
     void overlongHandOverIsDropped();
     void endpointIsTheUsersAlone();
     void poll_data();
@@ -139,6 +140,33 @@ void tst_ClipboardMonitor::handOverTakesEveryWholeLineInOrder()
     QTRY_COMPARE(Items(), 3);
     QCOMPARE(Item(1).Video_URL, QStringLiteral("http://www.break.com/2"));
     QCOMPARE(Item(2).Video_URL, QStringLiteral("http://www.youtube.com/watch?v=3"));
+    m_session->Queue().tmrDownload.stop();
+}
+
+void tst_ClipboardMonitor::handOverArrivingWhileOneIsListedIsTaken()
+{
+    // Listing an address processes events; a text the watcher sends
+    // meanwhile reaches the endpoint's socket while its readyRead still runs,
+    // where no second readyRead comes for it.
+    const QString sFirst = QStringLiteral("http://www.youtube.com/watch?v=1");
+    const QString sSecond = QStringLiteral("http://www.youtube.com/watch?v=2");
+    auto watcher = Watcher();
+    QVERIFY(watcher);
+    bool bArrived = false;
+    connect(m_endpoint.get(), &HandOverEndpoint::TextChanged, this, [&] {
+        if (m_endpoint->Text() != sFirst)
+            return;
+        watcher->write(ClipHandOver::Frame(sSecond));
+        watcher->flush();
+        const QLocalSocket *pEnd = m_endpoint->findChild<QLocalSocket *>();
+        bArrived = QTest::qWaitFor([pEnd] { return pEnd->bytesAvailable() > 0; });
+    });
+    watcher->write(ClipHandOver::Frame(sFirst));
+    watcher->flush();
+
+    QTRY_COMPARE(Items(), 2);
+    QVERIFY(bArrived);
+    QCOMPARE(Item(1).Video_URL, sSecond);
     m_session->Queue().tmrDownload.stop();
 }
 

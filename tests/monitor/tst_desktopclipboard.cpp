@@ -55,6 +55,8 @@ private:
     bool StartWatcher(QProcess &watcher, const HandOverEndpoint &endpoint)
     {
         watcher.setProcessEnvironment(m_environment);
+        // Its warnings (and debug lines, when switched on) explain a failure.
+        watcher.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         watcher.start(QStringLiteral(CLIPVANE_CLIP_PATH), {QString::number(endpoint.Number())});
         return QTest::qWaitFor([] { return WatcherProbe::Watching(); }, 30000);
     }
