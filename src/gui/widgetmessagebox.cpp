@@ -8,38 +8,29 @@
 
 namespace {
 
-QMessageBox::Icon ToQtIcon(IMessageBox::Icon icon)
+// How each of the program's icons shows: Qt's kind of box (for its sound
+// and accessibility) and the bundled picture's name.
+struct IconLook
 {
-    switch (icon) {
-    case IMessageBox::Icon::Critical:
-        return QMessageBox::Critical;
-    case IMessageBox::Icon::Question:
-        return QMessageBox::Question;
-    case IMessageBox::Icon::Exclamation:
-        return QMessageBox::Warning;
-    case IMessageBox::Icon::Information:
-        return QMessageBox::Information;
-    case IMessageBox::Icon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
+    QMessageBox::Icon qtIcon;
+    QLatin1String sBundledName;
+};
 
-QLatin1String BundledIconName(IMessageBox::Icon icon)
+IconLook LookOf(IMessageBox::Icon icon)
 {
     switch (icon) {
     case IMessageBox::Icon::Critical:
-        return QLatin1String("critical");
+        return {QMessageBox::Critical, QLatin1String("critical")};
     case IMessageBox::Icon::Question:
-        return QLatin1String("question");
+        return {QMessageBox::Question, QLatin1String("question")};
     case IMessageBox::Icon::Exclamation:
-        return QLatin1String("warning");
+        return {QMessageBox::Warning, QLatin1String("warning")};
     case IMessageBox::Icon::Information:
-        return QLatin1String("information");
+        return {QMessageBox::Information, QLatin1String("information")};
     case IMessageBox::Icon::None:
         break;
     }
-    return QLatin1String();
+    return {QMessageBox::NoIcon, QLatin1String()};
 }
 
 } // namespace
@@ -51,7 +42,7 @@ WidgetMessageBox::WidgetMessageBox(QWidget *pOwner)
 
 QIcon WidgetMessageBox::BundledIcon(Icon icon)
 {
-    const QLatin1String sName = BundledIconName(icon);
+    const QLatin1String sName = LookOf(icon).sBundledName;
     QIcon bundled;
     if (sName.isEmpty())
         return bundled;
@@ -66,7 +57,7 @@ IMessageBox::Answer WidgetMessageBox::MsgBox(Icon icon, const QString &sTitle,
     const QString sShownTitle = sTitle.isEmpty() ? QCoreApplication::applicationName() : sTitle;
     const auto qtButtons = buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
                                                      : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(ToQtIcon(icon), sShownTitle, sText, qtButtons, m_pOwner);
+    QMessageBox box(LookOf(icon).qtIcon, sShownTitle, sText, qtButtons, m_pOwner);
     // Without an icon theme the style would draw Qt's old built-in icons.
     const QIcon bundled = BundledIcon(icon);
     if (!bundled.isNull()) {
