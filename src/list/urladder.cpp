@@ -15,7 +15,13 @@ void UrlAdder::AddURL(const QString &sURL)
 {
     QString sFileSize = QStringLiteral("????");
     const auto iBefore = m_store.Count();
-    if (!modDownload::IsWanted(sURL, m_pbAnySite && *m_pbAnySite)) {
+    // A typed address of a supported site may leave out its scheme: the
+    // transfer takes it as http.
+    const QString sAddress = sURL.trimmed();
+    const bool bWanted = modDownload::IsWanted(sAddress, m_pbAnySite && *m_pbAnySite)
+        || (!sAddress.contains(QLatin1StringView("://"))
+            && modDownload::IsWanted(QStringLiteral("http://") + sAddress, false));
+    if (!bWanted) {
         QString sStatus = QStringLiteral("Link is not supported");
         m_store.AddDownloadItem(sURL, QStringLiteral("ERROR"), sStatus, sFileSize);
     } else {

@@ -13,7 +13,8 @@ public:
 
     // Lists the address (once) with the texts that say whether it can be
     // downloaded, rebuilds the view and, during a run, finds the current row
-    // again. The address is stored exactly as given.
+    // again. The address is stored exactly as given, and counts as listed
+    // already when the list has it with or without white space around it.
     void AddURL(const QString &sURL);
 
     // While *pbAnySite is true, any web address counts as supported; unset,
