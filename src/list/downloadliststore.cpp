@@ -40,9 +40,8 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
                                         QString &sStatus, QString &sFileSize)
 {
     const int n = UBound();
-    const QStringView sAddress = QStringView(sVideo_URL).trimmed();
     for (const DownloadItem &item : std::as_const(m_DownloadList)) {
-        if (QStringView(item.PageUrl()).trimmed() == sAddress)
+        if (item.PageUrl() == sVideo_URL)
             return true;
     }
     if (n + 1 >= kMaxItems)
@@ -77,12 +76,12 @@ int DownloadListStore::RestoreItems(const QList<DownloadItem> &items)
     QSet<QString> listed;
     listed.reserve(Count() + items.size());
     for (const DownloadItem &item : std::as_const(m_DownloadList))
-        listed.insert(item.PageUrl().trimmed());
+        listed.insert(item.PageUrl());
     const int iBefore = Count();
     for (const DownloadItem &restored : items) {
         if (Count() >= kMaxItems)
             break;
-        const QString sAddress = restored.PageUrl().trimmed();
+        const QString &sAddress = restored.PageUrl();
         if (restored.Video_URL.isEmpty() || listed.contains(sAddress))
             continue;
         listed.insert(sAddress);

@@ -51,8 +51,8 @@ public:
     // were added after this was read.
     quint32 LastSerial() const { return m_uLastSerial; }
 
-    // Appends an item unless the address is already listed (the same text,
-    // white space around it aside).
+    // Appends an item unless the address is already listed (exact text; an
+    // item's page address, whatever its row shows).
     // Empty Status and FileSize become "Waiting" and "????", in the caller's
     // variables too. True when the address is in the list afterwards.
     bool AddDownloadItem(const QString &sVideo_URL, const QString &sFileName, QString &sStatus,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class DownloadListStore;
 class RunState;
@@ -22,6 +23,9 @@ public:
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
 private:
+    // Whether an item's page address is sAddress, white space around it aside.
+    bool IsListed(QStringView sAddress) const;
+
     DownloadListStore &m_store;
     RunState &m_run;
     const bool *m_pbAnySite = nullptr;

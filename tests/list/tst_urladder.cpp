@@ -17,6 +17,8 @@ private Q_SLOTS:
     void repeatedAddressLeavesFinishedItemAlone_data();
     void repeatedAddressLeavesFinishedItemAlone();
     void addingDuringARunFindsTheCurrentRowAgain();
+    void sameAddressIsListedOnce_data();
+    void sameAddressIsListedOnce();
 };
 
 void tst_UrlAdder::addURL_data()
@@ -33,6 +35,11 @@ void tst_UrlAdder::addURL_data()
     QTest::newRow("empty text") << "" << "ERROR" << "Link is not supported";
     QTest::newRow("kept untrimmed") << "  http://youtube.com/x  " << "Waiting (Auto Detect)"
                                     << "Waiting";
+    QTest::newRow("supported, scheme left out") << "www.dailymotion.com/video/x1"
+                                                << "Waiting (Auto Detect)" << "Waiting";
+    QTest::newRow("sentence naming a site")
+        << "ask Bob about the dailymotion.com contract, budget 5000" << "ERROR"
+        << "Link is not supported";
 }
 
 void tst_UrlAdder::addURL()
@@ -111,6 +118,38 @@ void tst_UrlAdder::addingDuringARunFindsTheCurrentRowAgain()
     run.EndRun();
     adder.AddURL(QStringLiteral("http://youtube.com/4"));
     QVERIFY(run.rowCurrent().IsNothing());
+}
+
+void tst_UrlAdder::sameAddressIsListedOnce_data()
+{
+    QTest::addColumn<QString>("sFirst");
+    QTest::addColumn<QString>("sSecond");
+    QTest::addColumn<bool>("bRowShowsOther"); // the first item's row shows another text
+
+    const QString sUrl = QStringLiteral("http://www.youtube.com/watch?v=1");
+    QTest::newRow("space after") << sUrl << sUrl + u' ' << false;
+    QTest::newRow("line break and tab around") << "\t" + sUrl + "\n" << " " + sUrl << false;
+    QTest::newRow("behind the row's text") << sUrl << sUrl << true;
+    QTest::newRow("behind the row's text, space around") << sUrl << " " + sUrl + " " << true;
+}
+
+void tst_UrlAdder::sameAddressIsListedOnce()
+{
+    QFETCH(QString, sFirst);
+    QFETCH(QString, sSecond);
+    QFETCH(bool, bRowShowsOther);
+
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    DownloadListStore store(grid, messages);
+    RunState run(grid, store);
+    UrlAdder adder(store, run);
+    adder.AddURL(sFirst);
+    if (bRowShowsOther)
+        store.ShowInsteadOfAddress(store.ItemAt(0)->uSerial, QStringLiteral("no video here"));
+    adder.AddURL(sSecond);
+    QCOMPARE(store.Count(), 1);
+    QCOMPARE(store.ItemAt(0)->PageUrl(), sFirst);
 }
 
 QTEST_GUILESS_MAIN(tst_UrlAdder)
