@@ -16,15 +16,18 @@ QByteArray HostilePage(qsizetype iBytes)
         "<script type=\"application/ld+json\">{\"@type\":\"VideoObject\",\"contentUrl\":\""
             + ampersands + "</script>",
     };
-    // A script that never closes: the rest is searched for its end.
-    const QByteArray end = "<script>";
     QByteArray page;
     page.reserve(iBytes);
-    // Half of it tags, half an unclosed script.
-    for (qsizetype i = 0; page.size() + pieces.at(i % pieces.size()).size() <= iBytes / 2; ++i)
+    // A quarter of it tags...
+    for (qsizetype i = 0; page.size() + pieces.at(i % pieces.size()).size() <= iBytes / 4; ++i)
         page += pieces.at(i % pieces.size());
-    page += end;
+    // ... then one value of bare '&' that the rule reads, of three eighths ...
+    page += "<meta property=\"og:video\" content=\"data:";
+    page += QByteArray(iBytes * 5 / 8 - page.size(), '&');
+    page += "\">";
+    // ... and a script that never closes: the rest is searched for its end.
+    page += "<script>";
     while (page.size() + 3 <= iBytes)
         page += "</s";
-    return page.leftJustified(iBytes, '&');
+    return page.leftJustified(iBytes, '<');
 }
