@@ -5,14 +5,12 @@
 // shows as a steady time per MiB from size to size.
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QString>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "hostilepage.h"
+#include "mediantime.h"
 #include "sites/anysite.h"
 
 namespace {
@@ -33,15 +31,7 @@ QByteArray OrdinaryPage(qsizetype iBytes)
 template <typename F>
 double MedianMs(F &&f)
 {
-    std::vector<double> samples;
-    for (int i = 0; i < kRepeats; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+    return bench::MedianMs(kRepeats, f);
 }
 
 double RuleMs(const QString &sPage)
