@@ -250,11 +250,13 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetKeepTest(
         [this] { return CurrentItem() && AnswerIsTheFile(m_download); });
     // Another site may answer with a web page (a player, a sign-in page)
-    // where the file should be: that is no video, whatever its status.
+    // where the file should be: that is no video, and is not written. Error
+    // pages go the way of every other answer that is not the file.
     bool bPageInstead = false;
     if (modDownload::DetectSite(pPrepared->PageUrl().trimmed()) == modDownload::siteNone) {
         m_download.SetOpenTest([this, &bPageInstead] {
-            bPageInstead = AnswerIsTheFile(m_download)
+            const int iStatus = m_download.HttpStatus();
+            bPageInstead = (iStatus == 200 || iStatus == 206)
                 && modDownload::IsPageAnswer(m_download.ContentType());
             return !bPageInstead;
         });
