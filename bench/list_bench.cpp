@@ -20,6 +20,7 @@
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
+#include "mediantime.h"
 
 namespace {
 
@@ -36,23 +37,10 @@ public:
     }
 };
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 template <typename F>
 double MedianMs(F &&f)
 {
-    std::vector<double> samples;
-    for (int i = 0; i < kRepeats; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    return Median(samples);
+    return bench::MedianMs(kRepeats, f);
 }
 
 QString Address(int i)

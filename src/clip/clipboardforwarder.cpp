@@ -56,8 +56,9 @@ void ClipboardForwarder::ClipboardChanged(QClipboard::Mode mode)
         return;
     const std::optional<QString> sText = ClipHandOver::Forwardable(m_clipboard.text(mode));
     if (sText && modDownload::IsWanted(*sText, m_bAnySite)) {
-        qCDebug(lcClip, "Handing over %s", qPrintable(*sText));
-        m_pProgram->write(ClipHandOver::Frame(*sText));
+        const QString sAddress = sText->trimmed();
+        qCDebug(lcClip, "Handing over %s", qPrintable(sAddress));
+        m_pProgram->write(ClipHandOver::Frame(sAddress));
         m_pProgram->flush();
     }
 }

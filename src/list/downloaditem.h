@@ -46,6 +46,12 @@ struct DownloadItem
     quint32 uSerial = 0;
     // Why the item failed, in words, for its Status cell's tool tip.
     QString sReason;
+    // The page's address while Video_URL shows something else (what a page
+    // without a video says); empty while Video_URL is the address.
+    QString sPageUrl;
+
+    // The address of the item's page, whatever its row shows.
+    const QString &PageUrl() const { return sPageUrl.isEmpty() ? Video_URL : sPageUrl; }
 
     // The state is read off the Status text, so the two can never disagree.
     ItemState State() const

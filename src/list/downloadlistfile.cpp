@@ -28,6 +28,9 @@ const QString kFileNameKey = QStringLiteral("fileName");
 const QString kStatusKey = QStringLiteral("status");
 const QString kFileSizeKey = QStringLiteral("fileSize");
 const QString kReasonKey = QStringLiteral("reason");
+// Only where the row shows something else than the page's address; lists
+// written before it have the address alone.
+const QString kPageAddressKey = QStringLiteral("pageAddress");
 
 // The list is written by hand rather than through QJsonObject, which costs
 // several times as much for a long list, and the save runs every few seconds
@@ -79,6 +82,7 @@ bool FromJson(const QJsonValue &value, DownloadItem &item)
     item.Status = object.value(kStatusKey).toString();
     item.FileSize = object.value(kFileSizeKey).toString(QStringLiteral("????"));
     item.sReason = object.value(kReasonKey).toString();
+    item.sPageUrl = object.value(kPageAddressKey).toString();
     if (!KeepsItsStatus(item))
         item.Status = ItemStatus::kWaiting;
     return true;
@@ -141,6 +145,10 @@ QByteArray DownloadListFile::Serialise(const QList<DownloadItem> &items)
         if (!item.sReason.isEmpty()) {
             out += ',';
             AppendMember(out, kReasonKey, item.sReason);
+        }
+        if (!item.sPageUrl.isEmpty()) {
+            out += ',';
+            AppendMember(out, kPageAddressKey, item.sPageUrl);
         }
         out += "}\n";
     }

@@ -7,7 +7,8 @@
 #include "list/downloaditem.h"
 
 // The download list as the window keeps it between starts: one JSON document
-// with each item's address, file name, Status, size and failure reason,
+// with each item's address, file name, Status, size, failure reason and,
+// where its row shows something else, its page's address,
 // replaced whole on every save so that a crash leaves the last complete list.
 class DownloadListFile
 {

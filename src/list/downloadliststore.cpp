@@ -41,7 +41,7 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
 {
     const int n = UBound();
     for (const DownloadItem &item : std::as_const(m_DownloadList)) {
-        if (item.Video_URL == sVideo_URL)
+        if (item.PageUrl() == sVideo_URL)
             return true;
     }
     if (n + 1 >= kMaxItems)
@@ -76,14 +76,15 @@ int DownloadListStore::RestoreItems(const QList<DownloadItem> &items)
     QSet<QString> listed;
     listed.reserve(Count() + items.size());
     for (const DownloadItem &item : std::as_const(m_DownloadList))
-        listed.insert(item.Video_URL);
+        listed.insert(item.PageUrl());
     const int iBefore = Count();
     for (const DownloadItem &restored : items) {
         if (Count() >= kMaxItems)
             break;
-        if (restored.Video_URL.isEmpty() || listed.contains(restored.Video_URL))
+        const QString &sAddress = restored.PageUrl();
+        if (restored.Video_URL.isEmpty() || listed.contains(sAddress))
             continue;
-        listed.insert(restored.Video_URL);
+        listed.insert(sAddress);
         DownloadItem &item = m_DownloadList.emplace_back(restored);
         item.ID = static_cast<qint16>(Count());
         item.uSerial = ++m_uLastSerial;
@@ -268,4 +269,20 @@ bool DownloadListStore::Finish(quint32 uSerial, ItemState finalState)
 {
     return finalState != ItemState::Open
         && SetStatus(uSerial, ItemStatus::ForState(finalState));
+}
+
+bool DownloadListStore::ShowInsteadOfAddress(quint32 uSerial, const QString &sShown)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (!pItem)
+        return false;
+    const QString sAddress = pItem->PageUrl();
+    const QString sVideo_URL = sShown.isEmpty() ? sAddress : sShown;
+    const QString sPageUrl = sShown.isEmpty() ? QString() : sAddress;
+    if (pItem->Video_URL != sVideo_URL || pItem->sPageUrl != sPageUrl) {
+        pItem->Video_URL = sVideo_URL;
+        pItem->sPageUrl = sPageUrl;
+        Q_EMIT Changed();
+    }
+    return true;
 }

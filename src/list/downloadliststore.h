@@ -51,7 +51,8 @@ public:
     // were added after this was read.
     quint32 LastSerial() const { return m_uLastSerial; }
 
-    // Appends an item unless the address is already listed (exact text).
+    // Appends an item unless the address is already listed (exact text; an
+    // item's page address, whatever its row shows).
     // Empty Status and FileSize become "Waiting" and "????", in the caller's
     // variables too. True when the address is in the list afterwards.
     bool AddDownloadItem(const QString &sVideo_URL, const QString &sFileName, QString &sStatus,
@@ -91,6 +92,9 @@ public:
     {
         return SetField(uSerial, &DownloadItem::Video_URL, sVideo_URL);
     }
+    // Keeps the page's address with the item while its row shows sShown
+    // instead; an empty sShown shows the address again.
+    bool ShowInsteadOfAddress(quint32 uSerial, const QString &sShown);
     bool SetReason(quint32 uSerial, const QString &sReason)
     {
         return SetField(uSerial, &DownloadItem::sReason, sReason);

@@ -56,7 +56,7 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
     record.cells[colFileName] = item.FileName;
     record.cells[colStatus] = item.Status;
     record.cells[colFileSize] = item.FileSize;
-    record.sFullUrl = item.Video_URL;
+    record.sFullUrl = item.PageUrl();
     record.sReason = item.sReason;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class DownloadListStore;
 class RunState;
@@ -13,7 +14,8 @@ public:
 
     // Lists the address (once) with the texts that say whether it can be
     // downloaded, rebuilds the view and, during a run, finds the current row
-    // again. The address is stored exactly as given.
+    // again. The address is stored exactly as given, and counts as listed
+    // already when the list has it with or without white space around it.
     void AddURL(const QString &sURL);
 
     // While *pbAnySite is true, any web address counts as supported; unset,
@@ -21,6 +23,9 @@ public:
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
 private:
+    // Whether an item's page address is sAddress, white space around it aside.
+    bool IsListed(QStringView sAddress) const;
+
     DownloadListStore &m_store;
     RunState &m_run;
     const bool *m_pbAnySite = nullptr;

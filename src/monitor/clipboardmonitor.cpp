@@ -13,6 +13,7 @@
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
 #include "sites/anysite.h"
+#include "sites/sitedetect.h"
 
 ClipboardMonitor::ClipboardMonitor(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -74,15 +75,27 @@ void ClipboardMonitor::txtMonitor_Change()
 {
     // The watcher forwards only wanted addresses; a text that got here all
     // the same (another watcher, a setting changed meanwhile) is dropped.
-    const QString sText = m_txtMonitor.Text();
-    if (!sText.isEmpty() && modDownload::IsWanted(sText, m_settings.bAnySite))
+    const QString sText = m_txtMonitor.Text().trimmed();
+    if (!modDownload::IsWanted(sText, m_settings.bAnySite))
+        return;
+    // A copied link of another site is no request to fetch it: fetching
+    // would use up a one-time link (a password reset, a sign-in). It is
+    // listed and waits for Start.
+    if (modDownload::DetectSite(sText) == modDownload::siteNone)
+        ListAddress(sText);
+    else
         TakeAddress(sText);
 }
 
 void ClipboardMonitor::TakeAddress(const QString &sText)
 {
-    m_adder.AddURL(sText);
-    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
+    ListAddress(sText);
     if (!m_run.bDownloading())
         m_queue.tmrDownload.start();
+}
+
+void ClipboardMonitor::ListAddress(const QString &sText)
+{
+    m_adder.AddURL(sText);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
 }

@@ -11,7 +11,8 @@ class UrlAdder;
 struct ProgramSettings;
 
 // Switches the clipboard watcher, a program of its own beside ours, and
-// takes what it hands over: each copied text is listed and the queue started.
+// takes what it hands over: each copied address is listed, and one of a
+// supported site starts the queue.
 class ClipboardMonitor : public QObject
 {
     Q_OBJECT
@@ -46,6 +47,8 @@ public:
     QString WatcherPath() const;
 
 private:
+    // Lists the address and shows it in the skin's address field.
+    void ListAddress(const QString &sText);
     // Starts the watcher program, detached, with its one argument.
     void StartWatcher(const QString &sArgument) const;
 

@@ -6,6 +6,7 @@
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
 #include "sites/anysite.h"
+#include "sites/sitedetect.h"
 
 ClipboardPoller::ClipboardPoller(const Parts &parts, std::function<QString()> readClipboard,
                                  QObject *parent)
@@ -35,12 +36,14 @@ void ClipboardPoller::tmrMonitor_Timer()
 {
     const QString sText = m_readClipboard ? m_readClipboard() : QString();
     if (sText != sLastClipText && modDownload::IsWanted(sText, m_settings.bAnySite)) {
-        m_adder.AddURL(sText);
-        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
+        const QString sAddress = sText.trimmed();
+        m_adder.AddURL(sAddress);
+        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sAddress);
         // Remembered before the run starts: the polls that run nested
         // inside it must not list the same text again.
         sLastClipText = sText;
-        if (!m_run.bDownloading())
+        // Another site's link waits for Start, as from the watcher.
+        if (!m_run.bDownloading() && modDownload::DetectSite(sAddress) != modDownload::siteNone)
             m_queue.cmdStartDownload_Click();
     }
     sLastClipText = sText;

@@ -15,7 +15,8 @@ struct ProgramSettings;
 // The second way of watching the clipboard: a poll every two seconds,
 // switched by the hidden check box. Only addresses the program downloads
 // are listed (see modDownload::IsWanted), and a text is taken once however
-// long it stays on the clipboard.
+// long it stays on the clipboard. A supported site's address starts the
+// queue; another site's waits for Start.
 class ClipboardPoller : public QObject
 {
     Q_OBJECT

@@ -149,6 +149,12 @@ bool ContinuesPart(const QNetworkReply &reply, qint64 lFrom, const PartOrigin &o
     return sNow.isEmpty() || sNow == origin.sValidator;
 }
 
+// Where the answer came from, without the credentials sent to get it.
+QString AddressOf(const QNetworkReply &reply)
+{
+    return reply.url().adjusted(QUrl::RemoveUserInfo).toString(QUrl::FullyEncoded);
+}
+
 QString NothingSaved(int iStatus, const QString &sReason)
 {
     const QString sAnswer = sReason.isEmpty() ? QString::number(iStatus)
@@ -210,6 +216,7 @@ void Download::RequestInformationNow()
 {
     m_bBusy = true;
     m_bInfoRequested = true;
+    m_sAnswerUrl.clear();
     QUrl url = InformationUrl(m_sUrl);
     if (!m_sSiteUser.isEmpty()) {
         url.setUserName(m_sSiteUser);
@@ -258,8 +265,10 @@ void Download::FillInformation(const QNetworkReply &reply)
         m_sSuggestedFileName.clear();
         m_sRemoteFileType.clear();
         m_sContentType.clear();
+        m_sAnswerUrl.clear();
         return;
     }
+    m_sAnswerUrl = AddressOf(reply);
 
     const HeaderBlock block = HeaderBlock::FromReply(reply);
 
@@ -388,6 +397,7 @@ bool Download::StartDownload()
     m_sHttpReason.clear();
     m_lContentLength = -1;
     m_sContentType.clear();
+    m_sAnswerUrl.clear();
     m_lBytesReceived = 0;
     m_lResumedFrom = 0;
     m_transportError = QNetworkReply::NoError;
@@ -560,6 +570,7 @@ void Download::NoteAnswer(const QNetworkReply &reply)
     m_lContentLength = length.isValid() ? length.toLongLong() : -1;
     m_lRetryAfterSeconds = ParseRetryAfter(reply.rawHeader("Retry-After"));
     m_sContentType = ContentTypeOf(reply);
+    m_sAnswerUrl = AddressOf(reply);
     qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,
             qPrintable(m_sHttpReason), static_cast<long long>(m_lContentLength));
 }

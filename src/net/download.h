@@ -75,6 +75,10 @@ public:
     // The Content-Type of the last answer (of RequestInformation or
     // StartDownload) as sent; empty when it gave none.
     QString ContentType() const { return m_sContentType; }
+    // The address that gave the last answer (of RequestInformation or
+    // StartDownload), after the redirects followed to it; Url when no answer
+    // came. Relative addresses in a page resolve against it.
+    QString AnswerUrl() const { return m_sAnswerUrl.isEmpty() ? m_sUrl : m_sAnswerUrl; }
     // Bytes the last StartDownload's file holds, a continued part's included.
     qint64 BytesReceived() const { return m_lBytesReceived; }
     // The bytes of a kept part that the last StartDownload continued from
@@ -204,6 +208,7 @@ private:
     QString m_sHttpReason;
     qint64 m_lContentLength = -1;
     QString m_sContentType;
+    QString m_sAnswerUrl;
     qint64 m_lBytesReceived = 0;
     qint64 m_lResumedFrom = 0;
     QNetworkReply::NetworkError m_transportError = QNetworkReply::NoError;

@@ -185,30 +185,25 @@ void DownloadQueue::StartDownloading()
     m_run.BeginRun();
     qCDebug(lcQueue, "Run starts with %d item(s)", static_cast<int>(m_store.Count()));
 
-    // Items are taken in list order, each at most once: commands run during a
-    // transfer may move or remove items, so the run remembers which items it
-    // has dealt with rather than a position.
+    // Items are taken in list order, whenever they were listed: commands run
+    // during a transfer may move or remove items, so the run remembers which
+    // items it has dealt with rather than a position. An item dealt with is
+    // taken again only when it was set back to "Waiting" meanwhile; the run
+    // itself never leaves one so.
     QSet<quint32> dealtWith;
-    // Items listed after the run began are reached only straight after a
-    // transfer; after a skipped or unresolved item the run ends with the
-    // items it started with.
-    const quint32 uLastAtStart = m_store.LastSerial();
-    bool bFollowGrownList = false;
+    auto bStillToDo = [&dealtWith](const DownloadItem &item) {
+        return !item.IsDone()
+            && (!dealtWith.contains(item.uSerial) || item.Status == ItemStatus::kWaiting);
+    };
     for (;;) {
         int i = 0;
-        for (; i < m_store.Count(); ++i) {
-            const quint32 uSerial = m_store.ItemAt(i)->uSerial;
-            if (!dealtWith.contains(uSerial) && (bFollowGrownList || uSerial <= uLastAtStart))
-                break;
-        }
+        while (i < m_store.Count() && !bStillToDo(*m_store.ItemAt(i)))
+            ++i;
         if (i == m_store.Count())
             break;
         dealtWith.insert(m_store.ItemAt(i)->uSerial);
-
-        const ItemOutcome outcome = ProcessItem(i);
-        if (outcome == ItemOutcome::Stopped)
+        if (ProcessItem(i) == ItemOutcome::Stopped)
             break;
-        bFollowGrownList = outcome == ItemOutcome::Transferred;
     }
     m_run.EndRun();
     qCDebug(lcQueue, "Run ends");
@@ -254,6 +249,18 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // arrived gets no file either.
     m_download.SetKeepTest(
         [this] { return CurrentItem() && AnswerIsTheFile(m_download); });
+    // Another site may answer with a web page (a player, a sign-in page)
+    // where the file should be: that is no video, and is not written. Error
+    // pages go the way of every other answer that is not the file.
+    bool bPageInstead = false;
+    if (modDownload::DetectSite(pPrepared->PageUrl().trimmed()) == modDownload::siteNone) {
+        m_download.SetOpenTest([this, &bPageInstead] {
+            const int iStatus = m_download.HttpStatus();
+            bPageInstead = (iStatus == 200 || iStatus == 206)
+                && modDownload::IsPageAnswer(m_download.ContentType());
+            return !bPageInstead;
+        });
+    }
     m_run.FindCurrentRow();
 
     // What arrived stays on disk between tries, and each try asks only for
@@ -267,6 +274,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     });
     m_download.SetResume(false);
     m_download.SetKeepTest({});
+    m_download.SetOpenTest({});
     const QString sWhy = m_download.LastError();
 
     if (m_run.bStopRequested())
@@ -279,8 +287,13 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         if (bGood)
             m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
-        if (!bGood)
+        if (bPageInstead) {
+            const QString sPage = QStringLiteral("The server sent a web page, not a video file");
+            m_store.SetReason(uSerial, sPage);
+            Q_EMIT ItemFailed(pCurrent->ID, sPage);
+        } else if (!bGood) {
             m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
+        }
         if (!bGood && !sWhy.isEmpty()) {
             qCWarning(lcQueue, "Item %d: %s not written: %s", pCurrent->ID,
                       qPrintable(sLocalFile), qPrintable(sWhy));
@@ -302,7 +315,9 @@ QString DownloadQueue::PrepareItem(int iIndex)
     // Commands run during the fetch may move or remove the item: it is
     // written by its serial, and is looked up again after every wait.
     const quint32 uSerial = pItem->uSerial;
-    const QString sVideoUrl = pItem->Video_URL;
+    // The address as typed may have white space around it.
+    const QString sVideoUrl = pItem->PageUrl().trimmed();
+    m_store.ShowInsteadOfAddress(uSerial, QString());
     m_store.SetStatus(uSerial, u"Preparing (0%)");
     m_store.SetReason(uSerial, QString());
     m_store.FillDownloadList();
@@ -330,8 +345,8 @@ QString DownloadQueue::PrepareItem(int iIndex)
         m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
                                        ? QStringLiteral("The page names no video file")
                                        : m_pageRetriever.LastReason());
-        m_store.SetVideo_URL(uSerial,
-                             QStringLiteral("Video may be inappropriate and can not be downloaded"));
+        m_store.ShowInsteadOfAddress(
+            uSerial, QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
         m_store.Finish(uSerial, ItemState::Failed);
@@ -341,7 +356,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
         break;
     }
 
-    const qint16 iSite = modDownload::DetectSite(pItem->Video_URL);
+    const qint16 iSite = modDownload::DetectSite(sVideoUrl);
     const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())

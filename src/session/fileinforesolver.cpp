@@ -37,7 +37,9 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     const QString sExt = sLink.right(4).toLower();
     const bool bMediaExt = sExt == QLatin1StringView(".flv") || sExt == QLatin1StringView(".wmv");
     if (iSite == siteNone) {
-        sName = OtherSiteFileName(sName, sLink, m_download.ContentType());
+        // Named after where a redirect led: an address like /get?id=1 says
+        // less of the file than the one it sends the request on to.
+        sName = OtherSiteFileName(sName, m_download.AnswerUrl(), m_download.ContentType());
     } else if (sName.isEmpty() || bMediaExt) {
         const qsizetype iSlash = sLink.lastIndexOf(QLatin1Char('/'));
         const QString sLast = sLink.mid(iSlash + 1);

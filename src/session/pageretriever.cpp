@@ -97,11 +97,12 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     m_download.SetLocalFile(sScratch);
 
     // Another site's address may be the video file itself: that is not read
-    // as a page, it is the address to download.
+    // as a page, it is the address to download. Where a redirect led decides,
+    // as it does for the addresses the page names.
     bool bMediaFile = false;
     if (bOtherSite) {
-        m_download.SetOpenTest([this, &sLink, &bMediaFile] {
-            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), sLink);
+        m_download.SetOpenTest([this, &bMediaFile] {
+            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), m_download.AnswerUrl());
             return !bMediaFile;
         });
     }
@@ -117,7 +118,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     m_download.SetByteLimit(0);
     m_download.SetOpenTest({});
     if (bMediaFile)
-        return sLink;
+        return m_download.AnswerUrl();
     // The handlers, not the return value, tell how the fetch ended. A page
     // the server could not give even after the retries says nothing about
     // the video: the item keeps its address.
@@ -134,8 +135,9 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     // the item must keep its address, as after a failed page fetch.
     bool bResolverUnanswered = false;
     bool bPlaylistOnly = false;
+    // The supported sites' rules know their pages by the address as listed.
     const QString sResult = modDownload::RunSiteRule(
-        iSite, sScratch, sLink,
+        iSite, sScratch, bOtherSite ? m_download.AnswerUrl() : sLink,
         [this, &bResolverUnanswered](const QString &sPlayer) {
             const QString sFile = m_resolver.GetYoutubePathLnik(sPlayer);
             bResolverUnanswered = !m_resolver.GotAnswer();

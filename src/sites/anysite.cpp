@@ -10,6 +10,7 @@
 
 #include "core/modmain.h"
 #include "sites/sitedetect.h"
+#include "sites/tagreader.h"
 
 namespace modDownload {
 
@@ -94,166 +95,6 @@ bool IsWebUrl(const QUrl &url)
            && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
 }
 
-bool DecodeReference(QStringView ref, QString &sOut)
-{
-    if (ref == u"amp")
-        sOut += u'&';
-    else if (ref == u"quot")
-        sOut += u'"';
-    else if (ref == u"apos")
-        sOut += u'\'';
-    else if (ref == u"lt")
-        sOut += u'<';
-    else if (ref == u"gt")
-        sOut += u'>';
-    else if (ref.startsWith(u'#')) {
-        const bool bHex = ref.size() > 1 && (ref.at(1) == u'x' || ref.at(1) == u'X');
-        bool bOk = false;
-        const uint uCode = ref.mid(bHex ? 2 : 1).toUInt(&bOk, bHex ? 16 : 10);
-        if (!bOk || uCode == 0 || uCode > 0x10FFFF)
-            return false;
-        const char32_t code = uCode;
-        sOut += QString::fromUcs4(&code, 1);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// Attribute values carry character references ("&amp;" in a query above all).
-QString DecodeEntities(const QString &sText)
-{
-    if (!sText.contains(u'&'))
-        return sText;
-    QString sOut;
-    sOut.reserve(sText.size());
-    for (qsizetype i = 0; i < sText.size(); ++i) {
-        if (sText.at(i) == u'&') {
-            const qsizetype iSemi = sText.indexOf(u';', i + 1);
-            if (iSemi > i + 1 && iSemi - i <= 10
-                && DecodeReference(QStringView(sText).mid(i + 1, iSemi - i - 1), sOut)) {
-                i = iSemi;
-                continue;
-            }
-        }
-        sOut += sText.at(i);
-    }
-    return sOut;
-}
-
-struct Tag
-{
-    QString sName; // lower case
-    bool bClosing = false;
-    QList<std::pair<QString, QString>> attributes; // names in lower case, values as written
-
-    QString Attribute(QLatin1StringView sName) const
-    {
-        for (const auto &attribute : attributes) {
-            if (attribute.first == sName)
-                return attribute.second;
-        }
-        return QString();
-    }
-};
-
-// Walks the tags of a page as browsers read them, closely enough for the
-// few tags the rule looks at: names and attributes in any order, values in
-// single, double or no quotes, comments skipped.
-class TagReader
-{
-public:
-    explicit TagReader(const QString &sPage) : m_sPage(sPage) {}
-
-    bool Next(Tag &tag)
-    {
-        const qsizetype n = m_sPage.size();
-        for (;;) {
-            const qsizetype iOpen = m_sPage.indexOf(u'<', m_iPos);
-            if (iOpen < 0) {
-                m_iPos = n;
-                return false;
-            }
-            if (QStringView(m_sPage).mid(iOpen, 4) == u"<!--") {
-                const qsizetype iEnd = m_sPage.indexOf(QLatin1StringView("-->"), iOpen + 4);
-                m_iPos = iEnd < 0 ? n : iEnd + 3;
-                continue;
-            }
-            qsizetype i = iOpen + 1;
-            tag.bClosing = i < n && m_sPage.at(i) == u'/';
-            if (tag.bClosing)
-                ++i;
-            const qsizetype iName = i;
-            while (i < n && (m_sPage.at(i).isLetterOrNumber() || m_sPage.at(i) == u':'))
-                ++i;
-            if (i == iName) {
-                m_iPos = iOpen + 1;
-                continue;
-            }
-            tag.sName = m_sPage.mid(iName, i - iName).toLower();
-            tag.attributes.clear();
-            m_iPos = ReadAttributes(i, tag);
-            return true;
-        }
-    }
-
-    // The text from here up to the tag that closes sName (a script's body).
-    QString RawTextUntilClose(const QString &sName)
-    {
-        const QString sClose = QStringLiteral("</") + sName;
-        qsizetype iEnd = m_sPage.indexOf(sClose, m_iPos, Qt::CaseInsensitive);
-        if (iEnd < 0)
-            iEnd = m_sPage.size();
-        const QString sText = m_sPage.mid(m_iPos, iEnd - m_iPos);
-        m_iPos = iEnd;
-        return sText;
-    }
-
-private:
-    qsizetype ReadAttributes(qsizetype i, Tag &tag) const
-    {
-        const qsizetype n = m_sPage.size();
-        for (;;) {
-            while (i < n && (m_sPage.at(i).isSpace() || m_sPage.at(i) == u'/'))
-                ++i;
-            if (i >= n)
-                return n;
-            if (m_sPage.at(i) == u'>')
-                return i + 1;
-            const qsizetype iName = i;
-            while (i < n && !m_sPage.at(i).isSpace() && m_sPage.at(i) != u'='
-                   && m_sPage.at(i) != u'>' && m_sPage.at(i) != u'/')
-                ++i;
-            const QString sName = m_sPage.mid(iName, i - iName).toLower();
-            while (i < n && m_sPage.at(i).isSpace())
-                ++i;
-            QString sValue;
-            if (i < n && m_sPage.at(i) == u'=') {
-                ++i;
-                while (i < n && m_sPage.at(i).isSpace())
-                    ++i;
-                if (i < n && (m_sPage.at(i) == u'"' || m_sPage.at(i) == u'\'')) {
-                    qsizetype iEnd = m_sPage.indexOf(m_sPage.at(i), i + 1);
-                    if (iEnd < 0)
-                        iEnd = n;
-                    sValue = m_sPage.mid(i + 1, iEnd - i - 1);
-                    i = qMin(iEnd + 1, n);
-                } else {
-                    const qsizetype iValue = i;
-                    while (i < n && !m_sPage.at(i).isSpace() && m_sPage.at(i) != u'>')
-                        ++i;
-                    sValue = m_sPage.mid(iValue, i - iValue);
-                }
-            }
-            if (!sName.isEmpty())
-                tag.attributes.append({sName, DecodeEntities(sValue)});
-        }
-    }
-
-    const QString &m_sPage;
-    qsizetype m_iPos = 0;
-};
-
 bool IsVideoObjectType(const QJsonValue &type)
 {
     if (type.isArray()) {
@@ -290,21 +131,111 @@ void CollectContentUrls(const QJsonValue &value, QStringList &urls, int iDepth =
         CollectContentUrls(it.value(), urls, iDepth + 1);
 }
 
-Form MetaForm(const Tag &tag)
+// What a meta tag says: one of the forms that name a video, a declared type,
+// or nothing the rule reads.
+enum class MetaKind { Address, OgType, TwitterType, Other };
+
+MetaKind ReadMeta(const Tag &tag, Form &form)
 {
-    for (const QLatin1StringView sKey : {QLatin1StringView("property"), QLatin1StringView("name")}) {
-        const QString sValue = tag.Attribute(sKey).trimmed().toLower();
-        if (sValue == QLatin1StringView("og:video:secure_url"))
-            return OgSecureUrl;
-        if (sValue == QLatin1StringView("og:video:url"))
-            return OgUrl;
-        if (sValue == QLatin1StringView("og:video"))
-            return OgVideo;
-        if (sValue == QLatin1StringView("twitter:player:stream"))
-            return TwitterStream;
+    static constexpr struct
+    {
+        const char *sKey;
+        MetaKind kind;
+        Form form;
+    } kKeys[] = {
+        {"og:video:secure_url", MetaKind::Address, OgSecureUrl},
+        {"og:video:url", MetaKind::Address, OgUrl},
+        {"og:video", MetaKind::Address, OgVideo},
+        {"twitter:player:stream", MetaKind::Address, TwitterStream},
+        {"og:video:type", MetaKind::OgType, FormCount},
+        {"twitter:player:stream:content_type", MetaKind::TwitterType, FormCount},
+    };
+    for (const QLatin1StringView sAttribute : {QLatin1StringView("property"), QLatin1StringView("name")}) {
+        const QString sValue = tag.Attribute(sAttribute).trimmed();
+        for (const auto &key : kKeys) {
+            if (sValue.compare(QLatin1StringView(key.sKey), Qt::CaseInsensitive) == 0) {
+                form = key.form;
+                return key.kind;
+            }
+        }
     }
-    return FormCount;
+    return MetaKind::Other;
 }
+
+enum class Declared { Nothing, Media, Playlist, Other };
+
+// What a declared type (a type= attribute, og:video:type) says of the
+// address it goes with: a player page or a picture is not the video.
+Declared DeclaredType(const QString &sType)
+{
+    const QString sBare = BareType(sType);
+    if (sBare.isEmpty())
+        return Declared::Nothing;
+    if (OneOf(sBare, kPlaylistTypes))
+        return Declared::Playlist;
+    if (sBare.startsWith(QLatin1StringView("video/")) || sBare.startsWith(QLatin1StringView("audio/")))
+        return Declared::Media;
+    return Declared::Other;
+}
+
+// Whether a link can name a media file, judged before its address is
+// resolved: a page may hold a great many links. Only a link that is all query
+// or fragment keeps the page's own path, and must be resolved to tell.
+bool MayBeMediaLink(QStringView sHref)
+{
+    qsizetype iEnd = 0;
+    while (iEnd < sHref.size() && sHref.at(iEnd) != u'?' && sHref.at(iEnd) != u'#')
+        ++iEnd;
+    if (iEnd == 0)
+        return true;
+    const QStringView sLast = sHref.left(iEnd).mid(sHref.left(iEnd).lastIndexOf(u'/') + 1);
+    const qsizetype iDot = sLast.lastIndexOf(u'.');
+    return iDot >= 0 && OneOf(sLast.mid(iDot + 1).toString().toLower(), kMediaExtensions);
+}
+
+// The addresses a page names, by form, each with the slot of the type
+// declared for it, if any.
+struct Candidate
+{
+    QString sAddress;
+    qsizetype iTypeSlot = -1;
+};
+
+// Open Graph groups a video's properties after its og:video: og:video:type
+// speaks of the address it is grouped with, not of every video the page
+// names. A group ends where one of its properties comes again.
+class OgGroups
+{
+public:
+    qsizetype SlotForAddress(Form form, QStringList &types)
+    {
+        const unsigned uBit = 1u << form;
+        if (m_iSlot < 0 || (m_uSeen & uBit) || (form == OgVideo && m_uSeen)) {
+            m_iSlot = types.size();
+            types.append(QString());
+            m_uSeen = 0;
+            m_bTyped = false;
+        }
+        m_uSeen |= uBit;
+        return m_iSlot;
+    }
+
+    void Type(const QString &sType, QStringList &types)
+    {
+        if (m_iSlot < 0 || m_bTyped) {
+            m_iSlot = types.size();
+            types.append(QString());
+            m_uSeen = 0;
+        }
+        types[m_iSlot] = sType;
+        m_bTyped = true;
+    }
+
+private:
+    qsizetype m_iSlot = -1;
+    unsigned m_uSeen = 0;
+    bool m_bTyped = false;
+};
 
 } // namespace
 
@@ -323,7 +254,9 @@ bool IsWebAddress(const QString &sText)
 
 bool IsWanted(const QString &sText, bool bAnySite)
 {
-    return DetectSite(sText) != siteNone || (bAnySite && IsWebAddress(sText));
+    // A sentence that mentions a site is no address of it.
+    const QString sAddress = sText.trimmed();
+    return IsWebAddress(sAddress) && (bAnySite || DetectSite(sAddress) != siteNone);
 }
 
 QString MediaExtensionOf(const QString &sAddress)
@@ -354,6 +287,13 @@ bool IsMediaAnswer(const QString &sContentType, const QString &sAddress)
     return bGeneric && !MediaExtensionOf(sAddress).isEmpty();
 }
 
+bool IsPageAnswer(const QString &sContentType)
+{
+    const QString sType = BareType(sContentType);
+    return sType == QLatin1StringView("text/html")
+           || sType == QLatin1StringView("application/xhtml+xml");
+}
+
 QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
                           const QString &sContentType)
 {
@@ -370,7 +310,19 @@ QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
 
 PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
 {
-    QStringList candidates[FormCount];
+    QList<Candidate> candidates[FormCount];
+    // The types declared for the candidates, by slot.
+    QStringList types;
+    OgGroups ogGroups;
+    qsizetype iTwitterSlot = -1;
+    // twitter:player:stream has one type, wherever it stands.
+    auto twitterSlot = [&types, &iTwitterSlot] {
+        if (iTwitterSlot < 0) {
+            iTwitterSlot = types.size();
+            types.append(QString());
+        }
+        return iTwitterSlot;
+    };
     QString sBase;
     bool bInVideo = false;
     bool bPlaylist = false;
@@ -379,38 +331,57 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
     Tag tag;
     while (reader.Next(tag)) {
         if (tag.bClosing) {
-            if (tag.sName == QLatin1StringView("video"))
+            if (tag.Is(QLatin1StringView("video")))
                 bInVideo = false;
             continue;
         }
-        if (tag.sName == QLatin1StringView("meta")) {
-            const Form form = MetaForm(tag);
-            if (form != FormCount)
-                candidates[form] << tag.Attribute(QLatin1StringView("content"));
-        } else if (tag.sName == QLatin1StringView("base")) {
+        if (tag.Is(QLatin1StringView("meta"))) {
+            Form form = FormCount;
+            switch (ReadMeta(tag, form)) {
+            case MetaKind::Address:
+                candidates[form].append({tag.Attribute(QLatin1StringView("content")),
+                                         form == TwitterStream ? twitterSlot()
+                                                               : ogGroups.SlotForAddress(form, types)});
+                break;
+            case MetaKind::OgType:
+                ogGroups.Type(tag.Attribute(QLatin1StringView("content")), types);
+                break;
+            case MetaKind::TwitterType:
+                types[twitterSlot()] = tag.Attribute(QLatin1StringView("content"));
+                break;
+            case MetaKind::Other:
+                break;
+            }
+        } else if (tag.Is(QLatin1StringView("base"))) {
             if (sBase.isEmpty())
                 sBase = tag.Attribute(QLatin1StringView("href"));
-        } else if (tag.sName == QLatin1StringView("video")) {
+        } else if (tag.Is(QLatin1StringView("video"))) {
             bInVideo = true;
-            candidates[VideoSrc] << tag.Attribute(QLatin1StringView("src"));
-        } else if (tag.sName == QLatin1StringView("source") && bInVideo) {
-            if (OneOf(BareType(tag.Attribute(QLatin1StringView("type"))), kPlaylistTypes))
+            candidates[VideoSrc].append({tag.Attribute(QLatin1StringView("src"))});
+        } else if (tag.Is(QLatin1StringView("source")) && bInVideo) {
+            const Declared declared = DeclaredType(tag.Attribute(QLatin1StringView("type")));
+            if (declared == Declared::Playlist)
                 bPlaylist = true;
-            else
-                candidates[SourceSrc] << tag.Attribute(QLatin1StringView("src"));
-        } else if (tag.sName == QLatin1StringView("a")) {
-            candidates[MediaLink] << tag.Attribute(QLatin1StringView("href"));
-        } else if (tag.sName == QLatin1StringView("script") || tag.sName == QLatin1StringView("style")) {
+            else if (declared != Declared::Other)
+                candidates[SourceSrc].append({tag.Attribute(QLatin1StringView("src"))});
+        } else if (tag.Is(QLatin1StringView("a"))) {
+            const QString sHref = tag.Attribute(QLatin1StringView("href")).trimmed();
+            if (!sHref.isEmpty() && MayBeMediaLink(sHref))
+                candidates[MediaLink].append({sHref});
+        } else if (tag.Is(QLatin1StringView("script")) || tag.Is(QLatin1StringView("style"))) {
             // A script's text is no markup: tags written in it are not the page's.
             const bool bJsonLd = BareType(tag.Attribute(QLatin1StringView("type")))
                                  == QLatin1StringView("application/ld+json");
-            const QString sText = reader.RawTextUntilClose(tag.sName);
+            const QStringView sText = reader.RawTextUntilClose(tag.name);
             if (bJsonLd) {
                 // Broken data names nothing; the forms after it still count.
                 const QJsonDocument data = QJsonDocument::fromJson(sText.toUtf8());
+                QStringList urls;
                 CollectContentUrls(data.isArray() ? QJsonValue(data.array())
                                                   : QJsonValue(data.object()),
-                                   candidates[JsonLd]);
+                                   urls);
+                for (const QString &sUrl : std::as_const(urls))
+                    candidates[JsonLd].append({sUrl});
             }
         }
     }
@@ -418,10 +389,17 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
     const QUrl page = ParseAddress(sPageAddress);
     const QUrl base = sBase.isEmpty() ? page : page.resolved(QUrl(sBase.trimmed(), QUrl::TolerantMode));
     for (int form = 0; form < FormCount; ++form) {
-        for (const QString &sCandidate : std::as_const(candidates[form])) {
-            if (sCandidate.trimmed().isEmpty())
+        for (const Candidate &candidate : std::as_const(candidates[form])) {
+            const QString sCandidate = candidate.sAddress.trimmed();
+            if (sCandidate.isEmpty())
                 continue;
-            const QUrl url = base.resolved(QUrl(sCandidate.trimmed(), QUrl::TolerantMode));
+            const Declared declared =
+                candidate.iTypeSlot < 0 ? Declared::Nothing : DeclaredType(types.at(candidate.iTypeSlot));
+            if (declared == Declared::Playlist)
+                bPlaylist = true;
+            if (declared == Declared::Playlist || declared == Declared::Other)
+                continue;
+            const QUrl url = base.resolved(QUrl(sCandidate, QUrl::TolerantMode));
             if (!IsWebUrl(url))
                 continue;
             if (OneOf(PathSuffix(url), kPlaylistExtensions)) {

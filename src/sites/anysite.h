@@ -14,8 +14,9 @@ QString SiteName(qint16 iSite);
 
 // One http or https address and nothing else.
 bool IsWebAddress(const QString &sText);
-// Whether the program takes the address to download: a supported site's
-// always, any web address while bAnySite is on.
+// Whether the program takes the text as an address to download: as a whole,
+// white space around it aside, one http or https address, of a supported
+// site or (while bAnySite is on) of any site.
 bool IsWanted(const QString &sText, bool bAnySite);
 
 // "mp4" for an address whose path ends in ".mp4" (a query may follow), and
@@ -26,6 +27,9 @@ QString ExtensionForContentType(const QString &sContentType);
 // An answer of this type for this address is the media file itself, not a
 // page that names one.
 bool IsMediaAnswer(const QString &sContentType, const QString &sAddress);
+
+// An answer of this type is a web page, never a video file.
+bool IsPageAnswer(const QString &sContentType);
 
 // The local name of an other site's file: the server's suggestion, else the
 // last path segment of the address, with the media extension from the

@@ -28,6 +28,8 @@ private:
 private Q_SLOTS:
     void otherSitesOnlyWithTheOption_data();
     void otherSitesOnlyWithTheOption();
+    void whereTheAnswerCameFromAndWhatItIs_data();
+    void whereTheAnswerCameFromAndWhatItIs();
 };
 
 void tst_GetAnySite::otherSitesOnlyWithTheOption_data()
@@ -92,6 +94,75 @@ void tst_GetAnySite::otherSitesOnlyWithTheOption()
     QFile file(QDir(downloads.path()).filePath(sFileName));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), sVideoPath == sPath ? direct : movie);
+}
+
+void tst_GetAnySite::whereTheAnswerCameFromAndWhatItIs_data()
+{
+    QTest::addColumn<QString>("sPath");
+    QTest::addColumn<QString>("sFileName"); // empty: no file, the item fails
+    QTest::addColumn<QByteArray>("reason");
+
+    QTest::newRow("page behind a redirect names a relative address")
+        << "/redir/page" << "clip.mp4" << QByteArray();
+    QTest::newRow("generic file behind a redirect, named after where it was")
+        << "/get/7" << "film.mp4" << QByteArray();
+    QTest::newRow("player page declared in og:video:type passed over")
+        << "/player/typed.html" << "real.mp4" << QByteArray();
+    QTest::newRow("a web page where the file should be")
+        << "/player/untyped.html" << QString()
+        << QByteArray("clipvane-get: [1] The server sent a web page, not a video file\n");
+}
+
+void tst_GetAnySite::whereTheAnswerCameFromAndWhatItIs()
+{
+    QFETCH(QString, sPath);
+    QFETCH(QString, sFileName);
+    QFETCH(QByteArray, reason);
+
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    const QByteArray video = QByteArray("video\0\xfe\n", 9).repeated(3001);
+    auto redirect = [&server](const char *sTo) {
+        return HttpTestServer::Redirect(server.Url(QLatin1StringView(sTo)).toLatin1());
+    };
+    auto page = [](const QByteArray &body) { return HttpTestServer::Ok(body, "text/html"); };
+    server.SetRoute(QStringLiteral("/redir/page"), redirect("/other/dir/page.html"));
+    server.SetRoute(QStringLiteral("/other/dir/page.html"), page("<video src=\"clip.mp4\">"));
+    server.SetRoute(QStringLiteral("/other/dir/clip.mp4"), HttpTestServer::Ok(video, "video/mp4"));
+    server.SetRoute(QStringLiteral("/get/7"), redirect("/files/film.mp4"));
+    server.SetRoute(QStringLiteral("/files/film.mp4"), HttpTestServer::Ok(video));
+    server.SetRoute(QStringLiteral("/player/typed.html"),
+                    page("<meta property=og:video content=/embed/1>"
+                         "<meta property=og:video:type content=text/html>"
+                         "<meta property=og:video content=/media/real.mp4>"
+                         "<meta property=og:video:type content=video/mp4>"));
+    server.SetRoute(QStringLiteral("/player/untyped.html"),
+                    page("<meta property=og:video content=/embed/2>"));
+    server.SetRoute(QStringLiteral("/embed/1"), page("<html>a player</html>"));
+    server.SetRoute(QStringLiteral("/embed/2"), page("<html>a player</html>"));
+    server.SetRoute(QStringLiteral("/media/real.mp4"), HttpTestServer::Ok(video, "video/mp4"));
+
+    QTemporaryDir downloads;
+    QProcess get;
+    get.start(QStringLiteral(CLIPVANE_GET_PATH),
+              {QStringLiteral("--skip-connection-check"), QStringLiteral("--any-site"),
+               QStringLiteral("--dir"), downloads.path(), server.Url(sPath)});
+    QVERIFY(get.waitForFinished(60000));
+    const QByteArray report = get.readAllStandardOutput();
+    const QStringList kept = QDir(downloads.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    if (sFileName.isEmpty()) {
+        QCOMPARE(get.exitCode(), 1);
+        QVERIFY2(report.startsWith("1\tERROR\t"), report.constData());
+        QVERIFY(get.readAllStandardError().contains(reason));
+        QCOMPARE(kept, QStringList());
+        return;
+    }
+    QCOMPARE(get.exitCode(), 0);
+    QVERIFY2(report.startsWith("1\tComplete\t" + sFileName.toLatin1() + '\t'), report.constData());
+    QCOMPARE(kept, QStringList{sFileName});
+    QFile file(QDir(downloads.path()).filePath(sFileName));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), video);
 }
 
 QTEST_GUILESS_MAIN(tst_GetAnySite)

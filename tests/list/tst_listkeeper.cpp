@@ -37,6 +37,8 @@ private Q_SLOTS:
     void unreadableListIsSetAsideOnce_data();
     void unreadableListIsSetAsideOnce();
     void changesAreWrittenLaterAndAtTheEnd();
+    void pageAddressComesBackBehindTheRowsText_data();
+    void pageAddressComesBackBehindTheRowsText();
 };
 
 void tst_ListKeeper::itemsComeBackAsTheyWere_data()
@@ -143,6 +145,43 @@ void tst_ListKeeper::changesAreWrittenLaterAndAtTheEnd()
     DownloadListStore restored(m_grid, m_messages);
     ListKeeper(restored, ListPath()).Restore();
     QCOMPARE(restored.Items().at(0).Status, QStringLiteral("Complete"));
+}
+
+void tst_ListKeeper::pageAddressComesBackBehindTheRowsText_data()
+{
+    QTest::addColumn<QByteArray>("text"); // empty: written by the keeper
+    QTest::addColumn<QString>("sPageUrl");
+
+    const QString sAddress = QStringLiteral("http://www.angryalien.com/0604/");
+    QTest::newRow("kept with the item") << QByteArray() << sAddress;
+    // Written before the page address was kept: the text is all there is.
+    QTest::newRow("list of an earlier version")
+        << QByteArray(R"({"format":"Clipvane download list","version":1,"items":[)"
+                      R"({"address":"Video may be inappropriate and can not be downloaded",)"
+                      R"("fileName":"Process failed.","status":"ERROR","fileSize":"????"}]})")
+        << QStringLiteral("Video may be inappropriate and can not be downloaded");
+}
+
+void tst_ListKeeper::pageAddressComesBackBehindTheRowsText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, sPageUrl);
+    const QString sShown = QStringLiteral("Video may be inappropriate and can not be downloaded");
+    if (text.isEmpty()) {
+        DownloadListStore store(m_grid, m_messages);
+        ListKeeper keeper(store, ListPath());
+        Add(store, sPageUrl, QStringLiteral("ERROR"));
+        QVERIFY(store.ShowInsteadOfAddress(store.Items().at(0).uSerial, sShown));
+    } else {
+        QVERIFY(QDir().mkpath(QFileInfo(ListPath()).path()));
+        QFile file(ListPath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    DownloadListStore store(m_grid, m_messages);
+    QCOMPARE(ListKeeper(store, ListPath()).Restore(), QString());
+    QCOMPARE(store.Count(), 1);
+    QCOMPARE(store.Items().at(0).Video_URL, sShown);
+    QCOMPARE(store.Items().at(0).PageUrl(), sPageUrl);
 }
 
 QTEST_GUILESS_MAIN(tst_ListKeeper)

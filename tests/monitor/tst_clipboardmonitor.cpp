@@ -94,35 +94,54 @@ private Q_SLOTS:
 
 void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue_data()
 {
+    QTest::addColumn<QString>("sText");
+    QTest::addColumn<bool>("bAnySite");
     QTest::addColumn<bool>("bDownloading");
-    QTest::newRow("idle: the queue is started") << false;
-    QTest::newRow("downloading: no second run") << true;
+    QTest::addColumn<QString>("sListed"); // empty: nothing is listed
+    QTest::addColumn<bool>("bStarts");
+
+    const QString sUrl = QStringLiteral("http://www.youtube.com/watch?v=abc");
+    const QString sOther = QStringLiteral("https://example.org/reset?token=1");
+    QTest::newRow("idle: the queue is started") << sUrl << false << false << sUrl << true;
+    QTest::newRow("downloading: no second run") << sUrl << false << true << sUrl << false;
+    QTest::newRow("white space around") << " \t" + sUrl + "  " << false << false << sUrl << true;
+    QTest::newRow("sentence naming a site")
+        << "ask Bob about the dailymotion.com contract, budget 5000" << true << false << QString()
+        << false;
+    // A link of another site may work once only: it waits for Start.
+    QTest::newRow("Any Site: another site's address") << sOther << true << false << sOther << false;
 }
 
 void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
 {
+    QFETCH(QString, sText);
+    QFETCH(bool, bAnySite);
     QFETCH(bool, bDownloading);
+    QFETCH(QString, sListed);
+    QFETCH(bool, bStarts);
+    m_session->Settings().bAnySite = bAnySite;
     if (bDownloading)
         m_session->Run().BeginRun();
     QStringList changes;
     connect(m_endpoint.get(), &HandOverEndpoint::TextChanged, this,
             [&] { changes << m_endpoint->Text(); });
 
-    const QString sUrl = QStringLiteral("http://www.youtube.com/watch?v=abc");
     auto watcher = Watcher();
     QVERIFY(watcher);
-    watcher->write(ClipHandOver::Frame(sUrl));
+    watcher->write(ClipHandOver::Frame(sText));
     watcher->flush();
 
-    QTRY_COMPARE(Items(), 1);
-    QCOMPARE(Item(0).Video_URL, sUrl);
-    QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
-    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), sUrl);
-    QCOMPARE(m_session->Queue().tmrDownload.isActive(), !bDownloading);
-    m_session->Queue().tmrDownload.stop();
     // The box holds the text while it is handled and is empty again after.
-    QCOMPARE(changes, (QStringList{sUrl, QString()}));
+    QTRY_COMPARE(changes, (QStringList{sText, QString()}));
     QCOMPARE(m_endpoint->Text(), QString());
+    QCOMPARE(Items(), sListed.isEmpty() ? 0 : 1);
+    QCOMPARE(m_session->Queue().tmrDownload.isActive(), bStarts);
+    m_session->Queue().tmrDownload.stop();
+    if (sListed.isEmpty())
+        return;
+    QCOMPARE(Item(0).Video_URL, sListed);
+    QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
+    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), sListed);
 }
 
 void tst_ClipboardMonitor::handOverTakesEveryWholeLineInOrder()
@@ -211,10 +230,16 @@ void tst_ClipboardMonitor::poll_data()
     QTest::newRow("copied again after other text")
         << QStringList{sYoutube, QStringLiteral("hello"), sYoutube} << QStringList{sYoutube} << 2
         << false;
+    // Listed, but another site's address waits for Start.
     QTest::newRow("Any Site: any one web address")
         << QStringList{sOther, QStringLiteral("hello"), QStringLiteral("ftp://example.org/v.mp4"),
                        sOther + QStringLiteral(" and more")}
-        << QStringList{sOther} << 1 << true;
+        << QStringList{sOther} << 0 << true;
+    QTest::newRow("sentence naming a site")
+        << QStringList{QStringLiteral("see www.youtube.com for it"), QStringLiteral("youtube.com")}
+        << QStringList{} << 0 << false;
+    QTest::newRow("white space around") << QStringList{sYoutube + QStringLiteral("\n")}
+                                        << QStringList{sYoutube} << 1 << false;
 }
 
 void tst_ClipboardMonitor::poll()

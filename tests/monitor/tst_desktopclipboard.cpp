@@ -173,6 +173,9 @@ void tst_DesktopClipboard::onlyWantedAddressesAreListed_data()
                                         << false;
     QTest::newRow("Any Site: an address and more") << sOther + QStringLiteral(" and more") << true
                                                    << false;
+    const QString sSentence = QStringLiteral("ask Bob about the dailymotion.com contract, budget 5000");
+    QTest::newRow("sentence naming a site") << sSentence << false << false;
+    QTest::newRow("Any Site: sentence naming a site") << sSentence << true << false;
 }
 
 void tst_DesktopClipboard::onlyWantedAddressesAreListed()

@@ -19,6 +19,7 @@
 #include "core/skinvariables.h"
 #include "httptestserver.h"
 #include "list/downloadliststore.h"
+#include "list/downloadviewmodel.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
@@ -263,6 +264,10 @@ private Q_SLOTS:
     void frontEndSaysWhyTheNameCannotBeReplaced();
     void frontEndContinuesWhatAnEarlierRunKept_data();
     void frontEndContinuesWhatAnEarlierRunKept();
+    void runReachesItemsListedDuringIt_data();
+    void runReachesItemsListedDuringIt();
+    void pageWithoutAVideoKeepsItsAddress_data();
+    void pageWithoutAVideoKeepsItsAddress();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -1180,6 +1185,87 @@ void tst_DownloadQueue::frontEndContinuesWhatAnEarlierRunKept()
                 .contains("\r\nRange: bytes=" + QByteArray::number(lKept) + "-\r\n"));
     const QStringList left = QDir(m_downloads->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, QStringList{sName + QStringLiteral(".flv")});
+}
+
+void tst_DownloadQueue::runReachesItemsListedDuringIt_data()
+{
+    QTest::addColumn<QString>("sFirst");
+
+    m_server.SetRoute(QStringLiteral("/angryalien.com/novideo.html"),
+                      HttpTestServer::Ok("<html>no movie here</html>", "text/html"));
+    QTest::newRow("page without a video") << m_server.Url(QStringLiteral("/angryalien.com/novideo.html"));
+    QTest::newRow("no supported site") << "http://example.org/not-a-video-site";
+    QTest::newRow("page not fetched") << "http://127.0.0.1:1/angryalien.com/x.html";
+    QTest::newRow("transfer failed")
+        << ServePage(QStringLiteral("gone"), QStringLiteral("/files/gone.flv"),
+                     Status("HTTP/1.1 404 Not Found"));
+}
+
+// Whatever became of the item before them, items listed while the run is on
+// are reached.
+void tst_DownloadQueue::runReachesItemsListedDuringIt()
+{
+    QFETCH(QString, sFirst);
+    const QString sLate1 = ServeVideo(QStringLiteral("late1"), Bytes(3000, '1'));
+    const QString sLate2 = ServeVideo(QStringLiteral("late2"), Bytes(4000, '2'));
+    Add(sFirst);
+    bool bAdded = false;
+    connect(&m_session->ListStore(), &DownloadListStore::Changed, this, [&] {
+        if (bAdded || !Item(0).Status.startsWith(QLatin1String("Preparing")))
+            return;
+        bAdded = true;
+        Add(sLate1);
+        Add(sLate2);
+    });
+    m_session->Queue().cmdStartDownload_Click();
+
+    QVERIFY(bAdded);
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(2).Status, QStringLiteral("Complete"));
+    QCOMPARE(Downloaded(QStringLiteral("late2.flv")), Bytes(4000, '2'));
+    QVERIFY(!m_session->Run().bDownloading());
+}
+
+void tst_DownloadQueue::pageWithoutAVideoKeepsItsAddress_data()
+{
+    QTest::addColumn<QString>("sUse");
+    QTest::newRow("tool tip") << "tool tip";
+    QTest::newRow("listed once") << "listed once";
+    QTest::newRow("waiting again") << "waiting again";
+}
+
+void tst_DownloadQueue::pageWithoutAVideoKeepsItsAddress()
+{
+    QFETCH(QString, sUse);
+    const QString sPagePath = QStringLiteral("/angryalien.com/later.html");
+    m_server.SetRoute(sPagePath, HttpTestServer::Ok("<html>no movie yet</html>", "text/html"));
+    const QString sPage = m_server.Url(sPagePath);
+    Add(sPage);
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    // The row says what it always said.
+    QCOMPARE(Item(0).Video_URL,
+             QStringLiteral("Video may be inappropriate and can not be downloaded"));
+    QCOMPARE(Item(0).PageUrl(), sPage);
+
+    if (sUse == QLatin1String("tool tip")) {
+        const DownloadViewModel &view = *m_grid.DataSource();
+        QCOMPARE(view.data(view.index(0, DownloadViewModel::colVideo_URL), Qt::ToolTipRole).toString(),
+                 sPage);
+    } else if (sUse == QLatin1String("listed once")) {
+        Add(sPage + QLatin1Char(' '));
+        QCOMPARE(m_session->ListStore().Count(), 1);
+    } else {
+        // What a retry does: the item waits again, and its page is read again.
+        ServePage(QStringLiteral("later"), QStringLiteral("/files/later.flv"),
+                  HttpTestServer::Ok(Bytes(2000, 'L'), "video/x-flv"));
+        m_session->ListStore().SetStatus(Item(0).uSerial, QStringLiteral("Waiting"));
+        m_session->Queue().cmdStartDownload_Click();
+        QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+        QCOMPARE(Item(0).Video_URL, sPage);
+        QCOMPARE(Downloaded(Item(0).FileName), Bytes(2000, 'L'));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DownloadQueue)

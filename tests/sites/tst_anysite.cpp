@@ -2,8 +2,32 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
+
+#include "hostilepage.h"
+#include "sites/anysite.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
+
+namespace {
+
+QString WritePage(const QTemporaryDir &dir, const QByteArray &page)
+{
+    QFile scratch(dir.filePath(QStringLiteral("Parse.wvi")));
+    if (!scratch.open(QIODevice::WriteOnly) || scratch.write(page) != page.size())
+        qFatal("cannot write the page");
+    return scratch.fileName();
+}
+
+// The CPU time of this thread: other programs on a busy machine do not count.
+qint64 ThreadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+} // namespace
 
 using namespace modDownload;
 
@@ -16,6 +40,9 @@ class tst_AnySite : public QObject
 private Q_SLOTS:
     void pageNamesItsVideo_data();
     void pageNamesItsVideo();
+    void onlyAWholeAddressIsWanted_data();
+    void onlyAWholeAddressIsWanted();
+    void hostilePageIsReadInLinearTime();
 };
 
 void tst_AnySite::pageNamesItsVideo_data()
@@ -113,6 +140,29 @@ void tst_AnySite::pageNamesItsVideo_data()
         << QByteArray("<meta property=\"og:video\" content=\"https://cdn.example.org/live.m3u8\">"
                       "<video><source src=\"/hls\" type=\"application/vnd.apple.mpegurl\"></video>")
         << QString() << true;
+    QTest::newRow("og: a player page, by its declared type, is no video")
+        << A
+        << QByteArray("<meta property=\"og:video\" content=\"https://player.example.org/embed/1\">"
+                      "<meta property=\"og:video:type\" content=\"text/html\">"
+                      "<meta property=\"og:video\" content=\"https://cdn.example.org/real.mp4\">"
+                      "<meta property=\"og:video:type\" content=\"video/mp4\">")
+        << "https://cdn.example.org/real.mp4" << false;
+    QTest::newRow("og: a type before its address; the next form tried")
+        << A
+        << QByteArray("<meta property=\"og:video:type\" content=\"application/x-shockwave-flash\">"
+                      "<meta property=\"og:video:secure_url\" content=\"https://cdn.example.org/p.swf\">")
+               + video
+        << "https://cdn.example.org/tag.mp4" << false;
+    QTest::newRow("twitter stream and <source> of other types skipped")
+        << A
+        << QByteArray("<meta name=\"twitter:player:stream\" content=\"https://cdn.example.org/tw\">"
+                      "<meta name=\"twitter:player:stream:content_type\" content=\"text/html\">"
+                      "<video><source src=\"/player\" type=\"text/html\">"
+                      "<source src=\"/v.webm\" type=\"video/webm; codecs=vp9\"></video>")
+        << "https://news.example.org/v.webm" << false;
+    QTest::newRow("bare '&' kept, references decoded")
+        << A << QByteArray("<video src=\"/v.mp4?a=1&b&amp;c=&#38;&lt&x&unknown;\">")
+        << "https://news.example.org/v.mp4?a=1&b&c=&&lt&x&unknown;" << false;
     // The site's own rule decides even where the page names a video the
     // standard way too.
     QTest::newRow("page of a supported site")
@@ -130,16 +180,55 @@ void tst_AnySite::pageNamesItsVideo()
     QFETCH(bool, bPlaylistOnly);
 
     QTemporaryDir dir;
-    QFile scratch(dir.filePath(QStringLiteral("Parse.wvi")));
-    QVERIFY(scratch.open(QIODevice::WriteOnly));
-    scratch.write(page);
-    scratch.close();
-
     bool bPlaylist = !bPlaylistOnly;
-    const QString sFound = RunSiteRule(DetectSite(sAddress), scratch.fileName(), sAddress,
+    const QString sFound = RunSiteRule(DetectSite(sAddress), WritePage(dir, page), sAddress,
                                        [](const QString &) { return QString(); }, &bPlaylist);
     QCOMPARE(sFound, sExpected);
     QCOMPARE(bPlaylist, bPlaylistOnly);
+}
+
+void tst_AnySite::onlyAWholeAddressIsWanted_data()
+{
+    QTest::addColumn<QString>("sText");
+    QTest::addColumn<bool>("bAnySite");
+    QTest::addColumn<bool>("bWanted");
+
+    const QString sSentence = QStringLiteral("ask Bob about the dailymotion.com contract, budget 5000");
+    QTest::newRow("supported site") << "http://www.dailymotion.com/video/x1" << false << true;
+    QTest::newRow("white space around") << " \thttps://youtube.com/watch?v=1 \n" << false << true;
+    QTest::newRow("sentence naming a site") << sSentence << false << false;
+    QTest::newRow("sentence naming a site, Any Site") << sSentence << true << false;
+    QTest::newRow("two addresses") << "http://youtube.com/a http://youtube.com/b" << false << false;
+    QTest::newRow("no scheme") << "dailymotion.com/video/x1" << false << false;
+    QTest::newRow("another scheme") << "ftp://youtube.com/x.flv" << false << false;
+    QTest::newRow("other site") << "https://example.org/v" << false << false;
+    QTest::newRow("other site, Any Site") << "https://example.org/v" << true << true;
+}
+
+void tst_AnySite::onlyAWholeAddressIsWanted()
+{
+    QFETCH(QString, sText);
+    QFETCH(bool, bAnySite);
+    QFETCH(bool, bWanted);
+    QCOMPARE(IsWanted(sText, bAnySite), bWanted);
+}
+
+// A page is read on the window's thread. A 16 MiB page takes about 0.2 s,
+// 0.35 s under the sanitizers (see bench/anysite_bench); read in quadratic
+// time, it takes hours.
+void tst_AnySite::hostilePageIsReadInLinearTime()
+{
+    constexpr qsizetype kPageBytes = 16 * 1024 * 1024;
+    QTemporaryDir dir;
+    const QString sPage = WritePage(dir, HostilePage(kPageBytes));
+    const qint64 llStartMs = ThreadCpuMs();
+    bool bPlaylist = true;
+    const QString sFound = RunSiteRule(siteNone, sPage, QStringLiteral("https://example.org/p"),
+                                       [](const QString &) { return QString(); }, &bPlaylist);
+    const qint64 llMs = ThreadCpuMs() - llStartMs;
+    QCOMPARE(sFound, QString());
+    QVERIFY(!bPlaylist);
+    QVERIFY2(llMs < 1000, qPrintable(QString::number(llMs) + " ms"));
 }
 
 QTEST_GUILESS_MAIN(tst_AnySite)
