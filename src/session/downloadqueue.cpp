@@ -8,6 +8,8 @@
 #include "core/iskin.h"
 #include "core/modglobal.h"
 #include "core/modmain.h"
+#include "core/partfile.h"
+#include "core/partorigin.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
 #include "net/connectivity.h"
@@ -47,6 +49,25 @@ QString SizeTextAfterTransfer(const QString &sBefore, const Download &download)
     return sBefore;
 }
 
+// A name of the program's own kind (a part, or a part's record) would be
+// taken for one: the suffix goes, or its dot when nothing else is left.
+QString WithoutPartSuffixes(QString sName)
+{
+    for (;;) {
+        const QLatin1StringView sSuffix = sName.endsWith(PartFile::kSuffix) ? PartFile::kSuffix
+            : sName.endsWith(PartOrigin::kSideSuffix)                       ? PartOrigin::kSideSuffix
+                                                                            : QLatin1StringView();
+        if (sSuffix.isEmpty())
+            return sName;
+        const QString sShorter = sName.chopped(sSuffix.size());
+        if (sShorter.isEmpty()) {
+            sName[sName.size() - sSuffix.size()] = u'_';
+            return sName;
+        }
+        sName = sShorter;
+    }
+}
+
 } // namespace
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
@@ -67,6 +88,12 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     tmrDownload.setSingleShot(true);
     connect(&tmrDownload, &QTimer::timeout, this, &DownloadQueue::tmrDownload_Timer);
     connect(&m_store, &DownloadListStore::ItemRemoved, this, &DownloadQueue::ItemRemoved);
+    connect(&m_store, &DownloadListStore::ItemRemoved, this,
+            [this](quint32, const QString &sFileName) {
+                m_partsToDrop << LocalPathFor(sFileName);
+                if (!m_run.bDownloading())
+                    DropPartsOfRemovedItems();
+            });
     connect(&m_download, &Download::DownloadError, this,
             [this](const QString &sError) { m_sTransferError = sError; });
 }
@@ -206,12 +233,30 @@ void DownloadQueue::StartDownloading()
         dealtWith.insert(m_store.ItemAt(i)->uSerial);
 
         const ItemOutcome outcome = ProcessItem(i);
+        // The transfer has let go of the part of an item removed meanwhile.
+        DropPartsOfRemovedItems();
         if (outcome == ItemOutcome::Stopped)
             break;
         bFollowGrownList = outcome == ItemOutcome::Transferred;
     }
     m_run.EndRun();
     qCDebug(lcQueue, "Run ends");
+}
+
+void DownloadQueue::DropPartsOfRemovedItems()
+{
+    // A part goes with its item, unless an item still listed and not done
+    // with goes on from it.
+    QSet<QString> stillWanted;
+    for (const DownloadItem &item : m_store.Items()) {
+        if (item.State() != ItemState::Complete)
+            stillWanted.insert(LocalPathFor(item.FileName));
+    }
+    for (const QString &sPath : std::as_const(m_partsToDrop)) {
+        if (!stillWanted.contains(sPath))
+            PartFile::RemoveKept(sPath);
+    }
+    m_partsToDrop.clear();
 }
 
 const DownloadItem *DownloadQueue::CurrentItem() const
@@ -269,15 +314,23 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetKeepTest({});
     const QString sWhy = m_download.LastError();
 
-    if (m_run.bStopRequested())
+    // A file that took its name is complete, even when a stop came while it
+    // was written out: only a transfer that never got there is cancelled.
+    if (m_run.bStopRequested() && !bCompleted)
         return Stop();
 
+    if (!CurrentItem())
+        m_partsToDrop << sLocalFile;
     if (const DownloadItem *pCurrent = CurrentItem()) {
         // A transfer that did not run to its end, or that brought anything
         // but the file, has not downloaded the video.
         const bool bGood = bCompleted && AnswerIsTheFile(m_download);
-        if (bGood)
+        if (bGood) {
             m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
+            // A name taken on disk meanwhile gave the file the next number.
+            if (m_download.SavedFile() != sLocalFile)
+                m_store.SetFileName(uSerial, QFileInfo(m_download.SavedFile()).fileName());
+        }
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
         if (!bGood)
             m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
@@ -288,7 +341,9 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         }
     }
     if (bCompleted)
-        m_completedPaths.insert(sLocalFile);
+        m_completedPaths.insert(m_download.SavedFile());
+    if (m_run.bStopRequested())
+        return Stop();
     m_store.FillDownloadList();
     return ItemOutcome::Transferred;
 }
@@ -349,7 +404,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     const QString sFileName = pItem->FileName == kAutoDetect ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.
-    m_store.SetFileName(uSerial, FreeFileName(sFileName));
+    m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
 }
@@ -359,18 +414,24 @@ QString DownloadQueue::LocalPathFor(const QString &sFileName) const
     return QDir::cleanPath(QDir(m_settings.sDownloadDir).absoluteFilePath(sFileName));
 }
 
-QString DownloadQueue::FreeFileName(const QString &sFileName) const
+QString DownloadQueue::FreeFileName(const QString &sFileName, const QString &sLink) const
 {
     // Cleaning again changes no name the program made or the grid accepted;
     // it keeps any other name from leaving the download directory.
-    const QString sName = modMain::FitFileName(modMain::CleanFileName(sFileName));
-    if (!m_completedPaths.contains(LocalPathFor(sName)))
-        return sName;
-    auto bTaken = [this](const QString &sCandidate) {
+    const QString sName =
+        modMain::FitFileName(WithoutPartSuffixes(modMain::CleanFileName(sFileName)));
+    // Whatever is on disk under a name is never replaced, nor is a file this
+    // program completed, nor the part another address is filling.
+    auto bTaken = [this, &sLink](const QString &sCandidate) {
         const QString sPath = LocalPathFor(sCandidate);
         const QFileInfo info(sPath);
-        return m_completedPaths.contains(sPath) || info.exists() || info.isSymLink();
+        if (m_completedPaths.contains(sPath) || info.exists() || info.isSymLink())
+            return true;
+        const QString sPartUrl = PartFile::KeptOrigin(sPath).sUrl;
+        return !sPartUrl.isEmpty() && sPartUrl != sLink;
     };
+    if (!bTaken(sName))
+        return sName;
     constexpr int kLastNumber = 100000;
     int iNumber = 2;
     while (iNumber < kLastNumber && bTaken(modMain::NumberedFileName(sName, iNumber)))

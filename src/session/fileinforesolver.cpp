@@ -1,5 +1,7 @@
 #include "session/fileinforesolver.h"
 
+#include <QUrl>
+
 #include "core/modmain.h"
 #include "net/download.h"
 #include "sites/anysite.h"
@@ -16,6 +18,15 @@ QString CutKeepingExtension(const QString &sName, qsizetype iLength)
     return sName.left(iLength - 4) + sName.right(4);
 }
 
+// Only an absolute http or https address can be asked about.
+bool IsAbsoluteWebUrl(const QString &sLink)
+{
+    const QUrl url(sLink, QUrl::TolerantMode);
+    const QString sScheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
+}
+
 } // namespace
 
 FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
@@ -23,7 +34,12 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     using namespace modDownload;
 
     m_download.SetUrl(sLink);
-    m_download.RequestInformation();
+    // Anything else is an address without an answer: nothing of the last
+    // file asked about may be taken for this one.
+    if (IsAbsoluteWebUrl(sLink))
+        m_download.RequestInformation();
+    else
+        m_download.ForgetInformation();
 
     // The name alone, not the text that follows "filename=" with its quotes
     // and further parameters.

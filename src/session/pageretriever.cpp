@@ -13,10 +13,37 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
 constexpr char kScratchName[] = "Parse.wvi";
+
+// The site rules read a page one byte to a character, and decode percent
+// escapes to bytes the same way: the address they name is those bytes. Each
+// byte past ASCII is asked for as it is, percent-encoded, instead of being
+// taken for a character and encoded again.
+QString AddressOfRuleBytes(const QString &sAddress)
+{
+    const bool bBytesPastAscii =
+        std::any_of(sAddress.begin(), sAddress.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
+    const bool bBytesOnly =
+        std::all_of(sAddress.begin(), sAddress.end(), [](QChar ch) { return ch.unicode() <= 0xFF; });
+    if (!bBytesPastAscii || !bBytesOnly)
+        return sAddress;
+    QByteArray encoded;
+    encoded.reserve(sAddress.size() * 3);
+    for (const QChar ch : sAddress) {
+        const auto cByte = static_cast<uchar>(ch.unicode());
+        if (cByte >= 0x80)
+            encoded += '%' + QByteArray::number(cByte, 16).toUpper();
+        else
+            encoded += static_cast<char>(cByte);
+    }
+    return QString::fromLatin1(QUrl::fromEncoded(encoded, QUrl::TolerantMode).toEncoded());
+}
 
 } // namespace
 
@@ -143,7 +170,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         },
         &bPlaylistOnly);
     if (!sResult.isEmpty())
-        return sResult;
+        return AddressOfRuleBytes(sResult);
     if (bPlaylistOnly)
         m_sLastReason = QStringLiteral(
             "The page offers only a streaming playlist; streaming playlists are not supported yet");
