@@ -116,11 +116,6 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     const QString sScratch = ScratchPath();
     if (sScratch.isEmpty())
         return kFetchFailed;
-    // A fetch that fails must not leave the previous page for the rule.
-    if (!modGlobal::DeleteFileForced(sScratch)) {
-        qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
-        return kFetchFailed;
-    }
     m_download.SetLocalFile(sScratch);
 
     // Another site's address may be the video file itself: that is not read
@@ -133,7 +128,15 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         });
     }
     m_download.SetByteLimit(kPageByteLimit);
-    m_retry.Run([this, &bMediaFile] {
+    bool bScratchStuck = false;
+    m_retry.Run([this, &bMediaFile, &sScratch, &bScratchStuck] {
+            // A fetch that fails must not leave the previous page for the
+            // rule, and a file never replaces another under its name: what
+            // the try before kept (an error page) goes first.
+            if (!modGlobal::DeleteFileForced(sScratch)) {
+                bScratchStuck = true;
+                return true;
+            }
             m_handlers.BeginPageFetch();
             m_download.StartDownload();
             m_handlers.EndPageFetch();
@@ -143,6 +146,10 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         });
     m_download.SetByteLimit(0);
     m_download.SetOpenTest({});
+    if (bScratchStuck) {
+        qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
+        return kFetchFailed;
+    }
     if (bMediaFile)
         return sLink;
     // The handlers, not the return value, tell how the fetch ended. A page
