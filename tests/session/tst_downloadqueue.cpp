@@ -10,7 +10,10 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <functional>
 #include <memory>
 
@@ -20,6 +23,7 @@
 #include "httptestserver.h"
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
+#include "list/listcommands.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
 #include "net/download.h"
@@ -248,6 +252,12 @@ private Q_SLOTS:
     void sameSuggestedNameIsNumbered();
     void stopDuringATransferCancelsThatItemOnly();
     void stopDuringAPageFetchFetchesNoMore();
+    void stopAtTheEndCancelsOnlyAnUncommittedFile_data();
+    void stopAtTheEndCancelsOnlyAnUncommittedFile();
+    void partsBelongToTheirItems_data();
+    void partsBelongToTheirItems();
+    void resolvedAddressBytesAreRequestedAsTheyAre_data();
+    void resolvedAddressBytesAreRequestedAsTheyAre();
     void unwritableLocalFileEndsInError();
     void itemAddedDuringTheLastTransferIsDownloaded();
     void editsDuringATransferKeepTheRunOnItsItem_data();
@@ -652,6 +662,208 @@ void tst_DownloadQueue::stopDuringAPageFetchFetchesNoMore()
     QCOMPARE(Requests(QStringLiteral("/angryalien.com/never.html")), 0);
     QVERIFY(!QFile::exists(QDir(m_downloads->path()).filePath(QStringLiteral("never.flv"))));
     QVERIFY(!m_session->Run().bDownloading());
+}
+
+void tst_DownloadQueue::stopAtTheEndCancelsOnlyAnUncommittedFile_data()
+{
+    QTest::addColumn<bool>("bWhileWrittenOut"); // else at the last block's progress
+    QTest::addColumn<QString>("sStatus");
+    QTest::newRow("stop while the file is written out") << true << "Complete";
+    QTest::newRow("stop at the last block") << false << "Cancelled";
+}
+
+void tst_DownloadQueue::stopAtTheEndCancelsOnlyAnUncommittedFile()
+{
+    QFETCH(bool, bWhileWrittenOut);
+    QFETCH(QString, sStatus);
+    const QByteArray content = Bytes(5000, 'e');
+    auto named = [](const QByteArray &body) {
+        HttpTestServer::Response file = HttpTestServer::Ok(body, "video/mp4");
+        file.headers += qMakePair(QByteArray("Content-Disposition"),
+                                  QByteArray("attachment; filename=\"ending.mp4\""));
+        return file;
+    };
+    Add(ServePage(QStringLiteral("ending-1"), QStringLiteral("/files/ending?id=1"), named(content)));
+    Add(ServePage(QStringLiteral("ending-2"), QStringLiteral("/files/ending?id=2"),
+                  named(Bytes(3000, 'f'))));
+
+    auto confirmStop = [this] {
+        m_bStopAsked = true;
+        m_messages.answerToQuestions = IMessageBox::Answer::Yes;
+        m_session->Queue().cmdStartDownload_Click();
+        m_messages.answerToQuestions = IMessageBox::Answer::No;
+    };
+    m_bStopAsked = false;
+    std::atomic<bool> bStopped{false};
+    if (bWhileWrittenOut) {
+        // The stop arrives while the sync of the video's part is on: the sync
+        // waits until the window's thread has taken it.
+        m_session->TransferControl().SetSyncFunction([&](int fd) {
+            const QString sFile = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+            if (sFile.endsWith(QLatin1String("ending.mp4.part")) && !bStopped) {
+                QMetaObject::invokeMethod(this, [&] { confirmStop(); bStopped = true; },
+                                          Qt::QueuedConnection);
+                for (int i = 0; i < 10000 && !bStopped; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return ::fsync(fd);
+        });
+    } else {
+        connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
+            if (!m_bStopAsked && Item(0).Status == QLatin1String("100"))
+                confirmStop();
+        });
+    }
+    m_session->Queue().cmdStartDownload_Click();
+
+    QVERIFY(m_bStopAsked);
+    QCOMPARE(Item(0).Status, sStatus);
+    QCOMPARE(Item(1).Status, QStringLiteral("Waiting"));
+    const QString sFinal = DownloadPath(QStringLiteral("ending.mp4"));
+    if (bWhileWrittenOut) {
+        QCOMPARE(Downloaded(QStringLiteral("ending.mp4")), content);
+    } else {
+        QVERIFY(!QFileInfo::exists(sFinal));
+        QCOMPARE(QFileInfo(PartFile::PartPathFor(sFinal)).size(), qint64(content.size()));
+    }
+
+    // The next run completes what was cancelled; the other item of that
+    // name never takes the first one's file.
+    m_session->TransferControl().SetSyncFunction({});
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(1).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(1).FileName, QStringLiteral("ending (2).mp4"));
+    QCOMPARE(Downloaded(QStringLiteral("ending.mp4")), content);
+}
+
+void tst_DownloadQueue::partsBelongToTheirItems_data()
+{
+    QTest::addColumn<QByteArray>("serverName");
+    QTest::addColumn<QString>("sPartOf");    // a part there before: "", "this" or "another" address
+    QTest::addColumn<QString>("sAfterFail"); // "": one run; else the first try breaks, then
+                                             // "retry" or "remove"
+    QTest::addColumn<QString>("sName");      // the item's name at the end
+    QTest::addColumn<qint64>("lBytesSent");
+
+    QTest::newRow("another address's part: the next number")
+        << QByteArray("parted.mp4") << "another" << "" << "parted (2).mp4" << qint64(100000);
+    QTest::newRow("this address's part: continued")
+        << QByteArray("parted.mp4") << "this" << "" << "parted.mp4" << qint64(70000);
+    QTest::newRow("a server name ending in .part")
+        << QByteArray("parted.mp4.part") << "" << "" << "parted.mp4" << qint64(100000);
+    QTest::newRow("a server name ending in .part.origin")
+        << QByteArray("parted.mp4.part.origin") << "" << "" << "parted.mp4" << qint64(100000);
+    QTest::newRow("a server name that is .part alone")
+        << QByteArray(".part") << "" << "" << "_part" << qint64(100000);
+    QTest::newRow("failed, then Retry: its part goes on")
+        << QByteArray("parted.mp4") << "" << "retry" << "parted.mp4" << qint64(100000);
+    QTest::newRow("failed, then removed: its part goes")
+        << QByteArray("parted.mp4") << "" << "remove" << "" << qint64(30000);
+}
+
+void tst_DownloadQueue::partsBelongToTheirItems()
+{
+    QFETCH(QByteArray, serverName);
+    QFETCH(QString, sPartOf);
+    QFETCH(QString, sAfterFail);
+    QFETCH(QString, sName);
+    QFETCH(qint64, lBytesSent);
+    const QByteArray file = Bytes(100000, 'p');
+    const QByteArray eTag("\"p1\"");
+    auto version = [&](qint64 lCutAfter) {
+        HttpTestServer::Response answer = Version(file, eTag, {}, lCutAfter);
+        answer.headers += qMakePair(QByteArray("Content-Disposition"),
+                                    "attachment; filename=\"" + serverName + '"');
+        return answer;
+    };
+    const QString sFilePath = QStringLiteral("/files/parted");
+    Add(ServePage(QStringLiteral("parted"), sFilePath, version(-1)));
+    if (!sAfterFail.isEmpty())
+        m_server.SetRouteSequence(sFilePath, {version(30000), version(-1)});
+
+    const QString sTaken = DownloadPath(QStringLiteral("parted.mp4"));
+    const QString sOther = QStringLiteral("http://elsewhere.invalid/parted.mp4");
+    if (!sPartOf.isEmpty()) {
+        PartFile part;
+        QVERIFY(part.Open(sTaken));
+        const QByteArray kept = sPartOf == "this" ? file.left(30000) : QByteArray("other");
+        QVERIFY(part.Write(kept.constData(), kept.size()));
+        QVERIFY(part.SetOrigin({sPartOf == "this" ? m_server.Url(sFilePath) : sOther,
+                                QString::fromLatin1(eTag), file.size()}));
+        part.Keep();
+    }
+    if (!sAfterFail.isEmpty()) {
+        m_session->Retry().SetRetries(0);
+        m_session->Queue().cmdStartDownload_Click();
+        QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+        QCOMPARE(QFileInfo(PartFile::PartPathFor(sTaken)).size(), qint64(30000));
+        m_grid.SetRowSelected(0);
+        ListCommands commands(m_session->ListStore(), m_session->Run());
+        if (sAfterFail == "retry")
+            commands.RetrySelected();
+        else
+            commands.RemoveSelected();
+    }
+    if (m_session->ListStore().Count() > 0)
+        m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(BytesSentFor(sFilePath), lBytesSent);
+    if (sName.isEmpty()) {
+        QVERIFY(m_session->ListStore().IsListEmpty());
+        QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sTaken)));
+        QVERIFY(!QFileInfo::exists(PartOrigin::SidePathFor(PartFile::PartPathFor(sTaken))));
+        return;
+    }
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(0).FileName, sName);
+    QCOMPARE(Downloaded(sName), file);
+    // Another address's part is left as it was, for its own item.
+    if (sPartOf == "another") {
+        QCOMPARE(Downloaded(QStringLiteral("parted.mp4.part")), QByteArray("other"));
+        QCOMPARE(PartFile::KeptOrigin(sTaken).sUrl, sOther);
+    } else {
+        QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(DownloadPath(sName))));
+    }
+}
+
+void tst_DownloadQueue::resolvedAddressBytesAreRequestedAsTheyAre_data()
+{
+    QTest::addColumn<QString>("sSite");      // the page's folder: the site whose rule reads it
+    QTest::addColumn<QByteArray>("pageHead"); // what comes before the file's address
+    QTest::addColumn<QByteArray>("pageTail");
+    QTest::addColumn<QByteArray>("namedPath"); // the file's path as the page writes it
+    // The rule decodes percent escapes into bytes.
+    QTest::newRow("percent-encoded UTF-8, decoded by the rule")
+        << "video.google.com" << QByteArray("var videoUrl = \"") << QByteArray("\";")
+        << QByteArray("/files/f%C3%A9.flv");
+    QTest::newRow("raw UTF-8 bytes in the page")
+        << "angryalien.com" << QByteArray("<embed src=\"") << QByteArray("\" width=400>")
+        << QByteArray("/files/f\xC3\xA9.flv");
+    QTest::newRow("percent-encoded UTF-8, taken as written")
+        << "angryalien.com" << QByteArray("<embed src=\"") << QByteArray("\" width=400>")
+        << QByteArray("/files/f%C3%A9.flv");
+}
+
+void tst_DownloadQueue::resolvedAddressBytesAreRequestedAsTheyAre()
+{
+    QFETCH(QString, sSite);
+    QFETCH(QByteArray, pageHead);
+    QFETCH(QByteArray, pageTail);
+    QFETCH(QByteArray, namedPath);
+    const QByteArray content = Bytes(2000, 'u');
+    const QString sRequested = QStringLiteral("/files/f%C3%A9.flv");
+    m_server.SetRoute(sRequested, HttpTestServer::Ok(content, "video/x-flv"));
+    const QString sPage = QStringLiteral("/%1/accent.html").arg(sSite);
+    m_server.SetRoute(sPage, HttpTestServer::Ok("<html>" + pageHead + m_server.Url({}).toLatin1()
+                                                    + namedPath + pageTail + "</html>",
+                                                "text/html"));
+    Add(m_server.Url(sPage));
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Requests(sRequested), 1);
+    QCOMPARE(Downloaded(Item(0).FileName), content);
 }
 
 void tst_DownloadQueue::unwritableLocalFileEndsInError()
