@@ -404,7 +404,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     const QString sFileName = pItem->FileName == kAutoDetect ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.
-    m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink));
+    m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
 }
@@ -414,19 +414,32 @@ QString DownloadQueue::LocalPathFor(const QString &sFileName) const
     return QDir::cleanPath(QDir(m_settings.sDownloadDir).absoluteFilePath(sFileName));
 }
 
-QString DownloadQueue::FreeFileName(const QString &sFileName, const QString &sLink) const
+QString DownloadQueue::FreeFileName(const QString &sFileName, const QString &sLink,
+                                    quint32 uSerial) const
 {
     // Cleaning again changes no name the program made or the grid accepted;
     // it keeps any other name from leaving the download directory.
     const QString sName =
         modMain::FitFileName(WithoutPartSuffixes(modMain::CleanFileName(sFileName)));
+    const DownloadItem *pItem = m_store.ItemBySerial(uSerial);
+    const QString sOwnName = pItem ? pItem->FileName : QString();
     // Whatever is on disk under a name is never replaced, nor is a file this
-    // program completed, nor the part another address is filling.
-    auto bTaken = [this, &sLink](const QString &sCandidate) {
+    // program completed. A part belongs to the listed item of its name; one
+    // that no item holds belongs to the address its record names. An item
+    // that holds the name already goes on from its part, or starts it over
+    // when its address has changed since.
+    auto bTaken = [&](const QString &sCandidate) {
         const QString sPath = LocalPathFor(sCandidate);
         const QFileInfo info(sPath);
         if (m_completedPaths.contains(sPath) || info.exists() || info.isSymLink())
             return true;
+        for (const DownloadItem &item : m_store.Items()) {
+            if (item.uSerial != uSerial && item.State() != ItemState::Complete
+                && item.FileName == sCandidate)
+                return true;
+        }
+        if (sCandidate == sOwnName)
+            return false;
         const QString sPartUrl = PartFile::KeptOrigin(sPath).sUrl;
         return !sPartUrl.isEmpty() && sPartUrl != sLink;
     };

@@ -95,10 +95,11 @@ private:
     // Stops the run's work on an item the user removed.
     void ItemRemoved(quint32 uSerial);
     QString LocalPathFor(const QString &sFileName) const;
-    // The name the item's file (from sLink) gets: its FileName made safe and
-    // short enough, numbered when that name is taken on disk, was completed
-    // by this program, or has a part kept for another address.
-    QString FreeFileName(const QString &sFileName, const QString &sLink) const;
+    // The name item uSerial's file (from sLink) gets: sFileName made safe
+    // and short enough, numbered when that name is taken on disk, was
+    // completed by this program, is another unfinished item's, or has a part
+    // kept for another address.
+    QString FreeFileName(const QString &sFileName, const QString &sLink, quint32 uSerial) const;
     // Removes the parts of items taken off the list, once no transfer holds
     // them and no listed item goes on from them.
     void DropPartsOfRemovedItems();

@@ -740,7 +740,10 @@ void tst_DownloadQueue::stopAtTheEndCancelsOnlyAnUncommittedFile()
 void tst_DownloadQueue::partsBelongToTheirItems_data()
 {
     QTest::addColumn<QByteArray>("serverName");
-    QTest::addColumn<QString>("sPartOf");    // a part there before: "", "this" or "another" address
+    // A part there before: none (""), of "this" or "another" address, of
+    // another address under the item's "own" name, or the part of another
+    // listed "item" of that name.
+    QTest::addColumn<QString>("sPartOf");
     QTest::addColumn<QString>("sAfterFail"); // "": one run; else the first try breaks, then
                                              // "retry" or "remove"
     QTest::addColumn<QString>("sName");      // the item's name at the end
@@ -748,6 +751,10 @@ void tst_DownloadQueue::partsBelongToTheirItems_data()
 
     QTest::newRow("another address's part: the next number")
         << QByteArray("parted.mp4") << "another" << "" << "parted (2).mp4" << qint64(100000);
+    QTest::newRow("another listed item's name: the next number")
+        << QByteArray("parted.mp4") << "item" << "" << "parted (2).mp4" << qint64(100000);
+    QTest::newRow("the item's own name, its address changed: started over")
+        << QByteArray("parted.mp4") << "own" << "" << "parted.mp4" << qint64(100000);
     QTest::newRow("this address's part: continued")
         << QByteArray("parted.mp4") << "this" << "" << "parted.mp4" << qint64(70000);
     QTest::newRow("a server name ending in .part")
@@ -789,9 +796,17 @@ void tst_DownloadQueue::partsBelongToTheirItems()
         QVERIFY(part.Open(sTaken));
         const QByteArray kept = sPartOf == "this" ? file.left(30000) : QByteArray("other");
         QVERIFY(part.Write(kept.constData(), kept.size()));
-        QVERIFY(part.SetOrigin({sPartOf == "this" ? m_server.Url(sFilePath) : sOther,
-                                QString::fromLatin1(eTag), file.size()}));
+        if (sPartOf != "item")
+            QVERIFY(part.SetOrigin({sPartOf == "this" ? m_server.Url(sFilePath) : sOther,
+                                    QString::fromLatin1(eTag), file.size()}));
         part.Keep();
+    }
+    if (sPartOf == "own")
+        m_session->ListStore().SetFileName(Item(0).uSerial, QStringLiteral("parted.mp4"));
+    if (sPartOf == "item") {
+        Add(ServeVideo(QStringLiteral("holder"), Bytes(10, 'h')));
+        m_session->ListStore().SetFileName(Item(1).uSerial, QStringLiteral("parted.mp4"));
+        m_session->ListStore().Finish(Item(1).uSerial, ItemState::Failed);
     }
     if (!sAfterFail.isEmpty()) {
         m_session->Retry().SetRetries(0);
@@ -818,10 +833,10 @@ void tst_DownloadQueue::partsBelongToTheirItems()
     QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
     QCOMPARE(Item(0).FileName, sName);
     QCOMPARE(Downloaded(sName), file);
-    // Another address's part is left as it was, for its own item.
-    if (sPartOf == "another") {
+    // Another's part is left as it was, for its own item.
+    if (sPartOf == "another" || sPartOf == "item") {
         QCOMPARE(Downloaded(QStringLiteral("parted.mp4.part")), QByteArray("other"));
-        QCOMPARE(PartFile::KeptOrigin(sTaken).sUrl, sOther);
+        QCOMPARE(PartFile::KeptOrigin(sTaken).sUrl, sPartOf == "item" ? QString() : sOther);
     } else {
         QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(DownloadPath(sName))));
     }
