@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+#include <utility>
+
 #include "core/imessagebox.h"
 #include "core/iskin.h"
 #include "core/modglobal.h"
@@ -245,18 +248,21 @@ void DownloadQueue::StartDownloading()
 
 void DownloadQueue::DropPartsOfRemovedItems()
 {
-    // A part goes with its item, unless an item still listed and not done
-    // with goes on from it.
-    QSet<QString> stillWanted;
-    for (const DownloadItem &item : m_store.Items()) {
-        if (item.State() != ItemState::Complete)
-            stillWanted.insert(LocalPathFor(item.FileName));
-    }
-    for (const QString &sPath : std::as_const(m_partsToDrop)) {
-        if (!stillWanted.contains(sPath))
+    const QStringList paths = std::exchange(m_partsToDrop, {});
+    for (const QString &sPath : paths) {
+        // Most items keep no part: they cost one look at the disk.
+        const QString sPart = PartFile::PartPathFor(sPath);
+        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink())
+            continue;
+        // A part goes with its item, unless an item still listed and not
+        // done with goes on from it.
+        const auto &items = m_store.Items();
+        const bool bStillWanted = std::any_of(items.begin(), items.end(), [&](const DownloadItem &item) {
+            return item.State() != ItemState::Complete && LocalPathFor(item.FileName) == sPath;
+        });
+        if (!bStillWanted)
             PartFile::RemoveKept(sPath);
     }
-    m_partsToDrop.clear();
 }
 
 const DownloadItem *DownloadQueue::CurrentItem() const
