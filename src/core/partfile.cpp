@@ -187,9 +187,9 @@ bool PartFile::Open(const QString &sFinalPath)
 {
     Aim(sFinalPath);
     struct stat finalStat {};
-    // Only a file or a link is ever replaced: a folder could not be, and a
-    // device, pipe or socket under that name is none of the program's files.
-    // Finding out now also saves a transfer that would be thrown away.
+    // A folder, device, pipe or socket under the name means the caller aimed
+    // at something that is no file: refused now, before any transfer. (A
+    // file or link there is left alone too; Commit numbers the new file.)
     if (::lstat(QFile::encodeName(sFinalPath).constData(), &finalStat) == 0
         && !S_ISREG(finalStat.st_mode) && !S_ISLNK(finalStat.st_mode))
         return Fail(QStringLiteral("Cannot replace %1").arg(sFinalPath),
