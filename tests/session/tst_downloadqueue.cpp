@@ -878,6 +878,7 @@ void tst_DownloadQueue::resolvedAddressBytesAreRequestedAsTheyAre()
 
     QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
     QCOMPARE(Requests(sRequested), 1);
+    QCOMPARE(Item(0).FileName, QStringLiteral("f\u00E9.flv"));
     QCOMPARE(Downloaded(Item(0).FileName), content);
 }
 

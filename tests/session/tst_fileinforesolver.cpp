@@ -53,6 +53,11 @@ void tst_FileInfoResolver::naming_data()
     QTest::newRow("YouTube name cut to 35")
         << "/" + s36 << File(10) << qint16(siteYoutube) << QString(31, QLatin1Char('y')) + ".flv"
         << "10 Bytes";
+    QTest::newRow("address bytes past ASCII named as UTF-8")
+        << "/f%C3%A9%20x.flv" << File(10) << qint16(siteGoogleVideo) << QStringLiteral("f\u00E9%20x.flv")
+        << "10 Bytes";
+    QTest::newRow("address bytes past ASCII that are no UTF-8 stay escaped")
+        << "/f%E9.flv" << File(10) << qint16(siteGoogleVideo) << "f%E9.flv" << "10 Bytes";
     QTest::newRow("flv address beats the server's name")
         << "/movie.FLV" << File(10, "other.avi") << qint16(siteGoogleVideo) << "movie.FLV"
         << "10 Bytes";
