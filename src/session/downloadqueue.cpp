@@ -29,6 +29,17 @@
 namespace {
 
 const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
+// What the name column says of an item that could not be resolved.
+const QString kUnsupportedName = QStringLiteral("Un supported link");
+const QString kProcessFailedName = QStringLiteral("Process failed.");
+
+// Texts the program writes in the name column that name no file: an item
+// tried again after one of them is named as a new item is.
+bool NamesNoFile(const QString &sFileName)
+{
+    return sFileName == kAutoDetect || sFileName == kUnsupportedName
+        || sFileName == kProcessFailedName;
+}
 
 // Whether the answer carries the file asked for: the whole of it, or the
 // rest of a part kept from before. Any other answer (an empty 204, a 304 to
@@ -383,10 +394,10 @@ QString DownloadQueue::PrepareItem(int iIndex)
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
-        m_store.SetFileName(uSerial, QStringLiteral("Un supported link"));
+        m_store.SetFileName(uSerial, kUnsupportedName);
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
-        m_store.SetFileName(uSerial, QStringLiteral("Process failed."));
+        m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
                                        ? QStringLiteral("The page names no video file")
@@ -407,7 +418,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
-    const QString sFileName = pItem->FileName == kAutoDetect ? info.FileName : pItem->FileName;
+    const QString sFileName = NamesNoFile(pItem->FileName) ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.
     m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));

@@ -241,6 +241,7 @@ private Q_SLOTS:
     void noConnectionStartsNothing();
     void runSkipsFinishedItemsAndDownloadsTheRest();
     void unresolvedItemsSayWhy();
+    void retriedUnresolvedItemIsNamedAnew();
     void unknownLengthShowsBytesSoFar();
     void failedTransfersEndInError_data();
     void failedTransfersEndInError();
@@ -381,6 +382,27 @@ void tst_DownloadQueue::unresolvedItemsSayWhy()
              QStringLiteral("Video may be inappropriate and can not be downloaded"));
     QCOMPARE(Item(2).Status, QStringLiteral("ERROR"));
     QCOMPARE(Item(2).FileName, QStringLiteral("Waiting (Auto Detect)"));
+}
+
+void tst_DownloadQueue::retriedUnresolvedItemIsNamedAnew()
+{
+    const QString sPage = m_server.Url(QStringLiteral("/angryalien.com/later.html"));
+    m_server.SetRoute(QStringLiteral("/angryalien.com/later.html"),
+                      HttpTestServer::Ok("<html>not yet</html>", "text/html"));
+    Add(sPage);
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(Item(0).FileName, QStringLiteral("Process failed."));
+
+    // The page names its movie now; the item is tried again from its page.
+    ServeVideo(QStringLiteral("later"), Bytes(500, 'l'));
+    m_session->ListStore().SetVideo_URL(Item(0).uSerial, sPage);
+    m_grid.SetRowSelected(0);
+    ListCommands(m_session->ListStore(), m_session->Run()).RetrySelected();
+    m_session->Queue().cmdStartDownload_Click();
+
+    QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
+    QCOMPARE(Item(0).FileName, QStringLiteral("later.flv"));
+    QCOMPARE(Downloaded(QStringLiteral("later.flv")), Bytes(500, 'l'));
 }
 
 void tst_DownloadQueue::unknownLengthShowsBytesSoFar()
