@@ -1,9 +1,14 @@
 #include "core/partfile.h"
 
+#include "core/modmain.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QStringList>
 
 #include <cerrno>
 #include <cstring>
@@ -57,20 +62,29 @@ void RunWhileProcessingEvents(const std::function<void()> &work)
     worker.join();
 }
 
-// ext4 writes out a file renamed over another one before the rename returns
-// (so that a crash cannot leave an empty file): a quarter of a second for a
-// gigabyte here. Swapping the two names is just as atomic and is spared
-// that; the old file then leaves under the part's name. A directory under
-// the final name is never swapped away.
-bool ReplaceFinal(const QByteArray &partPath, const QByteArray &finalPath)
+// Gives the part the final name only while nothing holds that name: a
+// file, a link or anything else there is never replaced, even when it
+// appears a moment before the rename. Where the file system cannot rename
+// that way, a second link to the part does the same; where it has no links
+// either, the name is looked at just before the rename.
+bool RenameIfFree(const QByteArray &partPath, const QByteArray &finalPath)
 {
-    struct stat old {};
-    if (::lstat(finalPath.constData(), &old) == 0 && !S_ISDIR(old.st_mode)
-        && ::renameat2(AT_FDCWD, partPath.constData(), AT_FDCWD, finalPath.constData(),
-                       RENAME_EXCHANGE)
-            == 0) {
+    if (::renameat2(AT_FDCWD, partPath.constData(), AT_FDCWD, finalPath.constData(),
+                    RENAME_NOREPLACE)
+        == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::link(partPath.constData(), finalPath.constData()) == 0) {
         ::unlink(partPath.constData());
         return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat taken {};
+    if (::lstat(finalPath.constData(), &taken) == 0) {
+        errno = EEXIST;
+        return false;
     }
     return ::rename(partPath.constData(), finalPath.constData()) == 0;
 }
@@ -92,16 +106,19 @@ struct CommitJob
 {
     int fd;
     QByteArray partPath;
-    QByteArray finalPath;
+    // The final name first, then the numbered ones to take in turn when it
+    // is taken.
+    QList<QByteArray> finalPaths;
     QByteArray directoryPath;
     PartFile::SyncFunction sync;
 };
 
 struct CommitOutcome
 {
-    enum class Failure { None, Write, Replace };
+    enum class Failure { None, Write, Rename };
     Failure failure = Failure::None;
     int iErrno = 0;
+    qsizetype iName = 0; // the name in CommitJob::finalPaths the file took
 };
 
 // The steps that must strictly follow one another: the data is on disk
@@ -118,21 +135,21 @@ CommitOutcome WriteOutAndRename(const CommitJob &job)
         iErrno = errno;
     if (iErrno != 0) {
         ::unlink(job.partPath.constData());
-        return {CommitOutcome::Failure::Write, iErrno};
+        return {CommitOutcome::Failure::Write, iErrno, 0};
     }
-    // O_PATH holds the old file without opening it for reading or writing.
-    const int oldFd = ::open(job.finalPath.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    const bool bRenamed = ReplaceFinal(job.partPath, job.finalPath);
+    for (qsizetype i = 0; i < job.finalPaths.size(); ++i) {
+        if (RenameIfFree(job.partPath, job.finalPaths.at(i))) {
+            // The file is in place whether or not this succeeds; a failure
+            // here only means the rename may not outlive a power failure.
+            SyncDirectory(job.directoryPath, job.sync);
+            return {CommitOutcome::Failure::None, 0, i};
+        }
+        if (errno != EEXIST)
+            break;
+    }
     iErrno = errno;
-    CloseInBackground(oldFd);
-    if (!bRenamed) {
-        ::unlink(job.partPath.constData());
-        return {CommitOutcome::Failure::Replace, iErrno};
-    }
-    // The file is in place whether or not this succeeds; a failure here
-    // only means the rename may not outlive a power failure.
-    SyncDirectory(job.directoryPath, job.sync);
-    return {};
+    ::unlink(job.partPath.constData());
+    return {CommitOutcome::Failure::Rename, iErrno, 0};
 }
 
 } // namespace
@@ -170,9 +187,9 @@ bool PartFile::Open(const QString &sFinalPath)
 {
     Aim(sFinalPath);
     struct stat finalStat {};
-    // Only a file or a link is ever replaced: a folder could not be, and a
-    // device, pipe or socket under that name is none of the program's files.
-    // Finding out now also saves a transfer that would be thrown away.
+    // A folder, device, pipe or socket under the name means the caller aimed
+    // at something that is no file: refused now, before any transfer. (A
+    // file or link there is left alone too; Commit numbers the new file.)
     if (::lstat(QFile::encodeName(sFinalPath).constData(), &finalStat) == 0
         && !S_ISREG(finalStat.st_mode) && !S_ISLNK(finalStat.st_mode))
         return Fail(QStringLiteral("Cannot replace %1").arg(sFinalPath),
@@ -261,17 +278,24 @@ bool PartFile::Commit()
         return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), EBADF);
     // The finished file carries no record of where its part came from.
     PartOrigin::Remove(m_fd, PartPath());
-    const CommitJob job{m_fd, m_partPath, QFile::encodeName(m_sFinalPath),
-                        QFile::encodeName(QFileInfo(m_sFinalPath).path()), m_sync};
+    const QFileInfo final(m_sFinalPath);
+    QStringList names{m_sFinalPath};
+    for (int iNumber = 2; iNumber <= kLastNumber; ++iNumber)
+        names << final.dir().filePath(modMain::NumberedFileName(final.fileName(), iNumber));
+    CommitJob job{m_fd, m_partPath, {}, QFile::encodeName(final.path()), m_sync};
+    for (const QString &sName : std::as_const(names))
+        job.finalPaths << QFile::encodeName(sName);
     m_fd = -1;
     CommitOutcome outcome;
     RunWhileProcessingEvents([&job, &outcome] { outcome = WriteOutAndRename(job); });
     switch (outcome.failure) {
     case CommitOutcome::Failure::None:
+        m_sFinalPath = names.at(outcome.iName);
+        m_partPath = QFile::encodeName(PartPath());
         return true;
     case CommitOutcome::Failure::Write:
         return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), outcome.iErrno);
-    case CommitOutcome::Failure::Replace:
+    case CommitOutcome::Failure::Rename:
         return Fail(QStringLiteral("Cannot replace %1").arg(m_sFinalPath), outcome.iErrno);
     }
     return false;
@@ -294,4 +318,22 @@ void PartFile::Keep()
     // The name still holds the data, so closing frees nothing and is quick.
     ::close(m_fd);
     m_fd = -1;
+}
+
+PartOrigin PartFile::KeptOrigin(const QString &sFinalPath)
+{
+    const QString sPart = PartPathFor(sFinalPath);
+    const int fd = ::open(QFile::encodeName(sPart).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const PartOrigin origin = PartOrigin::Read(fd, sPart);
+    ::close(fd);
+    return origin;
+}
+
+void PartFile::RemoveKept(const QString &sFinalPath)
+{
+    const QString sPart = PartPathFor(sFinalPath);
+    ::unlink(QFile::encodeName(sPart).constData());
+    PartOrigin::Remove(-1, sPart);
 }

@@ -11,11 +11,12 @@
 // The file a transfer writes, kept under a name of its own until it is whole.
 //
 // The bytes go to NAME.part, made afresh and never through a link; only
-// Commit puts the file under NAME, by a rename that replaces whatever NAME
-// was (a link is replaced itself, its target is never touched). The part's
-// data reaches the disk before it takes the name, and the rename reaches it
-// before Commit returns. So NAME is either the earlier file or the complete
-// new one, even when the program is killed or the power fails mid-transfer,
+// Commit gives the file a name, by a rename that never replaces anything:
+// when NAME is taken (by a file, a link, anything) the file takes the next
+// free "NAME (2).EXT", "NAME (3).EXT"... instead. The part's data reaches
+// the disk before it takes a name, and the rename reaches it before Commit
+// returns. So a name holds either what it held before or the complete new
+// file, even when the program is killed or the power fails mid-transfer,
 // and a failed transfer leaves nothing behind: a part that is neither
 // committed nor discarded goes when the object does, unless it is kept
 // (Keep) for a later transfer to continue.
@@ -28,6 +29,8 @@ class PartFile
 {
 public:
     static constexpr QLatin1StringView kSuffix{".part"};
+    // The highest number Commit gives a name before it gives up.
+    static constexpr int kLastNumber = 1000;
 
     // Makes the data of an open file or directory durable, as fsync does
     // (the default); called off the calling thread. 0 or -1 with errno set.
@@ -61,15 +64,22 @@ public:
     bool SetOrigin(const PartOrigin &origin);
     // Writes all lBytes; false on any failure (a full disk among them).
     bool Write(const char *pData, qint64 lBytes);
-    // Writes the part out, closes it and renames it to its final name;
-    // pending events are processed meanwhile. On failure the part is removed
-    // and the final name is left as it was.
+    // Writes the part out, closes it and renames it to its final name, or to
+    // the first free numbered one (FinalPath then names it); pending events
+    // are processed meanwhile. On failure the part is removed and every name
+    // is left as it was.
     bool Commit();
     // Closes and removes the part; the final name is left as it was.
     void Discard();
     // Closes the part and leaves it on disk, with its origin, for a later
     // transfer to continue.
     void Keep();
+
+    // The record of the part kept for sFinalPath; empty when there is none
+    // (or no part).
+    static PartOrigin KeptOrigin(const QString &sFinalPath);
+    // Removes the part kept for sFinalPath and its record.
+    static void RemoveKept(const QString &sFinalPath);
 
     QString FinalPath() const { return m_sFinalPath; }
     QString PartPath() const { return PartPathFor(m_sFinalPath); }

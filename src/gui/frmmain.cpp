@@ -533,6 +533,8 @@ void frmMain::CreateListEditing()
          &frmMain::cmdDown_Click, QKeySequence()},
         {cmdClear, "cmdClear", QStringLiteral("&X"), QStringLiteral("Clear Completed items"),
          &frmMain::cmdClear_Click, QKeySequence()},
+        {cmdRetry, "cmdRetry", QStringLiteral("&R"), QStringLiteral("Retry"),
+         &frmMain::cmdRetry_Click, QKeySequence(Qt::CTRL | Qt::Key_R)},
     };
     for (const Command &command : commands) {
         command.button = new QPushButton(command.caption, m_pClassic);
@@ -573,6 +575,11 @@ void frmMain::cmdDown_Click()
 void frmMain::cmdClear_Click()
 {
     m_listCommands->ClearCompleted();
+}
+
+void frmMain::cmdRetry_Click()
+{
+    m_listCommands->RetrySelected();
 }
 
 void frmMain::DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue,

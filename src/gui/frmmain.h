@@ -120,6 +120,7 @@ private:
     void cmdUp_Click();
     void cmdDown_Click();
     void cmdClear_Click();
+    void cmdRetry_Click();
     void DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVariant &vNewValue,
                                        bool *pbCancel);
     void DownloadGrid_AfterCellUpdate(const QModelIndex &cell);
@@ -138,6 +139,7 @@ private:
     QPushButton *cmdUp = nullptr;
     QPushButton *cmdDown = nullptr;
     QPushButton *cmdClear = nullptr;
+    QPushButton *cmdRetry = nullptr;
     QCheckBox *chkMonitor = nullptr;
 
     SkinHost *Flash;

@@ -181,11 +181,11 @@ bool DownloadListStore::RemoveDownloadItem(qint16 iID)
 {
     if (m_DownloadList.isEmpty())
         return false;
-    QList<quint32> removed;
+    QList<DownloadItem> removed;
     int iFirst = -1;
     for (int i = 0; i < m_DownloadList.size(); ++i) {
         if (m_DownloadList.at(i).ID == iID) {
-            removed.append(m_DownloadList.at(i).uSerial);
+            removed.append(m_DownloadList.at(i));
             if (iFirst < 0)
                 iFirst = i;
         }
@@ -193,11 +193,11 @@ bool DownloadListStore::RemoveDownloadItem(qint16 iID)
     if (removed.isEmpty())
         return true;
     m_DownloadList.removeIf([iID](const DownloadItem &item) { return item.ID == iID; });
-    for (const quint32 uSerial : std::as_const(removed))
-        m_indexOfSerial.remove(uSerial);
+    for (const DownloadItem &item : std::as_const(removed))
+        m_indexOfSerial.remove(item.uSerial);
     Renumber(iFirst);
-    for (const quint32 uSerial : std::as_const(removed))
-        Q_EMIT ItemRemoved(uSerial);
+    for (const DownloadItem &item : std::as_const(removed))
+        Q_EMIT ItemRemoved(item.uSerial, item.FileName);
     Q_EMIT Changed();
     return true;
 }

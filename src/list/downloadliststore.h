@@ -108,8 +108,8 @@ public:
 
 Q_SIGNALS:
     // An item left the list (the list is already renumbered): whatever works
-    // on it should stop.
-    void ItemRemoved(quint32 uSerial);
+    // on it should stop, and what it kept on disk for later may go.
+    void ItemRemoved(quint32 uSerial, const QString &sFileName);
     // Something the list keeps changed: an item came, went, moved or had a
     // field written.
     void Changed();

@@ -59,6 +59,23 @@ void ListCommands::ClearCompleted()
     ShowEditedList(true);
 }
 
+void ListCommands::RetrySelected()
+{
+    for (const QModelIndex &cell : m_grid.Selected()) {
+        const GridRow row(m_grid.DataSource(), cell.row());
+        const DownloadItem *pItem = m_store.ItemBySerial(row.Serial());
+        if (!pItem)
+            continue;
+        const ItemState state = pItem->State();
+        if (state != ItemState::Failed && state != ItemState::Cancelled)
+            continue;
+        // Waiting again: a run reaches it and goes on from its part.
+        m_store.SetStatus(pItem->uSerial, ItemStatus::kWaiting);
+        m_store.SetReason(pItem->uSerial, QString());
+    }
+    ShowEditedList(false);
+}
+
 void ListCommands::MoveSelectedUp()
 {
     MoveSelected(true);

@@ -7,7 +7,7 @@ class GridRow;
 class IDownloadGrid;
 class RunState;
 
-// The five commands that edit the download list from the grid: they read the
+// The commands that edit the download list from the grid: they read the
 // selection from the grid, find each selected row's item by its serial,
 // change the list and have the grid show the result. Buttons, keys, menus and the skin all end here.
 //
@@ -27,6 +27,9 @@ public:
     void MoveSelectedDown();
     // Removes the items whose Status is "Complete".
     void ClearCompleted();
+    // Sets the items of the selected rows that failed or were cancelled
+    // back to "Waiting".
+    void RetrySelected();
 
 private:
     // The ID the row's item has now, or 0 when it is no longer listed.

@@ -105,13 +105,8 @@ ContentRange ParseContentRange(const QByteArray &value)
     const qsizetype iSlash = text.indexOf('/');
     if (iDash < 0 || iSlash < iDash)
         return range;
-    bool bStart = false;
-    const qint64 lStart = text.mid(6, iDash - 6).trimmed().toLongLong(&bStart);
-    bool bTotal = false;
-    const qint64 lTotal = text.mid(iSlash + 1).trimmed().toLongLong(&bTotal);
-    if (bStart)
-        range.lStart = lStart;
-    range.lTotal = bTotal ? lTotal : -1;
+    range.lStart = HeaderBlock::ParseLength(QByteArrayView(text).sliced(6, iDash - 6));
+    range.lTotal = HeaderBlock::ParseLength(QByteArrayView(text).sliced(iSlash + 1));
     return range;
 }
 
@@ -134,19 +129,23 @@ qint64 ParseRetryAfter(const QByteArray &value)
 }
 
 // Whether a 206 carries the rest of the kept part: it starts where the part
-// ends and comes from the same file. A server that ignored If-Range but
-// names its validator or length gives a changed file away here.
+// ends and comes from the same file. A server may ignore If-Range and send
+// a range of whatever it has now, so the answer must show that itself: it
+// names the stored validator again (the same strong ETag, or the same
+// Last-Modified) and the same whole length. Anything it leaves unsaid
+// counts as a different file.
 bool ContinuesPart(const QNetworkReply &reply, qint64 lFrom, const PartOrigin &origin)
 {
     if (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 206)
         return false;
     const ContentRange range = ParseContentRange(reply.rawHeader("Content-Range"));
-    if (range.lStart != lFrom)
+    if (range.lStart != lFrom || range.lTotal < 0 || range.lTotal != origin.lTotal)
         return false;
-    if (origin.lTotal >= 0 && range.lTotal >= 0 && range.lTotal != origin.lTotal)
-        return false;
-    const QString sNow = ValidatorOf(reply);
-    return sNow.isEmpty() || sNow == origin.sValidator;
+    const QByteArray eTag = reply.rawHeader("ETag").trimmed();
+    const QByteArray lastModified = reply.rawHeader("Last-Modified").trimmed();
+    const QByteArray stored = origin.sValidator.toLatin1();
+    return !stored.isEmpty()
+        && ((!eTag.startsWith("W/") && eTag == stored) || lastModified == stored);
 }
 
 // Where the answer came from, without the credentials sent to get it.
@@ -227,9 +226,10 @@ void Download::RequestInformationNow()
         OpenSession();
     DoEvents();
 
-    // An address that cannot even make a request leaves every information
-    // property as it was.
-    if (IsHttpUrl(url)) {
+    // An address that cannot even make a request has no answer either.
+    if (!IsHttpUrl(url)) {
+        ForgetInformation();
+    } else {
         DoEvents();
         std::unique_ptr<QNetworkReply> reply(m_session->head(MakeRequest(url)));
         // An answer to HEAD is complete once its headers are.
@@ -253,19 +253,24 @@ void Download::RequestInformationNow()
     m_bBusy = false;
 }
 
+void Download::ForgetInformation()
+{
+    // Name and type are cleared as well, so that they can never describe an
+    // earlier, different file.
+    m_bFileExists = false;
+    m_sLastModified = kNotAvailable;
+    m_dFileSize = -1;
+    m_sRemoteFileName.clear();
+    m_sSuggestedFileName.clear();
+    m_sRemoteFileType.clear();
+    m_sContentType.clear();
+    m_sAnswerUrl.clear();
+}
+
 void Download::FillInformation(const QNetworkReply &reply)
 {
     if (!reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-        // No answer at all. Name and type are cleared as well, so that they
-        // can never describe an earlier, different file.
-        m_bFileExists = false;
-        m_sLastModified = kNotAvailable;
-        m_dFileSize = -1;
-        m_sRemoteFileName.clear();
-        m_sSuggestedFileName.clear();
-        m_sRemoteFileType.clear();
-        m_sContentType.clear();
-        m_sAnswerUrl.clear();
+        ForgetInformation();
         return;
     }
     m_sAnswerUrl = AddressOf(reply);
@@ -277,9 +282,7 @@ void Download::FillInformation(const QNetworkReply &reply)
     DoEvents();
 
     const QString sLength = block.ValueAfter(QLatin1StringView("content-length: "));
-    bool bNumber = false;
-    const double dLength = sLength.trimmed().toDouble(&bNumber);
-    m_dFileSize = bNumber ? dLength : -1;
+    m_dFileSize = static_cast<double>(HeaderBlock::ParseLength(sLength.toLatin1()));
     DoEvents();
 
     m_sRemoteFileName = block.ValueAfter(QLatin1StringView("filename="));
@@ -402,7 +405,9 @@ bool Download::StartDownload()
     m_lResumedFrom = 0;
     m_transportError = QNetworkReply::NoError;
     m_lRetryAfterSeconds = -1;
-    PartFile file;
+    m_bBrokenAnswer = false;
+    m_sSavedFile.clear();
+    PartFile file(m_sync);
     std::unique_ptr<QNetworkReply> reply;
     // A stop during the information request reaches no further request.
     if (m_bCancel)
@@ -415,8 +420,10 @@ bool Download::StartDownload()
     if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
         m_transportError = reply ? reply->error() : QNetworkReply::ProtocolUnknownError;
         reply.reset();
-        if (opened == OpenResult::Abandoned)
+        if (opened == OpenResult::Abandoned) {
+            m_bBrokenAnswer = true;
             CloseSession();
+        }
         file.Keep();
         m_bBusy = false;
         Q_EMIT DownloadError(kCouldNotFindUrl);
@@ -505,8 +512,9 @@ bool Download::StartDownload()
     }
     if (!file.Commit())
         return FailLocalFile(reply, file);
+    m_sSavedFile = file.FinalPath();
     m_bBusy = false;
-    qCDebug(lcNet, "%s: %lld bytes kept", qPrintable(m_sLocalFile),
+    qCDebug(lcNet, "%s: %lld bytes kept", qPrintable(m_sSavedFile),
             static_cast<long long>(lPosition));
     Q_EMIT DownloadComplete();
     return true;
@@ -566,8 +574,7 @@ void Download::NoteAnswer(const QNetworkReply &reply)
     m_iHttpStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_sHttpReason = QString::fromLatin1(
         reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-    m_lContentLength = length.isValid() ? length.toLongLong() : -1;
+    m_lContentLength = HeaderBlock::ParseLength(reply.rawHeader("Content-Length"));
     m_lRetryAfterSeconds = ParseRetryAfter(reply.rawHeader("Retry-After"));
     m_sContentType = ContentTypeOf(reply);
     m_sAnswerUrl = AddressOf(reply);

@@ -35,6 +35,10 @@ public:
     explicit Download(QObject *parent = nullptr);
     ~Download() override;
 
+    // Empties the results of RequestInformation, as an address without an
+    // answer leaves them.
+    void ForgetInformation();
+
     // Results of the last RequestInformation.
     bool FileExists() const { return m_bFileExists; }
     QString LastModified() const { return m_sLastModified; }
@@ -87,6 +91,9 @@ public:
     // How the connection of the last StartDownload failed (NoError when it
     // did not; an answer with an error status is no failure here).
     QNetworkReply::NetworkError TransportError() const { return m_transportError; }
+    // The last StartDownload's answer never finished its headers: a broken
+    // server, which trying again will not mend.
+    bool BrokenAnswer() const { return m_bBrokenAnswer; }
     // The last answer's Retry-After in seconds from its arrival; -1 for none.
     qint64 RetryAfterSeconds() const { return m_lRetryAfterSeconds; }
 
@@ -98,6 +105,15 @@ public:
     // part, is written; any other answer leaves the part as it was and ends
     // the transfer as a failure (LastError names the answer's status).
     void SetResume(bool bResume) { m_bResume = bResume; }
+
+    // Where the last StartDownload that returned true put its file:
+    // LocalFile, or a numbered name beside it when LocalFile was taken by
+    // then (nothing under a taken name is ever replaced). Empty otherwise.
+    QString SavedFile() const { return m_sSavedFile; }
+
+    // How a finished file is written out before it takes its name (fsync
+    // unless set; see PartFile).
+    void SetSyncFunction(std::function<int(int)> sync) { m_sync = std::move(sync); }
 
     // True while the network session is open (it is opened on demand and
     // dropped at the end of every transfer).
@@ -131,9 +147,10 @@ public:
 
     // Copies Url to LocalFile. The bytes go to LocalFile + ".part", made anew
     // (never through a link) or continued (see SetResume); only a complete
-    // transfer replaces LocalFile, by renaming the part, and any other
-    // outcome removes the part (or keeps it, see SetResume), so
-    // LocalFile is either as it was or the whole new file. True when the
+    // transfer gives the file a name, by renaming the part to LocalFile or,
+    // when something has taken that name by then, to the next free numbered
+    // one (see SavedFile). Any other outcome removes the part (or keeps it,
+    // see SetResume). What lay under a name before is never touched. True when the
     // transfer ran to its end and the file was kept (DownloadComplete was
     // emitted); false after DownloadError, after DownloadCancelled, or when
     // the local file failed (see LastError; no signal then).
@@ -214,6 +231,9 @@ private:
     QNetworkReply::NetworkError m_transportError = QNetworkReply::NoError;
     qint64 m_lRetryAfterSeconds = -1;
     bool m_bResume = false;
+    bool m_bBrokenAnswer = false;
+    QString m_sSavedFile;
+    std::function<int(int)> m_sync;
 
     bool m_bInfoRequested = false;
     bool m_bTransferBegun = false;

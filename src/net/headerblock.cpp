@@ -3,6 +3,8 @@
 #include <QNetworkReply>
 #include <QStringDecoder>
 
+#include <limits>
+
 namespace {
 
 // Header bytes are mostly ASCII; a server that sends a UTF-8 file name gets it
@@ -117,6 +119,22 @@ QString HeaderBlock::SuggestedFileName() const
     }
     const QString sPlain = ValueAfter(QLatin1StringView("filename="));
     return sPlain.isNull() ? QString() : PlainValue(sPlain);
+}
+
+qint64 HeaderBlock::ParseLength(QByteArrayView text)
+{
+    text = text.trimmed();
+    if (text.isEmpty())
+        return -1;
+    qint64 lValue = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        if (lValue > (std::numeric_limits<qint64>::max() - (c - '0')) / 10)
+            return -1;
+        lValue = lValue * 10 + (c - '0');
+    }
+    return lValue;
 }
 
 bool HeaderBlock::Contains(QLatin1StringView sKey) const

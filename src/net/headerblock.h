@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QLatin1StringView>
 #include <QString>
 
@@ -31,6 +32,11 @@ public:
     // closing quote, or up to the next ";" when unquoted. Empty when neither
     // gives a name.
     QString SuggestedFileName() const;
+
+    // A length or byte position as HTTP writes it: digits alone, around
+    // which only blanks may stand. -1 for anything else (a sign, a fraction,
+    // an exponent, "nan", a number past 63 bits).
+    static qint64 ParseLength(QByteArrayView text);
 
     const QString &Text() const { return m_sText; }
 

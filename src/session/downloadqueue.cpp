@@ -4,10 +4,15 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+#include <utility>
+
 #include "core/imessagebox.h"
 #include "core/iskin.h"
 #include "core/modglobal.h"
 #include "core/modmain.h"
+#include "core/partfile.h"
+#include "core/partorigin.h"
 #include "list/downloadliststore.h"
 #include "list/runstate.h"
 #include "net/connectivity.h"
@@ -24,6 +29,17 @@
 namespace {
 
 const QString kAutoDetect = QStringLiteral("Waiting (Auto Detect)");
+// What the name column says of an item that could not be resolved.
+const QString kUnsupportedName = QStringLiteral("Un supported link");
+const QString kProcessFailedName = QStringLiteral("Process failed.");
+
+// Texts the program writes in the name column that name no file: an item
+// tried again after one of them is named as a new item is.
+bool NamesNoFile(const QString &sFileName)
+{
+    return sFileName == kAutoDetect || sFileName == kUnsupportedName
+        || sFileName == kProcessFailedName;
+}
 
 // Whether the answer carries the file asked for: the whole of it, or the
 // rest of a part kept from before. Any other answer (an empty 204, a 304 to
@@ -47,6 +63,25 @@ QString SizeTextAfterTransfer(const QString &sBefore, const Download &download)
     return sBefore;
 }
 
+// A name of the program's own kind (a part, or a part's record) would be
+// taken for one: the suffix goes, or its dot when nothing else is left.
+QString WithoutPartSuffixes(QString sName)
+{
+    for (;;) {
+        const QLatin1StringView sSuffix = sName.endsWith(PartFile::kSuffix) ? PartFile::kSuffix
+            : sName.endsWith(PartOrigin::kSideSuffix)                       ? PartOrigin::kSideSuffix
+                                                                            : QLatin1StringView();
+        if (sSuffix.isEmpty())
+            return sName;
+        const QString sShorter = sName.chopped(sSuffix.size());
+        if (sShorter.isEmpty()) {
+            sName[sName.size() - sSuffix.size()] = u'_';
+            return sName;
+        }
+        sName = sShorter;
+    }
+}
+
 } // namespace
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
@@ -67,6 +102,12 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     tmrDownload.setSingleShot(true);
     connect(&tmrDownload, &QTimer::timeout, this, &DownloadQueue::tmrDownload_Timer);
     connect(&m_store, &DownloadListStore::ItemRemoved, this, &DownloadQueue::ItemRemoved);
+    connect(&m_store, &DownloadListStore::ItemRemoved, this,
+            [this](quint32, const QString &sFileName) {
+                m_partsToDrop << LocalPathFor(sFileName);
+                if (!m_run.bDownloading())
+                    DropPartsOfRemovedItems();
+            });
     connect(&m_download, &Download::DownloadError, this,
             [this](const QString &sError) { m_sTransferError = sError; });
 }
@@ -202,11 +243,33 @@ void DownloadQueue::StartDownloading()
         if (i == m_store.Count())
             break;
         dealtWith.insert(m_store.ItemAt(i)->uSerial);
-        if (ProcessItem(i) == ItemOutcome::Stopped)
+        const ItemOutcome outcome = ProcessItem(i);
+        // The transfer has let go of the part of an item removed meanwhile.
+        DropPartsOfRemovedItems();
+        if (outcome == ItemOutcome::Stopped)
             break;
     }
     m_run.EndRun();
     qCDebug(lcQueue, "Run ends");
+}
+
+void DownloadQueue::DropPartsOfRemovedItems()
+{
+    const QStringList paths = std::exchange(m_partsToDrop, {});
+    for (const QString &sPath : paths) {
+        // Most items keep no part: they cost one look at the disk.
+        const QString sPart = PartFile::PartPathFor(sPath);
+        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink())
+            continue;
+        // A part goes with its item, unless an item still listed and not
+        // done with goes on from it.
+        const auto &items = m_store.Items();
+        const bool bStillWanted = std::any_of(items.begin(), items.end(), [&](const DownloadItem &item) {
+            return item.State() != ItemState::Complete && LocalPathFor(item.FileName) == sPath;
+        });
+        if (!bStillWanted)
+            PartFile::RemoveKept(sPath);
+    }
 }
 
 const DownloadItem *DownloadQueue::CurrentItem() const
@@ -277,15 +340,23 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetOpenTest({});
     const QString sWhy = m_download.LastError();
 
-    if (m_run.bStopRequested())
+    // A file that took its name is complete, even when a stop came while it
+    // was written out: only a transfer that never got there is cancelled.
+    if (m_run.bStopRequested() && !bCompleted)
         return Stop();
 
+    if (!CurrentItem())
+        m_partsToDrop << sLocalFile;
     if (const DownloadItem *pCurrent = CurrentItem()) {
         // A transfer that did not run to its end, or that brought anything
         // but the file, has not downloaded the video.
         const bool bGood = bCompleted && AnswerIsTheFile(m_download);
-        if (bGood)
+        if (bGood) {
             m_store.SetFileSize(uSerial, SizeTextAfterTransfer(pCurrent->FileSize, m_download));
+            // A name taken on disk meanwhile gave the file the next number.
+            if (m_download.SavedFile() != sLocalFile)
+                m_store.SetFileName(uSerial, QFileInfo(m_download.SavedFile()).fileName());
+        }
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
         if (bPageInstead) {
             const QString sPage = QStringLiteral("The server sent a web page, not a video file");
@@ -301,7 +372,9 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         }
     }
     if (bCompleted)
-        m_completedPaths.insert(sLocalFile);
+        m_completedPaths.insert(m_download.SavedFile());
+    if (m_run.bStopRequested())
+        return Stop();
     m_store.FillDownloadList();
     return ItemOutcome::Transferred;
 }
@@ -337,10 +410,10 @@ QString DownloadQueue::PrepareItem(int iIndex)
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
-        m_store.SetFileName(uSerial, QStringLiteral("Un supported link"));
+        m_store.SetFileName(uSerial, kUnsupportedName);
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
-        m_store.SetFileName(uSerial, QStringLiteral("Process failed."));
+        m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
                                        ? QStringLiteral("The page names no video file")
@@ -361,10 +434,10 @@ QString DownloadQueue::PrepareItem(int iIndex)
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
-    const QString sFileName = pItem->FileName == kAutoDetect ? info.FileName : pItem->FileName;
+    const QString sFileName = NamesNoFile(pItem->FileName) ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.
-    m_store.SetFileName(uSerial, FreeFileName(sFileName));
+    m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
 }
@@ -374,18 +447,37 @@ QString DownloadQueue::LocalPathFor(const QString &sFileName) const
     return QDir::cleanPath(QDir(m_settings.sDownloadDir).absoluteFilePath(sFileName));
 }
 
-QString DownloadQueue::FreeFileName(const QString &sFileName) const
+QString DownloadQueue::FreeFileName(const QString &sFileName, const QString &sLink,
+                                    quint32 uSerial) const
 {
     // Cleaning again changes no name the program made or the grid accepted;
     // it keeps any other name from leaving the download directory.
-    const QString sName = modMain::FitFileName(modMain::CleanFileName(sFileName));
-    if (!m_completedPaths.contains(LocalPathFor(sName)))
-        return sName;
-    auto bTaken = [this](const QString &sCandidate) {
+    const QString sName =
+        modMain::FitFileName(WithoutPartSuffixes(modMain::CleanFileName(sFileName)));
+    const DownloadItem *pItem = m_store.ItemBySerial(uSerial);
+    const QString sOwnName = pItem ? pItem->FileName : QString();
+    // Whatever is on disk under a name is never replaced, nor is a file this
+    // program completed. A part belongs to the listed item of its name; one
+    // that no item holds belongs to the address its record names. An item
+    // that holds the name already goes on from its part, or starts it over
+    // when its address has changed since.
+    auto bTaken = [&](const QString &sCandidate) {
         const QString sPath = LocalPathFor(sCandidate);
         const QFileInfo info(sPath);
-        return m_completedPaths.contains(sPath) || info.exists() || info.isSymLink();
+        if (m_completedPaths.contains(sPath) || info.exists() || info.isSymLink())
+            return true;
+        for (const DownloadItem &item : m_store.Items()) {
+            if (item.uSerial != uSerial && item.State() != ItemState::Complete
+                && item.FileName == sCandidate)
+                return true;
+        }
+        if (sCandidate == sOwnName)
+            return false;
+        const QString sPartUrl = PartFile::KeptOrigin(sPath).sUrl;
+        return !sPartUrl.isEmpty() && sPartUrl != sLink;
     };
+    if (!bTaken(sName))
+        return sName;
     constexpr int kLastNumber = 100000;
     int iNumber = 2;
     while (iNumber < kLastNumber && bTaken(modMain::NumberedFileName(sName, iNumber)))

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -94,9 +95,14 @@ private:
     // Stops the run's work on an item the user removed.
     void ItemRemoved(quint32 uSerial);
     QString LocalPathFor(const QString &sFileName) const;
-    // The name the item's file gets: its FileName made safe and short enough,
-    // numbered when this program has already completed a file of that name.
-    QString FreeFileName(const QString &sFileName) const;
+    // The name item uSerial's file (from sLink) gets: sFileName made safe
+    // and short enough, numbered when that name is taken on disk, was
+    // completed by this program, is another unfinished item's, or has a part
+    // kept for another address.
+    QString FreeFileName(const QString &sFileName, const QString &sLink, quint32 uSerial) const;
+    // Removes the parts of items taken off the list, once no transfer holds
+    // them and no listed item goes on from them.
+    void DropPartsOfRemovedItems();
     // Finishes the item under way as a stop says.
     ItemOutcome Stop();
 
@@ -119,4 +125,6 @@ private:
     QString m_sTransferError;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
+    // Final paths whose parts belonged to items taken off the list.
+    QStringList m_partsToDrop;
 };

@@ -1,5 +1,8 @@
 #include "session/fileinforesolver.h"
 
+#include <QStringDecoder>
+#include <QUrl>
+
 #include "core/modmain.h"
 #include "net/download.h"
 #include "sites/anysite.h"
@@ -16,6 +19,40 @@ QString CutKeepingExtension(const QString &sName, qsizetype iLength)
     return sName.left(iLength - 4) + sName.right(4);
 }
 
+// Bytes past ASCII reach the address percent-encoded; in the name they are
+// the characters they stand for (as UTF-8), not escapes. Anything else
+// stays as the address writes it.
+QString WithCharactersPastAscii(const QString &sText)
+{
+    QByteArray bytes;
+    bool bDecoded = false;
+    for (qsizetype i = 0; i < sText.size(); ++i) {
+        bool bHex = false;
+        const int iByte = sText.at(i) == u'%' ? sText.mid(i + 1, 2).toInt(&bHex, 16) : 0;
+        if (bHex && iByte >= 0x80 && sText.mid(i + 1, 2).size() == 2) {
+            bytes += static_cast<char>(iByte);
+            bDecoded = true;
+            i += 2;
+        } else {
+            bytes += QStringView(sText).mid(i, 1).toUtf8();
+        }
+    }
+    if (!bDecoded)
+        return sText;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString sName = utf8.decode(bytes);
+    return utf8.hasError() ? sText : sName;
+}
+
+// Only an absolute http or https address can be asked about.
+bool IsAbsoluteWebUrl(const QString &sLink)
+{
+    const QUrl url(sLink, QUrl::TolerantMode);
+    const QString sScheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
+}
+
 } // namespace
 
 FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
@@ -23,7 +60,12 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     using namespace modDownload;
 
     m_download.SetUrl(sLink);
-    m_download.RequestInformation();
+    // Anything else is an address without an answer: nothing of the last
+    // file asked about may be taken for this one.
+    if (IsAbsoluteWebUrl(sLink))
+        m_download.RequestInformation();
+    else
+        m_download.ForgetInformation();
 
     // The name alone, not the text that follows "filename=" with its quotes
     // and further parameters.
@@ -42,7 +84,7 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
         sName = OtherSiteFileName(sName, m_download.AnswerUrl(), m_download.ContentType());
     } else if (sName.isEmpty() || bMediaExt) {
         const qsizetype iSlash = sLink.lastIndexOf(QLatin1Char('/'));
-        const QString sLast = sLink.mid(iSlash + 1);
+        const QString sLast = WithCharactersPastAscii(sLink.mid(iSlash + 1));
         sName = bMediaExt && iSlash >= 0 ? sLast : modMain::CleanFileName(sLast);
     }
 

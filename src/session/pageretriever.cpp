@@ -13,10 +13,37 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
 constexpr char kScratchName[] = "Parse.wvi";
+
+// The site rules read a page one byte to a character, and decode percent
+// escapes to bytes the same way: the address they name is those bytes. Each
+// byte past ASCII is asked for as it is, percent-encoded, instead of being
+// taken for a character and encoded again.
+QString AddressOfRuleBytes(const QString &sAddress)
+{
+    const bool bBytesPastAscii =
+        std::any_of(sAddress.begin(), sAddress.end(), [](QChar ch) { return ch.unicode() >= 0x80; });
+    const bool bBytesOnly =
+        std::all_of(sAddress.begin(), sAddress.end(), [](QChar ch) { return ch.unicode() <= 0xFF; });
+    if (!bBytesPastAscii || !bBytesOnly)
+        return sAddress;
+    QByteArray encoded;
+    encoded.reserve(sAddress.size() * 3);
+    for (const QChar ch : sAddress) {
+        const auto cByte = static_cast<uchar>(ch.unicode());
+        if (cByte >= 0x80)
+            encoded += '%' + QByteArray::number(cByte, 16).toUpper();
+        else
+            encoded += static_cast<char>(cByte);
+    }
+    return QString::fromLatin1(QUrl::fromEncoded(encoded, QUrl::TolerantMode).toEncoded());
+}
 
 } // namespace
 
@@ -89,11 +116,6 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     const QString sScratch = ScratchPath();
     if (sScratch.isEmpty())
         return kFetchFailed;
-    // A fetch that fails must not leave the previous page for the rule.
-    if (!modGlobal::DeleteFileForced(sScratch)) {
-        qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
-        return kFetchFailed;
-    }
     m_download.SetLocalFile(sScratch);
 
     // Another site's address may be the video file itself: that is not read
@@ -107,7 +129,15 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         });
     }
     m_download.SetByteLimit(kPageByteLimit);
-    m_retry.Run([this, &bMediaFile] {
+    bool bScratchStuck = false;
+    m_retry.Run([this, &bMediaFile, &sScratch, &bScratchStuck] {
+            // A fetch that fails must not leave the previous page for the
+            // rule, and a file never replaces another under its name: what
+            // the try before kept (an error page) goes first.
+            if (!modGlobal::DeleteFileForced(sScratch)) {
+                bScratchStuck = true;
+                return true;
+            }
             m_handlers.BeginPageFetch();
             m_download.StartDownload();
             m_handlers.EndPageFetch();
@@ -117,6 +147,10 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         });
     m_download.SetByteLimit(0);
     m_download.SetOpenTest({});
+    if (bScratchStuck) {
+        qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
+        return kFetchFailed;
+    }
     if (bMediaFile)
         return m_download.AnswerUrl();
     // The handlers, not the return value, tell how the fetch ended. A page
@@ -145,7 +179,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         },
         &bPlaylistOnly);
     if (!sResult.isEmpty())
-        return sResult;
+        return AddressOfRuleBytes(sResult);
     if (bPlaylistOnly)
         m_sLastReason = QStringLiteral(
             "The page offers only a streaming playlist; streaming playlists are not supported yet");

@@ -13,6 +13,22 @@ namespace {
 constexpr qint64 kFirstWaitMs = 1000;
 constexpr qint64 kLongestWaitMs = 30000;
 constexpr qint64 kLongestRetryAfterSeconds = 60;
+// A try counts as getting further only when it brought at least this much,
+// or this share of the file: a server that gives a few bytes per try must
+// not keep the count at zero for ever.
+constexpr qint64 kProgressBytes = 1024 * 1024;
+constexpr qint64 kProgressShareDivisor = 100;
+// Tries of one item, whatever they brought, at most this many times the
+// tries the retry count allows.
+constexpr int kTriesPerAllowedTry = 4;
+
+// The bytes a try must bring to count as getting further.
+qint64 ProgressStep(const Download &download)
+{
+    const qint64 lTotal = download.ContentLength();
+    return lTotal > 0 ? qMin(kProgressBytes, qMax<qint64>(lTotal / kProgressShareDivisor, 1))
+                      : kProgressBytes;
+}
 
 } // namespace
 
@@ -33,6 +49,8 @@ bool TransferRetry::IsPassingStatus(int iHttpStatus)
 
 bool TransferRetry::MayPass(const Download &download)
 {
+    if (download.BrokenAnswer())
+        return false;
     if (IsPassingStatus(download.HttpStatus()))
         return true;
     switch (download.TransportError()) {
@@ -63,15 +81,16 @@ void TransferRetry::Run(const std::function<bool()> &attempt)
 {
     m_bCancel = false;
     int iFailures = 0;
-    qint64 lFurthest = -1;
-    for (;;) {
+    qint64 lFurthest = 0;
+    const int iMostTries = kTriesPerAllowedTry * (m_iRetries + 1);
+    for (int iTries = 1;; ++iTries) {
         if (attempt() || m_bCancel || !MayPass(m_download))
             return;
-        if (m_download.BytesReceived() > lFurthest) {
-            lFurthest = m_download.BytesReceived();
+        const qint64 lReached = m_download.BytesReceived();
+        if (lReached - lFurthest >= ProgressStep(m_download))
             iFailures = 0;
-        }
-        if (iFailures >= m_iRetries)
+        lFurthest = qMax(lFurthest, lReached);
+        if (iFailures >= m_iRetries || iTries >= iMostTries)
             return;
         ++iFailures;
         const qint64 lPlannedMs = PlannedWaitMs(iFailures);

@@ -13,9 +13,12 @@ class QEventLoop;
 // 429, 500, 502, 503 or 504. An address that is not there (refused, unknown
 // host) and any other answer fail at once. Waits 1 s, 2 s, 4 s ... (at most
 // 30 s) between tries, or the answer's Retry-After when that is at most
-// 60 s. A try that got further than every try before it starts the count
-// afresh: a connection that breaks now and then still brings the file, while
-// one that brings nothing is given up after the given number of retries.
+// 60 s. A try that got further than every try before it, by at least 1 MiB
+// or 1 % of the file, starts the count afresh: a connection that breaks now
+// and then still brings the file, while one that brings nothing (or a
+// trickle) is given up after the given number of retries. Whatever the tries
+// bring, there are at most 4 x (retries + 1) of them. A server whose answer
+// never ends its headers is broken and is not tried again.
 class TransferRetry : public QObject
 {
     Q_OBJECT

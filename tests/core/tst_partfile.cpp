@@ -81,18 +81,23 @@ private Q_SLOTS:
 };
 
 // What lies under the final name when the part is committed, which sync call
-// fails, and the error expected (none: the new file takes the name).
+// fails, the error expected (none: the new file takes a name) and the name
+// it takes. Nothing under a name is ever replaced: a taken name gives the
+// file the next free number.
 void tst_PartFile::commit_data()
 {
     QTest::addColumn<QString>("sUnderName");
     QTest::addColumn<int>("iFailingSync");
     QTest::addColumn<QString>("sError");
-    QTest::newRow("nothing: renamed") << "nothing" << -1 << "";
-    QTest::newRow("old file: swapped") << "file" << -1 << "";
-    QTest::newRow("link: the link replaced") << "link" << -1 << "";
-    QTest::newRow("folder: refused") << "folder" << -1 << "Cannot replace";
-    QTest::newRow("part not written out: old file kept") << "file" << 0 << "Cannot write";
-    QTest::newRow("folder not written out: still committed") << "nothing" << 1 << "";
+    QTest::addColumn<QString>("sSavedAs");
+    QTest::newRow("nothing: renamed") << "nothing" << -1 << "" << "clip.flv";
+    QTest::newRow("old file: kept, numbered") << "file" << -1 << "" << "clip (2).flv";
+    QTest::newRow("link: kept, numbered") << "link" << -1 << "" << "clip (2).flv";
+    QTest::newRow("folder: kept, numbered") << "folder" << -1 << "" << "clip (2).flv";
+    QTest::newRow("old file and its number: the next number")
+        << "file and number" << -1 << "" << "clip (3).flv";
+    QTest::newRow("part not written out: old file kept") << "file" << 0 << "Cannot write" << "";
+    QTest::newRow("folder not written out: still committed") << "nothing" << 1 << "" << "clip.flv";
 }
 
 void tst_PartFile::commit()
@@ -100,18 +105,22 @@ void tst_PartFile::commit()
     QFETCH(QString, sUnderName);
     QFETCH(int, iFailingSync);
     QFETCH(QString, sError);
+    QFETCH(QString, sSavedAs);
     QTemporaryDir inside, outside;
     const QString sName = inside.filePath("clip.flv");
+    const QString sSaved = inside.filePath(sSavedAs);
     const QString sTarget = outside.filePath("target");
     const QByteArray old(9000, 'o'), data = QByteArray("0123456789abcdef").repeated(4000);
-    SyncSpy spy{sName, iFailingSync, {}};
+    SyncSpy spy{sSaved, iFailingSync, {}};
     PartFile file(spy.Function());
     QVERIFY(file.Open(sName));
     QVERIFY(file.Write(data.constData(), 1000));
     QVERIFY(file.Write(data.constData() + 1000, data.size() - 1000));
     // Made while the part is written, which is when another program could.
-    if (sUnderName == "file")
+    if (sUnderName.startsWith("file"))
         Write(sName, old);
+    if (sUnderName == "file and number")
+        Write(inside.filePath("clip (2).flv"), old);
     if (sUnderName == "link") {
         Write(sTarget, old);
         QVERIFY(QFile::link(sTarget, sName));
@@ -122,10 +131,17 @@ void tst_PartFile::commit()
 
     QCOMPARE(file.Commit(), sError.isEmpty());
 
-    QVERIFY(!QFileInfo::exists(file.PartPath()));
+    QVERIFY(!QFileInfo::exists(PartFile::PartPathFor(sName)));
     QCOMPARE(file.ErrorString().left(sError.size()), sError);
-    if (sUnderName == "link")
+    // What lay under the name is as it was.
+    if (sUnderName == "link") {
+        QVERIFY(QFileInfo(sName).isSymLink());
         QCOMPARE(Content(sTarget), old);
+    }
+    if (sUnderName.startsWith("file"))
+        QCOMPARE(Content(sName), old);
+    if (sUnderName == "folder")
+        QVERIFY(QDir(sName).isEmpty());
     // The part's whole data went out before it took the name.
     QVERIFY(!spy.calls.isEmpty());
     QCOMPARE(spy.calls[0].bDirectory, false);
@@ -134,14 +150,11 @@ void tst_PartFile::commit()
     QVERIFY(spy.calls[0].finalInode != partInode);
     if (!sError.isEmpty()) {
         QCOMPARE(spy.calls.size(), 1);
-        if (sUnderName == "folder")
-            QVERIFY(QDir(sName).isEmpty());
-        else
-            QCOMPARE(Content(sName), old);
         return;
     }
-    QVERIFY(!QFileInfo(sName).isSymLink());
-    QCOMPARE(Content(sName), data);
+    QCOMPARE(file.FinalPath(), sSaved);
+    QVERIFY(!QFileInfo(sSaved).isSymLink());
+    QCOMPARE(Content(sSaved), data);
     // ... and the folder holding the new name went out after it.
     QCOMPARE(spy.calls.size(), 2);
     QCOMPARE(spy.calls[1].bDirectory, true);

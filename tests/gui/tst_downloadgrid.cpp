@@ -252,7 +252,8 @@ void tst_DownloadGrid::startUpPlacesAnEmptyGrid()
                    {"cmdRemoveSelected", "X", "Remove Selected Items"},
                    {"cmdUp", "/|\\", "Move Item Up"},
                    {"cmdDown", "\\|/", "Move item down"},
-                   {"cmdClear", "&X", "Clear Completed items"}};
+                   {"cmdClear", "&X", "Clear Completed items"},
+                   {"cmdRetry", "&R", "Retry"}};
     for (const auto &button : buttons) {
         auto *cmd = window.findChild<QPushButton *>(QLatin1String(button.name));
         QVERIFY2(cmd, button.name);
@@ -260,7 +261,7 @@ void tst_DownloadGrid::startUpPlacesAnEmptyGrid()
         QCOMPARE(cmd->toolTip(), QLatin1String(button.tip));
     }
     QCOMPARE(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(grid->actions().size(), 5);
+    QCOMPARE(grid->actions().size(), 6);
 }
 
 // Rows white, the grid's grey below them, rules in the darker grey: read
@@ -392,6 +393,13 @@ void tst_DownloadGrid::commandsFromButtonsKeysAndMenu()
     DownloadListStore &store = window.Session().ListStore();
     store.Finish(store.ItemAt(1)->uSerial, ItemState::Complete);
     window.Session().ListStore().FillDownloadList();
+    // Ctrl+R sets a failed item back to waiting.
+    store.Finish(store.ItemAt(0)->uSerial, ItemState::Failed);
+    window.Session().ListStore().FillDownloadList();
+    const QRect first = grid->visualRect(grid->model()->index(0, DownloadViewModel::colStatus));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(store.ItemAt(0)->Status, QStringLiteral("Waiting"));
     QAction *clear = grid->findChild<QAction *>(QStringLiteral("cmdClearAction"));
     QVERIFY(clear);
     QCOMPARE(clear->text(), QStringLiteral("Clear Completed items"));

@@ -99,6 +99,8 @@ private Q_SLOTS:
     void commandsEditTheList();
     void removalOnAnEmptyGridDoesNothing_data();
     void removalOnAnEmptyGridDoesNothing();
+    void retrySetsFailedAndCancelledItemsWaiting_data();
+    void retrySetsFailedAndCancelledItemsWaiting();
     void selectAllSelectsRowsWithoutRebuilding();
     void emptiedListIsLaidOutAgainWhenRefilled();
     void editDuringARunFindsTheCurrentRowAgain_data();
@@ -193,6 +195,45 @@ void tst_ListCommands::commandsEditTheList()
         for (int i = 0; i < sExpected.size(); ++i)
             QCOMPARE(f.grid.DataSource()->CellText(i, DownloadViewModel::colFileName),
                      QStringLiteral("file") + sExpected.at(i));
+    }
+}
+
+void tst_ListCommands::retrySetsFailedAndCancelledItemsWaiting_data()
+{
+    QTest::addColumn<QStringList>("statuses");
+    QTest::addColumn<QList<QPoint>>("selection");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString C = QStringLiteral("Complete");
+    const QString W = QStringLiteral("Waiting");
+    const QString E = QStringLiteral("ERROR");
+    const QString X = QStringLiteral("Cancelled");
+    QTest::newRow("failed and cancelled rows")
+        << QStringList{E, X} << QList<QPoint>{{0, -1}, {1, 2}} << QStringList{W, W};
+    QTest::newRow("complete, running and waiting rows stay")
+        << QStringList{C, QStringLiteral("57"), W} << QList<QPoint>{{0, -1}, {1, -1}, {2, 0}}
+        << QStringList{C, QStringLiteral("57"), W};
+    QTest::newRow("only the selected rows")
+        << QStringList{E, E, X} << QList<QPoint>{{1, 3}} << QStringList{E, W, X};
+    QTest::newRow("nothing selected") << QStringList{E} << QList<QPoint>{} << QStringList{E};
+}
+
+void tst_ListCommands::retrySetsFailedAndCancelledItemsWaiting()
+{
+    QFETCH(QStringList, statuses);
+    QFETCH(QList<QPoint>, selection);
+    QFETCH(QStringList, expected);
+    Fixture f(QStringLiteral("ABC").left(statuses.size()), statuses);
+    for (const DownloadItem &item : f.store.Items())
+        f.store.SetReason(item.uSerial, QStringLiteral("why"));
+    f.Select(selection);
+
+    f.commands.RetrySelected();
+
+    for (int i = 0; i < statuses.size(); ++i) {
+        QCOMPARE(f.store.ItemAt(i)->Status, expected.at(i));
+        // An item waiting again has no reason left to show.
+        QCOMPARE(f.store.ItemAt(i)->sReason.isEmpty(), expected.at(i) != statuses.at(i));
     }
 }
 

@@ -17,6 +17,7 @@
 #include "requiredtool.h"
 
 using Response = HttpTestServer::Response;
+using Headers = QList<QPair<QByteArray, QByteArray>>;
 
 namespace {
 
@@ -157,8 +158,10 @@ private Q_SLOTS:
     }
 
     // What lies under the name (or under its part) before a transfer, and
-    // what must hold afterwards: the name holds exactly the new file, and
-    // nothing a link pointed to was written or had its permissions changed.
+    // what must hold afterwards: the new file is whole under the name, or
+    // under the next number when the name was taken; what the name held
+    // stays, and nothing a link pointed to was written or had its
+    // permissions changed.
     void localFilesAndLinks_data()
     {
         QTest::addColumn<QString>("sSetup");
@@ -201,8 +204,14 @@ private Q_SLOTS:
         download.SetLocalFile(sName);
         QVERIFY(download.StartDownload());
 
-        QVERIFY(!QFileInfo(sName).isSymLink());
-        QCOMPARE(Content(sName), Bytes(5000));
+        const bool bTaken = sSetup.startsWith("old") || sSetup.startsWith("link");
+        const QString sSaved = bTaken ? inside.filePath("clip (2).flv") : sName;
+        QCOMPARE(download.SavedFile(), sSaved);
+        QVERIFY(!QFileInfo(sSaved).isSymLink());
+        QCOMPARE(Content(sSaved), Bytes(5000));
+        QCOMPARE(QFileInfo(sName).isSymLink(), sSetup.startsWith("link"));
+        if (sSetup.startsWith("old"))
+            QCOMPARE(Content(sName), kept);
         QVERIFY(!QFileInfo::exists(sName + ".part"));
         if (sSetup.endsWith("link file")) {
             QCOMPARE(Content(sTarget), kept);
@@ -525,6 +534,96 @@ private Q_SLOTS:
         QCOMPARE(download.FileSize(), -1.0);
         QCOMPARE(download.RemoteFileName(), QString());
         QCOMPARE(download.RemoteFileType(), QString());
+    }
+
+    // A length is a digit string and nothing else; any other value is no
+    // length at all.
+    void lengthsAreDigitsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<qint64>("lSize"); // -1: none
+        QTest::newRow("digits") << QByteArray("1234") << qint64(1234);
+        QTest::newRow("blanks around") << QByteArray(" 1234 ") << qint64(1234);
+        QTest::newRow("nan") << QByteArray("nan") << qint64(-1);
+        QTest::newRow("inf") << QByteArray("inf") << qint64(-1);
+        QTest::newRow("negative") << QByteArray("-5") << qint64(-1);
+        QTest::newRow("exponent") << QByteArray("1e3") << qint64(-1);
+        QTest::newRow("plus sign") << QByteArray("+5") << qint64(-1);
+        QTest::newRow("fraction") << QByteArray("12.5") << qint64(-1);
+        QTest::newRow("hexadecimal") << QByteArray("0x10") << qint64(-1);
+        QTest::newRow("past 63 bits") << QByteArray("9223372036854775808") << qint64(-1);
+    }
+
+    void lengthsAreDigitsOnly()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(qint64, lSize);
+        Download download;
+        Aim(download, "/length/" + Tag(), With(HttpTestServer::Ok(""), [&](Response &r) {
+            r.addContentLength = false;
+            r.headers << qMakePair(QByteArray("Content-Length"), value);
+        }));
+        download.RequestInformation();
+        QCOMPARE(download.FileSize(), double(lSize));
+    }
+
+    // A kept part of 30,000 bytes of a 100,000-byte file, and a server that
+    // ignores If-Range: its 206 continues the part only when it names the
+    // part's validator again and the same whole length; otherwise the whole
+    // file is asked for and the part is started over.
+    void resumeContinuesOnlyTheSameFile_data()
+    {
+        QTest::addColumn<QByteArray>("firstValidator"); // "ETag: ..." or "Last-Modified: ..."
+        QTest::addColumn<Headers>("rangeHeaders"); // of the 206
+        QTest::addColumn<bool>("bContinued");
+        const QByteArray eTag = "ETag: \"v1\"";
+        const QByteArray date = "Last-Modified: Mon, 07 Dec 2026 10:00:00 GMT";
+        const QPair<QByteArray, QByteArray> range{"Content-Range", "bytes 30000-99999/100000"};
+        QTest::newRow("same ETag, same total") << eTag << Headers{{"ETag", "\"v1\""}, range} << true;
+        QTest::newRow("same Last-Modified, same total")
+            << date << Headers{{"Last-Modified", "Mon, 07 Dec 2026 10:00:00 GMT"}, range} << true;
+        QTest::newRow("another ETag") << eTag << Headers{{"ETag", "\"v2\""}, range} << false;
+        QTest::newRow("another total")
+            << eTag << Headers{{"ETag", "\"v1\""}, {"Content-Range", "bytes 30000-99999/120000"}}
+            << false;
+        QTest::newRow("no validator") << eTag << Headers{range} << false;
+        QTest::newRow("weak form of the same ETag")
+            << eTag << Headers{{"ETag", "W/\"v1\""}, range} << false;
+        QTest::newRow("total unknown")
+            << eTag << Headers{{"ETag", "\"v1\""}, {"Content-Range", "bytes 30000-99999/*"}}
+            << false;
+        QTest::newRow("total not a number")
+            << eTag << Headers{{"ETag", "\"v1\""}, {"Content-Range", "bytes 30000-99999/1e5"}}
+            << false;
+    }
+
+    void resumeContinuesOnlyTheSameFile()
+    {
+        QFETCH(QByteArray, firstValidator);
+        QFETCH(Headers, rangeHeaders);
+        QFETCH(bool, bContinued);
+        const QByteArray file = Bytes(100000);
+        const QByteArray changed = QByteArray(100000, 'n');
+        const qsizetype iColon = firstValidator.indexOf(": ");
+        const Response first = With(HttpTestServer::Ok(file), [&](Response &r) {
+            r.headers << qMakePair(firstValidator.left(iColon), firstValidator.mid(iColon + 2));
+            r.cutAfter = 30000;
+        });
+        const Response partial = With(HttpTestServer::Ok(changed.mid(30000)), [&](Response &r) {
+            r.statusLine = "HTTP/1.1 206 Partial Content";
+            r.headers = rangeHeaders;
+        });
+        Download download;
+        download.SetResume(true);
+        const QString sPath = "/splice/" + Tag();
+        Aim(download, sPath, first);
+        m_server.SetRouteSequence(sPath, {first, partial, HttpTestServer::Ok(changed)});
+        QVERIFY(!download.StartDownload());
+        QCOMPARE(QFileInfo(download.LocalFile() + ".part").size(), qint64(30000));
+
+        QVERIFY(download.StartDownload());
+        QCOMPARE(download.ResumedFrom(), bContinued ? qint64(30000) : qint64(0));
+        QCOMPARE(LocalContent(download), bContinued ? file.left(30000) + changed.mid(30000) : changed);
     }
 
     void requestsAskForIdentityAndNoCache()

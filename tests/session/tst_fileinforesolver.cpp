@@ -18,6 +18,8 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(m_server.Start()); }
     void naming_data();
     void naming();
+    void addressWithoutAnswerForgetsTheLastFile_data();
+    void addressWithoutAnswerForgetsTheLastFile();
 };
 
 static Response Disposition(const QByteArray &value)
@@ -51,6 +53,11 @@ void tst_FileInfoResolver::naming_data()
     QTest::newRow("YouTube name cut to 35")
         << "/" + s36 << File(10) << qint16(siteYoutube) << QString(31, QLatin1Char('y')) + ".flv"
         << "10 Bytes";
+    QTest::newRow("address bytes past ASCII named as UTF-8")
+        << "/f%C3%A9%20x.flv" << File(10) << qint16(siteGoogleVideo) << QStringLiteral("f\u00E9%20x.flv")
+        << "10 Bytes";
+    QTest::newRow("address bytes past ASCII that are no UTF-8 stay escaped")
+        << "/f%E9.flv" << File(10) << qint16(siteGoogleVideo) << "f%E9.flv" << "10 Bytes";
     QTest::newRow("flv address beats the server's name")
         << "/movie.FLV" << File(10, "other.avi") << qint16(siteGoogleVideo) << "movie.FLV"
         << "10 Bytes";
@@ -126,6 +133,36 @@ void tst_FileInfoResolver::naming()
     const FileInfo info = resolver.GetFileInfo(sLink, iSite);
     QCOMPARE(info.FileName, sName);
     QCOMPARE(info.FileSize, sSize);
+    QCOMPARE(download.Url(), sLink);
+}
+
+// The control asked about another file just before; an address that cannot
+// be asked about must show nothing of that file.
+void tst_FileInfoResolver::addressWithoutAnswerForgetsTheLastFile_data()
+{
+    QTest::addColumn<QString>("sLink");
+    QTest::newRow("relative path") << "/files/clip.flv";
+    QTest::newRow("no scheme") << "no-such-host.invalid/files/clip.flv";
+    QTest::newRow("ftp") << "ftp://127.0.0.1/files/clip.flv";
+    QTest::newRow("http without a host") << "http:///files/clip.flv";
+}
+
+void tst_FileInfoResolver::addressWithoutAnswerForgetsTheLastFile()
+{
+    QFETCH(QString, sLink);
+    m_server.SetRoute("/earlier.flv", File(5000, "earlier.flv"));
+    Download download;
+    FileInfoResolver resolver(download);
+    QCOMPARE(resolver.GetFileInfo(m_server.Url("/earlier.flv"), siteBlip).FileSize,
+             QStringLiteral("4.9 KB"));
+
+    const FileInfo info = resolver.GetFileInfo(sLink, siteBlip);
+    QCOMPARE(info.FileSize, QStringLiteral("-1 Bytes"));
+    QCOMPARE(download.FileExists(), false);
+    QCOMPARE(download.LastModified(), QStringLiteral("Not Available"));
+    QCOMPARE(download.RemoteFileName(), QString());
+    QCOMPARE(download.SuggestedFileName(), QString());
+    QCOMPARE(download.RemoteFileType(), QString());
     QCOMPARE(download.Url(), sLink);
 }
 
