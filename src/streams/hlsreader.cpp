@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "streams/hlsattributes.h"
+#include "streams/streamaddress.h"
 #include "streams/streamlimits.h"
 #include "streams/streamslog.h"
 
@@ -128,17 +129,12 @@ std::optional<HlsAttributes> Reader::Attributes(QStringView value)
 
 std::optional<QUrl> Reader::Resolve(const QString &sText)
 {
-    const QUrl relative(sText, QUrl::TolerantMode);
-    const QUrl url = m_address.resolved(relative).adjusted(QUrl::RemoveFragment);
-    const QString sScheme = url.scheme().toLower();
-    // Only web addresses: a playlist must not make the program read a local
-    // file or talk another protocol.
-    if (!relative.isValid() || url.host().isEmpty()
-        || (sScheme != QLatin1StringView("http") && sScheme != QLatin1StringView("https"))) {
+    const std::optional<QUrl> url = StreamAddress::Resolve(m_address, sText);
+    if (!url) {
         Fail(QStringLiteral("\"%1\" is no web address").arg(sText.left(200)));
         return std::nullopt;
     }
-    if (url == m_address) {
+    if (*url == m_address) {
         Refuse(StreamRefusal::SelfReference());
         return std::nullopt;
     }
