@@ -36,7 +36,7 @@ QList<StreamFragment> DashSegmentPlan::Fragments() const
         return fragments;
     }
     // The reader has filled each pattern once already, so neither fails here.
-    DashTemplate::Values values{sRepresentationId, uStartNumber, 0, lBandwidth};
+    DashTemplate::Values values{sRepresentationId, uStartNumber, 0, lBandwidth, false};
     if (!sInitialization.isEmpty()) {
         StreamFragment init;
         init.url = StreamAddress::Resolve(base, DashTemplate::Fill(sInitialization, values).value_or(QString()))
@@ -44,13 +44,23 @@ QList<StreamFragment> DashSegmentPlan::Fragments() const
         init.bInit = true;
         fragments.append(init);
     }
+    const qsizetype iTokens = DashTemplate::TokenCount(sMedia);
+    DashTemplate::Values tokens = values;
+    tokens.bTokens = true;
+    const QString sResolved = StreamAddress::Resolve(base, DashTemplate::Fill(sMedia, tokens).value_or(QString()))
+                                  .value_or(QUrl())
+                                  .toString(QUrl::FullyEncoded);
     fragments.reserve(fragments.size() + qsizetype(Count()));
     for (const Run &run : runs) {
         for (quint64 i = 0; i < run.uCount; ++i) {
             values.uTime = run.uTime + i * run.uDuration;
             StreamFragment fragment;
-            fragment.url = StreamAddress::Resolve(base, DashTemplate::Fill(sMedia, values).value_or(QString()))
-                               .value_or(QUrl());
+            if (const std::optional<QString> sAddress =
+                    DashTemplate::Renumber(sResolved, iTokens, values.uNumber, values.uTime))
+                fragment.url = QUrl(*sAddress, QUrl::StrictMode);
+            else
+                fragment.url = StreamAddress::Resolve(base, DashTemplate::Fill(sMedia, values).value_or(QString()))
+                                   .value_or(QUrl());
             fragment.uSequence = values.uNumber++;
             fragment.dDuration = double(run.uDuration) / double(uTimescale);
             fragments.append(fragment);

@@ -18,6 +18,15 @@ int WidthOf(QStringView format)
     return bOk && iWidth >= 0 && iWidth <= kMaxWidth ? iWidth : -1;
 }
 
+// "clipvane", n or t, the width in two digits, "x".
+constexpr QLatin1StringView kToken("clipvane");
+constexpr qsizetype kTokenSize = 12;
+
+QString Token(bool bTime, int iWidth)
+{
+    return kToken + (bTime ? u't' : u'n') + QString::number(iWidth).rightJustified(2, u'0') + u'x';
+}
+
 } // namespace
 
 std::optional<QString> DashTemplate::Fill(const QString &sPattern, const Values &values)
@@ -50,6 +59,10 @@ std::optional<QString> DashTemplate::Fill(const QString &sPattern, const Values 
         if (iWidth < 0)
             return std::nullopt;
         QString sNumber;
+        if (values.bTokens && (name == u"Number" || name == u"Time")) {
+            sOut += Token(name == u"Time", iWidth);
+            continue;
+        }
         if (name == u"Number")
             sNumber = QString::number(values.uNumber);
         else if (name == u"Time")
@@ -60,5 +73,38 @@ std::optional<QString> DashTemplate::Fill(const QString &sPattern, const Values 
             return std::nullopt;
         sOut += sNumber.rightJustified(iWidth, u'0');
     }
+    return sOut;
+}
+
+qsizetype DashTemplate::TokenCount(const QString &sPattern)
+{
+    return sPattern.count(QLatin1StringView("$Number")) + sPattern.count(QLatin1StringView("$Time"));
+}
+
+std::optional<QString> DashTemplate::Renumber(const QString &sFilled, qsizetype iTokens, quint64 uNumber,
+                                              quint64 uTime)
+{
+    QString sOut;
+    sOut.reserve(sFilled.size() + 16);
+    qsizetype iFound = 0;
+    qsizetype i = 0;
+    for (;;) {
+        const qsizetype iAt = sFilled.indexOf(kToken, i);
+        if (iAt < 0 || iAt + kTokenSize > sFilled.size()) {
+            sOut += QStringView(sFilled).sliced(i);
+            break;
+        }
+        const QStringView token = QStringView(sFilled).sliced(iAt, kTokenSize);
+        bool bOk = false;
+        const int iWidth = token.sliced(9, 2).toInt(&bOk);
+        if (!bOk || token.at(11) != u'x' || (token.at(8) != u'n' && token.at(8) != u't'))
+            return std::nullopt;
+        sOut += QStringView(sFilled).sliced(i, iAt - i);
+        sOut += QString::number(token.at(8) == u't' ? uTime : uNumber).rightJustified(iWidth, u'0');
+        ++iFound;
+        i = iAt + kTokenSize;
+    }
+    if (iFound != iTokens)
+        return std::nullopt;
     return sOut;
 }

@@ -1,8 +1,6 @@
 #include "streams/fragmenttrack.h"
 
 #include <QCryptographicHash>
-#include <QDataStream>
-#include <QIODevice>
 
 double FragmentTrack::Duration() const
 {
@@ -17,10 +15,13 @@ QByteArray FragmentTrack::Fingerprint() const
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QByteArray record;
     for (const StreamFragment &fragment : fragments) {
+        // One line per fragment; the address is the only field that could
+        // hold a space or a line break, and it is percent-encoded.
         record.clear();
-        QDataStream out(&record, QIODevice::WriteOnly);
-        out << fragment.url.toEncoded() << fragment.lOffset << fragment.lLength << fragment.bInit
-            << fragment.keyUrl.toEncoded() << fragment.iv;
+        record += fragment.url.toEncoded();
+        record += ' ' + QByteArray::number(fragment.lOffset) + ' ' + QByteArray::number(fragment.lLength);
+        record += fragment.bInit ? " init " : " ";
+        record += fragment.keyUrl.toEncoded() + ' ' + fragment.iv.toHex() + '\n';
         hash.addData(record);
     }
     return hash.result().toHex();
