@@ -23,6 +23,13 @@ struct PeriodTime
     std::optional<double> dDuration;
 };
 
+// Whether a run's segment times stay far from overflowing.
+bool Fits(const DashSegmentPlan::Run &run)
+{
+    constexpr quint64 uLimit = quint64(1) << 62;
+    return run.uTime < uLimit && (run.uCount == 0 || run.uDuration <= (uLimit - run.uTime) / run.uCount);
+}
+
 class Reader
 {
 public:
@@ -287,7 +294,10 @@ bool Reader::PlanTemplate(const QList<const DashNode *> &levels, const PeriodTim
         const double dCount = std::ceil(*time.dDuration * double(plan.uTimescale) / double(uDuration) - 1e-9);
         if (dCount > double(uMax))
             return Refuse(StreamRefusal::TooLarge());
-        plan.runs.append({plan.uPresentationTimeOffset, uDuration, quint64(qMax(0.0, dCount))});
+        const DashSegmentPlan::Run run{plan.uPresentationTimeOffset, uDuration, quint64(qMax(0.0, dCount))};
+        if (!Fits(run))
+            return Fail(QStringLiteral("a SegmentTemplate beyond any real length"));
+        plan.runs.append(run);
         return true;
     }
     const QList<const DashNode *> entries = timeline->Children(QStringLiteral("S"));
@@ -325,9 +335,9 @@ bool Reader::PlanTemplate(const QList<const DashNode *> &levels, const PeriodTim
         uTotal += run.uCount;
         if (uTotal > uMax)
             return Refuse(StreamRefusal::TooLarge());
-        uTime = run.uTime + run.uDuration * run.uCount;
-        if (uTime >= (quint64(1) << 62))
+        if (!Fits(run))
             return Fail(QStringLiteral("a SegmentTimeline beyond any real length"));
+        uTime = run.uTime + run.uDuration * run.uCount;
         plan.runs.append(run);
     }
     return true;
