@@ -143,6 +143,10 @@ DashManifest Reader::Run(const QByteArray &xml)
     if (!Join(perPeriod))
         return m_result;
     m_result.dDuration = dTotal.value_or(0);
+    if (!dTotal) {
+        for (const PeriodTime &time : *times)
+            m_result.dDuration += time.dDuration.value_or(0);
+    }
     return m_result;
 }
 
