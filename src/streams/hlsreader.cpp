@@ -334,6 +334,10 @@ bool Reader::Map(QStringView value)
     StreamFragment map;
     map.url = *url;
     map.bInit = true;
+    // The key in force where the section is named applies to it, not one
+    // named between it and the next fragment.
+    map.keyUrl = m_keyUrl;
+    map.iv = m_keyIv.value_or(QByteArray());
     if (attributes->Has(QStringLiteral("BYTERANGE"))) {
         const std::optional<ByteRange> range = ParseRange(attributes->Value(QStringLiteral("BYTERANGE")));
         if (!range)
@@ -395,11 +399,8 @@ bool Reader::AddFragment(const QUrl &url)
     }
     if (m_bMapPending) {
         StreamFragment init = *m_map;
-        // The init section is read with the key in force where it is named.
-        if (fragment.IsEncrypted()) {
-            init.keyUrl = fragment.keyUrl;
-            init.iv = fragment.iv;
-        }
+        if (init.IsEncrypted() && init.iv.isEmpty())
+            init.iv = SequenceIv(m_uSequence);
         init.bDiscontinuity = fragment.bDiscontinuity;
         m_result.track.fragments.append(init);
         m_bMapPending = false;

@@ -75,11 +75,13 @@ void tst_HlsPlaylist::mediaFragments_data()
                       "#EXT-X-MAP:URI=\"other.mp4\"\n#EXTINF:4,\nnext.m4s\n#EXT-X-ENDLIST\n")
         << QStringList{"v/main.mp4@0+720 init", "v/main.mp4@720+1000 #0", "v/main.mp4@1720+1200 #1",
                        "v/other.mp4 init disc", "v/other.mp4@0+500 disc #2", "v/next.m4s #3"};
-    QTest::newRow("an encrypted init section takes the key in force")
-        << QByteArray("#EXTM3U\n#EXT-X-MEDIA-SEQUENCE:1\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"
-                      "#EXT-X-MAP:URI=\"init.mp4\"\n#EXTINF:4,\ns.m4s\n#EXT-X-ENDLIST\n")
-        << QStringList{"v/init.mp4 init key=v/k iv=00000000000000000000000000000001",
-                       "v/s.m4s #1 key=v/k iv=00000000000000000000000000000001"};
+    QTest::newRow("an init section takes the key in force where it is named")
+        << QByteArray("#EXTM3U\n#EXT-X-MEDIA-SEQUENCE:1\n#EXT-X-MAP:URI=\"clear.mp4\"\n"
+                      "#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n#EXTINF:4,\ns.m4s\n"
+                      "#EXT-X-MAP:URI=\"init.mp4\"\n#EXTINF:4,\nt.m4s\n#EXT-X-ENDLIST\n")
+        << QStringList{"v/clear.mp4 init", "v/s.m4s #1 key=v/k iv=00000000000000000000000000000001",
+                       "v/init.mp4 init key=v/k iv=00000000000000000000000000000002",
+                       "v/t.m4s #2 key=v/k iv=00000000000000000000000000000002"};
     QTest::newRow("byte order mark, CR LF, comments, blank lines")
         << QByteArray("\xEF\xBB\xBF#EXTM3U\r\n# a comment\r\n\r\n#EXTINF:1,\r\nx.ts\r\n#EXT-X-ENDLIST\r\n")
         << QStringList{"v/x.ts #0"};
