@@ -156,21 +156,19 @@ std::optional<QList<PeriodTime>> Reader::PeriodTimes(const QList<const DashNode 
     QList<PeriodTime> times(periods.size());
     QList<bool> started(periods.size(), false);
     for (qsizetype i = 0; i < periods.size(); ++i) {
-        for (const char *sName : {"start", "duration"}) {
-            if (!periods.at(i)->Has(QLatin1StringView(sName)))
+        std::optional<double> dStart;
+        for (const auto &[sName, dValue] : {std::pair{"start", &dStart}, {"duration", &times[i].dDuration}}) {
+            const QString sKey = QLatin1StringView(sName);
+            if (!periods.at(i)->Has(sKey))
                 continue;
-            const std::optional<double> dValue = IsoDuration::Seconds(periods.at(i)->Value(QLatin1StringView(sName)));
-            if (!dValue) {
-                Fail(QStringLiteral("a broken Period %1").arg(QLatin1StringView(sName)));
+            *dValue = IsoDuration::Seconds(periods.at(i)->Value(sKey));
+            if (!*dValue) {
+                Fail(QStringLiteral("a broken Period %1").arg(sKey));
                 return std::nullopt;
             }
-            if (sName[0] == 's') {
-                times[i].dStart = *dValue;
-                started[i] = true;
-            } else {
-                times[i].dDuration = dValue;
-            }
         }
+        times[i].dStart = dStart.value_or(0);
+        started[i] = dStart.has_value();
         if (!started.at(i) && i > 0 && times.at(i - 1).dDuration) {
             times[i].dStart = times.at(i - 1).dStart + *times.at(i - 1).dDuration;
             started[i] = true;

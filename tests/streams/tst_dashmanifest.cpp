@@ -92,10 +92,10 @@ void tst_DashManifest::segments_data()
                "</Representation></AdaptationSet>")
         << "s" << 1 << QStringList{"d/whole.mp4 #1"};
     QTest::newRow("Periods joined by id, one only in the first left out")
-        << QByteArray("<MPD mediaPresentationDuration=\"PT6S\"><Period duration=\"PT4S\"><AdaptationSet>"
+        << QByteArray("<MPD mediaPresentationDuration=\"PT6S\"><Period><AdaptationSet>"
                       "<SegmentTemplate media=\"$RepresentationID$/p1-$Number$.m4s\" duration=\"2\"/>"
                       "<Representation id=\"v\" bandwidth=\"1\"/><Representation id=\"gone\" bandwidth=\"2\"/>"
-                      "</AdaptationSet></Period><Period><AdaptationSet><SegmentTemplate "
+                      "</AdaptationSet></Period><Period start=\"PT4S\"><AdaptationSet><SegmentTemplate "
                       "media=\"$RepresentationID$/p2-$Number$.m4s\" initialization=\"$RepresentationID$/p2.mp4\" "
                       "duration=\"2\"/><Representation id=\"v\" bandwidth=\"1\"/></AdaptationSet></Period></MPD>")
         << "v" << 1 << QStringList{"d/v/p1-1.m4s #1", "d/v/p1-2.m4s #2", "d/v/p2.mp4 init disc", "d/v/p2-1.m4s #1"};
