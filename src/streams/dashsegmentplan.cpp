@@ -58,7 +58,7 @@ QList<StreamFragment> DashSegmentPlan::Fragments() const
             if (const std::optional<QString> sAddress =
                     DashTemplate::Renumber(sResolved, iTokens, values.uNumber, values.uTime))
                 fragment.url = QUrl(*sAddress, QUrl::StrictMode);
-            else
+            if (!fragment.url.isValid())
                 fragment.url = StreamAddress::Resolve(base, DashTemplate::Fill(sMedia, values).value_or(QString()))
                                    .value_or(QUrl());
             fragment.uSequence = values.uNumber++;
