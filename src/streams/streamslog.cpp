@@ -1,0 +1,3 @@
+#include "streams/streamslog.h"
+
+Q_LOGGING_CATEGORY(lcStreams, "clipvane.streams", QtInfoMsg)
