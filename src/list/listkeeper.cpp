@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <chrono>
-
 #include "list/downloadliststore.h"
 #include "list/listlog.h"
 
@@ -88,24 +86,28 @@ void ListKeeper::SaveNow()
     if (!m_bUnsaved || !HoldList())
         return;
     m_bUnsaved = false;
+    const quint64 uWrite = ++m_uWrites;
     m_write = std::async(std::launch::async,
-                         [this, file = m_file, text = DownloadListFile::Serialise(m_store.Items())] {
+                         [this, uWrite, file = m_file,
+                          text = DownloadListFile::Serialise(m_store.Items())] {
                              QString sError;
                              if (!file.Write(text, &sError) && sError.isEmpty())
                                  sError = QStringLiteral("unknown error");
                              // Heard at once rather than at the next save; a
                              // keeper that goes first waits for this thread,
                              // and the call dies with it.
-                             QMetaObject::invokeMethod(this, [this] { WriteEnded(); },
-                                                       Qt::QueuedConnection);
+                             QMetaObject::invokeMethod(
+                                 this, [this, uWrite] { WriteEnded(uWrite); },
+                                 Qt::QueuedConnection);
                              return sError;
                          });
 }
 
-void ListKeeper::WriteEnded()
+void ListKeeper::WriteEnded(quint64 uWrite)
 {
-    // A later write may have begun since; its own call finishes it.
-    if (m_write.valid() && m_write.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+    // A later save may have finished this write already and begun another,
+    // which its own call finishes. This one's thread is returning now.
+    if (uWrite == m_uWrites)
         FinishWrite();
 }
 

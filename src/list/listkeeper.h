@@ -58,8 +58,8 @@ private:
     bool HoldList();
     // Waits for the write under way; a failed one leaves the list unsaved.
     void FinishWrite();
-    // The write thread is done.
-    void WriteEnded();
+    // The thread of write number uWrite is done.
+    void WriteEnded(quint64 uWrite);
 
     DownloadListStore &m_store;
     DownloadListFile m_file;
@@ -72,4 +72,6 @@ private:
     bool m_bEnding = false;
     // Why the write failed; empty when it succeeded.
     std::future<QString> m_write;
+    // Writes begun so far; the last one is m_write.
+    quint64 m_uWrites = 0;
 };
