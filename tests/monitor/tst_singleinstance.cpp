@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
 #include <thread>
 
 #include "monitor/singleinstance.h"
@@ -20,7 +19,6 @@ private Q_SLOTS:
     void laterStartHandsItsAddressesOver();
     void staleSocketIsTakenOver();
     void endingProgramRefusesHandOvers();
-    void heldHandOversComeInOrder();
 };
 
 void tst_SingleInstance::laterStartHandsItsAddressesOver_data()
@@ -97,44 +95,6 @@ void tst_SingleInstance::endingProgramRefusesHandOvers()
     QVERIFY(!QFile::exists(sEndpoint));
     SingleInstance next(sEndpoint);
     QVERIFY(next.Claim());
-}
-
-// Before its window can take them, the program answers hand-overs and keeps
-// them; they come out in order of arrival once it delivers, later ones
-// straight away.
-void tst_SingleInstance::heldHandOversComeInOrder()
-{
-    QTemporaryDir dir;
-    const QString sEndpoint = dir.filePath(QStringLiteral("instance"));
-    SingleInstance first(sEndpoint);
-    first.Hold();
-    QVERIFY(first.Claim());
-    QSignalSpy received(&first, &SingleInstance::AddressesReceived);
-
-    // The later start waits for the answer, so it runs in a thread of its
-    // own while this one serves; it gives up after a few seconds at most.
-    const auto handOver = [&](const QString &sAddress) {
-        std::atomic<bool> bDone{false};
-        bool bHandedOver = false;
-        std::thread laterStart([&] {
-            bHandedOver = SingleInstance(sEndpoint).HandOver({sAddress});
-            bDone = true;
-        });
-        while (!bDone)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        laterStart.join();
-        return bHandedOver;
-    };
-    QVERIFY(handOver(QStringLiteral("http://a")));
-    QVERIFY(handOver(QStringLiteral("http://b")));
-    QCOMPARE(received.size(), 0);
-
-    first.Deliver();
-    QCOMPARE(received.size(), 2);
-    QCOMPARE(received.at(0).at(0).toStringList(), QStringList{QStringLiteral("http://a")});
-    QCOMPARE(received.at(1).at(0).toStringList(), QStringList{QStringLiteral("http://b")});
-    QVERIFY(handOver(QStringLiteral("http://c")));
-    QCOMPARE(received.size(), 3);
 }
 
 QTEST_GUILESS_MAIN(tst_SingleInstance)
