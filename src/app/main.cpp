@@ -76,6 +76,9 @@ int main(int argc, char *argv[])
     // One program per user: a later start hands its addresses over and ends.
     // When the running one cannot be reached, this one runs on its own.
     SingleInstance instance;
+    // The window reads its kept list before it can take addresses, and
+    // that turns the event loop: hand-overs wait for it.
+    instance.Hold();
     if (!instance.Claim()) {
         if (instance.HandOver(addresses))
             return 0;
@@ -101,5 +104,6 @@ int main(int argc, char *argv[])
                      &frmMain::EndWithoutAsking);
     window.show();
     window.TakeAddresses(addresses);
+    instance.Deliver();
     return app.exec();
 }

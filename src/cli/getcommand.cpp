@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include "cli/consolemessagebox.h"
 #include "cli/statusprinter.h"
 #include "core/skinvariables.h"
+#include "core/terminationsignals.h"
 #include "list/downloadliststore.h"
 #include "list/urladder.h"
 #include "session/downloadqueue.h"
@@ -23,13 +23,6 @@
 #include "settings/settingsstore.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_bInterrupted = 0;
-
-void OnInterrupt(int)
-{
-    g_bInterrupted = 1;
-}
 
 QString Explain(PageRetriever::LinkResult result)
 {
@@ -170,13 +163,16 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
 
     // Ctrl+C stops the run the way a confirmed stop does: whatever the run
     // waits for is given up within the watch's interval, and the item under
-    // way reads "Cancelled".
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    // way reads "Cancelled". A second one ends the program at once.
+    TerminationSignals terminationSignals;
+    terminationSignals.Install();
+    bool bInterrupted = false;
+    QObject::connect(&terminationSignals, &TerminationSignals::Received,
+                     [&bInterrupted] { bInterrupted = true; });
     QTimer interruptWatch;
     interruptWatch.setInterval(100);
-    QObject::connect(&interruptWatch, &QTimer::timeout, [&session] {
-        if (g_bInterrupted)
+    QObject::connect(&interruptWatch, &QTimer::timeout, [&session, &bInterrupted] {
+        if (bInterrupted)
             session.Queue().StopRun();
     });
     interruptWatch.start();

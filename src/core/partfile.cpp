@@ -19,6 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/corelog.h"
+
 namespace {
 
 // Freeing the blocks of a large file happens when its last reference goes,
@@ -249,8 +251,14 @@ bool PartFile::SetOrigin(const PartOrigin &origin)
         PartOrigin::Remove(m_fd, PartPath());
         return true;
     }
-    if (!origin.Write(m_fd, PartPath()))
-        return Fail(QStringLiteral("Cannot write %1").arg(PartOrigin::SidePathFor(PartPath())), EIO);
+    // Without its record the part is only never continued: the transfer
+    // itself goes on.
+    QString sError;
+    if (!origin.Write(m_fd, PartPath(), &sError)) {
+        qCWarning(lcCore, "%s cannot be resumed later: %s", qPrintable(PartPath()),
+                  qPrintable(sError));
+        PartOrigin::Remove(m_fd, PartPath());
+    }
     return true;
 }
 

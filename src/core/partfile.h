@@ -61,6 +61,8 @@ public:
     bool Truncate(qint64 lSize);
     // Where the open part's bytes came from (see PartOrigin).
     PartOrigin Origin() const;
+    // A record that cannot be kept is logged and only means the part will
+    // not be continued; false only when no part is open.
     bool SetOrigin(const PartOrigin &origin);
     // Writes all lBytes; false on any failure (a full disk among them).
     bool Write(const char *pData, qint64 lBytes);

@@ -1,13 +1,16 @@
 #include "core/partorigin.h"
 
+#include <QCryptographicHash>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include "core/wholefilewriter.h"
 
 namespace {
 
@@ -55,6 +58,22 @@ QByteArray ReadSideFile(const QString &sSidePath)
 
 } // namespace
 
+QString PartOrigin::SidePathFor(const QString &sPartPath)
+{
+    const qsizetype iNameAt = sPartPath.lastIndexOf(u'/') + 1;
+    const QByteArray name = QFile::encodeName(sPartPath.mid(iNameAt));
+    if (name.size() + kSideSuffix.size() <= NAME_MAX)
+        return sPartPath + kSideSuffix;
+    const QByteArray digest =
+        QCryptographicHash::hash(name, QCryptographicHash::Sha256).toHex().left(16);
+    qsizetype iKeep = NAME_MAX - kSideSuffix.size() - digest.size() - 1;
+    // Cut between characters, never inside one.
+    while (iKeep > 0 && (static_cast<unsigned char>(name.at(iKeep)) & 0xc0) == 0x80)
+        --iKeep;
+    return sPartPath.left(iNameAt) + QFile::decodeName(name.left(iKeep) + '~' + digest)
+        + kSideSuffix;
+}
+
 void PartOrigin::SetAttributesUsable(bool bUsable)
 {
     g_bAttributesUsable = bUsable;
@@ -71,7 +90,7 @@ PartOrigin PartOrigin::Read(int fd, const QString &sPartPath)
     return Decode(ReadSideFile(SidePathFor(sPartPath)));
 }
 
-bool PartOrigin::Write(int fd, const QString &sPartPath) const
+bool PartOrigin::Write(int fd, const QString &sPartPath, QString *pError) const
 {
     const QByteArray record = Encode(*this);
     if (g_bAttributesUsable
@@ -79,10 +98,15 @@ bool PartOrigin::Write(int fd, const QString &sPartPath) const
         QFile::remove(SidePathFor(sPartPath));
         return true;
     }
-    // QSaveFile writes a file of its own and renames it: a link under the
-    // side file's name is replaced, never written through.
-    QSaveFile side(SidePathFor(sPartPath));
-    return side.open(QIODevice::WriteOnly) && side.write(record) == record.size() && side.commit();
+    // A file of its own, renamed into place: a failed write leaves no half
+    // record.
+    const QString sSidePath = SidePathFor(sPartPath);
+    QString sError;
+    if (WholeFileWriter::Write(sSidePath, record, &sError))
+        return true;
+    if (pError)
+        *pError = QStringLiteral("Cannot write %1: %2").arg(sSidePath, sError);
+    return false;
 }
 
 void PartOrigin::Remove(int fd, const QString &sPartPath)

@@ -24,12 +24,16 @@ struct PartOrigin
         return !sValidator.isEmpty() && sUrl == sForUrl;
     }
 
-    static QString SidePathFor(const QString &sPartPath) { return sPartPath + kSideSuffix; }
+    // NAME.part.origin, or where that name is too long for a file name, the
+    // name cut short with a digest of the whole name: the same part always
+    // gives the same side file.
+    static QString SidePathFor(const QString &sPartPath);
 
     // fd is the open part at sPartPath. Read gives an empty origin when none
     // is kept.
     static PartOrigin Read(int fd, const QString &sPartPath);
-    bool Write(int fd, const QString &sPartPath) const;
+    // False, with the reason, when the record could be kept nowhere.
+    bool Write(int fd, const QString &sPartPath, QString *pError = nullptr) const;
     static void Remove(int fd, const QString &sPartPath);
 
     // Tests use this to take the side file's road on any file system.

@@ -15,8 +15,23 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // [0] is written by the handler, [1] read by the notifier.
 int g_fds[2] = {-1, -1};
 
+// Set by the first signal: the program is on its way out from then on.
+volatile std::sig_atomic_t g_bEnding = 0;
+
 extern "C" void OnTerminationSignal(int iSignal)
 {
+    // A second signal means the user will not wait for the orderly end (a
+    // long write-out, say): the signal's own default ends the program once
+    // this handler returns.
+    if (g_bEnding) {
+        struct sigaction action = {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(iSignal, &action, nullptr);
+        ::raise(iSignal);
+        return;
+    }
+    g_bEnding = 1;
     const int iSavedErrno = errno;
     const char cSignal = static_cast<char>(iSignal);
     // Non-blocking: with the pair full, one more byte adds nothing anyway.
@@ -77,6 +92,7 @@ void TerminationSignals::Uninstall()
         ::sigaction(iSignal, &action, nullptr);
     m_notifier.reset();
     CloseSocketPair();
+    g_bEnding = 0;
     m_bInstalled = false;
 }
 

@@ -9,7 +9,8 @@ class QSocketNotifier;
 // Brings SIGTERM, SIGINT and SIGHUP into the event loop: the handler only
 // writes the signal's number to one end of a socket pair, and a notifier on
 // the other end emits Received, so the program ends by its own orderly road
-// instead of dying in the middle of a transfer. One instance per program.
+// instead of dying in the middle of a transfer. A second signal ends the
+// program at once, by the signal's default action. One instance per program.
 class TerminationSignals : public QObject
 {
     Q_OBJECT

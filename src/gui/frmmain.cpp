@@ -78,8 +78,12 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
     Flash->SetListWidget(m_pDownloadGrid);
 
     m_session = std::make_unique<DownloadSession>(*m_pDownloadGrid, m_messageBox, *Flash);
-    if (!sListFile.isEmpty())
+    if (!sListFile.isEmpty()) {
         m_listKeeper = std::make_unique<ListKeeper>(m_session->ListStore(), sListFile);
+        connect(m_listKeeper.get(), &ListKeeper::SaveFailed, this, [this](const QString &sMessage) {
+            m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sMessage);
+        });
+    }
     connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
             cmdStartDownload, &QPushButton::setText);
 

@@ -7,9 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "core/wholefilewriter.h"
 #include "list/listlog.h"
 
 namespace {
@@ -159,14 +159,9 @@ QByteArray DownloadListFile::Serialise(const QList<DownloadItem> &items)
 bool DownloadListFile::Write(const QByteArray &text, QString *pError) const
 {
     QString sError;
-    QSaveFile file(m_sPath);
     if (!QDir().mkpath(QFileInfo(m_sPath).absolutePath()))
         sError = QStringLiteral("cannot make the folder of %1").arg(m_sPath);
-    else if (!file.open(QIODevice::WriteOnly))
-        sError = file.errorString();
-    else if (file.write(text) < 0 || !file.commit())
-        sError = file.errorString();
-    if (sError.isEmpty())
+    else if (WholeFileWriter::Write(m_sPath, text, &sError))
         return true;
     qCWarning(lcList) << "cannot keep the download list in" << m_sPath << ":" << sError;
     if (pError)

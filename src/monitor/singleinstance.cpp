@@ -120,7 +120,27 @@ void SingleInstance::Receive()
                     addresses << QString::fromUtf8(line);
             }
             received->clear();
-            Q_EMIT AddressesReceived(addresses);
+            Received(addresses);
         });
     }
+}
+
+void SingleInstance::Received(const QStringList &addresses)
+{
+    if (m_bHolding) {
+        qCDebug(lcMonitor, "Holding %d handed-over address(es) until the window can take them",
+                static_cast<int>(addresses.size()));
+        m_held.append(addresses);
+        return;
+    }
+    Q_EMIT AddressesReceived(addresses);
+}
+
+void SingleInstance::Deliver()
+{
+    // A receiver may turn the event loop and so take more hand-overs: they
+    // join the end of the queue, so each goes out in its turn.
+    while (!m_held.isEmpty())
+        Q_EMIT AddressesReceived(m_held.takeFirst());
+    m_bHolding = false;
 }

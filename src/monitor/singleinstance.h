@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
@@ -32,6 +33,13 @@ public:
     // connected is refused and its sender runs on its own.
     void Release();
 
+    // A program listens before its window can take addresses (it reads its
+    // kept list first). Between Hold and Deliver, hand-overs are answered
+    // and kept; Deliver sends them on in order of arrival, and every later
+    // one as it arrives.
+    void Hold() { m_bHolding = true; }
+    void Deliver();
+
     QString Endpoint() const { return m_sEndpoint; }
 
 Q_SIGNALS:
@@ -41,7 +49,10 @@ Q_SIGNALS:
 
 private:
     void Receive();
+    void Received(const QStringList &addresses);
 
     QString m_sEndpoint;
     QLocalServer m_server;
+    bool m_bHolding = false;
+    QList<QStringList> m_held;
 };

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include "core/wholefilewriter.h"
 #include "settings/settingslog.h"
 
 namespace {
@@ -148,11 +148,9 @@ bool CRegister::REGSaveSetting(quint32 regHKEY, const QString &sSection, const Q
         return refuse(QStringLiteral("its folder cannot be made"));
     // The file is replaced whole (a new file renamed over the old one): a
     // write that fails half-way leaves the old file as it was.
-    QSaveFile target(m_sFile);
-    target.setDirectWriteFallback(false);
-    if (!target.open(QIODevice::WriteOnly) || target.write(result) != result.size()
-        || !target.commit())
-        return refuse(target.errorString());
+    QString sError;
+    if (!WholeFileWriter::Write(m_sFile, result, &sError))
+        return refuse(sError);
     return true;
 }
 

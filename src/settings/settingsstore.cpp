@@ -61,6 +61,10 @@ void SettingsStore::LoadSettings()
     m_settings.sDownloadDir =
         registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirValue,
                                ProgramSettings::DefaultDownloadDir());
+    // An empty directory would be the working directory, wherever the
+    // program was started from.
+    if (m_settings.sDownloadDir.trimmed().isEmpty())
+        m_settings.sDownloadDir = ProgramSettings::DefaultDownloadDir();
     const std::optional<bool> bAnySite = ToBoolean(registry.REGGetSetting(
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kAnySiteValue, BooleanText(false)));
     if (bAnySite)

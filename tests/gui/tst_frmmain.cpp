@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <optional>
+
+#include "fulldisk.h"
 #include "gui/frmmain.h"
 #include "list/downloadliststore.h"
 #include "scriptedmessagebox.h"
@@ -38,7 +42,25 @@ private Q_SLOTS:
     void windowLoadsTheStoredSettings();
     void addButtonListsTheTypedAddress();
     void windowKeepsItsListAcrossStarts();
+    void listThatCannotBeKeptIsSaidOnce_data();
+    void listThatCannotBeKeptIsSaidOnce();
 };
+
+namespace {
+
+QByteArray Contents(const QString &sPath)
+{
+    QFile file(sPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void AddTyped(frmMain &window, const QString &sAddress)
+{
+    window.findChild<QLineEdit *>(QStringLiteral("txtURL"))->setText(sAddress);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdAdd2List")), Qt::LeftButton);
+}
+
+} // namespace
 
 void tst_frmMain::windowShowsItsControls()
 {
@@ -117,6 +139,50 @@ void tst_frmMain::windowKeepsItsListAcrossStarts()
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("http://www.youtube.com/watch?v=kept"));
     QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("Waiting"));
+}
+
+// Another window keeps the list, or the disk is full: the window says so
+// once, and the kept file stays as it was.
+void tst_frmMain::listThatCannotBeKeptIsSaidOnce_data()
+{
+    QTest::addColumn<bool>("bHeld"); // by another window; else the disk is full
+    QTest::addColumn<QString>("sSaid");
+    QTest::newRow("another window keeps it") << true << "The download list is kept by another";
+    QTest::newRow("the disk is full") << false << "The download list could not be saved: ";
+}
+
+void tst_frmMain::listThatCannotBeKeptIsSaidOnce()
+{
+    QFETCH(bool, bHeld);
+    QFETCH(QString, sSaid);
+    const QString sList = m_home.filePath(QStringLiteral("%1/downloadlist.json").arg(bHeld));
+    ScriptedMessageBox firstMessages;
+    auto first = std::make_unique<frmMain>(&firstMessages, nullptr, sList);
+    AddTyped(*first, QStringLiteral("http://www.youtube.com/watch?v=first"));
+    if (!bHeld)
+        first.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(Contents(sList).contains("v=first"), 10000);
+    const QByteArray kept = Contents(sList);
+
+    ScriptedMessageBox messages;
+    {
+        // Still full when the window goes and writes the list a last time.
+        std::optional<FullDisk> disk;
+        frmMain window(&messages, nullptr, sList);
+        if (!bHeld)
+            disk.emplace(0);
+        AddTyped(window, QStringLiteral("http://www.youtube.com/watch?v=second"));
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), 1, 10000);
+        const int iWrites = FullDisk::Writes();
+        AddTyped(window, QStringLiteral("http://www.youtube.com/watch?v=third"));
+        if (!bHeld)
+            QTRY_VERIFY_WITH_TIMEOUT(FullDisk::Writes() > iWrites, 10000);
+        QCOMPARE(window.Session().ListStore().Count(), bHeld ? 2 : 3);
+    }
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY2(messages.shown.at(0).sText.startsWith(sSaid), qPrintable(messages.shown.at(0).sText));
+    QCOMPARE(Contents(sList), kept);
+    QCOMPARE(firstMessages.shown.size(), 0);
 }
 
 QTEST_MAIN(tst_frmMain)

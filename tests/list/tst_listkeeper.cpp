@@ -1,5 +1,8 @@
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -7,6 +10,7 @@
 
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
+#include "fulldisk.h"
 #include "list/listkeeper.h"
 #include "scriptedmessagebox.h"
 
@@ -21,6 +25,12 @@ class tst_ListKeeper : public QObject
     ScriptedMessageBox m_messages;
 
     QString ListPath() const { return m_dir.filePath(QStringLiteral("data/Clipvane/downloadlist.json")); }
+
+    static QByteArray Contents(const QString &sPath)
+    {
+        QFile file(sPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     static void Add(DownloadListStore &store, const QString &sUrl, QString sStatus,
                     const QString &sReason = QString())
@@ -39,6 +49,10 @@ private Q_SLOTS:
     void changesAreWrittenLaterAndAtTheEnd();
     void pageAddressComesBackBehindTheRowsText_data();
     void pageAddressComesBackBehindTheRowsText();
+    void fullDiskLeavesTheKeptListAndSaysSoOnce_data();
+    void fullDiskLeavesTheKeptListAndSaysSoOnce();
+    void onlyOneProgramKeepsTheList_data();
+    void onlyOneProgramKeepsTheList();
 };
 
 void tst_ListKeeper::itemsComeBackAsTheyWere_data()
@@ -73,8 +87,8 @@ void tst_ListKeeper::itemsComeBackAsTheyWere()
     DownloadListStore store(m_grid, m_messages);
     // An address listed before the restore is not listed twice.
     Add(store, QStringLiteral("http://www.youtube.com/watch?v=2"), QStringLiteral("Waiting"));
-    ListKeeper keeper(store, ListPath());
-    QCOMPARE(keeper.Restore(), QString());
+    auto keeper = std::make_unique<ListKeeper>(store, ListPath());
+    QCOMPARE(keeper->Restore(), QString());
 
     QCOMPARE(store.Count(), 2);
     const DownloadItem &kept = store.Items().at(1);
@@ -85,6 +99,8 @@ void tst_ListKeeper::itemsComeBackAsTheyWere()
     QCOMPARE(kept.Status, QStringLiteral("Complete"));
     QCOMPARE(store.IndexOfSerial(kept.uSerial), 1);
 
+    // The next start: the list is kept by one program at a time.
+    keeper.reset();
     DownloadListStore again(m_grid, m_messages);
     ListKeeper(again, ListPath()).Restore();
     QCOMPARE(again.Items().at(1).Status, sRestored);
@@ -182,6 +198,115 @@ void tst_ListKeeper::pageAddressComesBackBehindTheRowsText()
     QCOMPARE(store.Count(), 1);
     QCOMPARE(store.Items().at(0).Video_URL, sShown);
     QCOMPARE(store.Items().at(0).PageUrl(), sPageUrl);
+}
+
+void tst_ListKeeper::fullDiskLeavesTheKeptListAndSaysSoOnce_data()
+{
+    QTest::addColumn<qint64>("lRoom");
+    QTest::newRow("full") << qint64(0);
+    QTest::newRow("full half-way") << qint64(100);
+}
+
+void tst_ListKeeper::fullDiskLeavesTheKeptListAndSaysSoOnce()
+{
+    QFETCH(qint64, lRoom);
+    {
+        DownloadListStore store(m_grid, m_messages);
+        ListKeeper keeper(store, ListPath());
+        Add(store, QStringLiteral("http://a"), QStringLiteral("Complete"));
+        Add(store, QStringLiteral("http://b"), QStringLiteral("Waiting"));
+    }
+    QFile file(ListPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray kept = file.readAll();
+    file.close();
+
+    DownloadListStore store(m_grid, m_messages);
+    ListKeeper keeper(store, ListPath());
+    QCOMPARE(keeper.Restore(), QString());
+    keeper.SetSaveDelay(10);
+    QSignalSpy told(&keeper, &ListKeeper::SaveFailed);
+    {
+        const FullDisk disk(lRoom);
+        Add(store, QStringLiteral("http://c"), QStringLiteral("Waiting"));
+        QVERIFY(told.wait());
+        const int iWrites = FullDisk::Writes();
+        // The next change tries again, and is not told again.
+        Add(store, QStringLiteral("http://d"), QStringLiteral("Waiting"));
+        QTRY_VERIFY(FullDisk::Writes() > iWrites);
+        QTest::qWait(50);
+    }
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.at(0).at(0).toString().startsWith(
+                 QStringLiteral("The download list could not be saved: No space left on device")),
+             qPrintable(told.at(0).at(0).toString()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), kept);
+    file.close();
+    QCOMPARE(store.Count(), 4);
+
+    // With room again, the next change writes the whole list.
+    store.SetStatus(store.Items().at(0).uSerial, QStringLiteral("ERROR"));
+    QTRY_VERIFY(Contents(ListPath()).contains("http://d"));
+    QCOMPARE(told.size(), 1);
+}
+
+// A second program (a window started when the first could not be reached)
+// leaves the list of the first alone; a lock left by a program that is gone
+// is taken over.
+void tst_ListKeeper::onlyOneProgramKeepsTheList_data()
+{
+    QTest::addColumn<bool>("bHolderRuns");
+    QTest::newRow("held by a running program") << true;
+    QTest::newRow("left by a program that is gone") << false;
+}
+
+void tst_ListKeeper::onlyOneProgramKeepsTheList()
+{
+    QFETCH(bool, bHolderRuns);
+    DownloadListStore first(m_grid, m_messages);
+    auto holder = std::make_unique<ListKeeper>(first, ListPath());
+    QCOMPARE(holder->Restore(), QString());
+    Add(first, QStringLiteral("http://first"), QStringLiteral("Waiting"));
+    holder->SaveNow();
+    if (!bHolderRuns) {
+        // What a killed program leaves: its lock, naming a process that is no more.
+        QProcess gone;
+        gone.start(QStringLiteral("true"), QStringList());
+        QVERIFY(gone.waitForStarted(30000));
+        const qint64 iGonePid = gone.processId();
+        QVERIFY(gone.waitForFinished(30000));
+        holder.reset();
+        QFile lock(ListPath() + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(iGonePid) + '\n'
+                   + QCoreApplication::applicationName().toUtf8() + '\n'
+                   + QSysInfo::machineHostName().toUtf8() + '\n');
+    }
+    QTRY_VERIFY(QFile::exists(ListPath()));
+    QFile file(ListPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray kept = file.readAll();
+    file.close();
+
+    {
+        DownloadListStore second(m_grid, m_messages);
+        ListKeeper keeper(second, ListPath());
+        keeper.SetLockWait(0);
+        keeper.SetSaveDelay(10);
+        const QString sMessage = keeper.Restore();
+        QCOMPARE(sMessage.startsWith(QStringLiteral("The download list is kept by another")),
+                 bHolderRuns);
+        QCOMPARE(second.Count(), bHolderRuns ? 0 : 1);
+        Add(second, QStringLiteral("http://second"), QStringLiteral("Waiting"));
+        QTest::qWait(50);
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().contains("http://second"), !bHolderRuns);
+    if (bHolderRuns) {
+        file.seek(0);
+        QCOMPARE(file.readAll(), kept);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ListKeeper)

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "fulldisk.h"
 #include "ownerpermissions.h"
 #include "settings/cregister.h"
 
@@ -53,6 +54,8 @@ private Q_SLOTS:
     void readOnlyFileIsStillRead();
     void unreadableFileGivesDefaultsAndIsKept();
     void failedWriteLeavesTheFileWhole();
+    void fullDiskLeavesTheFileByteForByte_data();
+    void fullDiskLeavesTheFileByteForByte();
 };
 
 void tst_CRegister::stripSlashes_data()
@@ -248,6 +251,33 @@ void tst_CRegister::failedWriteLeavesTheFileWhole()
     QCOMPARE(Contents(m_sFile), before);
     QCOMPARE(registry.REGGetSetting(HKCU, kSection, QStringLiteral("Download Dir"), QString()),
              QStringLiteral("/a"));
+}
+
+void tst_CRegister::fullDiskLeavesTheFileByteForByte_data()
+{
+    QTest::addColumn<qint64>("lRoom");
+    QTest::newRow("full") << qint64(0);
+    QTest::newRow("full half-way") << qint64(40);
+}
+
+void tst_CRegister::fullDiskLeavesTheFileByteForByte()
+{
+    QFETCH(qint64, lRoom);
+    const CRegister registry(m_sFile);
+    QVERIFY(registry.REGSaveSetting(HKCU, kSection, QStringLiteral("Download Dir"), QStringLiteral("/a")));
+    QVERIFY(registry.REGSaveSetting(HKCU, kSection, QStringLiteral("URL Mon"), QStringLiteral("True")));
+    const QByteArray before = Contents(m_sFile);
+
+    bool bWritten = true;
+    {
+        const FullDisk disk(lRoom);
+        bWritten = registry.REGSaveSetting(HKCU, kSection, QStringLiteral("Download Dir"),
+                                           QStringLiteral("/b"));
+    }
+    QVERIFY(!bWritten);
+    QCOMPARE(Contents(m_sFile), before);
+    QCOMPARE(QDir(QFileInfo(m_sFile).path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("registry.ini")});
 }
 
 QTEST_GUILESS_MAIN(tst_CRegister)

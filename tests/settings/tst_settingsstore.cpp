@@ -73,7 +73,8 @@ private Q_SLOTS:
     void firstStartMonitorsAndUsesTheDefaultDirectory();
     void storedMonitoringSwitch_data();
     void storedMonitoringSwitch();
-    void emptyStoredDirectoryStaysEmpty();
+    void emptyStoredDirectoryGivesTheDefault_data();
+    void emptyStoredDirectoryGivesTheDefault();
     void settingsSurviveARestart();
     void noWatcherSwitchGivenStartsNone();
     void unwritableFileIsReportedAndLogged();
@@ -136,14 +137,25 @@ void tst_SettingsStore::storedMonitoringSwitch()
              bAfter ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void tst_SettingsStore::emptyStoredDirectoryStaysEmpty()
+// A directory that names none would be the working directory, wherever the
+// program was started from: the default stands in for it.
+void tst_SettingsStore::emptyStoredDirectoryGivesTheDefault_data()
 {
-    Stored(SettingsStore::kDownloadDirValue, QString());
+    QTest::addColumn<QString>("sStored");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("white space") << QStringLiteral(" \t ");
+}
+
+void tst_SettingsStore::emptyStoredDirectoryGivesTheDefault()
+{
+    QFETCH(QString, sStored);
+    Stored(SettingsStore::kDownloadDirValue, sStored);
     ProgramSettings settings;
     settings.sDownloadDir = QStringLiteral("/before");
     Store(settings)->LoadSettings();
-    QCOMPARE(settings.sDownloadDir, QString());
-    QCOMPARE(m_skin.GetVariable(QStringLiteral("_root.download_dir")), QString());
+    QCOMPARE(settings.sDownloadDir, ProgramSettings::DefaultDownloadDir());
+    QCOMPARE(m_skin.GetVariable(QStringLiteral("_root.download_dir")),
+             ProgramSettings::DefaultDownloadDir());
 }
 
 void tst_SettingsStore::settingsSurviveARestart()
