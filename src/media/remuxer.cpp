@@ -13,6 +13,7 @@
 #include "media/remuxinput.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 

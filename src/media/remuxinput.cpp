@@ -69,5 +69,5 @@ qint64 RemuxInput::BytesRead() const
 {
     if (m_bAtEnd)
         return m_lSize;
-    return m_pFormat && m_pFormat->pb ? qBound<qint64>(0, avio_tell(m_pFormat->pb), m_lSize) : 0;
+    return m_pFormat && m_pFormat->pb ? qBound(qint64(0), qint64(avio_tell(m_pFormat->pb)), m_lSize) : 0;
 }
