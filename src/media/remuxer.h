@@ -31,8 +31,7 @@ public:
 
     // Writes the streams of lInputs to sOutputPath, replacing whatever is
     // there (a link itself, never its target). True only when the file is
-    // whole; otherwise nothing is left at sOutputPath and ErrorString says
-    // why.
+    // whole; otherwise nothing it wrote is left and ErrorString says why.
     bool Run(const QStringList &lInputs, const QString &sOutputPath);
 
     // "mp4" or "mkv": the container the last Run chose.
