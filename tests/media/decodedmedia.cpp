@@ -34,6 +34,8 @@ AVCodecContext *OpenDecoder(const AVStream *pStream)
 {
     const AVCodec *pCodec = avcodec_find_decoder(pStream->codecpar->codec_id);
     AVCodecContext *pContext = pCodec ? avcodec_alloc_context3(pCodec) : nullptr;
+    if (pContext)
+        pContext->pkt_timebase = pStream->time_base;
     if (pContext
         && (avcodec_parameters_to_context(pContext, pStream->codecpar) < 0
             || avcodec_open2(pContext, pCodec, nullptr) < 0))
