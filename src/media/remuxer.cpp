@@ -28,6 +28,10 @@ struct Container
 // MP4 first: it plays everywhere. Matroska holds what MP4 cannot.
 constexpr Container kContainers[] = {{"mp4", "mp4"}, {"matroska", "mkv"}};
 
+// A forward jump larger than any pause within one stream's fragments: the
+// clock was reset, not the picture held.
+constexpr qint64 kLargestGap = 10 * AV_TIME_BASE;
+
 int Interrupted(void *pOpaque)
 {
     return static_cast<const Remuxer *>(pOpaque)->IsCancelled() ? 1 : 0;
@@ -53,6 +57,12 @@ struct Remuxer::Job
     // The earliest start of all copied streams (AV_TIME_BASE units), taken
     // off every stream alike so that they stay in step.
     qint64 lStart = 0;
+    // Per input: what its timestamps moved by at discontinuities so far.
+    std::vector<qint64> lJumps;
+    // Per output stream: the last packet's decoding time and where the
+    // next is due (AV_TIME_BASE units, after the shifts).
+    std::vector<qint64> lLastDts;
+    std::vector<qint64> lNextDts;
     qint64 lTotal = 0;
     qint64 lReported = -1;
 
@@ -155,7 +165,8 @@ bool Remuxer::OpenOutput(Job &job, const QString &sOutputPath)
             AVStream *pStream = avformat_new_stream(job.pOutput, nullptr);
             if (!pStream)
                 return Fail(AvErrorText(AVERROR(ENOMEM)));
-            avcodec_parameters_copy(pStream->codecpar, pInput->codecpar);
+            if (avcodec_parameters_copy(pStream->codecpar, pInput->codecpar) < 0)
+                return Fail(AvErrorText(AVERROR(ENOMEM)));
             // The input container's tag may mean nothing in the output's.
             pStream->codecpar->codec_tag = 0;
             pStream->time_base = pInput->time_base;
@@ -185,8 +196,36 @@ bool Remuxer::OpenOutput(Job &job, const QString &sOutputPath)
     return Fail(QStringLiteral("Cannot write %1: %2").arg(sOutputPath, AvErrorText(iResult)));
 }
 
+void Remuxer::Retime(Job &job, int iInput, int iOutput, AVPacket *pPacket, AVRational inBase)
+{
+    qint64 &lJump = job.lJumps[iInput];
+    qint64 &lLast = job.lLastDts[iOutput];
+    qint64 &lNext = job.lNextDts[iOutput];
+    if (pPacket->dts != AV_NOPTS_VALUE) {
+        const qint64 lDts = av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q) - job.lStart + lJump;
+        // Fragments joined across a discontinuity (an inserted clip, an
+        // encoder restart) start their clock afresh: they go on where the
+        // stream stopped, and the input's other streams move alike.
+        if (lLast != AV_NOPTS_VALUE && (lDts <= lLast || lDts > lNext + kLargestGap)) {
+            qCDebug(lcMedia) << "Timestamps jump by" << (lDts - lNext) << "us; joined on";
+            lJump += lNext - lDts;
+        }
+    }
+    const qint64 lShift = av_rescale_q(lJump - job.lStart, AV_TIME_BASE_Q, inBase);
+    if (pPacket->pts != AV_NOPTS_VALUE)
+        pPacket->pts += lShift;
+    if (pPacket->dts != AV_NOPTS_VALUE) {
+        pPacket->dts += lShift;
+        lLast = av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q);
+        lNext = lLast + qMax<qint64>(1, av_rescale_q(pPacket->duration, inBase, AV_TIME_BASE_Q));
+    }
+}
+
 bool Remuxer::CopyPackets(Job &job)
 {
+    job.lJumps.assign(job.lInputs.size(), 0);
+    job.lLastDts.assign(job.lCopied.size(), AV_NOPTS_VALUE);
+    job.lNextDts.assign(job.lCopied.size(), AV_NOPTS_VALUE);
     for (auto &pInput : job.lInputs)
         pInput->ReadNext();
     for (;;) {
@@ -222,11 +261,7 @@ bool Remuxer::CopyPackets(Job &job)
         const int iOutput = job.lStreamMaps[iNext][pPacket->stream_index];
         if (iOutput >= 0) {
             const AVRational inBase = input.Format()->streams[pPacket->stream_index]->time_base;
-            const qint64 lShift = av_rescale_q(job.lStart, AV_TIME_BASE_Q, inBase);
-            if (pPacket->pts != AV_NOPTS_VALUE)
-                pPacket->pts -= lShift;
-            if (pPacket->dts != AV_NOPTS_VALUE)
-                pPacket->dts -= lShift;
+            Retime(job, iNext, iOutput, pPacket, inBase);
             av_packet_rescale_ts(pPacket, inBase, job.pOutput->streams[iOutput]->time_base);
             pPacket->stream_index = iOutput;
             pPacket->pos = -1;

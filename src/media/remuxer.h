@@ -8,6 +8,9 @@
 #include <atomic>
 #include <memory>
 
+struct AVPacket;
+struct AVRational;
+
 // Joins the streams of a stream download into one ordinary file, copying
 // the coded data as it is (never re-encoding).
 //
@@ -53,6 +56,7 @@ private:
     bool Remux(Job &job, const QStringList &lInputs, const QString &sOutputPath);
     bool OpenOutput(Job &job, const QString &sOutputPath);
     bool CopyPackets(Job &job);
+    void Retime(Job &job, int iInput, int iOutput, AVPacket *pPacket, AVRational inBase);
     void ReportProgress(Job &job, bool bForce);
     bool Fail(const QString &sError);
 

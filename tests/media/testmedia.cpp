@@ -195,6 +195,19 @@ bool TestMedia::HasEncoder(const QString &sName)
 QString TestMedia::Make(const QString &sDir, const QString &sName, const QString &sRecipe,
                         QString *pError)
 {
+    const QStringList lClips = sRecipe.split(QLatin1Char('+'));
+    if (lClips.size() > 1) {
+        const QString sJoined = sDir + QLatin1Char('/') + sName + QLatin1String(".clips");
+        QFile joined(sJoined);
+        if (!joined.open(QIODevice::WriteOnly))
+            return {};
+        for (int i = 0; i < lClips.size(); ++i) {
+            QFile clip(Make(sDir, sName + QLatin1Char('-') + QString::number(i), lClips[i], pError));
+            if (!clip.open(QIODevice::ReadOnly) || joined.write(clip.readAll()) < 0)
+                return {};
+        }
+        return sJoined;
+    }
     const QStringList lParts = sRecipe.split(QLatin1Char(':'));
     const QString sLayout = lParts.value(0);
     const bool bWebm = sLayout == QLatin1String("webm");

@@ -11,6 +11,9 @@
 // empty). Layouts: "ts" (HLS MPEG-TS fragments), "ts-wrap" (the same with
 // timestamps that pass the 33-bit limit), "fmp4" (HLS fMP4 init section
 // and segments), "webm" (one WebM file, as DASH's WebM pieces join).
+// Recipes joined with "+" are clips made apart, one after the other in
+// one input, each with a clock of its own, as at a playlist's
+// discontinuity.
 class TestMedia
 {
 public:

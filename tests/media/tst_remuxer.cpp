@@ -29,9 +29,10 @@ QStringList tst_Remuxer::MakeInputs(const QStringList &lRecipes)
 {
     QStringList lInputs;
     for (const QString &sRecipe : lRecipes) {
-        for (const QString &sEncoder : sRecipe.split(QLatin1Char(':')).mid(1))
-            if (!sEncoder.isEmpty() && !TestMedia::HasEncoder(sEncoder))
-                return {};
+        for (const QString &sClip : sRecipe.split(QLatin1Char('+')))
+            for (const QString &sEncoder : sClip.split(QLatin1Char(':')).mid(1))
+                if (!sEncoder.isEmpty() && !TestMedia::HasEncoder(sEncoder))
+                    return {};
         QString sError;
         lInputs << TestMedia::Make(m_dir.path(), QStringLiteral("in%1").arg(lInputs.size()),
                                    sRecipe, &sError);
@@ -52,6 +53,8 @@ void tst_Remuxer::joinsStreamsIntoOneFile_data()
         << QStringList{"ts:libx264:aac"} << "mp4";
     QTest::newRow("TS fragments whose clock wraps past 33 bits")
         << QStringList{"ts-wrap:mpeg2video:aac"} << "mp4";
+    QTest::newRow("TS clips whose clocks restart, forward and back")
+        << QStringList{"ts:mpeg2video:aac+ts-wrap:mpeg2video:aac+ts:mpeg2video:aac"} << "mp4";
     QTest::newRow("fMP4 init section and segments") << QStringList{"fmp4:mpeg4:aac"} << "mp4";
     QTest::newRow("separate TS video and fMP4 audio, starting apart")
         << QStringList{"ts:libx264:", "fmp4::aac"} << "mp4";
