@@ -232,21 +232,22 @@ bool Remuxer::CopyPackets(Job &job)
         // The input whose next packet comes first, so that the muxer need
         // not hold one input's packets while it waits for the other's.
         int iNext = -1;
+        qint64 lNextTime = 0;
         for (int i = 0; i < int(job.lInputs.size()); ++i) {
             const RemuxInput &input = *job.lInputs[i];
             if (input.AtEnd())
                 continue;
-            if (iNext < 0)
-                iNext = i;
             const AVPacket *pPacket = input.Pending();
-            const AVPacket *pBest = job.lInputs[iNext]->Pending();
-            if (pPacket->dts != AV_NOPTS_VALUE && pBest->dts != AV_NOPTS_VALUE
-                && av_compare_ts(pPacket->dts,
-                                 input.Format()->streams[pPacket->stream_index]->time_base,
-                                 pBest->dts,
-                                 job.lInputs[iNext]->Format()->streams[pBest->stream_index]->time_base)
-                       < 0)
+            const qint64 lTime =
+                pPacket->dts == AV_NOPTS_VALUE
+                    ? lNextTime
+                    : av_rescale_q(pPacket->dts, input.Format()->streams[pPacket->stream_index]->time_base,
+                                   AV_TIME_BASE_Q)
+                          + job.lJumps[i];
+            if (iNext < 0 || lTime < lNextTime) {
                 iNext = i;
+                lNextTime = lTime;
+            }
         }
         if (m_bCancelled)
             return Fail(QStringLiteral("Cancelled"));
