@@ -238,12 +238,11 @@ bool Remuxer::CopyPackets(Job &job)
             if (input.AtEnd())
                 continue;
             const AVPacket *pPacket = input.Pending();
+            const AVRational base = input.Format()->streams[pPacket->stream_index]->time_base;
             const qint64 lTime =
                 pPacket->dts == AV_NOPTS_VALUE
                     ? lNextTime
-                    : av_rescale_q(pPacket->dts, input.Format()->streams[pPacket->stream_index]->time_base,
-                                   AV_TIME_BASE_Q)
-                          + job.lJumps[i];
+                    : av_rescale_q(pPacket->dts, base, AV_TIME_BASE_Q) + job.lJumps[i];
             if (iNext < 0 || lTime < lNextTime) {
                 iNext = i;
                 lNextTime = lTime;

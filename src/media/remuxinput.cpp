@@ -69,5 +69,7 @@ qint64 RemuxInput::BytesRead() const
 {
     if (m_bAtEnd)
         return m_lSize;
-    return m_pFormat && m_pFormat->pb ? qBound(qint64(0), qint64(avio_tell(m_pFormat->pb)), m_lSize) : 0;
+    if (!m_pFormat || !m_pFormat->pb)
+        return 0;
+    return qBound(qint64(0), qint64(avio_tell(m_pFormat->pb)), m_lSize);
 }

@@ -48,14 +48,15 @@ void Take(DecodedMedia &media, Decoding &d, AVCodecContext *pContext, const AVSt
 {
     avcodec_send_packet(pContext, pPacket);
     while (avcodec_receive_frame(pContext, d.pFrame) >= 0) {
-        const double dTime = d.pFrame->best_effort_timestamp == AV_NOPTS_VALUE
-                                 ? NAN
-                                 : double(d.pFrame->best_effort_timestamp) * av_q2d(pStream->time_base);
+        const qint64 lTime = d.pFrame->best_effort_timestamp;
+        const double dTime =
+            lTime == AV_NOPTS_VALUE ? NAN : double(lTime) * av_q2d(pStream->time_base);
         if (pContext == d.pVideo) {
             const AVFrame *f = d.pFrame;
-            QByteArray picture(av_image_get_buffer_size(AVPixelFormat(f->format), f->width, f->height, 1), 0);
-            av_image_copy_to_buffer(reinterpret_cast<uint8_t *>(picture.data()), int(picture.size()),
-                                    f->data, f->linesize, AVPixelFormat(f->format), f->width,
+            const AVPixelFormat format = AVPixelFormat(f->format);
+            QByteArray picture(av_image_get_buffer_size(format, f->width, f->height, 1), 0);
+            av_image_copy_to_buffer(reinterpret_cast<uint8_t *>(picture.data()),
+                                    int(picture.size()), f->data, f->linesize, format, f->width,
                                     f->height, 1);
             media.lPictureSums << QCryptographicHash::hash(picture, QCryptographicHash::Md5);
             media.dVideoStart = std::fmin(dTime, media.dVideoStart);

@@ -92,7 +92,8 @@ struct Writer
             c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         encoder.pStream = avformat_new_stream(pFormat, nullptr);
         return Check(avcodec_open2(c, pCodec, nullptr), "open encoder")
-               && Check(avcodec_parameters_from_context(encoder.pStream->codecpar, c), "parameters");
+               && Check(avcodec_parameters_from_context(encoder.pStream->codecpar, c),
+                        "parameters");
     }
 
     bool Drain(Encoder &encoder)
@@ -145,14 +146,16 @@ struct Writer
         const bool bPlanar = av_sample_fmt_is_planar(c->sample_fmt);
         const int iChannels = c->ch_layout.nb_channels;
         for (int n = 0; n < pFrame->nb_samples; ++n) {
-            const double dValue = 0.3 * std::sin(2 * M_PI * 440 * double(audio.lNext + n) / kSampleRate);
+            const double dSeconds = double(audio.lNext + n) / kSampleRate;
+            const double dValue = 0.3 * std::sin(2 * M_PI * 440 * dSeconds);
             for (int ch = 0; ch < iChannels; ++ch) {
                 const int iPlane = bPlanar ? ch : 0;
                 const int iIndex = bPlanar ? n : n * iChannels + ch;
                 if (c->sample_fmt == AV_SAMPLE_FMT_FLTP || c->sample_fmt == AV_SAMPLE_FMT_FLT)
                     reinterpret_cast<float *>(pFrame->data[iPlane])[iIndex] = float(dValue);
                 else
-                    reinterpret_cast<int16_t *>(pFrame->data[iPlane])[iIndex] = int16_t(dValue * 32767);
+                    reinterpret_cast<int16_t *>(pFrame->data[iPlane])[iIndex] =
+                        int16_t(dValue * 32767);
             }
         }
         pFrame->pts = lStart * kSampleRate + audio.lNext;
@@ -202,7 +205,8 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
         if (!joined.open(QIODevice::WriteOnly))
             return {};
         for (int i = 0; i < lClips.size(); ++i) {
-            QFile clip(Make(sDir, sName + QLatin1Char('-') + QString::number(i), lClips[i], pError));
+            const QString sClipName = sName + QLatin1Char('-') + QString::number(i);
+            QFile clip(Make(sDir, sClipName, lClips[i], pError));
             if (!clip.open(QIODevice::ReadOnly) || joined.write(clip.readAll()) < 0)
                 return {};
         }
@@ -230,15 +234,18 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
         av_dict_set(&pOptions, "hls_segment_filename",
                     (sBase + (bFmp4 ? QLatin1String("%03d.m4s") : QLatin1String("%03d.ts")))
                         .toUtf8().constData(), 0);
-        av_dict_set(&pOptions, "hls_fmp4_init_filename", (sName + QLatin1String("-init.mp4")).toUtf8().constData(), 0);
+        av_dict_set(&pOptions, "hls_fmp4_init_filename",
+                    (sName + QLatin1String("-init.mp4")).toUtf8().constData(), 0);
     }
-    const bool bReady = writer.sError.isEmpty()
-                        && (lParts.value(1).isEmpty() || writer.AddStream(writer.video, lParts[1], true))
-                        && (lParts.value(2).isEmpty() || writer.AddStream(writer.audio, lParts[2], false))
-                        && (writer.pFormat->oformat->flags & AVFMT_NOFILE
-                            || writer.Check(avio_open(&writer.pFormat->pb, sTarget.toUtf8().constData(),
-                                                      AVIO_FLAG_WRITE), "open"))
-                        && writer.Check(avformat_write_header(writer.pFormat, &pOptions), "header");
+    const QByteArray target = sTarget.toUtf8();
+    const bool bReady =
+        writer.sError.isEmpty()
+        && (lParts.value(1).isEmpty() || writer.AddStream(writer.video, lParts[1], true))
+        && (lParts.value(2).isEmpty() || writer.AddStream(writer.audio, lParts[2], false))
+        && (writer.pFormat->oformat->flags & AVFMT_NOFILE
+            || writer.Check(avio_open(&writer.pFormat->pb, target.constData(), AVIO_FLAG_WRITE),
+                            "open"))
+        && writer.Check(avformat_write_header(writer.pFormat, &pOptions), "header");
     av_dict_free(&pOptions);
     bool bDone = bReady;
     for (int i = 0; bDone && i < kFramesPerSecond * kSeconds; ++i) {
