@@ -217,8 +217,14 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
     const bool bWebm = sLayout == QLatin1String("webm");
     const bool bFmp4 = sLayout == QLatin1String("fmp4");
     const qint64 lStart = sLayout == QLatin1String("ts-wrap") ? kWrapStart : 0;
-    // The encoders and muxers would fill the test log.
-    av_log_set_level(AV_LOG_ERROR);
+    // The encoders and muxers would fill the test log; the level is
+    // FFmpeg's only while media are made.
+    struct QuietLog
+    {
+        int iLevel = av_log_get_level();
+        QuietLog() { av_log_set_level(AV_LOG_ERROR); }
+        ~QuietLog() { av_log_set_level(iLevel); }
+    } quiet;
     const QString sBase = sDir + QLatin1Char('/') + sName;
     const QString sTarget = bWebm ? sBase + QLatin1String(".webm") : sBase + QLatin1String(".m3u8");
 

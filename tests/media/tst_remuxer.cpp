@@ -1,8 +1,11 @@
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cmath>
+#include <unistd.h>
 
 #include "decodedmedia.h"
 #include "media/remuxer.h"
@@ -18,6 +21,8 @@ private Q_SLOTS:
     void leavesNothingOnFailure_data();
     void leavesNothingOnFailure();
     void replacesLinkNotItsTarget();
+    void routesFfmpegLog_data();
+    void routesFfmpegLog();
 
 private:
     QStringList MakeInputs(const QStringList &lRecipes);
@@ -193,6 +198,56 @@ void tst_Remuxer::replacesLinkNotItsTarget()
     QVERIFY(QFileInfo(sOutput).size() > 1000);
     QVERIFY(target.open(QIODevice::ReadOnly));
     QCOMPARE(target.readAll(), QByteArray("keep me"));
+}
+
+namespace {
+
+QStringList gMediaMessages;
+
+void NoteMessage(QtMsgType, const QMessageLogContext &context, const QString &sMessage)
+{
+    if (qstrcmp(context.category, "clipvane.media") == 0)
+        gMediaMessages << sMessage;
+}
+
+} // namespace
+
+void tst_Remuxer::routesFfmpegLog_data()
+{
+    QTest::addColumn<QString>("sRules");
+    QTest::addColumn<bool>("bLines");
+
+    QTest::newRow("quiet by default") << QString() << false;
+    QTest::newRow("debug lines when asked for") << "clipvane.media.debug=true" << true;
+}
+
+void tst_Remuxer::routesFfmpegLog()
+{
+    QFETCH(QString, sRules);
+    QFETCH(bool, bLines);
+    const QString sInput = MakeInputs({QStringLiteral("ts:mpeg2video:aac")}).value(0);
+    QVERIFY(!sInput.isEmpty());
+    // FFmpeg's MP4 muxer tells of its second pass (the index moved to the
+    // front), which would go to stderr by FFmpeg's own default.
+    QLoggingCategory::setFilterRules(sRules);
+    gMediaMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(NoteMessage);
+    QTemporaryFile caught;
+    QVERIFY(caught.open());
+    const int iStderr = ::dup(STDERR_FILENO);
+    ::dup2(caught.handle(), STDERR_FILENO);
+    Remuxer remuxer;
+    const bool bDone = remuxer.Run({sInput}, m_dir.filePath(QStringLiteral("logged.part")));
+    ::dup2(iStderr, STDERR_FILENO);
+    ::close(iStderr);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    QVERIFY2(bDone, qPrintable(remuxer.ErrorString()));
+    QFile stderrText(caught.fileName());
+    QVERIFY(stderrText.open(QIODevice::ReadOnly));
+    QCOMPARE(stderrText.readAll(), QByteArray());
+    QCOMPARE(!gMediaMessages.filter(QStringLiteral("ffmpeg:")).isEmpty(), bLines);
 }
 
 QTEST_GUILESS_MAIN(tst_Remuxer)
