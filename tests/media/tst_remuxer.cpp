@@ -66,8 +66,8 @@ void tst_Remuxer::joinsStreamsIntoOneFile_data()
     QTest::newRow("separate fMP4 video and TS MP2 audio")
         << QStringList{"fmp4:mpeg4:", "ts::mp2"} << "mp4";
     QTest::newRow("WebM VP8 and Opus: Matroska") << QStringList{"webm:libvpx:libopus"} << "mkv";
-    QTest::newRow("WebM VP8 video and fMP4 audio: Matroska")
-        << QStringList{"webm:libvpx:", "fmp4::aac"} << "mkv";
+    QTest::newRow("WebM VP8 video and TS audio in ADTS: Matroska")
+        << QStringList{"webm:libvpx:", "ts::aac"} << "mkv";
 }
 
 void tst_Remuxer::joinsStreamsIntoOneFile()
