@@ -10,7 +10,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <memory>
+#include <utility>
 
 #include "core/doevents.h"
 #include "core/skinvariables.h"
@@ -30,7 +32,7 @@
 #include "settings/programsettings.h"
 
 // The user edits the list while a run works through it: random edits, fired
-// by a timer, land between page blocks, transfer blocks and inside rebuilds.
+// at event-loop turns the seed chooses, land between page blocks, transfer blocks and inside rebuilds.
 // After every edit the list must still be the one the user sees and the run
 // must still act on the items the user left it.
 //
@@ -46,6 +48,7 @@ private Q_SLOTS:
 
 private:
     static constexpr int kEdits = 300;
+    static constexpr quint32 kMostTurnsBetweenEdits = 6;
 
     void ServeItem(int iNumber);
     void RandomEdit();
@@ -316,20 +319,33 @@ void tst_ListUnderRun::editsDuringARunKeepListGridAndFilesTrue()
             m_completedFiles.insert(QFileInfo(download.LocalFile()).fileName());
     });
 
-    // Edits fire from the event passes of the run: between blocks, inside
-    // rebuilds, during the questions a transfer waits for.
+    // Edits fire at turns the seed chooses, not at times, so a seed replays
+    // its edits: between blocks, inside rebuilds, during the questions a
+    // transfer waits for. A turn is one event pass of the run (DoEvents), or
+    // one round between runs below.
     DoEventsGate::SetPassIntervalMicroseconds(0);
+    std::array<int, 2> turnsLeft{};
+    auto turn = [&](int iSource) {
+        if (--turnsLeft[iSource] > 0 || m_iStep >= kEdits)
+            return;
+        turnsLeft[iSource] = 1 + int(m_random.bounded(kMostTurnsBetweenEdits));
+        RandomEdit();
+    };
     // Two sources, as keys and the clipboard are: one's edit can land inside
-    // the rebuild of the other's.
+    // the rebuild of the other's. A timer of interval 0 looks in at every
+    // turn of the event loop, and counts those that were a pass.
     QTimer edits;
     QTimer otherEdits;
-    for (QTimer *pTimer : {&edits, &otherEdits}) {
-        pTimer->setInterval(pTimer == &edits ? 3 : 4);
-        connect(pTimer, &QTimer::timeout, this, [&] {
-            if (m_iStep < kEdits)
-                RandomEdit();
+    std::array<unsigned long long, 2> lastPass{};
+    for (int iSource = 0; iSource < 2; ++iSource) {
+        QTimer *pTimer = iSource == 0 ? &edits : &otherEdits;
+        turnsLeft[iSource] = 1 + int(m_random.bounded(kMostTurnsBetweenEdits));
+        connect(pTimer, &QTimer::timeout, this, [&, iSource] {
+            if (std::exchange(lastPass[iSource], DoEventsGate::PassCount())
+                != DoEventsGate::PassCount())
+                turn(iSource);
         });
-        pTimer->start();
+        pTimer->start(0);
     }
     QElapsedTimer clock;
     clock.start();
@@ -338,6 +354,8 @@ void tst_ListUnderRun::editsDuringARunKeepListGridAndFilesTrue()
         m_messages.shown.clear(); // "Empty List" when the user cleared it all
         Check("run ended");
         QTest::qWait(5);
+        turn(0);
+        turn(1);
     }
     edits.stop();
     otherEdits.stop();
