@@ -13,8 +13,9 @@ packages=(
   # Validators of the desktop entry and the AppStream metadata, and groff,
   # which checks the manual pages.
   appstream desktop-file-utils groff-base
-  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps.
-  dpkg-dev file
+  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps;
+  # lintian checks the package.
+  dpkg-dev file lintian
 )
 
 as_root=()
