@@ -12,10 +12,12 @@ packages=(
   # An X desktop of the tests' own, and programs that copy and click on it;
   # a window manager, a session bus and the X tools that read a window's state.
   xvfb xclip xdotool openbox dbus-daemon x11-utils
-  # Validators of the desktop entry and the AppStream metadata.
-  appstream desktop-file-utils
-  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps.
-  dpkg-dev file
+  # Validators of the desktop entry and the AppStream metadata, and groff,
+  # which checks the manual pages.
+  appstream desktop-file-utils groff-base
+  # cpack -G DEB works out the package's dependencies with dpkg-shlibdeps;
+  # lintian checks the package.
+  dpkg-dev file lintian
 )
 
 as_root=()
