@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   python3 curl openssl
+  # AES-128 decryption of encrypted stream fragments (libcrypto).
+  libssl-dev
   # An X desktop of the tests' own, and programs that copy and click on it;
   # a window manager, a session bus and the X tools that read a window's state.
   xvfb xclip xdotool openbox dbus-daemon x11-utils
