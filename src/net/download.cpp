@@ -5,8 +5,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <QDateTime>
-#include <QLocale>
 #include <QUrl>
 
 #include <cmath>
