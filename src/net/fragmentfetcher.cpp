@@ -18,6 +18,7 @@
 #include "net/aes128decryptor.h"
 #include "net/browseragent.h"
 #include "net/fragmentrecord.h"
+#include "net/netlog.h"
 #include "net/passingfailure.h"
 #include "net/replyhelpers.h"
 
@@ -384,8 +385,8 @@ void FragmentFetcher::Retry(const Request &request, const QNetworkReply &reply,
     const int iStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const qint64 lPlannedMs = PassingFailure::PlannedWaitMs(
         again.iFailures, iStatus, PassingFailure::ParseRetryAfter(reply.rawHeader("Retry-After")));
-    qDebug("%s: %s; retry %d of %d in %lld ms", qPrintable(Label(request)), qPrintable(sWhy),
-           again.iFailures, m_iRetries, static_cast<long long>(lPlannedMs));
+    qCDebug(lcNet, "%s: %s; retry %d of %d in %lld ms", qPrintable(Label(request)),
+            qPrintable(sWhy), again.iFailures, m_iRetries, static_cast<long long>(lPlannedMs));
     Q_EMIT Retrying(again.iFailures, m_iRetries, lPlannedMs);
     if (m_bFinished)
         return;
