@@ -160,7 +160,8 @@ void tst_FragmentFetcher::fetchesInOrder()
         const QByteArray first(16, 'a');
         const QByteArray second(16, 'b');
         FragmentTrack track = Serve(QStringLiteral("f"), iCount / 2, expected[0], first, "k1");
-        const FragmentTrack rest = Serve(QStringLiteral("g"), iCount / 2, expected[0], second, "k2");
+        const FragmentTrack rest =
+            Serve(QStringLiteral("g"), iCount / 2, expected[0], second, "k2");
         track.fragments += rest.fragments;
         m_server.SetRoute(Path(QStringLiteral("k1")), HttpTestServer::Ok(first));
         m_server.SetRoute(Path(QStringLiteral("k2")), HttpTestServer::Ok(second));
@@ -184,7 +185,8 @@ void tst_FragmentFetcher::fetchesInOrder()
     fetcher.SetParallel(iParallel);
     QStringList outputs;
     for (qsizetype i = 0; i < tracks.size(); ++i) {
-        outputs.append(m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QString::number(i)));
+        const QString sName = QString::fromLatin1(QTest::currentDataTag()) + QString::number(i);
+        outputs.append(m_dir.filePath(sName));
         fetcher.AddTrack(tracks.at(i), outputs.last());
     }
     const qsizetype iBefore = m_server.RequestHeads().size();
@@ -233,8 +235,9 @@ void tst_FragmentFetcher::failures_data()
         << "Fragment 3 of 4: the server answered 500 Internal Server Error";
     QTest::newRow("no key") << "k" << QList<Response>{status("HTTP/1.1 403 Forbidden")} << 5 << 1
                             << "The key at %1k: the server answered 403 Forbidden";
-    QTest::newRow("a key of 15 bytes") << "k" << QList<Response>{HttpTestServer::Ok("123456789012345")}
-                                       << 5 << 1 << "The key at %1k is 15 bytes long instead of 16";
+    QTest::newRow("a key of 15 bytes")
+        << "k" << QList<Response>{HttpTestServer::Ok("123456789012345")} << 5 << 1
+        << "The key at %1k is 15 bytes long instead of 16";
 }
 
 void tst_FragmentFetcher::failures()
@@ -307,7 +310,7 @@ void tst_FragmentFetcher::resumes()
         file.write("half a fragment");
     }
     if (sBetween == u"other list") {
-        // One fragment's address changes: the list is another one.
+        // The addresses change: the list is another one.
         expected.clear();
         track = Serve(QStringLiteral("g"), iCount, expected);
         iFrom = 0;
