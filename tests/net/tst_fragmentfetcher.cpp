@@ -277,6 +277,7 @@ void tst_FragmentFetcher::resumes_data()
     QTest::newRow("record beside the file") << 4 << QStringLiteral("side file");
     QTest::newRow("another list starts over") << 3 << QStringLiteral("other list");
     QTest::newRow("already whole: nothing asked") << -1 << QString();
+    QTest::newRow("whole, with bytes past its end") << -1 << QStringLiteral("longer");
 }
 
 void tst_FragmentFetcher::resumes()
