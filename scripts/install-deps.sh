@@ -9,6 +9,8 @@ packages=(
   python3 curl openssl
   # FFmpeg's libraries remux stream fragments into one file.
   libavformat-dev libavcodec-dev libavutil-dev
+  # AES-128 decryption of encrypted stream fragments (libcrypto).
+  libssl-dev
   # An X desktop of the tests' own, and programs that copy and click on it;
   # a window manager, a session bus and the X tools that read a window's state.
   xvfb xclip xdotool openbox dbus-daemon x11-utils

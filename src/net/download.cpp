@@ -5,8 +5,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <QDateTime>
-#include <QLocale>
 #include <QUrl>
 
 #include <cmath>
@@ -16,6 +14,7 @@
 #include "net/blockreader.h"
 #include "net/headerblock.h"
 #include "net/netlog.h"
+#include "net/passingfailure.h"
 #include "net/replyhelpers.h"
 
 namespace {
@@ -108,24 +107,6 @@ ContentRange ParseContentRange(const QByteArray &value)
     range.lStart = HeaderBlock::ParseLength(QByteArrayView(text).sliced(6, iDash - 6));
     range.lTotal = HeaderBlock::ParseLength(QByteArrayView(text).sliced(iSlash + 1));
     return range;
-}
-
-// Seconds, or an HTTP date; -1 when the answer gave no Retry-After.
-qint64 ParseRetryAfter(const QByteArray &value)
-{
-    const QByteArray text = value.trimmed();
-    if (text.isEmpty())
-        return -1;
-    bool bNumber = false;
-    const qint64 lSeconds = text.toLongLong(&bNumber);
-    if (bNumber)
-        return qMax<qint64>(lSeconds, 0);
-    QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text),
-                                             QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
-    if (!when.isValid())
-        return -1;
-    when.setTimeSpec(Qt::UTC);
-    return qMax<qint64>(QDateTime::currentDateTimeUtc().secsTo(when), 0);
 }
 
 // Whether a 206 carries the rest of the kept part: it starts where the part
@@ -575,7 +556,7 @@ void Download::NoteAnswer(const QNetworkReply &reply)
     m_sHttpReason = QString::fromLatin1(
         reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
     m_lContentLength = HeaderBlock::ParseLength(reply.rawHeader("Content-Length"));
-    m_lRetryAfterSeconds = ParseRetryAfter(reply.rawHeader("Retry-After"));
+    m_lRetryAfterSeconds = PassingFailure::ParseRetryAfter(reply.rawHeader("Retry-After"));
     m_sContentType = ContentTypeOf(reply);
     m_sAnswerUrl = AddressOf(reply);
     qCDebug(lcNet, "%s: %d %s, length %lld", qPrintable(m_sUrl), m_iHttpStatus,

@@ -6,13 +6,13 @@
 #include <cmath>
 
 #include "net/download.h"
+#include "net/passingfailure.h"
 #include "session/queuelog.h"
 
 namespace {
 
-constexpr qint64 kFirstWaitMs = 1000;
+// The longest planned wait; a wait never runs past ten of them.
 constexpr qint64 kLongestWaitMs = 30000;
-constexpr qint64 kLongestRetryAfterSeconds = 60;
 // A try counts as getting further only when it brought at least this much,
 // or this share of the file: a server that gives a few bytes per try must
 // not keep the count at zero for ever.
@@ -39,42 +39,21 @@ TransferRetry::TransferRetry(Download &download, QObject *parent)
 
 bool TransferRetry::IsPassingStatus(int iHttpStatus)
 {
-    switch (iHttpStatus) {
-    case 408: case 429: case 500: case 502: case 503: case 504:
-        return true;
-    default:
-        return false;
-    }
+    return PassingFailure::IsPassingStatus(iHttpStatus);
 }
 
 bool TransferRetry::MayPass(const Download &download)
 {
     if (download.BrokenAnswer())
         return false;
-    if (IsPassingStatus(download.HttpStatus()))
-        return true;
-    switch (download.TransportError()) {
-    case QNetworkReply::NoError:
-    // Nothing listens there, or the name leads nowhere: trying again will
-    // not change that, and the user learns it at once.
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::ProtocolUnknownError:
-    case QNetworkReply::SslHandshakeFailedError:
-        return false;
-    default:
-        return true;
-    }
+    return IsPassingStatus(download.HttpStatus())
+        || PassingFailure::IsPassingTransportError(download.TransportError());
 }
 
 qint64 TransferRetry::PlannedWaitMs(int iRetry) const
 {
-    const qint64 lRetryAfter = m_download.RetryAfterSeconds();
-    if (lRetryAfter >= 0 && lRetryAfter <= kLongestRetryAfterSeconds
-        && IsPassingStatus(m_download.HttpStatus()))
-        return lRetryAfter * 1000;
-    const int iDoublings = qBound(0, iRetry - 1, 16);
-    return qMin(kFirstWaitMs << iDoublings, kLongestWaitMs);
+    return PassingFailure::PlannedWaitMs(iRetry, m_download.HttpStatus(),
+                                         m_download.RetryAfterSeconds());
 }
 
 void TransferRetry::Run(const std::function<bool()> &attempt)

@@ -26,7 +26,8 @@ QByteArray HeaderValue(const QByteArray &head, const QByteArray &name)
 void ServeRange(const QByteArray &head, HttpTestServer::Response &r)
 {
     const QByteArray range = HeaderValue(head, "Range");
-    if (!r.honourRange || !range.startsWith("bytes=") || !range.endsWith('-'))
+    const qsizetype iDash = range.indexOf('-');
+    if (!r.honourRange || !range.startsWith("bytes=") || iDash < 0)
         return;
     const QByteArray ifRange = HeaderValue(head, "If-Range");
     if (!ifRange.isEmpty()) {
@@ -36,7 +37,11 @@ void ServeRange(const QByteArray &head, HttpTestServer::Response &r)
         if (!bSame)
             return;
     }
-    const qint64 lFrom = range.mid(6, range.size() - 7).toLongLong();
+    const qint64 lFrom = range.mid(6, iDash - 6).toLongLong();
+    // "bytes=a-b" ends at b; "bytes=a-" at the end of the body.
+    const QByteArray last = range.mid(iDash + 1);
+    const qint64 lTo = last.isEmpty() ? r.body.size() - 1
+                                      : qMin<qint64>(last.toLongLong(), r.body.size() - 1);
     const QByteArray total = QByteArray::number(r.body.size());
     if (lFrom >= r.body.size()) {
         r.statusLine = "HTTP/1.1 416 Range Not Satisfiable";
@@ -46,8 +51,8 @@ void ServeRange(const QByteArray &head, HttpTestServer::Response &r)
     }
     r.statusLine = "HTTP/1.1 206 Partial Content";
     r.headers.append({"Content-Range", "bytes " + QByteArray::number(lFrom) + '-'
-                                           + QByteArray::number(r.body.size() - 1) + '/' + total});
-    r.body = r.body.mid(lFrom);
+                                           + QByteArray::number(lTo) + '/' + total});
+    r.body = r.body.mid(lFrom, lTo - lFrom + 1);
 }
 
 QByteArray EncodeChunked(const QByteArray &body, int iChunk)

@@ -52,9 +52,10 @@ public:
         // Sent again and again after rawAnswer, for as long as the client
         // reads (an answer whose headers never end).
         QByteArray endlessRaw;
-        // Answers "Range: bytes=N-" with a 206 of the body from N (a 416
-        // past its end), unless If-Range names neither this answer's ETag
-        // nor its Last-Modified. cutAfter then counts from N.
+        // Answers "Range: bytes=N-" (or "bytes=N-M") with a 206 of the body
+        // from N (to M; a 416 past its end), unless If-Range names neither
+        // this answer's ETag nor its Last-Modified. cutAfter then counts
+        // from N.
         bool honourRange = false;
     };
 
