@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -21,8 +22,10 @@
 #include "session/pageretriever.h"
 #include "session/queuelog.h"
 #include "session/runpresenter.h"
+#include "session/streamsaver.h"
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
+#include "streams/streamquality.h"
 #include "sites/anysite.h"
 #include "sites/sitedetect.h"
 
@@ -82,7 +85,22 @@ QString WithoutPartSuffixes(QString sName)
     }
 }
 
+// The name a stream gets from its playlist's address: the playlist's name
+// with the extension of the file it becomes.
+QString StreamFileName(const QString &sLink)
+{
+    QString sName = QUrl(sLink).path().section(u'/', -1);
+    const qsizetype iDot = sName.lastIndexOf(u'.');
+    if (iDot > 0)
+        sName.truncate(iDot);
+    if (sName.isEmpty())
+        sName = QStringLiteral("video");
+    return sName + QLatin1StringView(".mp4");
+}
+
 } // namespace
+
+DownloadQueue::~DownloadQueue() = default;
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -97,6 +115,7 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     , m_messageBox(parts.messageBox)
     , m_settings(parts.settings)
     , m_isConnected(&modGlobal::IsConnected)
+    , m_pStreamSaver(std::make_unique<StreamSaver>())
 {
     tmrDownload.setInterval(200);
     tmrDownload.setSingleShot(true);
@@ -120,6 +139,7 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
         return;
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -195,6 +215,7 @@ void DownloadQueue::StopRun()
     // Whatever waits now gives up at once instead of at its next block.
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
     m_presenter.ShowStopConfirmed();
 }
 
@@ -208,6 +229,7 @@ void DownloadQueue::AbandonRun()
     m_run.RequestStop();
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
     if (bWasRunning)
         m_presenter.ShowStopConfirmed();
 }
@@ -304,6 +326,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     const quint32 uSerial = pPrepared->uSerial;
     const QString sLocalFile = LocalPathFor(pPrepared->FileName);
+    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+        return ProcessStream(uSerial, sLink, sLocalFile);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     // An answer that will not count as the video must not replace the file
@@ -379,6 +403,53 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     return ItemOutcome::Transferred;
 }
 
+DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const QString &sLink,
+                                                       const QString &sLocalFile)
+{
+    StreamSaver &saver = *m_pStreamSaver;
+    saver.SetQuality(StreamQuality::LimitFromText(m_settings.sQuality)
+                         .value_or(StreamQuality::Limit::Best));
+    saver.SetParallel(m_settings.iFragments);
+    m_run.FindCurrentRow();
+    const QMetaObject::Connection progress =
+        connect(&saver, &StreamSaver::Progress, this, [this, uSerial](qint64 iDone, qint64 iTotal) {
+            if (m_run.bStopRequested())
+                m_pStreamSaver->Cancel();
+            const qint64 iPercent = iTotal > 0 ? iDone * 100 / iTotal : 0;
+            m_store.SetStatus(uSerial, QStringLiteral("Downloading (%1%)").arg(iPercent));
+            m_store.FillDownloadList();
+            m_run.FindCurrentRow();
+        });
+    const StreamSaver::Result result =
+        m_run.bStopRequested() ? StreamSaver::Result::Cancelled : saver.Save(QUrl(sLink), sLocalFile);
+    disconnect(progress);
+
+    if (result == StreamSaver::Result::Saved)
+        m_completedPaths.insert(saver.SavedFile());
+    if (m_run.bStopRequested() && result != StreamSaver::Result::Saved)
+        return Stop();
+    if (!CurrentItem()) {
+        m_partsToDrop << sLocalFile;
+    } else if (result == StreamSaver::Result::Saved) {
+        m_store.SetFileSize(uSerial, modMain::FormatSize(static_cast<double>(
+                                         QFileInfo(saver.SavedFile()).size())));
+        m_store.SetFileName(uSerial, QFileInfo(saver.SavedFile()).fileName());
+        m_store.Finish(uSerial, ItemState::Complete);
+    } else {
+        const QString sWhy = saver.ErrorString().isEmpty() ? QStringLiteral("The stream was not saved")
+                                                          : saver.ErrorString();
+        m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, sWhy);
+        qCWarning(lcQueue, "Item %d: stream %s not saved: %s", CurrentItem()->ID,
+                  qPrintable(sLink), qPrintable(sWhy));
+        Q_EMIT ItemFailed(CurrentItem()->ID, sWhy);
+    }
+    if (m_run.bStopRequested())
+        return Stop();
+    m_store.FillDownloadList();
+    return ItemOutcome::Transferred;
+}
+
 QString DownloadQueue::PrepareItem(int iIndex)
 {
     const QString sFailed(kPrepareFailed);
@@ -427,6 +498,15 @@ QString DownloadQueue::PrepareItem(int iIndex)
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;
+    }
+
+    // A stream has no size to ask for: its fragments are counted instead.
+    if (StreamSaver::IsPlaylistAddress(QUrl(sLink))) {
+        const QString sFileName =
+            NamesNoFile(pItem->FileName) ? StreamFileName(sLink) : pItem->FileName;
+        m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
+        m_store.SetFileSize(uSerial, QStringLiteral("0"));
+        return sLink;
     }
 
     const qint16 iSite = modDownload::DetectSite(sVideoUrl);
