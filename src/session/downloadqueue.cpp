@@ -26,6 +26,7 @@
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "streams/streamquality.h"
+#include "streams/streamsniff.h"
 #include "sites/anysite.h"
 #include "sites/sitedetect.h"
 
@@ -326,7 +327,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     const quint32 uSerial = pPrepared->uSerial;
     const QString sLocalFile = LocalPathFor(pPrepared->FileName);
-    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+    if (!m_sStreamLink.isEmpty() && sLink == m_sStreamLink)
         return ProcessStream(uSerial, sLink, sLocalFile);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
@@ -501,19 +502,26 @@ QString DownloadQueue::PrepareItem(int iIndex)
     }
 
     // A stream has no size to ask for: its fragments are counted instead.
-    if (StreamSaver::IsPlaylistAddress(QUrl(sLink))) {
+    m_sStreamLink.clear();
+    auto nameStream = [&] {
+        m_sStreamLink = sLink;
         const QString sFileName =
             NamesNoFile(pItem->FileName) ? StreamFileName(sLink) : pItem->FileName;
         m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
         m_store.SetFileSize(uSerial, QStringLiteral("0"));
         return sLink;
-    }
+    };
+    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+        return nameStream();
 
     const qint16 iSite = modDownload::DetectSite(sVideoUrl);
     const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
+    // An address that does not look like one may still answer with a playlist.
+    if (StreamSniff::Of(m_download.ContentType(), QByteArray()) != StreamSniff::Kind::None)
+        return nameStream();
     const QString sFileName = NamesNoFile(pItem->FileName) ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.

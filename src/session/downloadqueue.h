@@ -130,6 +130,8 @@ private:
     QString m_sTransferError;
     // Saves the items whose address is a streaming playlist.
     std::unique_ptr<StreamSaver> m_pStreamSaver;
+    // The address the last prepared item saves as a stream; empty for a file.
+    QString m_sStreamLink;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.
