@@ -1,0 +1,151 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "decodedmedia.h"
+#include "httptestserver.h"
+#include "testmedia.h"
+
+// clipvane-get saving a stream that a page names: the playlists and
+// fragments come from a server on this machine, the media is made here.
+class tst_GetStream : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void savesTheStreamAsOneFile_data();
+    void savesTheStreamAsOneFile();
+
+private:
+    QTemporaryDir m_media;
+    QString m_sJoined;
+    QByteArray m_mediaPlaylist;
+};
+
+void tst_GetStream::initTestCase()
+{
+    QVERIFY(m_media.isValid());
+    QString sError;
+    m_sJoined = TestMedia::Make(m_media.path(), QStringLiteral("v"),
+                                QStringLiteral("ts:mpeg2video:aac"), &sError);
+    QVERIFY2(!m_sJoined.isEmpty(), qPrintable(sError));
+    QFile playlist(m_media.filePath(QStringLiteral("v.m3u8")));
+    QVERIFY(playlist.open(QIODevice::ReadOnly));
+    m_mediaPlaylist = playlist.readAll();
+    QVERIFY(m_mediaPlaylist.contains("#EXT-X-ENDLIST"));
+}
+
+void tst_GetStream::savesTheStreamAsOneFile_data()
+{
+    QTest::addColumn<QString>("sQuality");
+    QTest::addColumn<QByteArray>("master");
+    QTest::addColumn<QByteArray>("media");
+    // The media playlist asked for; empty when the stream is refused.
+    QTest::addColumn<QString>("sAsked");
+    QTest::addColumn<QString>("sNotAsked");
+    QTest::addColumn<QString>("sReason");
+
+    const QByteArray master = "#EXTM3U\n"
+                              "#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=854x480\n"
+                              "low/v.m3u8\n"
+                              "#EXT-X-STREAM-INF:BANDWIDTH=2500000,RESOLUTION=1280x720\n"
+                              "mid/v.m3u8\n"
+                              "#EXT-X-STREAM-INF:BANDWIDTH=5000000,RESOLUTION=1920x1080\n"
+                              "high/v.m3u8\n";
+    const QByteArray &media = m_mediaPlaylist;
+    QByteArray live = media;
+    live.replace("#EXT-X-ENDLIST", "");
+    QByteArray drm = media;
+    drm.replace("#EXTM3U\n", "#EXTM3U\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"key.bin\"\n");
+
+    QTest::newRow("TS variants, best") << "best" << master << media << "/s/high/v.m3u8"
+                                       << "/s/mid/v.m3u8" << QString();
+    QTest::newRow("TS variants, at most 720") << "720" << master << media << "/s/mid/v.m3u8"
+                                              << "/s/high/v.m3u8" << QString();
+    QTest::newRow("TS variants, smallest") << "smallest" << master << media << "/s/low/v.m3u8"
+                                           << "/s/mid/v.m3u8" << QString();
+    QTest::newRow("live") << "best" << master << live << QString() << QString()
+                          << "Live streams are not supported";
+    QTest::newRow("protected") << "best" << master << drm << QString() << QString()
+                               << "The stream is protected (DRM) and cannot be saved";
+    QTest::newRow("live media playlist, no master")
+        << "best" << QByteArray() << live << QString() << QString()
+        << "Live streams are not supported";
+}
+
+void tst_GetStream::savesTheStreamAsOneFile()
+{
+    QFETCH(QString, sQuality);
+    QFETCH(QByteArray, master);
+    QFETCH(QByteArray, media);
+    QFETCH(QString, sAsked);
+    QFETCH(QString, sNotAsked);
+    QFETCH(QString, sReason);
+
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    const QByteArray hls = "application/vnd.apple.mpegurl";
+    const QString sPlaylist = master.isEmpty() ? QStringLiteral("/s/high/v.m3u8")
+                                               : QStringLiteral("/s/master.m3u8");
+    server.SetRoute(QStringLiteral("/watch/show.html"),
+                    HttpTestServer::Ok("<html><head><title>A show</title></head><body><video>"
+                                       "<source src=\"" + sPlaylist.toLatin1()
+                                           + "\" type=\"application/x-mpegURL\"></video></body>"
+                                             "</html>",
+                                       "text/html; charset=utf-8"));
+    server.SetRoute(QStringLiteral("/s/master.m3u8"), HttpTestServer::Ok(master, hls));
+    const QStringList pieces =
+        QDir(m_media.path()).entryList({QStringLiteral("v0*.ts")}, QDir::Files, QDir::Name);
+    QVERIFY(pieces.size() >= 3);
+    for (const QString &sVariant : {QStringLiteral("low"), QStringLiteral("mid"), QStringLiteral("high")}) {
+        server.SetRoute(QStringLiteral("/s/%1/v.m3u8").arg(sVariant), HttpTestServer::Ok(media, hls));
+        for (const QString &sPiece : pieces) {
+            QFile piece(m_media.filePath(sPiece));
+            QVERIFY(piece.open(QIODevice::ReadOnly));
+            server.SetRoute(QStringLiteral("/s/%1/%2").arg(sVariant, sPiece),
+                            HttpTestServer::Ok(piece.readAll(), "video/mp2t"));
+        }
+    }
+
+    QTemporaryDir downloads;
+    QProcess get;
+    get.start(QStringLiteral(CLIPVANE_GET_PATH),
+              {QStringLiteral("--skip-connection-check"), QStringLiteral("--any-site"),
+               QStringLiteral("--quality"), sQuality, QStringLiteral("--fragments"),
+               QStringLiteral("3"), QStringLiteral("--dir"), downloads.path(),
+               server.Url(QStringLiteral("/watch/show.html"))});
+    QVERIFY(get.waitForFinished(120000));
+    const QByteArray report = get.readAllStandardOutput();
+    const QByteArray errors = get.readAllStandardError();
+    const QStringList kept = QDir(downloads.path()).entryList(QDir::Files);
+    if (!sReason.isEmpty()) {
+        QCOMPARE(get.exitCode(), 1);
+        QVERIFY2(report.startsWith("1\tERROR\t"), report.constData());
+        QVERIFY2(errors.contains(sReason.toUtf8()), errors.constData());
+        // Nothing under a final name, nor any work file: nothing was fetched.
+        QCOMPARE(kept, QStringList());
+        return;
+    }
+    QVERIFY2(get.exitCode() == 0, errors.constData());
+    QVERIFY2(report.startsWith("1\tComplete\t"), report.constData());
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(kept.first().endsWith(QLatin1String(".mp4")), qPrintable(kept.first()));
+
+    QByteArray asked;
+    for (const QByteArray &head : server.RequestHeads())
+        asked += head.left(head.indexOf('\r')) + '\n';
+    QVERIFY2(asked.contains(" " + sAsked.toLatin1() + " "), asked.constData());
+    QVERIFY2(!asked.contains(" " + sNotAsked.toLatin1() + " "), asked.constData());
+
+    const DecodedMedia saved = DecodedMedia::Of({QDir(downloads.path()).filePath(kept.first())});
+    const DecodedMedia source = DecodedMedia::Of({m_sJoined});
+    QVERIFY2(saved.sError.isEmpty(), qPrintable(saved.sError));
+    QVERIFY(!source.lPictureSums.isEmpty());
+    QCOMPARE(saved.lPictureSums, source.lPictureSums);
+}
+
+QTEST_GUILESS_MAIN(tst_GetStream)
+#include "tst_getstream.moc"
