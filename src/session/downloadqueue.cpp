@@ -505,8 +505,11 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_sStreamLink.clear();
     auto nameStream = [&] {
         m_sStreamLink = sLink;
-        const QString sFileName =
-            NamesNoFile(pItem->FileName) ? StreamFileName(sLink) : pItem->FileName;
+        // A page's title says more than the playlist's name.
+        const QString sTitle = m_pageRetriever.LastTitle();
+        const QString sFileName = !NamesNoFile(pItem->FileName) ? pItem->FileName
+            : sTitle.isEmpty() ? StreamFileName(sLink)
+                               : sTitle + QLatin1StringView(".mp4");
         m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
         m_store.SetFileSize(uSerial, QStringLiteral("0"));
         return sLink;

@@ -107,6 +107,7 @@ PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
 QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
     m_sLastReason.clear();
+    m_sLastTitle.clear();
     const qint16 iSite = modDownload::DetectSite(sLink);
     const bool bOtherSite = iSite == modDownload::siteNone;
     if (bOtherSite && !(m_pbAnySite && *m_pbAnySite && modDownload::IsWebAddress(sLink)))
@@ -177,7 +178,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
             bResolverUnanswered = !m_resolver.GotAnswer();
             return sFile;
         },
-        &bPlaylistOnly);
+        &bPlaylistOnly, &m_sLastTitle);
     if (!sResult.isEmpty())
         return AddressOfRuleBytes(sResult);
     if (bPlaylistOnly)

@@ -328,6 +328,8 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
     };
     QString sBase;
     bool bInVideo = false;
+    QString sOgTitle;
+    QString sTitle;
 
     TagReader reader(sPage);
     Tag tag;
@@ -337,7 +339,13 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
                 bInVideo = false;
             continue;
         }
-        if (tag.Is(QLatin1StringView("meta"))) {
+        if (tag.Is(QLatin1StringView("title"))) {
+            if (sTitle.isEmpty())
+                sTitle = reader.RawTextUntilClose(tag.name).toString().simplified();
+        } else if (tag.Is(QLatin1StringView("meta"))) {
+            if (sOgTitle.isEmpty()
+                && tag.Attribute(QLatin1StringView("property")) == QLatin1StringView("og:title"))
+                sOgTitle = tag.Attribute(QLatin1StringView("content")).simplified();
             Form form = FormCount;
             switch (ReadMeta(tag, form)) {
             case MetaKind::Address:
@@ -403,10 +411,11 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
             if (form == MediaLink && !OneOf(PathSuffix(url), kMediaExtensions)
                 && !OneOf(PathSuffix(url), kPlaylistExtensions))
                 continue;
-            return PageVideo{url.toString(QUrl::FullyEncoded), false};
+            return PageVideo{url.toString(QUrl::FullyEncoded), false,
+                             sOgTitle.isEmpty() ? sTitle : sOgTitle};
         }
     }
-    return PageVideo{QString(), false};
+    return PageVideo{QString(), false, QString()};
 }
 
 } // namespace modDownload

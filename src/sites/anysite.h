@@ -42,6 +42,8 @@ struct PageVideo
     QString sAddress;           // empty when the page names none
     // Kept for callers: playlists are now taken like files, so it stays false.
     bool bPlaylistOnly = false;
+    // og:title, else <title>; empty when the page has neither.
+    QString sTitle;
 };
 
 // The video address a page names, the first found of: the Open Graph video
