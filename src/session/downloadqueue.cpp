@@ -411,15 +411,24 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const Q
     saver.SetQuality(StreamQuality::LimitFromText(m_settings.sQuality)
                          .value_or(StreamQuality::Limit::Best));
     saver.SetParallel(m_settings.iFragments);
+    // Each fragment gets the retries a file transfer gets.
+    saver.SetRetries(m_retry.Retries());
     m_run.FindCurrentRow();
-    const QMetaObject::Connection progress =
-        connect(&saver, &StreamSaver::Progress, this, [this, uSerial](qint64 iDone, qint64 iTotal) {
+    qint64 iShownPercent = -1;
+    const QMetaObject::Connection progress = connect(
+        &saver, &StreamSaver::Progress, this,
+        [this, uSerial, &iShownPercent](qint64 iDone, qint64 iTotal) {
             if (m_run.bStopRequested())
                 m_pStreamSaver->Cancel();
+            // The percentage, as a file transfer of known size shows it; the
+            // list is rebuilt only when it changes.
             const qint64 iPercent = iTotal > 0 ? iDone * 100 / iTotal : 0;
-            m_store.SetStatus(uSerial, QStringLiteral("Downloading (%1%)").arg(iPercent));
-            m_store.FillDownloadList();
-            m_run.FindCurrentRow();
+            if (iPercent != iShownPercent
+                && m_store.SetStatus(uSerial, QString::number(iPercent))) {
+                iShownPercent = iPercent;
+                m_store.FillDownloadList();
+                m_run.FindCurrentRow();
+            }
         });
     const StreamSaver::Result result =
         m_run.bStopRequested() ? StreamSaver::Result::Cancelled : saver.Save(QUrl(sLink), sLocalFile);

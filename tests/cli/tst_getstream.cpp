@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,8 @@ private Q_SLOTS:
     void initTestCase();
     void savesTheStreamAsOneFile_data();
     void savesTheStreamAsOneFile();
+    void killedRunGoesOnAtTheNextFragment_data();
+    void killedRunGoesOnAtTheNextFragment();
 
 private:
     QTemporaryDir m_media;
@@ -157,6 +160,76 @@ void tst_GetStream::savesTheStreamAsOneFile()
     QVERIFY2(saved.sError.isEmpty(), qPrintable(saved.sError));
     QVERIFY(!source.lPictureSums.isEmpty());
     QCOMPARE(saved.lPictureSums, source.lPictureSums);
+}
+
+// A run killed while it waits for a fragment keeps what it wrote; the next
+// run asks only for the fragments still missing. The playlist is handed in
+// directly, by its path or by its type.
+void tst_GetStream::killedRunGoesOnAtTheNextFragment_data()
+{
+    QTest::addColumn<QString>("sPlaylist");
+    QTest::addColumn<QString>("sFileName");
+    QTest::newRow("by its path") << "/s/v.m3u8" << "v.mp4";
+    QTest::newRow("by its type") << "/s/play?id=7" << "play.mp4";
+}
+
+void tst_GetStream::killedRunGoesOnAtTheNextFragment()
+{
+    QFETCH(QString, sPlaylist);
+    QFETCH(QString, sFileName);
+
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    QByteArray media = m_mediaPlaylist;
+    // Fragments addressed from the root, wherever the playlist is.
+    media.replace("\nv0", "\n/s/v0");
+    server.SetRoute(sPlaylist, HttpTestServer::Ok(media, "application/x-mpegURL"));
+    const QStringList pieces =
+        QDir(m_media.path()).entryList({QStringLiteral("v0*.ts")}, QDir::Files, QDir::Name);
+    QVERIFY(pieces.size() >= 3);
+    auto serve = [&](bool bStallThird) {
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            QFile piece(m_media.filePath(pieces.at(i)));
+            QVERIFY(piece.open(QIODevice::ReadOnly));
+            HttpTestServer::Response answer = HttpTestServer::Ok(piece.readAll(), "video/mp2t");
+            answer.neverAnswer = bStallThird && i == 2;
+            server.SetRoute(QStringLiteral("/s/") + pieces.at(i), answer);
+        }
+    };
+    auto fragmentsAsked = [&](qsizetype iFrom) {
+        QStringList asked;
+        const QList<QByteArray> heads = server.RequestHeads();
+        for (qsizetype i = iFrom; i < heads.size(); ++i) {
+            const QByteArray line = heads.at(i).left(heads.at(i).indexOf('\r'));
+            if (line.startsWith("GET ") && line.contains(".ts "))
+                asked << QString::fromLatin1(line).section(u' ', 1, 1).section(u'/', -1);
+        }
+        return asked;
+    };
+    QTemporaryDir downloads;
+    const QStringList arguments{QStringLiteral("--skip-connection-check"),
+                                QStringLiteral("--any-site"), QStringLiteral("--fragments"),
+                                QStringLiteral("1"), QStringLiteral("--dir"), downloads.path(),
+                                server.Url(sPlaylist)};
+
+    serve(true);
+    QProcess first;
+    first.start(QStringLiteral(CLIPVANE_GET_PATH), arguments);
+    QTRY_VERIFY_WITH_TIMEOUT(fragmentsAsked(0).contains(pieces.at(2)), 60000);
+    first.kill();
+    QVERIFY(first.waitForFinished(60000));
+    const qsizetype iFirstRequests = server.RequestHeads().size();
+    QVERIFY(!QFileInfo::exists(QDir(downloads.path()).filePath(sFileName)));
+
+    serve(false);
+    QProcess second;
+    second.start(QStringLiteral(CLIPVANE_GET_PATH), arguments);
+    QVERIFY(second.waitForFinished(120000));
+    QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+    QCOMPARE(fragmentsAsked(iFirstRequests), pieces.mid(2));
+    QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{sFileName});
+    const DecodedMedia saved = DecodedMedia::Of({QDir(downloads.path()).filePath(sFileName)});
+    QCOMPARE(saved.lPictureSums, DecodedMedia::Of({m_sJoined}).lPictureSums);
 }
 
 QTEST_GUILESS_MAIN(tst_GetStream)
