@@ -18,6 +18,7 @@
 #include "list/runstate.h"
 #include "net/connectivity.h"
 #include "net/download.h"
+#include "net/fragmentfetcher.h"
 #include "session/fileinforesolver.h"
 #include "session/pageretriever.h"
 #include "session/queuelog.h"
@@ -280,9 +281,11 @@ void DownloadQueue::DropPartsOfRemovedItems()
 {
     const QStringList paths = std::exchange(m_partsToDrop, {});
     for (const QString &sPath : paths) {
-        // Most items keep no part: they cost one look at the disk.
+        // Most items keep no part: they cost a look or two at the disk.
         const QString sPart = PartFile::PartPathFor(sPath);
-        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink())
+        const QString sStreamPart = StreamSaver::WorkPathFor(sPath, false);
+        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink()
+            && !QFileInfo::exists(sStreamPart))
             continue;
         // A part goes with its item, unless an item still listed and not
         // done with goes on from it.
@@ -290,8 +293,11 @@ void DownloadQueue::DropPartsOfRemovedItems()
         const bool bStillWanted = std::any_of(items.begin(), items.end(), [&](const DownloadItem &item) {
             return item.State() != ItemState::Complete && LocalPathFor(item.FileName) == sPath;
         });
-        if (!bStillWanted)
+        if (!bStillWanted) {
             PartFile::RemoveKept(sPath);
+            FragmentFetcher::RemoveTrackFile(sStreamPart);
+            FragmentFetcher::RemoveTrackFile(StreamSaver::WorkPathFor(sPath, true));
+        }
     }
 }
 
