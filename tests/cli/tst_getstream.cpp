@@ -26,6 +26,8 @@ private:
     QTemporaryDir m_media;
     QString m_sJoined;
     QByteArray m_mediaPlaylist;
+    QString m_sFmp4Joined;
+    QByteArray m_fmp4Playlist;
 };
 
 void tst_GetStream::initTestCase()
@@ -39,6 +41,13 @@ void tst_GetStream::initTestCase()
     QVERIFY(playlist.open(QIODevice::ReadOnly));
     m_mediaPlaylist = playlist.readAll();
     QVERIFY(m_mediaPlaylist.contains("#EXT-X-ENDLIST"));
+    m_sFmp4Joined = TestMedia::Make(m_media.path(), QStringLiteral("f"),
+                                    QStringLiteral("fmp4:mpeg4:aac"), &sError);
+    QVERIFY2(!m_sFmp4Joined.isEmpty(), qPrintable(sError));
+    QFile fmp4(m_media.filePath(QStringLiteral("f.m3u8")));
+    QVERIFY(fmp4.open(QIODevice::ReadOnly));
+    m_fmp4Playlist = fmp4.readAll();
+    QVERIFY(m_fmp4Playlist.contains("#EXT-X-MAP"));
 }
 
 void tst_GetStream::savesTheStreamAsOneFile_data()
@@ -53,6 +62,8 @@ void tst_GetStream::savesTheStreamAsOneFile_data()
     // The page's head, and the name the saved file gets from it.
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QString>("sFileName");
+    // What the saved file must decode to.
+    QTest::addColumn<QString>("sSource");
 
     const QByteArray master = "#EXTM3U\n"
                               "#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=854x480\n"
@@ -70,24 +81,27 @@ void tst_GetStream::savesTheStreamAsOneFile_data()
     const QByteArray title = "<title> A  show </title>";
     const QByteArray ogTitle = "<meta property=og:title content=\"Show: part 1/2\">" + title;
     QTest::newRow("TS variants, best") << "best" << master << media << "/s/high/v.m3u8"
-                                       << "/s/mid/v.m3u8" << QString() << title << "A show.mp4";
+                                       << "/s/mid/v.m3u8" << QString() << title << "A show.mp4" << m_sJoined;
     QTest::newRow("TS variants, at most 720")
         << "720" << master << media << "/s/mid/v.m3u8" << "/s/high/v.m3u8" << QString() << ogTitle
-        << "Show part 12.mp4";
+        << "Show part 12.mp4" << m_sJoined;
     QTest::newRow("TS variants, smallest") << "smallest" << master << media << "/s/low/v.m3u8"
                                            << "/s/mid/v.m3u8" << QString() << QByteArray()
-                                           << "master.mp4";
+                                           << "master.mp4" << m_sJoined;
     QTest::newRow("media playlist, no master")
         << "480" << QByteArray() << media << "/s/high/v.m3u8" << "/s/low/v.m3u8" << QString()
-        << QByteArray() << "v.mp4";
+        << QByteArray() << "v.mp4" << m_sJoined;
     QTest::newRow("live") << "best" << master << live << QString() << QString()
-                          << "Live streams are not supported" << title << QString();
+                          << "Live streams are not supported" << title << QString() << m_sJoined;
     QTest::newRow("protected") << "best" << master << drm << QString() << QString()
                                << "The stream is protected (DRM) and cannot be saved" << title
-                               << QString();
+                               << QString() << m_sJoined;
     QTest::newRow("live media playlist, no master")
         << "best" << QByteArray() << live << QString() << QString()
-        << "Live streams are not supported" << title << QString();
+        << "Live streams are not supported" << title << QString() << m_sJoined;
+    QTest::newRow("fMP4 with an init section")
+        << "best" << QByteArray() << m_fmp4Playlist << "/s/high/v.m3u8" << "/s/low/v.m3u8"
+        << QString() << title << "A show.mp4" << m_sFmp4Joined;
 }
 
 void tst_GetStream::savesTheStreamAsOneFile()
@@ -100,6 +114,7 @@ void tst_GetStream::savesTheStreamAsOneFile()
     QFETCH(QString, sReason);
     QFETCH(QByteArray, head);
     QFETCH(QString, sFileName);
+    QFETCH(QString, sSource);
 
     HttpTestServer server;
     QVERIFY(server.Start());
@@ -113,9 +128,12 @@ void tst_GetStream::savesTheStreamAsOneFile()
                                              "</html>",
                                        "text/html; charset=utf-8"));
     server.SetRoute(QStringLiteral("/s/master.m3u8"), HttpTestServer::Ok(master, hls));
-    const QStringList pieces =
-        QDir(m_media.path()).entryList({QStringLiteral("v0*.ts")}, QDir::Files, QDir::Name);
-    QVERIFY(pieces.size() >= 3);
+    // Every piece made, of either layout, beside each variant's playlist.
+    const QStringList pieces = QDir(m_media.path())
+                                   .entryList({QStringLiteral("v0*.ts"), QStringLiteral("f*.m4s"),
+                                               QStringLiteral("f-init.mp4")},
+                                              QDir::Files, QDir::Name);
+    QVERIFY(pieces.size() >= 6);
     for (const QString &sVariant : {QStringLiteral("low"), QStringLiteral("mid"), QStringLiteral("high")}) {
         server.SetRoute(QStringLiteral("/s/%1/v.m3u8").arg(sVariant), HttpTestServer::Ok(media, hls));
         for (const QString &sPiece : pieces) {
@@ -156,7 +174,7 @@ void tst_GetStream::savesTheStreamAsOneFile()
     QVERIFY2(!asked.contains(" " + sNotAsked.toLatin1() + " "), asked.constData());
 
     const DecodedMedia saved = DecodedMedia::Of({QDir(downloads.path()).filePath(kept.first())});
-    const DecodedMedia source = DecodedMedia::Of({m_sJoined});
+    const DecodedMedia source = DecodedMedia::Of({sSource});
     QVERIFY2(saved.sError.isEmpty(), qPrintable(saved.sError));
     QVERIFY(!source.lPictureSums.isEmpty());
     QCOMPARE(saved.lPictureSums, source.lPictureSums);
