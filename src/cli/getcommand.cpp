@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 #include "cli/clilog.h"
@@ -21,6 +22,7 @@
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
+#include "streams/streamquality.h"
 
 namespace {
 
@@ -76,8 +78,20 @@ int GetCommand::Run(const QStringList &arguments)
                        "only for the rest.")
             .arg(TransferRetry::kDefaultRetries),
         QStringLiteral("N"));
+    const QCommandLineOption qualityOption(
+        QStringLiteral("quality"),
+        QStringLiteral("Which quality of a stream to save: best, 1080, 720, 480 or smallest "
+                       "(default: the Quality setting)."),
+        QStringLiteral("Q"));
+    const QCommandLineOption fragmentsOption(
+        QStringLiteral("fragments"),
+        QStringLiteral("Fetch up to <N> fragments of a stream at a time, 1 to 16 (default %1).")
+            .arg(ProgramSettings().iFragments),
+        QStringLiteral("N"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);
+    parser.addOption(qualityOption);
+    parser.addOption(fragmentsOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addOption(anySiteOption);
@@ -114,6 +128,21 @@ int GetCommand::Run(const QStringList &arguments)
         std::fprintf(stderr, "clipvane-get: --retries needs a number of 0 or more\n");
         return kExitUsage;
     }
+    const auto quality = parser.isSet(qualityOption)
+        ? StreamQuality::LimitFromText(parser.value(qualityOption))
+        : std::optional<StreamQuality::Limit>();
+    if (parser.isSet(qualityOption) && !quality) {
+        std::fprintf(stderr, "clipvane-get: --quality needs best, 1080, 720, 480 or smallest\n");
+        return kExitUsage;
+    }
+    bool bFragmentsNumber = true;
+    const int iFragments = parser.isSet(fragmentsOption)
+        ? parser.value(fragmentsOption).toInt(&bFragmentsNumber)
+        : 0;
+    if (parser.isSet(fragmentsOption) && (!bFragmentsNumber || iFragments < 1 || iFragments > 16)) {
+        std::fprintf(stderr, "clipvane-get: --fragments needs a number from 1 to 16\n");
+        return kExitUsage;
+    }
 
     ConsoleMessageBox messageBox;
     SkinVariables skin;
@@ -126,6 +155,10 @@ int GetCommand::Run(const QStringList &arguments)
     // A script's result must not hang on a check box in the window.
     session.Settings().bAnySite = parser.isSet(anySiteOption);
     session.Retry().SetRetries(iRetries);
+    if (quality)
+        session.Settings().sQuality = StreamQuality::TextOf(*quality);
+    if (iFragments > 0)
+        session.Settings().iFragments = iFragments;
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 

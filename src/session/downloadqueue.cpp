@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -17,12 +18,16 @@
 #include "list/runstate.h"
 #include "net/connectivity.h"
 #include "net/download.h"
+#include "net/fragmentfetcher.h"
 #include "session/fileinforesolver.h"
 #include "session/pageretriever.h"
 #include "session/queuelog.h"
 #include "session/runpresenter.h"
+#include "session/streamsaver.h"
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
+#include "streams/streamquality.h"
+#include "streams/streamsniff.h"
 #include "sites/anysite.h"
 #include "sites/sitedetect.h"
 
@@ -82,7 +87,22 @@ QString WithoutPartSuffixes(QString sName)
     }
 }
 
+// The name a stream gets from its playlist's address: the playlist's name
+// with the extension of the file it becomes.
+QString StreamFileName(const QString &sLink)
+{
+    QString sName = QUrl(sLink).path().section(u'/', -1);
+    const qsizetype iDot = sName.lastIndexOf(u'.');
+    if (iDot > 0)
+        sName.truncate(iDot);
+    if (sName.isEmpty())
+        sName = QStringLiteral("video");
+    return sName + QLatin1StringView(".mp4");
+}
+
 } // namespace
+
+DownloadQueue::~DownloadQueue() = default;
 
 DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     : QObject(parent)
@@ -97,6 +117,7 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     , m_messageBox(parts.messageBox)
     , m_settings(parts.settings)
     , m_isConnected(&modGlobal::IsConnected)
+    , m_pStreamSaver(std::make_unique<StreamSaver>())
 {
     tmrDownload.setInterval(200);
     tmrDownload.setSingleShot(true);
@@ -120,6 +141,7 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
         return;
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -195,6 +217,7 @@ void DownloadQueue::StopRun()
     // Whatever waits now gives up at once instead of at its next block.
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
     m_presenter.ShowStopConfirmed();
 }
 
@@ -208,6 +231,7 @@ void DownloadQueue::AbandonRun()
     m_run.RequestStop();
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
+    m_pStreamSaver->Cancel();
     if (bWasRunning)
         m_presenter.ShowStopConfirmed();
 }
@@ -257,9 +281,11 @@ void DownloadQueue::DropPartsOfRemovedItems()
 {
     const QStringList paths = std::exchange(m_partsToDrop, {});
     for (const QString &sPath : paths) {
-        // Most items keep no part: they cost one look at the disk.
+        // Most items keep no part: they cost a look or two at the disk.
         const QString sPart = PartFile::PartPathFor(sPath);
-        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink())
+        const QString sStreamPart = StreamSaver::WorkPathFor(sPath, false);
+        if (!QFileInfo::exists(sPart) && !QFileInfo(sPart).isSymLink()
+            && !QFileInfo::exists(sStreamPart))
             continue;
         // A part goes with its item, unless an item still listed and not
         // done with goes on from it.
@@ -267,8 +293,11 @@ void DownloadQueue::DropPartsOfRemovedItems()
         const bool bStillWanted = std::any_of(items.begin(), items.end(), [&](const DownloadItem &item) {
             return item.State() != ItemState::Complete && LocalPathFor(item.FileName) == sPath;
         });
-        if (!bStillWanted)
+        if (!bStillWanted) {
             PartFile::RemoveKept(sPath);
+            FragmentFetcher::RemoveTrackFile(sStreamPart);
+            FragmentFetcher::RemoveTrackFile(StreamSaver::WorkPathFor(sPath, true));
+        }
     }
 }
 
@@ -304,6 +333,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
 
     const quint32 uSerial = pPrepared->uSerial;
     const QString sLocalFile = LocalPathFor(pPrepared->FileName);
+    if (!m_sStreamLink.isEmpty() && sLink == m_sStreamLink)
+        return ProcessStream(uSerial, sLink, sLocalFile);
     m_download.SetUrl(sLink);
     m_download.SetLocalFile(sLocalFile);
     // An answer that will not count as the video must not replace the file
@@ -379,6 +410,62 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     return ItemOutcome::Transferred;
 }
 
+DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const QString &sLink,
+                                                       const QString &sLocalFile)
+{
+    StreamSaver &saver = *m_pStreamSaver;
+    saver.SetQuality(StreamQuality::LimitFromText(m_settings.sQuality)
+                         .value_or(StreamQuality::Limit::Best));
+    saver.SetParallel(m_settings.iFragments);
+    // Each fragment gets the retries a file transfer gets.
+    saver.SetRetries(m_retry.Retries());
+    m_run.FindCurrentRow();
+    qint64 iShownPercent = -1;
+    const QMetaObject::Connection progress = connect(
+        &saver, &StreamSaver::Progress, this,
+        [this, uSerial, &iShownPercent](qint64 iDone, qint64 iTotal) {
+            if (m_run.bStopRequested())
+                m_pStreamSaver->Cancel();
+            // The percentage, as a file transfer of known size shows it; the
+            // list is rebuilt only when it changes.
+            const qint64 iPercent = iTotal > 0 ? iDone * 100 / iTotal : 0;
+            if (iPercent != iShownPercent
+                && m_store.SetStatus(uSerial, QString::number(iPercent))) {
+                iShownPercent = iPercent;
+                m_store.FillDownloadList();
+                m_run.FindCurrentRow();
+            }
+        });
+    const StreamSaver::Result result =
+        m_run.bStopRequested() ? StreamSaver::Result::Cancelled : saver.Save(QUrl(sLink), sLocalFile);
+    disconnect(progress);
+
+    if (result == StreamSaver::Result::Saved)
+        m_completedPaths.insert(saver.SavedFile());
+    if (m_run.bStopRequested() && result != StreamSaver::Result::Saved)
+        return Stop();
+    if (!CurrentItem()) {
+        m_partsToDrop << sLocalFile;
+    } else if (result == StreamSaver::Result::Saved) {
+        m_store.SetFileSize(uSerial, modMain::FormatSize(static_cast<double>(
+                                         QFileInfo(saver.SavedFile()).size())));
+        m_store.SetFileName(uSerial, QFileInfo(saver.SavedFile()).fileName());
+        m_store.Finish(uSerial, ItemState::Complete);
+    } else {
+        const QString sWhy = saver.ErrorString().isEmpty() ? QStringLiteral("The stream was not saved")
+                                                          : saver.ErrorString();
+        m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, sWhy);
+        qCWarning(lcQueue, "Item %d: stream %s not saved: %s", CurrentItem()->ID,
+                  qPrintable(sLink), qPrintable(sWhy));
+        Q_EMIT ItemFailed(CurrentItem()->ID, sWhy);
+    }
+    if (m_run.bStopRequested())
+        return Stop();
+    m_store.FillDownloadList();
+    return ItemOutcome::Transferred;
+}
+
 QString DownloadQueue::PrepareItem(int iIndex)
 {
     const QString sFailed(kPrepareFailed);
@@ -429,11 +516,30 @@ QString DownloadQueue::PrepareItem(int iIndex)
         break;
     }
 
+    // A stream has no size to ask for: its fragments are counted instead.
+    m_sStreamLink.clear();
+    auto nameStream = [&] {
+        m_sStreamLink = sLink;
+        // A page's title says more than the playlist's name.
+        const QString sTitle = m_pageRetriever.LastTitle();
+        const QString sFileName = !NamesNoFile(pItem->FileName) ? pItem->FileName
+            : sTitle.isEmpty() ? StreamFileName(sLink)
+                               : sTitle + QLatin1StringView(".mp4");
+        m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
+        m_store.SetFileSize(uSerial, QStringLiteral("0"));
+        return sLink;
+    };
+    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+        return nameStream();
+
     const qint16 iSite = modDownload::DetectSite(sVideoUrl);
     const FileInfo info = m_fileInfo.GetFileInfo(sLink, iSite);
     pItem = m_store.ItemBySerial(uSerial);
     if (!pItem || m_run.bStopRequested())
         return sFailed;
+    // An address that does not look like one may still answer with a playlist.
+    if (StreamSniff::Of(m_download.ContentType(), QByteArray()) != StreamSniff::Kind::None)
+        return nameStream();
     const QString sFileName = NamesNoFile(pItem->FileName) ? info.FileName : pItem->FileName;
     // Named here, so that the rebuild that follows shows the name the file
     // will really have.

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class Download;
 class DownloadListStore;
@@ -16,6 +17,7 @@ class ISkin;
 class PageRetriever;
 class RunPresenter;
 class RunState;
+class StreamSaver;
 class TransferRetry;
 struct DownloadItem;
 struct ProgramSettings;
@@ -50,6 +52,7 @@ public:
     static constexpr QLatin1StringView kPrepareFailed{"-1"};
 
     explicit DownloadQueue(const Parts &parts, QObject *parent = nullptr);
+    ~DownloadQueue() override;
 
     // The start/stop toggle: starts a run when idle, asks to stop one when
     // running. A start asked for while a stopped run winds down is carried
@@ -90,6 +93,8 @@ private:
     enum class ItemOutcome { Skipped, Transferred, Stopped };
     // Takes the item at index i through resolution and transfer.
     ItemOutcome ProcessItem(int i);
+    // Saves the prepared item's stream from the playlist at sLink.
+    ItemOutcome ProcessStream(quint32 uSerial, const QString &sLink, const QString &sLocalFile);
     // The run's current item wherever it is now; nothing once it was removed.
     const DownloadItem *CurrentItem() const;
     // Stops the run's work on an item the user removed.
@@ -123,6 +128,10 @@ private:
     bool m_bAbandoned = false;
     // What the transfer control said of the last transfer that failed.
     QString m_sTransferError;
+    // Saves the items whose address is a streaming playlist.
+    std::unique_ptr<StreamSaver> m_pStreamSaver;
+    // The address the last prepared item saves as a stream; empty for a file.
+    QString m_sStreamLink;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.

@@ -5,10 +5,12 @@
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
+#include "session/streamsaver.h"
 #include "sites/anysite.h"
 #include "session/transferretry.h"
 #include "sites/sitedetect.h"
 #include "sites/siterules.h"
+#include "streams/streamsniff.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -107,6 +109,7 @@ PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
 QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
     m_sLastReason.clear();
+    m_sLastTitle.clear();
     const qint16 iSite = modDownload::DetectSite(sLink);
     const bool bOtherSite = iSite == modDownload::siteNone;
     if (bOtherSite && !(m_pbAnySite && *m_pbAnySite && modDownload::IsWebAddress(sLink)))
@@ -124,7 +127,10 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     bool bMediaFile = false;
     if (bOtherSite) {
         m_download.SetOpenTest([this, &bMediaFile] {
-            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), m_download.AnswerUrl());
+            // A playlist is saved as a stream, not read as a page.
+            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), m_download.AnswerUrl())
+                || StreamSniff::Of(m_download.ContentType(), QByteArray()) != StreamSniff::Kind::None
+                || StreamSaver::IsPlaylistAddress(QUrl(m_download.AnswerUrl()));
             return !bMediaFile;
         });
     }
@@ -177,7 +183,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
             bResolverUnanswered = !m_resolver.GotAnswer();
             return sFile;
         },
-        &bPlaylistOnly);
+        &bPlaylistOnly, &m_sLastTitle);
     if (!sResult.isEmpty())
         return AddressOfRuleBytes(sResult);
     if (bPlaylistOnly)

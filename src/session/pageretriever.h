@@ -49,6 +49,8 @@ public:
     // Why the last GetDownloadLink found no address, when there is more to
     // say than its code does; empty otherwise.
     QString LastReason() const { return m_sLastReason; }
+    // The title of the last page of no supported site read; empty otherwise.
+    QString LastTitle() const { return m_sLastTitle; }
 
     // Ends a wait of GetDownloadLink at once (the page fetch, a wait to fetch
     // it again, or the YouTube redirect request); it then answers as for a
@@ -71,5 +73,6 @@ private:
     QString m_sScratchDir;
     const bool *m_pbAnySite = nullptr;
     QString m_sLastReason;
+    QString m_sLastTitle;
     std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -14,4 +14,9 @@ struct ProgramSettings
     // "Any Site": an address of no supported site is read with the rule for
     // any page instead of being refused.
     bool bAnySite = false;
+    // Which quality of a stream is saved: "best", "1080", "720", "480" or
+    // "smallest".
+    QString sQuality = QStringLiteral("best");
+    // Fragments of a stream fetched at a time, 1 to 16.
+    int iFragments = 6;
 };

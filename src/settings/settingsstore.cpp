@@ -5,12 +5,14 @@
 #include "core/iskin.h"
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
+#include "streams/streamquality.h"
 
 const QString SettingsStore::kSettingsKey =
     QStringLiteral("Software\\Hollinmere ZovazEvuzidariz\\Settings");
 const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
 const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
 const QString SettingsStore::kAnySiteValue = QStringLiteral("Any Site");
+const QString SettingsStore::kQualityValue = QStringLiteral("Quality");
 
 namespace {
 
@@ -69,6 +71,11 @@ void SettingsStore::LoadSettings()
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kAnySiteValue, BooleanText(false)));
     if (bAnySite)
         m_settings.bAnySite = *bAnySite;
+    // A quality this program does not know keeps the one it has.
+    const auto quality = StreamQuality::LimitFromText(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kQualityValue, m_settings.sQuality));
+    if (quality)
+        m_settings.sQuality = StreamQuality::TextOf(*quality);
     ApplySettingsToSkin();
 }
 
@@ -84,7 +91,9 @@ bool SettingsStore::SaveSettings()
     const bool bAnySiteSaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
                                                        kAnySiteValue,
                                                        BooleanText(m_settings.bAnySite));
-    return bMonitorSaved && bDirSaved && bAnySiteSaved;
+    const bool bQualitySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                       kQualityValue, m_settings.sQuality);
+    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()

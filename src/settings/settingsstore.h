@@ -18,6 +18,7 @@ public:
     static const QString kURLMonValue;
     static const QString kDownloadDirValue;
     static const QString kAnySiteValue;
+    static const QString kQualityValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).

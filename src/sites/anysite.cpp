@@ -33,7 +33,7 @@ constexpr TypeExtension kTypeExtensions[] = {
     {"audio/ogg", "ogg"},       {"audio/webm", "webm"},
 };
 
-// Streaming playlists: a list of pieces, not a file this program can copy.
+// Streaming playlists: a list of pieces, saved as a stream.
 constexpr const char *kPlaylistTypes[] = {"application/x-mpegurl", "application/vnd.apple.mpegurl",
                                           "audio/mpegurl", "audio/x-mpegurl",
                                           "application/dash+xml"};
@@ -178,7 +178,7 @@ Declared DeclaredType(const QString &sType)
     return Declared::Other;
 }
 
-// Whether a link can name a media file, judged before its address is
+// Whether a link can name a media file or a playlist, judged before its address is
 // resolved: a page may hold a great many links. Only a link that is all query
 // or fragment keeps the page's own path, and must be resolved to tell.
 bool MayBeMediaLink(QStringView sHref)
@@ -190,7 +190,10 @@ bool MayBeMediaLink(QStringView sHref)
         return true;
     const QStringView sLast = sHref.left(iEnd).mid(sHref.left(iEnd).lastIndexOf(u'/') + 1);
     const qsizetype iDot = sLast.lastIndexOf(u'.');
-    return iDot >= 0 && OneOf(sLast.mid(iDot + 1).toString().toLower(), kMediaExtensions);
+    if (iDot < 0)
+        return false;
+    const QString sExtension = sLast.mid(iDot + 1).toString().toLower();
+    return OneOf(sExtension, kMediaExtensions) || OneOf(sExtension, kPlaylistExtensions);
 }
 
 // The addresses a page names, by form, each with the slot of the type
@@ -325,7 +328,8 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
     };
     QString sBase;
     bool bInVideo = false;
-    bool bPlaylist = false;
+    QString sOgTitle;
+    QString sTitle;
 
     TagReader reader(sPage);
     Tag tag;
@@ -335,7 +339,13 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
                 bInVideo = false;
             continue;
         }
-        if (tag.Is(QLatin1StringView("meta"))) {
+        if (tag.Is(QLatin1StringView("title"))) {
+            if (sTitle.isEmpty())
+                sTitle = reader.RawTextUntilClose(tag.name).toString().simplified();
+        } else if (tag.Is(QLatin1StringView("meta"))) {
+            if (sOgTitle.isEmpty()
+                && tag.Attribute(QLatin1StringView("property")) == QLatin1StringView("og:title"))
+                sOgTitle = tag.Attribute(QLatin1StringView("content")).simplified();
             Form form = FormCount;
             switch (ReadMeta(tag, form)) {
             case MetaKind::Address:
@@ -360,9 +370,7 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
             candidates[VideoSrc].append({tag.Attribute(QLatin1StringView("src"))});
         } else if (tag.Is(QLatin1StringView("source")) && bInVideo) {
             const Declared declared = DeclaredType(tag.Attribute(QLatin1StringView("type")));
-            if (declared == Declared::Playlist)
-                bPlaylist = true;
-            else if (declared != Declared::Other)
+            if (declared != Declared::Other)
                 candidates[SourceSrc].append({tag.Attribute(QLatin1StringView("src"))});
         } else if (tag.Is(QLatin1StringView("a"))) {
             const QString sHref = tag.Attribute(QLatin1StringView("href")).trimmed();
@@ -395,23 +403,19 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
                 continue;
             const Declared declared =
                 candidate.iTypeSlot < 0 ? Declared::Nothing : DeclaredType(types.at(candidate.iTypeSlot));
-            if (declared == Declared::Playlist)
-                bPlaylist = true;
-            if (declared == Declared::Playlist || declared == Declared::Other)
+            if (declared == Declared::Other)
                 continue;
             const QUrl url = base.resolved(QUrl(sCandidate, QUrl::TolerantMode));
             if (!IsWebUrl(url))
                 continue;
-            if (OneOf(PathSuffix(url), kPlaylistExtensions)) {
-                bPlaylist = true;
+            if (form == MediaLink && !OneOf(PathSuffix(url), kMediaExtensions)
+                && !OneOf(PathSuffix(url), kPlaylistExtensions))
                 continue;
-            }
-            if (form == MediaLink && !OneOf(PathSuffix(url), kMediaExtensions))
-                continue;
-            return PageVideo{url.toString(QUrl::FullyEncoded), false};
+            return PageVideo{url.toString(QUrl::FullyEncoded), false,
+                             sOgTitle.isEmpty() ? sTitle : sOgTitle};
         }
     }
-    return PageVideo{QString(), bPlaylist};
+    return PageVideo{QString(), false, QString()};
 }
 
 } // namespace modDownload

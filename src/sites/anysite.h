@@ -40,13 +40,16 @@ QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
 struct PageVideo
 {
     QString sAddress;           // empty when the page names none
-    bool bPlaylistOnly = false; // it names only streaming playlists
+    // Kept for callers: playlists are now taken like files, so it stays false.
+    bool bPlaylistOnly = false;
+    // og:title, else <title>; empty when the page has neither.
+    QString sTitle;
 };
 
 // The video address a page names, the first found of: the Open Graph video
 // meta tags, twitter:player:stream, a schema.org VideoObject's contentUrl in
-// JSON-LD, <video src>, a <source src> inside <video> that is no streaming
-// playlist, and a link to a media file. Relative addresses resolve against
+// JSON-LD, <video src>, a <source src> inside <video> (a streaming playlist
+// among them), and a link to a media file or a playlist. Relative addresses resolve against
 // <base href> or sPageAddress; only http and https are taken.
 PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress);
 

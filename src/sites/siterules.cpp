@@ -68,10 +68,13 @@ std::optional<PageText> ReadScratchPage(const QString &sPath)
 }
 
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
-                    const YoutubePathResolver &GetYoutubePathLnik, bool *pbPlaylistOnly)
+                    const YoutubePathResolver &GetYoutubePathLnik, bool *pbPlaylistOnly,
+                    QString *psTitle)
 {
     if (pbPlaylistOnly)
         *pbPlaylistOnly = false;
+    if (psTitle)
+        psTitle->clear();
     const std::optional<PageText> P = ReadScratchPage(sScratchFile);
     if (!P)
         return QString();
@@ -81,6 +84,8 @@ QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
             const PageVideo video = FindPageVideo(QString::fromUtf8(P->bytes()), A);
             if (pbPlaylistOnly)
                 *pbPlaylistOnly = video.bPlaylistOnly;
+            if (psTitle)
+                *psTitle = video.sTitle;
             return video.sAddress;
         });
     case siteGoogleVideo:

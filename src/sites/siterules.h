@@ -47,9 +47,10 @@ std::optional<PageText> ReadScratchPage(const QString &sPath);
 // of no supported site (-1) gets the rule for any site. Empty text when the
 // file can't be read or is empty, when the site has no rule, or when the
 // rule finds nothing; then pbPlaylistOnly (when given) tells whether the
-// page offered only a streaming playlist.
+// page offered only a streaming playlist. psTitle (when given) gets the
+// title of a page of no supported site, which names a stream saved from it.
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
                     const YoutubePathResolver &GetYoutubePathLnik,
-                    bool *pbPlaylistOnly = nullptr);
+                    bool *pbPlaylistOnly = nullptr, QString *psTitle = nullptr);
 
 } // namespace modDownload

@@ -76,6 +76,8 @@ private Q_SLOTS:
     void emptyStoredDirectoryGivesTheDefault_data();
     void emptyStoredDirectoryGivesTheDefault();
     void settingsSurviveARestart();
+    void storedQuality_data();
+    void storedQuality();
     void noWatcherSwitchGivenStartsNone();
     void unwritableFileIsReportedAndLogged();
 };
@@ -184,6 +186,35 @@ void tst_SettingsStore::settingsSurviveARestart()
     QCOMPARE(StoredText(SettingsStore::kAnySiteValue), QStringLiteral("False"));
 }
 
+// The stream quality survives a restart in its own words; a stored text the
+// program cannot read leaves the quality it has.
+void tst_SettingsStore::storedQuality_data()
+{
+    QTest::addColumn<QString>("sStored");
+    QTest::addColumn<QString>("sBefore");
+    QTest::addColumn<QString>("sAfter");
+    QTest::newRow("not stored") << QString() << "best" << "best";
+    QTest::newRow("720") << "720" << "best" << "720";
+    QTest::newRow("written another way") << "1080P" << "best" << "1080";
+    QTest::newRow("smallest") << "smallest" << "480" << "smallest";
+    QTest::newRow("unknown keeps the quality") << "4k" << "480" << "480";
+}
+
+void tst_SettingsStore::storedQuality()
+{
+    QFETCH(QString, sStored);
+    QFETCH(QString, sBefore);
+    QFETCH(QString, sAfter);
+    if (!sStored.isNull())
+        Stored(SettingsStore::kQualityValue, sStored);
+    ProgramSettings settings;
+    settings.sQuality = sBefore;
+    Store(settings)->LoadSettings();
+    QCOMPARE(settings.sQuality, sAfter);
+    QVERIFY(Store(settings)->SaveSettings());
+    QCOMPARE(StoredText(SettingsStore::kQualityValue), sAfter);
+}
+
 void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
 {
     // The command-line front end reads the settings without a watcher.
@@ -208,7 +239,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     qInstallMessageHandler(previous);
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
-    QCOMPARE(g_settingsWarnings.size(), 3);
+    QCOMPARE(g_settingsWarnings.size(), 4);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 

@@ -99,12 +99,20 @@ void tst_AnySite::pageNamesItsVideo_data()
     QTest::newRow("<video src> relative to the page")
         << A << QByteArray("<VIDEO autoplay SRC=media/clip.webm>")
         << "https://news.example.org/story/media/clip.webm" << false;
-    QTest::newRow("<source>: playlists skipped by type and by extension")
+    QTest::newRow("<source>: an HLS playlist by type, first in order")
         << A
         << QByteArray("<video><source src=\"/live/master\" type=\"application/x-mpegURL\">"
                       "<source src=\"/live/dash.mpd\"><source type='video/mp4' src='/v/720.mp4'>"
                       "</video>")
-        << "https://news.example.org/v/720.mp4" << false;
+        << "https://news.example.org/live/master" << false;
+    QTest::newRow("<source>: a DASH manifest by extension")
+        << A
+        << QByteArray("<video><source type='image/png' src='/poster.png'>"
+                      "<source src=\"/live/dash.mpd\" type=\"application/dash+xml\"></video>")
+        << "https://news.example.org/live/dash.mpd" << false;
+    QTest::newRow("a link to a playlist")
+        << A << QByteArray("<a href=\"/page.html\">p</a><a href=\"/s/index.m3u8\">watch</a>")
+        << "https://news.example.org/s/index.m3u8" << false;
     QTest::newRow("<source> outside <video> ignored; protocol-relative media link")
         << A
         << QByteArray("<audio><source src=\"/a.mp3\"></audio><a href=\"/page.html\">page</a>"
@@ -135,11 +143,11 @@ void tst_AnySite::pageNamesItsVideo_data()
                       "<video src=\"data:video/mp4;base64,AAAA\"></video>"
                       "<a href=\"ftp://files.example.org/y.mp4\">y</a>")
         << QString() << false;
-    QTest::newRow("playlist only")
+    QTest::newRow("og:video playlist before <source> playlist")
         << A
         << QByteArray("<meta property=\"og:video\" content=\"https://cdn.example.org/live.m3u8\">"
                       "<video><source src=\"/hls\" type=\"application/vnd.apple.mpegurl\"></video>")
-        << QString() << true;
+        << "https://cdn.example.org/live.m3u8" << false;
     QTest::newRow("og: a player page, by its declared type, is no video")
         << A
         << QByteArray("<meta property=\"og:video\" content=\"https://player.example.org/embed/1\">"
