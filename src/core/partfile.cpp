@@ -2,9 +2,7 @@
 
 #include "core/modmain.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -19,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/backgroundwork.h"
 #include "core/corelog.h"
 
 namespace {
@@ -36,32 +35,6 @@ void CloseInBackground(int fd)
     } catch (const std::system_error &) {
         ::close(fd);
     }
-}
-
-// Runs work on a thread of its own and returns once it is done, processing
-// the calling thread's events meanwhile.
-void RunWhileProcessingEvents(const std::function<void()> &work)
-{
-    if (!QCoreApplication::instance()) {
-        work();
-        return;
-    }
-    QEventLoop loop;
-    std::thread worker;
-    try {
-        worker = std::thread([&work, &loop] {
-            work();
-            // Posting to it is all another thread may do with the loop; the
-            // call waits in the queue if the loop has not started yet.
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-    } catch (const std::system_error &) {
-        work();
-        return;
-    }
-    loop.exec();
-    // Only a quitting application ends the loop before the work is done.
-    worker.join();
 }
 
 // Gives the part the final name only while nothing holds that name: a

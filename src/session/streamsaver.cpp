@@ -10,6 +10,7 @@
 
 #include <cstdio>
 
+#include "core/backgroundwork.h"
 #include "core/partfile.h"
 #include "media/remuxer.h"
 #include "net/browseragent.h"
@@ -215,6 +216,9 @@ bool StreamSaver::ReadDash(const QByteArray &text, const QUrl &url, Tracks &trac
 StreamSaver::Result StreamSaver::Save(const QUrl &playlistUrl, const QString &sFinalPath)
 {
     m_bCancelled = false;
+    // A remuxer once cancelled refuses every later run: a stop of an earlier
+    // item must not fail this one.
+    m_remuxer = std::make_unique<Remuxer>();
     m_sError.clear();
     m_sSavedFile.clear();
     Q_EMIT Preparing();
@@ -274,7 +278,13 @@ bool StreamSaver::Join(const Tracks &tracks, const QString &sFinalPath)
     // show while joining, so the name follows the container chosen.
     const QString sBase = WithoutContainerSuffix(sFinalPath);
     const QString sMp4 = sBase + QLatin1StringView(".mp4");
-    if (!m_remuxer->Run(lInputs, PartFile::PartPathFor(sMp4))) {
+    // Joining a long stream takes a while: the window keeps answering, and
+    // a stop reaches the remuxer, which ends soon after.
+    bool bJoined = false;
+    RunWhileProcessingEvents([this, &lInputs, &sMp4, &bJoined] {
+        bJoined = m_remuxer->Run(lInputs, PartFile::PartPathFor(sMp4));
+    });
+    if (!bJoined) {
         m_sError = m_remuxer->ErrorString();
         return false;
     }

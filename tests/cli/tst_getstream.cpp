@@ -7,6 +7,7 @@
 
 #include "decodedmedia.h"
 #include "httptestserver.h"
+#include "session/streamsaver.h"
 #include "testmedia.h"
 
 // clipvane-get saving a stream that a page names: the playlists and
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void savesTheStreamAsOneFile();
     void killedRunGoesOnAtTheNextFragment_data();
     void killedRunGoesOnAtTheNextFragment();
+    void stopOfAnEarlierItemLeavesTheNextWhole();
 
 private:
     QTemporaryDir m_media;
@@ -247,6 +249,31 @@ void tst_GetStream::killedRunGoesOnAtTheNextFragment()
     QCOMPARE(fragmentsAsked(iFirstRequests), pieces.mid(2));
     QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{sFileName});
     const DecodedMedia saved = DecodedMedia::Of({QDir(downloads.path()).filePath(sFileName)});
+    QCOMPARE(saved.lPictureSums, DecodedMedia::Of({m_sJoined}).lPictureSums);
+}
+
+// A stop reaches the saver whatever the run was doing; the next stream it
+// saves must not inherit it.
+void tst_GetStream::stopOfAnEarlierItemLeavesTheNextWhole()
+{
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    server.SetRoute(QStringLiteral("/s/v.m3u8"),
+                    HttpTestServer::Ok(m_mediaPlaylist, "application/vnd.apple.mpegurl"));
+    for (const QString &sPiece : QDir(m_media.path()).entryList({QStringLiteral("v0*.ts")})) {
+        QFile piece(m_media.filePath(sPiece));
+        QVERIFY(piece.open(QIODevice::ReadOnly));
+        server.SetRoute(QStringLiteral("/s/") + sPiece,
+                        HttpTestServer::Ok(piece.readAll(), "video/mp2t"));
+    }
+    QTemporaryDir downloads;
+    StreamSaver saver;
+    saver.Cancel();
+    const QUrl playlist(server.Url(QStringLiteral("/s/v.m3u8")));
+    QCOMPARE(saver.Save(playlist, downloads.filePath(QStringLiteral("v.mp4"))),
+             StreamSaver::Result::Saved);
+    const DecodedMedia saved = DecodedMedia::Of({saver.SavedFile()});
+    QVERIFY2(saved.sError.isEmpty(), qPrintable(saved.sError));
     QCOMPARE(saved.lPictureSums, DecodedMedia::Of({m_sJoined}).lPictureSums);
 }
 
