@@ -216,10 +216,8 @@ void tst_ListKeeper::fullDiskLeavesTheKeptListAndSaysSoOnce()
         Add(store, QStringLiteral("http://a"), QStringLiteral("Complete"));
         Add(store, QStringLiteral("http://b"), QStringLiteral("Waiting"));
     }
-    QFile file(ListPath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray kept = file.readAll();
-    file.close();
+    const QByteArray kept = Contents(ListPath());
+    QVERIFY(!kept.isEmpty());
 
     DownloadListStore store(m_grid, m_messages);
     ListKeeper keeper(store, ListPath());
@@ -240,9 +238,7 @@ void tst_ListKeeper::fullDiskLeavesTheKeptListAndSaysSoOnce()
     QVERIFY2(told.at(0).at(0).toString().startsWith(
                  QStringLiteral("The download list could not be saved: No space left on device")),
              qPrintable(told.at(0).at(0).toString()));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), kept);
-    file.close();
+    QCOMPARE(Contents(ListPath()), kept);
     QCOMPARE(store.Count(), 4);
 
     // With room again, the next change writes the whole list.
@@ -284,10 +280,8 @@ void tst_ListKeeper::onlyOneProgramKeepsTheList()
                    + QSysInfo::machineHostName().toUtf8() + '\n');
     }
     QTRY_VERIFY(QFile::exists(ListPath()));
-    QFile file(ListPath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray kept = file.readAll();
-    file.close();
+    const QByteArray kept = Contents(ListPath());
+    QVERIFY(!kept.isEmpty());
 
     {
         DownloadListStore second(m_grid, m_messages);
@@ -301,12 +295,10 @@ void tst_ListKeeper::onlyOneProgramKeepsTheList()
         Add(second, QStringLiteral("http://second"), QStringLiteral("Waiting"));
         QTest::qWait(50);
     }
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().contains("http://second"), !bHolderRuns);
-    if (bHolderRuns) {
-        file.seek(0);
-        QCOMPARE(file.readAll(), kept);
-    }
+    const QByteArray now = Contents(ListPath());
+    QCOMPARE(now.contains("http://second"), !bHolderRuns);
+    if (bHolderRuns)
+        QCOMPARE(now, kept);
 }
 
 QTEST_GUILESS_MAIN(tst_ListKeeper)
