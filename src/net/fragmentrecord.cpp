@@ -1,11 +1,12 @@
 #include "net/fragmentrecord.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include "core/wholefilewriter.h"
 
 namespace {
 
@@ -81,10 +82,10 @@ bool FragmentRecord::Write(int fd, const QString &sTrackPath) const
         QFile::remove(SidePathFor(sTrackPath));
         return true;
     }
-    // QSaveFile writes a file of its own and renames it: a link under the
-    // side file's name is replaced, never written through.
-    QSaveFile side(SidePathFor(sTrackPath));
-    return side.open(QIODevice::WriteOnly) && side.write(text) == text.size() && side.commit();
+    // A file of its own renamed into place: a link under the side file's
+    // name is replaced, never written through, and a failed write (a full
+    // disk) leaves the record before it.
+    return WholeFileWriter::Write(SidePathFor(sTrackPath), text);
 }
 
 void FragmentRecord::Remove(int fd, const QString &sTrackPath)
