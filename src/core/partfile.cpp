@@ -211,7 +211,7 @@ bool PartFile::Truncate(qint64 lSize)
 
 PartOrigin PartFile::Origin() const
 {
-    return IsOpen() ? PartOrigin::Read(m_fd, PartPath()) : PartOrigin();
+    return IsOpen() ? PartOrigin::Read(m_fd, PartPath(), m_recordPlace) : PartOrigin();
 }
 
 bool PartFile::SetOrigin(const PartOrigin &origin)
@@ -227,7 +227,7 @@ bool PartFile::SetOrigin(const PartOrigin &origin)
     // Without its record the part is only never continued: the transfer
     // itself goes on.
     QString sError;
-    if (!origin.Write(m_fd, PartPath(), &sError)) {
+    if (!origin.Write(m_fd, PartPath(), m_recordPlace, &sError)) {
         qCWarning(lcCore, "%s cannot be resumed later: %s", qPrintable(PartPath()),
                   qPrintable(sError));
         PartOrigin::Remove(m_fd, PartPath());

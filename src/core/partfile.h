@@ -59,6 +59,8 @@ public:
     qint64 Size() const { return m_lSize; }
     // Cuts the open part to lSize bytes (0: starts it over).
     bool Truncate(qint64 lSize);
+    // Where the part's record is kept (tests take the side file's road).
+    void SetRecordPlace(RecordPlace place) { m_recordPlace = place; }
     // Where the open part's bytes came from (see PartOrigin).
     PartOrigin Origin() const;
     // A record that cannot be kept is logged and only means the part will
@@ -97,5 +99,6 @@ private:
     QByteArray m_partPath; // encoded once for the system calls
     int m_fd = -1;
     qint64 m_lSize = 0;
+    RecordPlace m_recordPlace = RecordPlace::AttributeFirst;
     QString m_sError;
 };

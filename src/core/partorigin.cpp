@@ -1,25 +1,12 @@
 #include "core/partorigin.h"
 
-#include <QCryptographicHash>
-#include <QFile>
-
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/xattr.h>
-#include <unistd.h>
-
-#include "core/wholefilewriter.h"
+#include <QList>
 
 namespace {
 
-constexpr char kAttribute[] = "user.clipvane.origin";
 // Far more than an address and a validator need; a larger record is no
 // record of this program's.
-constexpr qsizetype kMaxRecord = 16 * 1024;
-
-bool g_bAttributesUsable = true;
+constexpr FileRecord kRecord{"user.clipvane.origin", PartOrigin::kSideSuffix, 16 * 1024};
 
 QByteArray Encode(const PartOrigin &origin)
 {
@@ -43,75 +30,24 @@ PartOrigin Decode(const QByteArray &record)
     return origin;
 }
 
-QByteArray ReadSideFile(const QString &sSidePath)
-{
-    // Never read through a link: what it points to is no record of ours.
-    const int fd = ::open(QFile::encodeName(sSidePath).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray record(kMaxRecord, Qt::Uninitialized);
-    const ssize_t iRead = ::read(fd, record.data(), record.size());
-    ::close(fd);
-    return iRead > 0 && iRead < kMaxRecord ? record.left(iRead) : QByteArray();
-}
-
 } // namespace
 
 QString PartOrigin::SidePathFor(const QString &sPartPath)
 {
-    const qsizetype iNameAt = sPartPath.lastIndexOf(u'/') + 1;
-    const QByteArray name = QFile::encodeName(sPartPath.mid(iNameAt));
-    if (name.size() + kSideSuffix.size() <= NAME_MAX)
-        return sPartPath + kSideSuffix;
-    const QByteArray digest =
-        QCryptographicHash::hash(name, QCryptographicHash::Sha256).toHex().left(16);
-    qsizetype iKeep = NAME_MAX - kSideSuffix.size() - digest.size() - 1;
-    // Cut between characters, never inside one.
-    while (iKeep > 0 && (static_cast<unsigned char>(name.at(iKeep)) & 0xc0) == 0x80)
-        --iKeep;
-    return sPartPath.left(iNameAt) + QFile::decodeName(name.left(iKeep) + '~' + digest)
-        + kSideSuffix;
+    return kRecord.SidePathFor(sPartPath);
 }
 
-void PartOrigin::SetAttributesUsable(bool bUsable)
+PartOrigin PartOrigin::Read(int fd, const QString &sPartPath, RecordPlace place)
 {
-    g_bAttributesUsable = bUsable;
+    return Decode(kRecord.Read(fd, sPartPath, place));
 }
 
-PartOrigin PartOrigin::Read(int fd, const QString &sPartPath)
+bool PartOrigin::Write(int fd, const QString &sPartPath, RecordPlace place, QString *pError) const
 {
-    if (g_bAttributesUsable) {
-        QByteArray record(kMaxRecord, Qt::Uninitialized);
-        const ssize_t iSize = ::fgetxattr(fd, kAttribute, record.data(), record.size());
-        if (iSize > 0)
-            return Decode(record.left(iSize));
-    }
-    return Decode(ReadSideFile(SidePathFor(sPartPath)));
-}
-
-bool PartOrigin::Write(int fd, const QString &sPartPath, QString *pError) const
-{
-    const QByteArray record = Encode(*this);
-    if (g_bAttributesUsable
-        && ::fsetxattr(fd, kAttribute, record.constData(), size_t(record.size()), 0) == 0) {
-        QFile::remove(SidePathFor(sPartPath));
-        return true;
-    }
-    // A file of its own, renamed into place: a failed write leaves no half
-    // record.
-    const QString sSidePath = SidePathFor(sPartPath);
-    QString sError;
-    if (WholeFileWriter::Write(sSidePath, record, &sError))
-        return true;
-    if (pError)
-        *pError = QStringLiteral("Cannot write %1: %2").arg(sSidePath, sError);
-    return false;
+    return kRecord.Write(fd, sPartPath, Encode(*this), place, pError);
 }
 
 void PartOrigin::Remove(int fd, const QString &sPartPath)
 {
-    if (fd >= 0)
-        ::fremovexattr(fd, kAttribute);
-    ::unlink(QFile::encodeName(SidePathFor(sPartPath)).constData());
+    kRecord.Remove(fd, sPartPath);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/filerecord.h"
+
 // Where a part file's bytes came from: the address, and the validator of the
 // answer that started the file (its ETag, else its Last-Modified) with the
 // whole file's length when known. A later transfer may add to the part only
@@ -24,18 +26,15 @@ struct PartOrigin
         return !sValidator.isEmpty() && sUrl == sForUrl;
     }
 
-    // NAME.part.origin, or where that name is too long for a file name, the
-    // name cut short with a digest of the whole name: the same part always
-    // gives the same side file.
+    // NAME.part.origin, cut short where that is too long (see FileRecord).
     static QString SidePathFor(const QString &sPartPath);
 
-    // fd is the open part at sPartPath. Read gives an empty origin when none
-    // is kept.
-    static PartOrigin Read(int fd, const QString &sPartPath);
+    // fd is the open part at sPartPath (or -1). Read gives an empty origin
+    // when none is kept.
+    static PartOrigin Read(int fd, const QString &sPartPath,
+                           RecordPlace place = RecordPlace::AttributeFirst);
     // False, with the reason, when the record could be kept nowhere.
-    bool Write(int fd, const QString &sPartPath, QString *pError = nullptr) const;
+    bool Write(int fd, const QString &sPartPath, RecordPlace place = RecordPlace::AttributeFirst,
+               QString *pError = nullptr) const;
     static void Remove(int fd, const QString &sPartPath);
-
-    // Tests use this to take the side file's road on any file system.
-    static void SetAttributesUsable(bool bUsable);
 };

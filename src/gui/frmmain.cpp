@@ -387,7 +387,7 @@ void frmMain::EndWithoutAsking()
     hide();
     m_pSysTray->setIntray(false);
     // The application ends on this signal, once the abandoned run has
-    // returned; its part file goes with it.
+    // returned; its part file stays for the next start to continue.
     Q_EMIT Ending();
 }
 

@@ -170,8 +170,8 @@ Q_SIGNALS:
     // FileSize when that is above 0, otherwise the bytes received so far.
     void DownloadProgress(qint64 lProgress);
     // "Could not find Url" (the address could not be opened) or
-    // "Could not read URL" (a read failed; the file is closed, the part
-    // received stays on disk).
+    // "Could not read URL" (a read failed; the file is closed, and the part
+    // received is kept or removed as SetResume says).
     void DownloadError(const QString &sErrorDescription);
     // A cancel was found after a progress signal or during a wait; lPosition
     // is the bytes received. The local file is still open during the signal.

@@ -133,7 +133,7 @@ bool FragmentFetcher::OpenTrack(Track &track)
         return false;
     }
     track.fingerprint = track.list.Fingerprint();
-    const FragmentRecord kept = FragmentRecord::Read(track.fd, track.sPath);
+    const FragmentRecord kept = FragmentRecord::Read(track.fd, track.sPath, m_recordPlace);
     const bool bGoesOn = !kept.IsEmpty() && kept.fingerprint == track.fingerprint
         && kept.iWritten <= track.list.Count() && kept.lBytes <= info.st_size;
     track.iNextWrite = bGoesOn ? kept.iWritten : 0;
@@ -147,7 +147,7 @@ bool FragmentFetcher::OpenTrack(Track &track)
     }
     const FragmentRecord record{m_sPlaylistUrl, m_sVariant, track.fingerprint, track.iNextWrite,
                                 track.lSize};
-    if (!record.Write(track.fd, track.sPath)) {
+    if (!record.Write(track.fd, track.sPath, m_recordPlace)) {
         Fail(QStringLiteral("Could not write the record of %1").arg(track.sPath));
         return false;
     }
@@ -433,7 +433,7 @@ void FragmentFetcher::WriteReady(Track &track)
         track.lSize += data.size();
         const FragmentRecord record{m_sPlaylistUrl, m_sVariant, track.fingerprint,
                                     track.iNextWrite, track.lSize};
-        if (!record.Write(track.fd, track.sPath)) {
+        if (!record.Write(track.fd, track.sPath, m_recordPlace)) {
             Fail(QStringLiteral("Could not write the record of %1").arg(track.sPath));
             return;
         }

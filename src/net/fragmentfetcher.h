@@ -11,6 +11,8 @@
 #include <QtGlobal>
 
 #include <memory>
+
+#include "core/filerecord.h"
 #include <vector>
 
 #include "streams/fragmenttrack.h"
@@ -56,6 +58,8 @@ public:
     // Retries of a fragment or key after a failure that may pass (see
     // PassingFailure) before the whole fetch fails.
     void SetRetries(int iRetries) { m_iRetries = qMax(iRetries, 0); }
+    // Where the tracks' records are kept (tests take the side file's road).
+    void SetRecordPlace(RecordPlace place) { m_recordPlace = place; }
     // Every wait between tries is this share of the planned one (tests).
     void SetTimeScale(double dScale) { m_dTimeScale = dScale; }
     // A request silent for this long counts as a broken connection.
@@ -112,6 +116,7 @@ private:
     void EmitProgress();
 
     int m_iParallel = kDefaultParallel;
+    RecordPlace m_recordPlace = RecordPlace::AttributeFirst;
     QByteArray m_agent;
     QList<QPair<QByteArray, QByteArray>> m_headers;
     int m_iRetries = 5;

@@ -1,21 +1,12 @@
 #include "net/fragmentrecord.h"
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/xattr.h>
-#include <unistd.h>
-
-#include "core/wholefilewriter.h"
+#include <QList>
 
 namespace {
 
-constexpr char kAttribute[] = "user.clipvane.fragments";
 // Two addresses, a name and a digest need far less; a larger record is no
 // record of this program's.
-constexpr qsizetype kMaxRecord = 32 * 1024;
-
-bool g_bAttributesUsable = true;
+constexpr FileRecord kRecord{"user.clipvane.fragments", FragmentRecord::kSideSuffix, 32 * 1024};
 
 QByteArray Encode(const FragmentRecord &record)
 {
@@ -42,55 +33,24 @@ FragmentRecord Decode(const QByteArray &text)
     return record;
 }
 
-QByteArray ReadSideFile(const QString &sSidePath)
-{
-    // Never read through a link: what it points to is no record of ours.
-    const int fd = ::open(QFile::encodeName(sSidePath).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray text(kMaxRecord, Qt::Uninitialized);
-    const ssize_t iRead = ::read(fd, text.data(), text.size());
-    ::close(fd);
-    return iRead > 0 && iRead < kMaxRecord ? text.left(iRead) : QByteArray();
-}
-
 } // namespace
 
-void FragmentRecord::SetAttributesUsable(bool bUsable)
+QString FragmentRecord::SidePathFor(const QString &sTrackPath)
 {
-    g_bAttributesUsable = bUsable;
+    return kRecord.SidePathFor(sTrackPath);
 }
 
-FragmentRecord FragmentRecord::Read(int fd, const QString &sTrackPath)
+FragmentRecord FragmentRecord::Read(int fd, const QString &sTrackPath, RecordPlace place)
 {
-    if (g_bAttributesUsable) {
-        QByteArray text(kMaxRecord, Qt::Uninitialized);
-        const ssize_t iSize = ::fgetxattr(fd, kAttribute, text.data(), text.size());
-        if (iSize > 0)
-            return Decode(text.left(iSize));
-    }
-    return Decode(ReadSideFile(SidePathFor(sTrackPath)));
+    return Decode(kRecord.Read(fd, sTrackPath, place));
 }
 
-bool FragmentRecord::Write(int fd, const QString &sTrackPath) const
+bool FragmentRecord::Write(int fd, const QString &sTrackPath, RecordPlace place) const
 {
-    const QByteArray text = Encode(*this);
-    // An attribute is replaced whole, so a kill never leaves half a record.
-    if (g_bAttributesUsable
-        && ::fsetxattr(fd, kAttribute, text.constData(), size_t(text.size()), 0) == 0) {
-        QFile::remove(SidePathFor(sTrackPath));
-        return true;
-    }
-    // A file of its own renamed into place: a link under the side file's
-    // name is replaced, never written through, and a failed write (a full
-    // disk) leaves the record before it.
-    return WholeFileWriter::Write(SidePathFor(sTrackPath), text);
+    return kRecord.Write(fd, sTrackPath, Encode(*this), place);
 }
 
 void FragmentRecord::Remove(int fd, const QString &sTrackPath)
 {
-    if (fd >= 0)
-        ::fremovexattr(fd, kAttribute);
-    ::unlink(QFile::encodeName(SidePathFor(sTrackPath)).constData());
+    kRecord.Remove(fd, sTrackPath);
 }

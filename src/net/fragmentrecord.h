@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/filerecord.h"
+
 // Where a track file of a stream stands: which playlist, variant and list
 // of fragments it holds, how many of them are written whole and the file's
 // size after the last of them. A later fetch goes on from there when the
@@ -22,14 +24,12 @@ struct FragmentRecord
     qint64 lBytes = 0;
 
     bool IsEmpty() const { return fingerprint.isEmpty(); }
-    static QString SidePathFor(const QString &sTrackPath) { return sTrackPath + kSideSuffix; }
+    // NAME.fragments, cut short where that is too long (see FileRecord).
+    static QString SidePathFor(const QString &sTrackPath);
 
     // fd is the open track file at sTrackPath. Read gives an empty record
     // when none is kept (or it cannot be read).
-    static FragmentRecord Read(int fd, const QString &sTrackPath);
-    bool Write(int fd, const QString &sTrackPath) const;
+    static FragmentRecord Read(int fd, const QString &sTrackPath, RecordPlace place);
+    bool Write(int fd, const QString &sTrackPath, RecordPlace place) const;
     static void Remove(int fd, const QString &sTrackPath);
-
-    // Tests use this to take the side file's road on any file system.
-    static void SetAttributesUsable(bool bUsable);
 };

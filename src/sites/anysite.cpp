@@ -242,11 +242,6 @@ private:
 
 } // namespace
 
-QString SiteName(qint16 iSite)
-{
-    return iSite == siteNone ? QStringLiteral("Other site") : SiteMarkerText(iSite);
-}
-
 bool IsWebAddress(const QString &sText)
 {
     if (std::any_of(sText.begin(), sText.end(), [](QChar ch) { return ch.isSpace(); }))

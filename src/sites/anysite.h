@@ -8,10 +8,6 @@
 // media file from a page.
 namespace modDownload {
 
-// The name an item's site shows under: the service's domain name, or
-// "Other site" for an address of no supported site.
-QString SiteName(qint16 iSite);
-
 // One http or https address and nothing else.
 bool IsWebAddress(const QString &sText);
 // Whether the program takes the text as an address to download: as a whole,

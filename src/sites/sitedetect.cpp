@@ -53,4 +53,9 @@ QStringList SiteChoices()
             SiteMarkerText(siteIfilm)};
 }
 
+QString SiteName(qint16 iSite)
+{
+    return iSite == siteNone ? QStringLiteral("Other site") : SiteMarkerText(iSite);
+}
+
 } // namespace modDownload

@@ -39,6 +39,10 @@ QString SiteMarkerText(qint16 iSite);
 // case; -1 when none does.
 qint16 DetectSite(const QString &sAddress);
 
+// The name an item's site shows under: the service's domain name, or
+// "Other site" for an address of no supported site.
+QString SiteName(qint16 iSite);
+
 // The entries of the web-site choice list: "Auto", then three services.
 QStringList SiteChoices();
 

@@ -223,12 +223,13 @@ void tst_PartFile::keptPartRemembersItsOrigin()
     QTemporaryDir dir;
     if (const QString sWhy = WhyNoUserAttributes(dir.path()); bAttributes && !sWhy.isEmpty())
         QSKIP(qPrintable(sWhy));
-    PartOrigin::SetAttributesUsable(bAttributes);
+    const RecordPlace place = bAttributes ? RecordPlace::AttributeFirst : RecordPlace::SideFileOnly;
     const QString sName = dir.filePath("clip.flv");
     const QString sSide = PartOrigin::SidePathFor(PartFile::PartPathFor(sName));
     const PartOrigin origin{"http://h/clip.flv", "\"e1\"", 8};
     {
         PartFile file;
+        file.SetRecordPlace(place);
         QVERIFY(file.Open(sName));
         QVERIFY(file.SetOrigin(origin));
         QVERIFY(file.Write("0123", 4));
@@ -246,7 +247,6 @@ void tst_PartFile::keptPartRemembersItsOrigin()
         PartFile file;
         QVERIFY(!file.Continue(sName));
         QCOMPARE(Content(sMoved), QByteArray("0123"));
-        PartOrigin::SetAttributesUsable(true);
         return;
     }
 
@@ -259,7 +259,6 @@ void tst_PartFile::keptPartRemembersItsOrigin()
     QCOMPARE(read.lTotal, origin.lTotal);
     QVERIFY(file.Write("4567", 4));
     QVERIFY(file.Commit());
-    PartOrigin::SetAttributesUsable(true);
 
     QCOMPARE(Content(sName), QByteArray("01234567"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"clip.flv"});
@@ -301,9 +300,9 @@ void tst_PartFile::recordThatCannotBeKeptOnlyTurnsResumeOff()
     // Another part's record is never this one's.
     QVERIFY(sSide != PartOrigin::SidePathFor(sPart + QStringLiteral("x")));
     const PartOrigin origin{"http://h/clip.flv", "\"e1\"", 8};
-    PartOrigin::SetAttributesUsable(false);
     {
         PartFile file;
+        file.SetRecordPlace(RecordPlace::SideFileOnly);
         QVERIFY2(file.Open(sFinal), qPrintable(file.ErrorString()));
         const FullDisk disk(lRoom < 0 ? 1 << 20 : lRoom);
         QVERIFY(file.SetOrigin(origin));
@@ -316,7 +315,6 @@ void tst_PartFile::recordThatCannotBeKeptOnlyTurnsResumeOff()
     QVERIFY(file.Continue(sFinal));
     QCOMPARE(file.Size(), qint64(4));
     const PartOrigin read = file.Origin();
-    PartOrigin::SetAttributesUsable(true);
     QCOMPARE(read.sUrl, bKept ? origin.sUrl : QString());
     QCOMPARE(read.CanContinue(origin.sUrl), bKept);
     file.Discard();

@@ -288,12 +288,14 @@ void tst_FragmentFetcher::resumes()
     QFETCH(int, iStopAfter);
     QFETCH(QString, sBetween);
     const int iCount = 8;
-    FragmentRecord::SetAttributesUsable(sBetween != u"side file");
+    const RecordPlace place =
+        sBetween == u"side file" ? RecordPlace::SideFileOnly : RecordPlace::AttributeFirst;
     QByteArray expected;
     FragmentTrack track = Serve(QStringLiteral("f"), iCount, expected);
     const QString sOutput = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
 
     FragmentFetcher first;
+    first.SetRecordPlace(place);
     first.SetParallel(3);
     first.AddTrack(track, sOutput);
     connect(&first, &FragmentFetcher::Progress, this, [&](qint64 iDone, qint64, qint64) {
@@ -320,13 +322,13 @@ void tst_FragmentFetcher::resumes()
         iFrom = 0;
     }
     FragmentFetcher second;
+    second.SetRecordPlace(place);
     second.AddTrack(track, sOutput);
     // The first fetch's cancelled requests may still reach the server's
     // thread now: only the second's count.
     second.AddRawHeader("X-Fetch", "second");
     const qsizetype iBefore = m_server.RequestHeads().size();
     QCOMPARE(second.Fetch(), Result::Complete);
-    FragmentRecord::SetAttributesUsable(true);
     QCOMPARE(ReadAll(sOutput), expected);
     QStringList wanted;
     for (int i = iFrom; i < iCount; ++i)
