@@ -21,14 +21,10 @@ public:
 
     const QString &Path() const { return m_sPath; }
 
-    // Writes the items whole; the file under its name is either the earlier
-    // list or this one. False, with the reason, when it could not be written.
-    bool Save(const QList<DownloadItem> &items, QString *pError = nullptr) const
-    {
-        return Write(Serialise(items), pError);
-    }
-    // The two halves of Save: the text, cheap, made where the items are; the
-    // write, which waits for the disk, anywhere.
+    // A list is saved in two halves: the text, cheap, made where the items
+    // are; the write, which waits for the disk, anywhere. The write is whole:
+    // the file under its name is either the earlier list or this one. False,
+    // with the reason, when it could not be written.
     static QByteArray Serialise(const QList<DownloadItem> &items);
     bool Write(const QByteArray &text, QString *pError = nullptr) const;
 
