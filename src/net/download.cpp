@@ -11,6 +11,7 @@
 
 #include "core/doevents.h"
 #include "core/partfile.h"
+#include "core/webaddress.h"
 #include "net/blockreader.h"
 #include "net/headerblock.h"
 #include "net/netlog.h"
@@ -41,22 +42,6 @@ bool IsRedirectStatus(const QNetworkReply &reply)
     default:
         return false;
     }
-}
-
-// Only http and https are understood; an address without a scheme is taken
-// as http, the way the host/path split always read it.
-QUrl InformationUrl(const QString &sUrl)
-{
-    const QString sFull = sUrl.contains(QLatin1StringView("://"))
-        ? sUrl : QLatin1StringView("http://") + sUrl;
-    return QUrl(sFull, QUrl::TolerantMode);
-}
-
-bool IsHttpUrl(const QUrl &url)
-{
-    const QString sScheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-        && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
 }
 
 // A percentage of the size when it is known (halves to the even neighbour,
@@ -197,7 +182,7 @@ void Download::RequestInformationNow()
     m_bBusy = true;
     m_bInfoRequested = true;
     m_sAnswerUrl.clear();
-    QUrl url = InformationUrl(m_sUrl);
+    QUrl url = ParseWebAddress(m_sUrl);
     if (!m_sSiteUser.isEmpty()) {
         url.setUserName(m_sSiteUser);
         url.setPassword(m_sSitePassword);
@@ -208,7 +193,7 @@ void Download::RequestInformationNow()
     DoEvents();
 
     // An address that cannot even make a request has no answer either.
-    if (!IsHttpUrl(url)) {
+    if (!IsWebUrl(url)) {
         ForgetInformation();
     } else {
         DoEvents();
@@ -504,7 +489,7 @@ bool Download::StartDownload()
 Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetworkReply> &reply,
                                           PartFile &file, PartOrigin &origin, qint64 &lFrom)
 {
-    if (!IsHttpUrl(url) || !m_sUrl.contains(QLatin1StringView("://")))
+    if (!IsWebUrl(url) || !m_sUrl.contains(QLatin1StringView("://")))
         return OpenResult::NotFound;
     // A part kept from this address goes on where it ends, provided the
     // server can confirm it is still the same file. Its size is what counts,

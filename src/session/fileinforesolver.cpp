@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "core/modmain.h"
+#include "core/webaddress.h"
 #include "net/download.h"
 #include "sites/anysite.h"
 #include "sites/sitedetect.h"
@@ -44,15 +45,6 @@ QString WithCharactersPastAscii(const QString &sText)
     return utf8.hasError() ? sText : sName;
 }
 
-// Only an absolute http or https address can be asked about.
-bool IsAbsoluteWebUrl(const QString &sLink)
-{
-    const QUrl url(sLink, QUrl::TolerantMode);
-    const QString sScheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-        && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
-}
-
 } // namespace
 
 FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
@@ -60,9 +52,10 @@ FileInfo FileInfoResolver::GetFileInfo(const QString &sLink, qint16 iSite)
     using namespace modDownload;
 
     m_download.SetUrl(sLink);
-    // Anything else is an address without an answer: nothing of the last
-    // file asked about may be taken for this one.
-    if (IsAbsoluteWebUrl(sLink))
+    // Only an absolute address can be asked about; anything else is an
+    // address without an answer: nothing of the last file asked about may be
+    // taken for this one.
+    if (IsWebUrl(QUrl(sLink, QUrl::TolerantMode)))
         m_download.RequestInformation();
     else
         m_download.ForgetInformation();

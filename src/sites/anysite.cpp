@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/modmain.h"
+#include "core/webaddress.h"
 #include "sites/sitedetect.h"
 #include "sites/tagreader.h"
 
@@ -78,21 +79,6 @@ QString SuffixOf(const QString &sName)
 QString PathSuffix(const QUrl &url)
 {
     return SuffixOf(url.path().section(u'/', -1));
-}
-
-QUrl ParseAddress(const QString &sAddress)
-{
-    // An address without a scheme is taken as http, as the transfer takes it.
-    return QUrl(sAddress.contains(QLatin1StringView("://")) ? sAddress
-                                                            : QLatin1StringView("http://") + sAddress,
-                QUrl::TolerantMode);
-}
-
-bool IsWebUrl(const QUrl &url)
-{
-    const QString sScheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty()
-           && (sScheme == QLatin1StringView("http") || sScheme == QLatin1StringView("https"));
 }
 
 bool IsVideoObjectType(const QJsonValue &type)
@@ -259,7 +245,7 @@ bool IsWanted(const QString &sText, bool bAnySite)
 
 QString MediaExtensionOf(const QString &sAddress)
 {
-    const QString sSuffix = PathSuffix(ParseAddress(sAddress));
+    const QString sSuffix = PathSuffix(ParseWebAddress(sAddress));
     return OneOf(sSuffix, kMediaExtensions) ? sSuffix : QString();
 }
 
@@ -297,7 +283,7 @@ QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
 {
     QString sName = sSuggested;
     if (sName.isEmpty())
-        sName = modMain::CleanFileName(ParseAddress(sAddress).fileName());
+        sName = modMain::CleanFileName(ParseWebAddress(sAddress).fileName());
     QString sExtension = MediaExtensionOf(sAddress);
     if (sExtension.isEmpty())
         sExtension = ExtensionForContentType(sContentType);
@@ -389,7 +375,7 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
         }
     }
 
-    const QUrl page = ParseAddress(sPageAddress);
+    const QUrl page = ParseWebAddress(sPageAddress);
     const QUrl base = sBase.isEmpty() ? page : page.resolved(QUrl(sBase.trimmed(), QUrl::TolerantMode));
     for (int form = 0; form < FormCount; ++form) {
         for (const Candidate &candidate : std::as_const(candidates[form])) {

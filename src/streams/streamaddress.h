@@ -12,5 +12,4 @@ class StreamAddress
 {
 public:
     static std::optional<QUrl> Resolve(const QUrl &base, const QString &sText);
-    static bool IsWeb(const QUrl &url);
 };
