@@ -78,7 +78,7 @@ bool MakeStream(const std::string &sDir, int iSeconds)
             key.put(static_cast<char>(0x3c + 7 * i));
         // The key's address as the playlists give it, the key file, the IV.
         std::ofstream info(sDir + "/keyinfo");
-        info << "../stream.key\n" << sDir << "/stream.key\n0x000102030405060708090a0b0c0d0e0f\n";
+        info << "../stream.key\n" << sDir << "/stream.key\n000102030405060708090a0b0c0d0e0f\n";
     }
     struct Variant
     {
