@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <utility>
 #include <sys/types.h>
 
 #include "decodedmedia.h"
@@ -212,8 +213,9 @@ void tst_GetYtDlp::streamsAndSeparateTracksJoined()
         server.SetRoute(QStringLiteral("/s/") + sPiece, HttpTestServer::Ok(piece.readAll(), "video/mp2t"));
         fragments += QByteArray(fragments.size() > 1 ? "," : "") + R"({"path":")" + sPiece.toUtf8() + "\"}";
     }
-    for (const QString &sTrack : {QStringLiteral("vo"), QStringLiteral("ao")}) {
-        QFile track(m_media.filePath(sTrack + QStringLiteral(".ts")));
+    for (const auto &[sTrack, sPath] : {std::pair{QStringLiteral("vo"), m_sVideoOnly},
+                                        std::pair{QStringLiteral("ao"), m_sAudioOnly}}) {
+        QFile track(sPath);
         QVERIFY(track.open(QIODevice::ReadOnly));
         formats.replace(sTrack.toUpper().toUtf8() + "SIZE", QByteArray::number(track.size()));
         HttpTestServer::Response answer = HttpTestServer::Ok(track.readAll(), "video/mp2t");
