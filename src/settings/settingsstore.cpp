@@ -130,4 +130,11 @@ void SettingsStore::ApplySettingsToSkin()
                                  m_settings.sDownloadDir);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.anySite_CB"),
                                  m_settings.bAnySite ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.ytDlpProgram"),
+                                 m_settings.sYtDlpProgram);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.playlistAll_CB"),
+                                 m_settings.bPlaylistAll ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.cookiesBrowser"),
+                                 m_settings.sCookiesBrowser.isEmpty() ? QStringLiteral("none")
+                                                                      : m_settings.sCookiesBrowser);
 }
