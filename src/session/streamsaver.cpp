@@ -27,6 +27,8 @@ constexpr qint64 kMaxPlaylistBytes = 32 * 1024 * 1024;
 // A file of known size is fetched in pieces of this many bytes: a piece
 // waits in memory until written, and a stop loses at most the ones under way.
 constexpr qint64 kFilePieceBytes = 4 * 1024 * 1024;
+// Asking a file's length is worth a short wait only.
+constexpr int kLengthTimeLimitMs = 20000;
 
 QString ExtensionOf(const QUrl &url)
 {
@@ -103,7 +105,7 @@ StreamSaver::Result StreamSaver::Fail(const QString &sWhy)
     return Result::Failed;
 }
 
-bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QString *pContentType)
+QNetworkRequest StreamSaver::RequestFor(const QUrl &url) const
 {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kBrowserUserAgent));
@@ -111,7 +113,12 @@ bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QStri
         request.setRawHeader(name, value);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *pReply = m_session->get(request);
+    return request;
+}
+
+bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QString *pContentType)
+{
+    QNetworkReply *pReply = m_session->get(RequestFor(url));
     m_pReply = pReply;
     bool bTooLarge = false;
     QEventLoop loop;
@@ -144,6 +151,24 @@ bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QStri
         return false;
     }
     return true;
+}
+
+qint64 StreamSaver::LengthOf(const QUrl &url)
+{
+    QNetworkRequest request = RequestFor(url);
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setTransferTimeout(kLengthTimeLimitMs);
+    QNetworkReply *pReply = m_session->head(request);
+    m_pReply = pReply;
+    QEventLoop loop;
+    connect(pReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!pReply->isFinished())
+        loop.exec();
+    m_pReply = nullptr;
+    const int iStatus = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant length = pReply->header(QNetworkRequest::ContentLengthHeader);
+    pReply->deleteLater();
+    return iStatus == 200 && length.isValid() ? length.toLongLong() : -1;
 }
 
 bool StreamSaver::ReadHls(const QByteArray &text, const QUrl &url, Tracks &tracks)
@@ -306,14 +331,19 @@ bool StreamSaver::TrackOf(const YtDlpFormat &format, FragmentTrack &track)
     case YtDlpFormat::Kind::File: {
         StreamFragment whole;
         whole.url = QUrl(format.sUrl);
-        if (format.lFileSize <= 0) {
+        // Without a length the file comes as one piece, held whole until
+        // written: the server is asked for it first.
+        const qint64 lSize = format.lFileSize > 0 ? format.lFileSize : LengthOf(whole.url);
+        if (m_bCancelled)
+            return false;
+        if (lSize <= 0) {
             track.fragments = {whole};
             return true;
         }
-        for (qint64 lOffset = 0; lOffset < format.lFileSize; lOffset += kFilePieceBytes) {
+        for (qint64 lOffset = 0; lOffset < lSize; lOffset += kFilePieceBytes) {
             StreamFragment piece = whole;
             piece.lOffset = lOffset;
-            piece.lLength = qMin(kFilePieceBytes, format.lFileSize - lOffset);
+            piece.lLength = qMin(kFilePieceBytes, lSize - lOffset);
             piece.uSequence = static_cast<quint64>(lOffset / kFilePieceBytes);
             track.fragments.append(piece);
         }

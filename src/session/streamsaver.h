@@ -16,6 +16,7 @@ class FragmentFetcher;
 class FragmentTrack;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
 class Remuxer;
 struct YtDlpFormat;
 
@@ -86,6 +87,10 @@ private:
     bool ReadHls(const QByteArray &text, const QUrl &url, Tracks &tracks);
     bool ReadDash(const QByteArray &text, const QUrl &url, Tracks &tracks);
     bool Join(const Tracks &tracks, const QString &sFinalPath);
+    // A request for url with the save's headers.
+    QNetworkRequest RequestFor(const QUrl &url) const;
+    // The length a HEAD request for url answers; -1 for none.
+    qint64 LengthOf(const QUrl &url);
     // The track of one of yt-dlp's formats, or false with m_sError.
     bool TrackOf(const YtDlpFormat &format, FragmentTrack &track);
     // Fetches the tracks and joins them under sFinalPath.
