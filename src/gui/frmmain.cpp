@@ -207,7 +207,13 @@ void frmMain::RegisterSkinCommands()
         {"IDC_FS_Minimize", [this] { MinimizeWindow(); }},
         {"IDC_FS_Tray", [this] { HideToTray(); }},
         {"IDC_FS_Close", [this] { EndMe(); }},
-        {"IDC_FS_Slider", [this] { m_pDownloadGrid->hide(); }},
+        // The Settings page shows the yt-dlp found now: it may have been
+        // installed meanwhile.
+        {"IDC_FS_Slider",
+         [this] {
+             m_pDownloadGrid->hide();
+             ShowYtDlpVersion();
+         }},
         {"IDC_FS_Download",
          [this, &run] {
              ShowDownloadGrid();
@@ -240,8 +246,6 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_anySiteCheck", [this] { SetAnySite(true); }},
         {"ID_FS_anySiteUncheck", [this] { SetAnySite(false); }},
         {"ID_FS_ytDlpProgram", [this] { SetYtDlpProgram(); }},
-        // The Settings page asks once it is built: asking runs a program.
-        {"ID_FS_ytDlpVersion", [this] { ShowYtDlpVersion(); }},
         {"ID_FS_playlistAllCheck", [this] { SetPlaylistAll(true); }},
         {"ID_FS_playlistAllUncheck", [this] { SetPlaylistAll(false); }},
         {"ID_FS_cookiesBrowserNext", [this] { NextCookiesBrowser(); }},

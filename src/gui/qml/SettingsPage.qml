@@ -208,7 +208,6 @@ Item {
                     x: 20; y: 20
                     width: parent.width - 40
                     spacing: 6
-                    Component.onCompleted: page.send("ID_FS_ytDlpVersion")
                     Text {
                         text: "yt-dlp"
                         color: Theme.text
@@ -234,7 +233,7 @@ Item {
                             height: parent.height
                             radius: Theme.radius
                             color: Theme.surfaceSunken
-                            border.width: 1
+                            border.width: ytDlpField.activeFocus ? 2 : 1
                             border.color: ytDlpField.activeFocus ? Theme.accent : Theme.border
                             antialiasing: true
                             TextInput {
