@@ -77,6 +77,8 @@ void tst_YtDlpAnswer::readsTheAnswer_data()
     QTest::addColumn<QStringList>("formats");
     QTest::addColumn<bool>("bDrm");
     QTest::addColumn<QStringList>("entries");
+    // The videos the list holds, those past the first thousand too.
+    QTest::addColumn<qsizetype>("iCount");
 
     QTest::newRow("one file with headers")
         << QByteArray(R"({"title":"A clip","ext":"webm","url":"https://cdn.example/a.webm",
@@ -84,7 +86,7 @@ void tst_YtDlpAnswer::readsTheAnswer_data()
             "Accept-Encoding":"gzip","Bad":"x\r\nInjected: 1"}})")
         << "" << "A clip.webm"
         << QStringList{"F https://cdn.example/a.webm Referer: https://v.example/|User-Agent: UA/1"}
-        << false << QStringList();
+        << false << QStringList() << qsizetype(0);
     QTest::newRow("video and audio, cookies of each")
         << QByteArray(R"({"title":"Both","ext":"mp4","requested_formats":[
             {"url":"https://v.example/v.mp4","protocol":"https","ext":"mp4",
@@ -93,30 +95,41 @@ void tst_YtDlpAnswer::readsTheAnswer_data()
              "http_headers":{"Referer":"r"}}]})")
         << "" << "Both.mp4"
         << QStringList{"F https://v.example/v.mp4 Cookie: sid=1", "P https://v.example/a.m3u8 Referer: r"}
-        << false << QStringList();
+        << false << QStringList() << qsizetype(0);
     QTest::newRow("DASH fragments from a base")
         << QByteArray(R"({"title":"D","ext":"mp4","url":"https://d.example/m.mpd",
             "protocol":"http_dash_segments","fragment_base_url":"https://d.example/seg/",
             "fragments":[{"path":"init.mp4"},{"path":"1.m4s","duration":2}]})")
-        << "" << "D.mp4" << QStringList{"G https://d.example/seg/init.mp4 "} << false << QStringList();
+        << "" << "D.mp4" << QStringList{"G https://d.example/seg/init.mp4 "} << false << QStringList() << qsizetype(0);
     QTest::newRow("protected") << QByteArray(R"({"title":"P","url":"https://p/x.mpd","protocol":"http_dash_segments","has_drm":true})")
                                << "" << "P.mp4" << QStringList{"P https://p/x.mpd "} << true
-                               << QStringList();
+                               << QStringList() << qsizetype(0);
     QTest::newRow("no title, other protocol")
         << QByteArray(R"({"url":"rtmp://r.example/live","protocol":"rtmp","ext":"flv"})") << ""
-        << "video.flv" << QStringList{"U rtmp://r.example/live "} << false << QStringList();
+        << "video.flv" << QStringList{"U rtmp://r.example/live "} << false << QStringList() << qsizetype(0);
     QTest::newRow("playlist, flat entries")
         << QByteArray(R"({"_type":"playlist","title":"L","entries":[{"_type":"url",
             "url":"https://v.example/1"},null,{"url":"javascript:void"},
             {"webpage_url":"https://v.example/2","url":"id2"}]})")
         << "" << "L.mp4" << QStringList() << false
-        << QStringList{"https://v.example/1", "https://v.example/2"};
+        << QStringList{"https://v.example/1", "https://v.example/2"} << qsizetype(2);
+    // A list is taken up to its first thousand videos.
+    QByteArray many = R"({"_type":"playlist","entries":[)";
+    QStringList first;
+    for (int i = 0; i < 1003; ++i) {
+        const QString sVideo = QStringLiteral("https://v.example/%1").arg(i);
+        many += QByteArray(i ? "," : "") + R"({"url":")" + sVideo.toUtf8() + R"("})";
+        if (i < YtDlpInfo::kMaxEntries)
+            first << sVideo;
+    }
+    QTest::newRow("playlist of more than a thousand")
+        << many + "]}" << "" << "video.mp4" << QStringList() << false << first << qsizetype(1003);
     QTest::newRow("garbage") << QByteArray("<html>oops") << "yt-dlp gave an answer that is not JSON"
-                             << "" << QStringList() << false << QStringList();
+                             << "" << QStringList() << false << QStringList() << qsizetype(0);
     QTest::newRow("nothing") << QByteArray("\n") << "yt-dlp gave no answer" << "" << QStringList()
-                             << false << QStringList();
+                             << false << QStringList() << qsizetype(0);
     QTest::newRow("no format") << QByteArray(R"({"title":"x"})") << "yt-dlp found no format to download"
-                               << "" << QStringList() << false << QStringList();
+                               << "" << QStringList() << false << QStringList() << qsizetype(0);
 }
 
 void tst_YtDlpAnswer::readsTheAnswer()
@@ -127,6 +140,7 @@ void tst_YtDlpAnswer::readsTheAnswer()
     QFETCH(QStringList, formats);
     QFETCH(bool, bDrm);
     QFETCH(QStringList, entries);
+    QFETCH(qsizetype, iCount);
 
     const YtDlpInfo info = YtDlpInfo::Read(json);
     QCOMPARE(info.sError, sError);
@@ -136,6 +150,7 @@ void tst_YtDlpAnswer::readsTheAnswer()
     QCOMPARE(info.FileName(), sFileName);
     QCOMPARE(info.HasDrm(), bDrm);
     QCOMPARE(info.entries, entries);
+    QCOMPARE(info.iEntryCount, iCount);
     QStringList seen;
     for (const YtDlpFormat &format : info.formats) {
         const char cKind = "FPGU"[static_cast<int>(format.KindOf())];
