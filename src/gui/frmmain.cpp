@@ -278,7 +278,8 @@ void frmMain::SetAnySite(bool bState)
 // the user is done with it.
 void frmMain::SetYtDlpProgram()
 {
-    m_session->Settings().sYtDlpProgram = Flash->GetVariable(QStringLiteral("_root.ytDlpProgram")).trimmed();
+    m_session->Settings().sYtDlpProgram =
+        Flash->GetVariable(QStringLiteral("_root.ytDlpProgram")).trimmed();
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
     ShowYtDlpVersion();

@@ -17,6 +17,11 @@ constexpr qsizetype kErrorKeep = 64 * 1024;
 // How long a program asked to end may take before it is made to.
 constexpr int kEndGraceMs = 2000;
 
+QString TooMuchOutput(qint64 lLimit)
+{
+    return QStringLiteral("yt-dlp wrote more than %1 MiB").arg(lLimit / (1024 * 1024));
+}
+
 double TimeLimitFromEnvironment()
 {
     bool bNumber = false;
@@ -101,7 +106,7 @@ YtDlpRunner::Result YtDlpRunner::Run(const QString &sProgram, const QStringList 
         m_output += more;
         if (m_output.size() > m_lOutputLimit) {
             m_output.clear();
-            End(QStringLiteral("yt-dlp wrote more than %1 MiB").arg(m_lOutputLimit / (1024 * 1024)));
+            End(TooMuchOutput(m_lOutputLimit));
         }
     });
     connect(&process, &QProcess::readyReadStandardError, this, [this, &process] {
@@ -110,10 +115,11 @@ YtDlpRunner::Result YtDlpRunner::Run(const QString &sProgram, const QStringList 
             m_errors = m_errors.right(kErrorKeep);
     });
     connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    connect(&process, &QProcess::errorOccurred, &loop, [&loop, &process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart || process.state() == QProcess::NotRunning)
-            loop.quit();
-    });
+    connect(&process, &QProcess::errorOccurred, &loop,
+            [&loop, &process](QProcess::ProcessError error) {
+                if (error == QProcess::FailedToStart || process.state() == QProcess::NotRunning)
+                    loop.quit();
+            });
 
     m_pProcess = &process;
     process.start();
@@ -133,7 +139,7 @@ YtDlpRunner::Result YtDlpRunner::Run(const QString &sProgram, const QStringList 
         m_output += process.readAllStandardOutput();
         if (m_output.size() > m_lOutputLimit) {
             m_output.clear();
-            m_sError = QStringLiteral("yt-dlp wrote more than %1 MiB").arg(m_lOutputLimit / (1024 * 1024));
+            m_sError = TooMuchOutput(m_lOutputLimit);
         }
     }
     m_errors += process.readAllStandardError();

@@ -64,7 +64,8 @@ YtDlpFormat FormatOf(const QJsonObject &object, const QJsonObject &whole)
             continue;
         format.headers.append({name, sValue.toUtf8()});
     }
-    const QByteArray cookies = CookieHeaderOf(object.value(QLatin1StringView("cookies")).toString());
+    const QByteArray cookies =
+        CookieHeaderOf(object.value(QLatin1StringView("cookies")).toString());
     if (!cookies.isEmpty() && !cookies.contains('\r') && !cookies.contains('\n'))
         format.headers.append({QByteArrayLiteral("Cookie"), cookies});
     const QUrl base(object.value(QLatin1StringView("fragment_base_url")).toString());
@@ -107,8 +108,9 @@ YtDlpInfo YtDlpInfo::Read(const QByteArray &json)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        info.sError = json.trimmed().isEmpty() ? QStringLiteral("yt-dlp gave no answer")
-                                               : QStringLiteral("yt-dlp gave an answer that is not JSON");
+        info.sError = json.trimmed().isEmpty()
+            ? QStringLiteral("yt-dlp gave no answer")
+            : QStringLiteral("yt-dlp gave an answer that is not JSON");
         return info;
     }
     const QJsonObject whole = document.object();
