@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   python3 curl openssl
+  # The extractor for other sites' pages; one test runs it on a local page.
+  yt-dlp
   # FFmpeg's libraries remux stream fragments into one file.
   libavformat-dev libavcodec-dev libavutil-dev
   # AES-128 decryption of encrypted stream fragments (libcrypto).

@@ -22,6 +22,8 @@
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
+#include "sites/ytdlparguments.h"
+#include "sites/ytdlpinfo.h"
 #include "streams/streamquality.h"
 
 namespace {
@@ -88,6 +90,30 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("Fetch up to <N> fragments of a stream at a time, 1 to 16 (default %1).")
             .arg(ProgramSettings().iFragments),
         QStringLiteral("N"));
+    const QCommandLineOption noYtDlpOption(
+        QStringLiteral("no-yt-dlp"),
+        QStringLiteral("With --any-site, read other sites' pages with the rule for any page "
+                       "alone, without asking yt-dlp."));
+    const QCommandLineOption ytDlpOption(
+        QStringLiteral("yt-dlp"),
+        QStringLiteral("The yt-dlp program to ask for the media of other sites' pages "
+                       "(default: the setting, else yt-dlp on PATH, else ~/.local/bin/yt-dlp)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption playlistOption(
+        QStringLiteral("playlist"),
+        QStringLiteral("An address yt-dlp reports as a playlist adds each of its videos "
+                       "(at most %1) as an item of its own.")
+            .arg(YtDlpInfo::kMaxEntries),
+        QString());
+    const QCommandLineOption browserCookiesOption(
+        QStringLiteral("cookies-from-browser"),
+        QStringLiteral("Have yt-dlp use the cookies of browser <NAME>: %1.")
+            .arg(YtDlpArguments::Browsers().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    const QCommandLineOption cookiesOption(
+        QStringLiteral("cookies"),
+        QStringLiteral("Have yt-dlp use the cookies in <FILE> (Netscape format)."),
+        QStringLiteral("FILE"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);
     parser.addOption(qualityOption);
@@ -95,6 +121,11 @@ int GetCommand::Run(const QStringList &arguments)
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addOption(anySiteOption);
+    parser.addOption(noYtDlpOption);
+    parser.addOption(ytDlpOption);
+    parser.addOption(playlistOption);
+    parser.addOption(browserCookiesOption);
+    parser.addOption(cookiesOption);
     parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
                                  QStringLiteral("URL..."));
 
@@ -143,6 +174,12 @@ int GetCommand::Run(const QStringList &arguments)
         std::fprintf(stderr, "clipvane-get: --fragments needs a number from 1 to 16\n");
         return kExitUsage;
     }
+    if (parser.isSet(browserCookiesOption)
+        && !YtDlpArguments::Browsers().contains(parser.value(browserCookiesOption))) {
+        std::fprintf(stderr, "clipvane-get: --cookies-from-browser needs one of %s\n",
+                     qPrintable(YtDlpArguments::Browsers().join(QStringLiteral(", "))));
+        return kExitUsage;
+    }
 
     ConsoleMessageBox messageBox;
     SkinVariables skin;
@@ -159,6 +196,15 @@ int GetCommand::Run(const QStringList &arguments)
         session.Settings().sQuality = StreamQuality::TextOf(*quality);
     if (iFragments > 0)
         session.Settings().iFragments = iFragments;
+    ProgramSettings &settings = session.Settings();
+    settings.bUseYtDlp = !parser.isSet(noYtDlpOption);
+    if (parser.isSet(ytDlpOption))
+        settings.sYtDlpProgram = parser.value(ytDlpOption);
+    settings.bPlaylistAll = parser.isSet(playlistOption);
+    if (parser.isSet(browserCookiesOption))
+        settings.sCookiesBrowser = parser.value(browserCookiesOption);
+    if (parser.isSet(cookiesOption))
+        settings.sCookiesFile = QDir(parser.value(cookiesOption)).absolutePath();
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 

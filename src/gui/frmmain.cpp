@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -40,6 +41,8 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/runpresenter.h"
+#include "session/ytdlplocator.h"
+#include "sites/ytdlparguments.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
 #include "sites/sitedetect.h"
@@ -204,7 +207,13 @@ void frmMain::RegisterSkinCommands()
         {"IDC_FS_Minimize", [this] { MinimizeWindow(); }},
         {"IDC_FS_Tray", [this] { HideToTray(); }},
         {"IDC_FS_Close", [this] { EndMe(); }},
-        {"IDC_FS_Slider", [this] { m_pDownloadGrid->hide(); }},
+        // The Settings page shows the yt-dlp found now: it may have been
+        // installed meanwhile.
+        {"IDC_FS_Slider",
+         [this] {
+             m_pDownloadGrid->hide();
+             ShowYtDlpVersion();
+         }},
         {"IDC_FS_Download",
          [this, &run] {
              ShowDownloadGrid();
@@ -236,6 +245,10 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_autoDownloadUncheck", [this] { SetMonitoring(false); }},
         {"ID_FS_anySiteCheck", [this] { SetAnySite(true); }},
         {"ID_FS_anySiteUncheck", [this] { SetAnySite(false); }},
+        {"ID_FS_ytDlpProgram", [this] { SetYtDlpProgram(); }},
+        {"ID_FS_playlistAllCheck", [this] { SetPlaylistAll(true); }},
+        {"ID_FS_playlistAllUncheck", [this] { SetPlaylistAll(false); }},
+        {"ID_FS_cookiesBrowserNext", [this] { NextCookiesBrowser(); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -259,6 +272,55 @@ void frmMain::SetAnySite(bool bState)
     m_txtMonitor->SetAnySite(bState);
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
+}
+
+// The program field of the Settings page: its text is the setting once
+// the user is done with it.
+void frmMain::SetYtDlpProgram()
+{
+    m_session->Settings().sYtDlpProgram =
+        Flash->GetVariable(QStringLiteral("_root.ytDlpProgram")).trimmed();
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+    ShowYtDlpVersion();
+}
+
+void frmMain::SetPlaylistAll(bool bState)
+{
+    m_session->Settings().bPlaylistAll = bState;
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// The cookies button steps through none and the browsers yt-dlp knows.
+void frmMain::NextCookiesBrowser()
+{
+    const QStringList &browsers = YtDlpArguments::Browsers();
+    QString &sBrowser = m_session->Settings().sCookiesBrowser;
+    const qsizetype iAt = browsers.indexOf(sBrowser);
+    sBrowser = iAt + 1 < browsers.size() ? browsers.at(iAt + 1) : QString();
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+void frmMain::ShowYtDlpVersion()
+{
+    // Asking runs the program while the window keeps answering; a change
+    // meanwhile is asked about once the answer is in.
+    if (m_bAskingVersion) {
+        m_bAskVersionAgain = true;
+        return;
+    }
+    m_bAskingVersion = true;
+    do {
+        m_bAskVersionAgain = false;
+        const QString sProgram = YtDlpLocator::Find(m_session->Settings().sYtDlpProgram);
+        const QString sVersion = YtDlpLocator::Version(sProgram);
+        modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.ytDlpVersion"),
+                                     sVersion.isEmpty() ? QStringLiteral("not found")
+                                                        : QStringLiteral("yt-dlp %1").arg(sVersion));
+    } while (m_bAskVersionAgain);
+    m_bAskingVersion = false;
 }
 
 bool frmMain::Flash_FSCommand(const QString &sCommand, const QString &sArgs)

@@ -109,6 +109,13 @@ private:
     void AddDownloadURL();
     void SetMonitoring(bool bState);
     void SetAnySite(bool bState);
+    // The yt-dlp settings of the Settings page.
+    void SetYtDlpProgram();
+    void SetPlaylistAll(bool bState);
+    void NextCookiesBrowser();
+    // Shows beside the program field the version of the yt-dlp found, or
+    // "not found"; asked again when a program changes meanwhile.
+    void ShowYtDlpVersion();
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 
@@ -158,6 +165,8 @@ private:
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<ClipboardPoller> m_poller;
     std::unique_ptr<SettingsStore> m_settingsStore;
+    bool m_bAskingVersion = false;
+    bool m_bAskVersionAgain = false;
     // Declared after the session: it writes the list out as it goes.
     std::unique_ptr<ListKeeper> m_listKeeper;
 

@@ -28,6 +28,10 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
     Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
+    Q_PROPERTY(QString ytDlpProgram MEMBER m_ytDlpProgram NOTIFY ytDlpProgramChanged)
+    Q_PROPERTY(QString ytDlpVersion MEMBER m_ytDlpVersion NOTIFY ytDlpVersionChanged)
+    Q_PROPERTY(QString playlistAll_CB MEMBER m_playlistAll NOTIFY playlistAll_CBChanged)
+    Q_PROPERTY(QString cookiesBrowser MEMBER m_cookiesBrowser NOTIFY cookiesBrowserChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -47,6 +51,10 @@ Q_SIGNALS:
     void Download_CBChanged();
     void Convert_CBChanged();
     void anySite_CBChanged();
+    void ytDlpProgramChanged();
+    void ytDlpVersionChanged();
+    void playlistAll_CBChanged();
+    void cookiesBrowserChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -62,5 +70,9 @@ private:
     QString m_downloadCheck;
     QString m_convertCheck;
     QString m_anySiteCheck;
+    QString m_ytDlpProgram;
+    QString m_ytDlpVersion;
+    QString m_playlistAll;
+    QString m_cookiesBrowser;
     QHash<QString, QString> m_others;
 };

@@ -14,6 +14,8 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_clearComplete"),   QStringLiteral("ID_FS_downloadBrowse"),
         QStringLiteral("ID_FS_autoDownloadCheck"), QStringLiteral("ID_FS_autoDownloadUncheck"),
         QStringLiteral("ID_FS_anySiteCheck"),    QStringLiteral("ID_FS_anySiteUncheck"),
+        QStringLiteral("ID_FS_ytDlpProgram"),    QStringLiteral("ID_FS_cookiesBrowserNext"),
+        QStringLiteral("ID_FS_playlistAllCheck"), QStringLiteral("ID_FS_playlistAllUncheck"),
     };
     return commands;
 }

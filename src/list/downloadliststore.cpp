@@ -71,6 +71,35 @@ bool DownloadListStore::AddDownloadItem(const QString &sVideo_URL, const QString
     return true;
 }
 
+int DownloadListStore::InsertWaitingItems(quint32 uAfter, const QStringList &addresses)
+{
+    QSet<QString> listed;
+    for (const DownloadItem &item : std::as_const(m_DownloadList))
+        listed.insert(item.PageUrl());
+    const int iAfter = IndexOfSerial(uAfter);
+    const int iFirst = iAfter < 0 ? Count() : iAfter + 1;
+    int iAt = iFirst;
+    for (const QString &sAddress : addresses) {
+        if (Count() >= kMaxItems)
+            break;
+        if (listed.contains(sAddress))
+            continue;
+        listed.insert(sAddress);
+        DownloadItem item;
+        item.Video_URL = sAddress;
+        item.FileName = QStringLiteral("Waiting (Auto Detect)");
+        item.Status = ItemStatus::kWaiting;
+        item.FileSize = QStringLiteral("????");
+        item.uSerial = ++m_uLastSerial;
+        m_DownloadList.insert(iAt++, std::move(item));
+    }
+    if (iAt == iFirst)
+        return 0;
+    Renumber(iFirst);
+    Q_EMIT Changed();
+    return iAt - iFirst;
+}
+
 int DownloadListStore::RestoreItems(const QList<DownloadItem> &items)
 {
     QSet<QString> listed;

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <memory>
@@ -57,6 +58,10 @@ public:
     // variables too. True when the address is in the list afterwards.
     bool AddDownloadItem(const QString &sVideo_URL, const QString &sFileName, QString &sStatus,
                          QString &sFileSize);
+    // Adds waiting items for the addresses right after item uAfter (at the
+    // end when it is gone), in their order, leaving out addresses already
+    // listed; as many as the list's size allows. Returns how many were added.
+    int InsertWaitingItems(quint32 uAfter, const QStringList &addresses);
     // Appends items kept from an earlier start, as they were, with IDs and
     // serials of this list; addresses already listed and whatever passes the
     // list's size are left out. Returns how many were appended.

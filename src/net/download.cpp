@@ -162,6 +162,8 @@ QNetworkRequest Download::MakeRequest(const QUrl &url, qint64 lFrom,
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(m_iTimeoutSeconds * 1000);
+    for (const auto &[name, value] : m_extraHeaders)
+        request.setRawHeader(name, value);
     if (lFrom > 0) {
         request.setRawHeader("Range", "bytes=" + QByteArray::number(lFrom) + '-');
         request.setRawHeader("If-Range", sValidator.toLatin1());

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QNetworkReply>
+#include <QPair>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -130,6 +133,14 @@ public:
     static constexpr int kHeaderTimeLimitSeconds = 20;
     void SetHeaderTimeLimitSeconds(int iSeconds) { m_iHeaderLimitSeconds = iSeconds; }
 
+    // Sent with every request (of a transfer and of RequestInformation)
+    // until set otherwise: what a site ties its file to (a Referer, a
+    // Cookie, its User-Agent). A name the control sets itself is replaced.
+    void SetExtraHeaders(const QList<QPair<QByteArray, QByteArray>> &headers)
+    {
+        m_extraHeaders = headers;
+    }
+
     // Bytes after which a transfer counts the answer as complete and stops
     // reading (0, the default: no limit).
     void SetByteLimit(qint64 lBytes) { m_lByteLimit = lBytes; }
@@ -246,4 +257,5 @@ private:
     qint64 m_lByteLimit = 0;
     std::function<bool()> m_keep;
     std::function<bool()> m_open;
+    QList<QPair<QByteArray, QByteArray>> m_extraHeaders;
 };

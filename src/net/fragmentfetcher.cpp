@@ -62,6 +62,7 @@ struct FragmentFetcher::Track
 {
     FragmentTrack list;
     QString sPath;
+    QList<QPair<QByteArray, QByteArray>> headers;
     int fd = -1;
     QByteArray fingerprint;
     qint64 iNextStart = 0;
@@ -96,11 +97,13 @@ void FragmentFetcher::SetSource(const QString &sPlaylistUrl, const QString &sVar
     m_sVariant = sVariant;
 }
 
-void FragmentFetcher::AddTrack(const FragmentTrack &track, const QString &sOutputPath)
+void FragmentFetcher::AddTrack(const FragmentTrack &track, const QString &sOutputPath,
+                               const QList<QPair<QByteArray, QByteArray>> &headers)
 {
     auto pTrack = std::make_unique<Track>();
     pTrack->list = track;
     pTrack->sPath = sOutputPath;
+    pTrack->headers = headers;
     m_tracks.push_back(std::move(pTrack));
 }
 
@@ -280,6 +283,8 @@ void FragmentFetcher::Start(const Request &request)
     http.setHeader(QNetworkRequest::UserAgentHeader, m_agent);
     http.setRawHeader("Accept-Encoding", "identity");
     for (const auto &[name, value] : std::as_const(m_headers))
+        http.setRawHeader(name, value);
+    for (const auto &[name, value] : std::as_const(m_tracks[size_t(request.iTrack)]->headers))
         http.setRawHeader(name, value);
     http.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     http.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);

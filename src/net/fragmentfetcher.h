@@ -55,6 +55,7 @@ public:
     void SetUserAgent(const QByteArray &agent) { m_agent = agent; }
     // Sent with every request (a Referer, a Cookie...).
     void AddRawHeader(const QByteArray &name, const QByteArray &value);
+    void ClearRawHeaders() { m_headers.clear(); }
     // Retries of a fragment or key after a failure that may pass (see
     // PassingFailure) before the whole fetch fails.
     void SetRetries(int iRetries) { m_iRetries = qMax(iRetries, 0); }
@@ -68,8 +69,10 @@ public:
     void SetSource(const QString &sPlaylistUrl, const QString &sVariant);
 
     // Adds a track whose bytes go to sOutputPath (made when missing, never
-    // through a link). Call before Fetch.
-    void AddTrack(const FragmentTrack &track, const QString &sOutputPath);
+    // through a link). Call before Fetch. Its requests carry headers too,
+    // after those of AddRawHeader, and the other tracks' do not.
+    void AddTrack(const FragmentTrack &track, const QString &sOutputPath,
+                  const QList<QPair<QByteArray, QByteArray>> &headers = {});
     void ClearTracks();
 
     Result Fetch();

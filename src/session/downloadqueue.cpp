@@ -25,6 +25,7 @@
 #include "session/runpresenter.h"
 #include "session/streamsaver.h"
 #include "session/transferretry.h"
+#include "session/ytdlpextractor.h"
 #include "settings/programsettings.h"
 #include "streams/streamquality.h"
 #include "streams/streamsniff.h"
@@ -118,6 +119,7 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
     , m_settings(parts.settings)
     , m_isConnected(&modGlobal::IsConnected)
     , m_pStreamSaver(std::make_unique<StreamSaver>())
+    , m_pYtDlp(std::make_unique<YtDlpExtractor>())
 {
     tmrDownload.setInterval(200);
     tmrDownload.setSingleShot(true);
@@ -142,6 +144,7 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
+    m_pYtDlp->Cancel();
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -218,6 +221,7 @@ void DownloadQueue::StopRun()
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
+    m_pYtDlp->Cancel();
     m_presenter.ShowStopConfirmed();
 }
 
@@ -232,6 +236,7 @@ void DownloadQueue::AbandonRun()
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
+    m_pYtDlp->Cancel();
     if (bWasRunning)
         m_presenter.ShowStopConfirmed();
 }
@@ -369,6 +374,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetResume(false);
     m_download.SetKeepTest({});
     m_download.SetOpenTest({});
+    m_download.SetExtraHeaders({});
     const QString sWhy = m_download.LastError();
 
     // A file that took its name is complete, even when a stop came while it
@@ -436,8 +442,9 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const Q
                 m_run.FindCurrentRow();
             }
         });
-    const StreamSaver::Result result =
-        m_run.bStopRequested() ? StreamSaver::Result::Cancelled : saver.Save(QUrl(sLink), sLocalFile);
+    const StreamSaver::Result result = m_run.bStopRequested() ? StreamSaver::Result::Cancelled
+        : m_ytDlpFormats.isEmpty()                            ? saver.Save(QUrl(sLink), sLocalFile)
+                                  : saver.SaveFormats(m_ytDlpFormats, sLocalFile);
     disconnect(progress);
 
     if (result == StreamSaver::Result::Saved)
@@ -486,6 +493,20 @@ QString DownloadQueue::PrepareItem(int iIndex)
     // a stop outweighs what the wait brought: it is why the wait ended.
     if (m_run.bStopRequested())
         return sFailed;
+    m_download.SetExtraHeaders({});
+    m_ytDlpFormats.clear();
+    m_sStreamLink.clear();
+    // Pages of other sites go to yt-dlp first; what it cannot read, the
+    // rule for any page reads.
+    QString sYtDlpReason;
+    if (modDownload::DetectSite(sVideoUrl) == modDownload::siteNone && m_settings.bAnySite
+        && modDownload::IsWebAddress(sVideoUrl)) {
+        const QString sFound = PrepareFromYtDlp(uSerial, sVideoUrl, sYtDlpReason);
+        if (!sFound.isNull())
+            return sFound;
+        if (!m_store.ItemBySerial(uSerial) || m_run.bStopRequested())
+            return sFailed;
+    }
     const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
     qCDebug(lcQueue, "%s (%s) -> %s", qPrintable(sVideoUrl),
             qPrintable(modDownload::SiteName(modDownload::DetectSite(sVideoUrl))), qPrintable(sLink));
@@ -493,7 +514,12 @@ QString DownloadQueue::PrepareItem(int iIndex)
     if (!pItem || m_run.bStopRequested())
         return sFailed;
 
-    switch (PageRetriever::Classify(sLink)) {
+    // What yt-dlp said is the better reason when the page names nothing
+    // either; the front ends say it as they say a failed transfer.
+    const PageRetriever::LinkResult linkResult = PageRetriever::Classify(sLink);
+    if (!sYtDlpReason.isEmpty() && linkResult != PageRetriever::LinkResult::Address)
+        Q_EMIT ItemFailed(pItem->ID, sYtDlpReason);
+    switch (linkResult) {
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
@@ -502,7 +528,8 @@ QString DownloadQueue::PrepareItem(int iIndex)
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
+        m_store.SetReason(uSerial, !sYtDlpReason.isEmpty() ? sYtDlpReason
+                                       : m_pageRetriever.LastReason().isEmpty()
                                        ? QStringLiteral("The page names no video file")
                                        : m_pageRetriever.LastReason());
         m_store.ShowInsteadOfAddress(
@@ -510,14 +537,15 @@ QString DownloadQueue::PrepareItem(int iIndex)
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, QStringLiteral("The page could not be fetched"));
+        m_store.SetReason(uSerial, sYtDlpReason.isEmpty()
+                                       ? QStringLiteral("The page could not be fetched")
+                                       : sYtDlpReason);
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;
     }
 
     // A stream has no size to ask for: its fragments are counted instead.
-    m_sStreamLink.clear();
     auto nameStream = [&] {
         m_sStreamLink = sLink;
         // A page's title says more than the playlist's name.
@@ -546,6 +574,71 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
+}
+
+QString DownloadQueue::PrepareFromYtDlp(quint32 uSerial, const QString &sVideoUrl,
+                                        QString &sReason)
+{
+    const QString sFailed(kPrepareFailed);
+    const YtDlpExtractor::Outcome outcome = m_pYtDlp->Extract(sVideoUrl, m_settings);
+    const DownloadItem *pItem = m_store.ItemBySerial(uSerial);
+    if (!pItem || m_run.bStopRequested() || outcome == YtDlpExtractor::Outcome::Cancelled)
+        return sFailed;
+    if (outcome != YtDlpExtractor::Outcome::Found) {
+        if (!m_pYtDlp->Unsupported())
+            sReason = m_pYtDlp->Reason();
+        return QString();
+    }
+    const YtDlpInfo &info = m_pYtDlp->Info();
+    const int iID = pItem->ID;
+    auto fail = [&](const QString &sWhy) {
+        m_store.Finish(uSerial, ItemState::Failed);
+        m_store.SetReason(uSerial, sWhy);
+        qCWarning(lcQueue, "Item %d: %s", iID, qPrintable(sWhy));
+        Q_EMIT ItemFailed(iID, sWhy);
+        return sFailed;
+    };
+    if (info.bPlaylist) {
+        // The list's videos become items of their own, right after it.
+        const int iAdded = m_store.InsertWaitingItems(uSerial, info.entries);
+        QString sWhat = QStringLiteral("%1 video(s) of the playlist listed").arg(iAdded);
+        if (info.iEntryCount > info.entries.size())
+            sWhat += QStringLiteral("; it holds %1, only the first %2 are taken")
+                         .arg(info.iEntryCount)
+                         .arg(YtDlpInfo::kMaxEntries);
+        qCInfo(lcQueue, "%s: %s", qPrintable(sVideoUrl), qPrintable(sWhat));
+        if (!info.sTitle.isEmpty())
+            m_store.SetFileName(uSerial, info.sTitle);
+        m_store.SetFileSize(uSerial, QStringLiteral("0"));
+        m_store.Finish(uSerial, ItemState::Complete);
+        m_store.SetReason(uSerial, sWhat);
+        return sFailed;
+    }
+    if (info.HasDrm())
+        return fail(QStringLiteral("The stream is protected (DRM) and cannot be saved"));
+    if (!info.UnsupportedReason().isEmpty())
+        return fail(info.UnsupportedReason());
+
+    const YtDlpFormat &first = info.formats.first();
+    const bool bFile = info.formats.size() == 1 && first.KindOf() == YtDlpFormat::Kind::File;
+    // A name the user gave stays; a stream ends as MP4 unless its streams
+    // need Matroska, which the saver decides.
+    QString sFileName = pItem->FileName;
+    if (NamesNoFile(sFileName))
+        sFileName = bFile ? info.FileName()
+                          : (info.sTitle.isEmpty() ? QStringLiteral("video") : info.sTitle)
+                + QLatin1StringView(".mp4");
+    m_store.SetFileName(uSerial, FreeFileName(sFileName, first.sUrl, uSerial));
+    m_store.SetFileSize(uSerial, first.lFileSize > 0 && bFile
+                                     ? modMain::FormatSize(static_cast<double>(first.lFileSize))
+                                     : QStringLiteral("0"));
+    if (bFile) {
+        m_download.SetExtraHeaders(first.headers);
+        return first.sUrl;
+    }
+    m_ytDlpFormats = info.formats;
+    m_sStreamLink = first.sUrl;
+    return m_sStreamLink;
 }
 
 QString DownloadQueue::LocalPathFor(const QString &sFileName) const

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "sites/ytdlpinfo.h"
+
 class Download;
 class DownloadListStore;
 class FileInfoResolver;
@@ -19,6 +21,7 @@ class RunPresenter;
 class RunState;
 class StreamSaver;
 class TransferRetry;
+class YtDlpExtractor;
 struct DownloadItem;
 struct ProgramSettings;
 
@@ -93,6 +96,10 @@ private:
     enum class ItemOutcome { Skipped, Transferred, Stopped };
     // Takes the item at index i through resolution and transfer.
     ItemOutcome ProcessItem(int i);
+    // Asks yt-dlp for the item's media: the address to transfer, kPrepareFailed
+    // when the item has ended, or a null text when the rule for any page is
+    // to read it (with yt-dlp's reason, if any, in sReason).
+    QString PrepareFromYtDlp(quint32 uSerial, const QString &sVideoUrl, QString &sReason);
     // Saves the prepared item's stream from the playlist at sLink.
     ItemOutcome ProcessStream(quint32 uSerial, const QString &sLink, const QString &sLocalFile);
     // The run's current item wherever it is now; nothing once it was removed.
@@ -132,6 +139,11 @@ private:
     std::unique_ptr<StreamSaver> m_pStreamSaver;
     // The address the last prepared item saves as a stream; empty for a file.
     QString m_sStreamLink;
+    // Finds the media of other sites' pages.
+    std::unique_ptr<YtDlpExtractor> m_pYtDlp;
+    // The formats yt-dlp gave the last prepared item, when they are saved
+    // as a stream.
+    QList<YtDlpFormat> m_ytDlpFormats;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.

@@ -15,6 +15,7 @@
 #include "media/remuxer.h"
 #include "net/browseragent.h"
 #include "net/fragmentfetcher.h"
+#include "sites/ytdlpinfo.h"
 #include "streams/dashreader.h"
 #include "streams/hlsreader.h"
 #include "streams/streamsniff.h"
@@ -23,6 +24,11 @@ namespace {
 
 // A playlist is text; anything much larger is no playlist worth reading.
 constexpr qint64 kMaxPlaylistBytes = 32 * 1024 * 1024;
+// A file of known size is fetched in pieces of this many bytes: a piece
+// waits in memory until written, and a stop loses at most the ones under way.
+constexpr qint64 kFilePieceBytes = 4 * 1024 * 1024;
+// Asking a file's length is worth a short wait only.
+constexpr int kLengthTimeLimitMs = 20000;
 
 QString ExtensionOf(const QUrl &url)
 {
@@ -99,13 +105,20 @@ StreamSaver::Result StreamSaver::Fail(const QString &sWhy)
     return Result::Failed;
 }
 
-bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QString *pContentType)
+QNetworkRequest StreamSaver::RequestFor(const QUrl &url) const
 {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kBrowserUserAgent));
+    for (const auto &[name, value] : std::as_const(m_extraHeaders))
+        request.setRawHeader(name, value);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *pReply = m_session->get(request);
+    return request;
+}
+
+bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QString *pContentType)
+{
+    QNetworkReply *pReply = m_session->get(RequestFor(url));
     m_pReply = pReply;
     bool bTooLarge = false;
     QEventLoop loop;
@@ -138,6 +151,24 @@ bool StreamSaver::Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QStri
         return false;
     }
     return true;
+}
+
+qint64 StreamSaver::LengthOf(const QUrl &url)
+{
+    QNetworkRequest request = RequestFor(url);
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setTransferTimeout(kLengthTimeLimitMs);
+    QNetworkReply *pReply = m_session->head(request);
+    m_pReply = pReply;
+    QEventLoop loop;
+    connect(pReply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!pReply->isFinished())
+        loop.exec();
+    m_pReply = nullptr;
+    const int iStatus = pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QVariant length = pReply->header(QNetworkRequest::ContentLengthHeader);
+    pReply->deleteLater();
+    return iStatus == 200 && length.isValid() ? length.toLongLong() : -1;
 }
 
 bool StreamSaver::ReadHls(const QByteArray &text, const QUrl &url, Tracks &tracks)
@@ -213,7 +244,7 @@ bool StreamSaver::ReadDash(const QByteArray &text, const QUrl &url, Tracks &trac
     return true;
 }
 
-StreamSaver::Result StreamSaver::Save(const QUrl &playlistUrl, const QString &sFinalPath)
+void StreamSaver::Begin()
 {
     m_bCancelled = false;
     // A remuxer once cancelled refuses every later run: a stop of an earlier
@@ -222,6 +253,19 @@ StreamSaver::Result StreamSaver::Save(const QUrl &playlistUrl, const QString &sF
     m_sError.clear();
     m_sSavedFile.clear();
     Q_EMIT Preparing();
+}
+
+StreamSaver::Result StreamSaver::Save(const QUrl &playlistUrl, const QString &sFinalPath)
+{
+    const Result result = SavePlaylist(playlistUrl, sFinalPath);
+    // The headers were this save's alone.
+    m_extraHeaders.clear();
+    return result;
+}
+
+StreamSaver::Result StreamSaver::SavePlaylist(const QUrl &playlistUrl, const QString &sFinalPath)
+{
+    Begin();
 
     QByteArray text;
     QUrl finalUrl;
@@ -244,14 +288,125 @@ StreamSaver::Result StreamSaver::Save(const QUrl &playlistUrl, const QString &sF
     if (!bRead || m_bCancelled)
         return Fail(m_sError);
 
+    return FetchAndJoin(tracks, playlistUrl.toString(), sFinalPath, {});
+}
+
+StreamSaver::Result StreamSaver::SaveFormats(const QList<YtDlpFormat> &formats,
+                                             const QString &sFinalPath)
+{
+    if (formats.isEmpty())
+        return Fail(QStringLiteral("yt-dlp found no format to download"));
+    // One playlist is read as any playlist is, its audio group with it.
+    if (formats.size() == 1 && formats.first().KindOf() == YtDlpFormat::Kind::Playlist) {
+        m_extraHeaders = formats.first().headers;
+        return Save(QUrl(formats.first().sUrl), sFinalPath);
+    }
+    const Result result = SaveTracksOf(formats, sFinalPath);
+    m_extraHeaders.clear();
+    return result;
+}
+
+StreamSaver::Result StreamSaver::SaveTracksOf(const QList<YtDlpFormat> &formats,
+                                              const QString &sFinalPath)
+{
+    Begin();
+    Tracks tracks;
+    m_extraHeaders = formats.first().headers;
+    if (!TrackOf(formats.first(), tracks.video) || m_bCancelled)
+        return Fail(m_sError);
+    QList<QPair<QByteArray, QByteArray>> audioHeaders;
+    if (formats.size() > 1) {
+        tracks.bAudio = true;
+        m_extraHeaders = audioHeaders = formats.at(1).headers;
+        if (!TrackOf(formats.at(1), tracks.audio) || m_bCancelled)
+            return Fail(m_sError);
+        m_extraHeaders = formats.first().headers;
+    }
+    return FetchAndJoin(tracks, formats.first().sUrl, sFinalPath, audioHeaders);
+}
+
+bool StreamSaver::TrackOf(const YtDlpFormat &format, FragmentTrack &track)
+{
+    switch (format.KindOf()) {
+    case YtDlpFormat::Kind::File: {
+        StreamFragment whole;
+        whole.url = QUrl(format.sUrl);
+        // Without a length the file comes as one piece, held whole until
+        // written: the server is asked for it first.
+        const qint64 lSize = format.lFileSize > 0 ? format.lFileSize : LengthOf(whole.url);
+        if (m_bCancelled)
+            return false;
+        if (lSize <= 0) {
+            track.fragments = {whole};
+            return true;
+        }
+        for (qint64 lOffset = 0; lOffset < lSize; lOffset += kFilePieceBytes) {
+            StreamFragment piece = whole;
+            piece.lOffset = lOffset;
+            piece.lLength = qMin(kFilePieceBytes, lSize - lOffset);
+            piece.uSequence = static_cast<quint64>(lOffset / kFilePieceBytes);
+            track.fragments.append(piece);
+        }
+        return true;
+    }
+    case YtDlpFormat::Kind::Fragments:
+        for (const YtDlpFormat::Fragment &fragment : format.fragments) {
+            StreamFragment piece;
+            piece.url = QUrl(fragment.sUrl);
+            piece.dDuration = fragment.dDuration;
+            piece.uSequence = static_cast<quint64>(track.fragments.size());
+            track.fragments.append(piece);
+        }
+        return true;
+    case YtDlpFormat::Kind::Playlist: {
+        QByteArray text;
+        QUrl finalUrl;
+        QString sContentType;
+        if (!Fetch(QUrl(format.sUrl), text, finalUrl, &sContentType))
+            return false;
+        Tracks read;
+        bool bRead = false;
+        switch (StreamSniff::Of(sContentType, text.left(1024))) {
+        case StreamSniff::Kind::Hls:
+            bRead = ReadHls(text, finalUrl, read);
+            break;
+        case StreamSniff::Kind::Dash:
+            bRead = ReadDash(text, finalUrl, read);
+            break;
+        case StreamSniff::Kind::None:
+            m_sError = QStringLiteral("The address names no streaming playlist");
+            break;
+        }
+        // yt-dlp chose this format for one track; its playlist's own second
+        // track, if any, is not wanted beside the other format.
+        track = read.video;
+        return bRead;
+    }
+    case YtDlpFormat::Kind::Unsupported:
+        break;
+    }
+    m_sError = QStringLiteral("yt-dlp offers this video only over %1, which cannot be fetched")
+                   .arg(format.sProtocol);
+    return false;
+}
+
+StreamSaver::Result StreamSaver::FetchAndJoin(const Tracks &tracks, const QString &sSource,
+                                              const QString &sFinalPath,
+                                              const QList<QPair<QByteArray, QByteArray>> &audioHeaders)
+{
     m_fetcher->SetParallel(m_iParallel);
     m_fetcher->SetRetries(m_iRetries);
     m_fetcher->SetTimeScale(m_dTimeScale);
-    m_fetcher->SetSource(playlistUrl.toString(), tracks.sVariant);
+    m_fetcher->SetSource(sSource, tracks.sVariant);
     m_fetcher->ClearTracks();
-    m_fetcher->AddTrack(tracks.video, WorkPathFor(sFinalPath, false));
+    m_fetcher->ClearRawHeaders();
+    // The headers of the video's format, or of the one playlist, go with
+    // its requests only; the audio format's with its own.
+    m_fetcher->AddTrack(tracks.video, WorkPathFor(sFinalPath, false), m_extraHeaders);
     if (tracks.bAudio)
-        m_fetcher->AddTrack(tracks.audio, WorkPathFor(sFinalPath, true));
+        m_fetcher->AddTrack(tracks.audio, WorkPathFor(sFinalPath, true),
+                            audioHeaders.isEmpty() ? m_extraHeaders : audioHeaders);
+    m_extraHeaders.clear();
     switch (m_fetcher->Fetch()) {
     case FragmentFetcher::Result::Complete:
         break;

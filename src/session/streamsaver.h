@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QUrl>
 #include <QtGlobal>
@@ -11,9 +13,12 @@
 #include "streams/streamquality.h"
 
 class FragmentFetcher;
+class FragmentTrack;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
 class Remuxer;
+struct YtDlpFormat;
 
 // Saves a streaming playlist (HLS or DASH) as one file: loads the playlist
 // (and the chosen variant's), fetches the fragments into work files beside
@@ -45,7 +50,17 @@ public:
     // sFinalPath is the name wanted; its extension follows the container
     // the streams need ("mp4", else "mkv"). SavedFile then names the file.
     Result Save(const QUrl &playlistUrl, const QString &sFinalPath);
+    // Saves the formats yt-dlp chose (one, or video and audio apart) as one
+    // file, each format's bytes asked for with its own headers: a file in
+    // ranges, a playlist as Save reads it, or the fragments yt-dlp listed.
+    Result SaveFormats(const QList<YtDlpFormat> &formats, const QString &sFinalPath);
     void Cancel();
+    // Sent with every request of the next Save (the playlists' too), and
+    // of no later one.
+    void SetExtraHeaders(const QList<QPair<QByteArray, QByteArray>> &headers)
+    {
+        m_extraHeaders = headers;
+    }
 
     QString SavedFile() const { return m_sSavedFile; }
     QString ErrorString() const { return m_sError; }
@@ -63,11 +78,24 @@ Q_SIGNALS:
 
 private:
     struct Tracks;
+    // Readies a save: no cancel, error or file of the last one is left.
+    void Begin();
+    Result SavePlaylist(const QUrl &playlistUrl, const QString &sFinalPath);
+    Result SaveTracksOf(const QList<YtDlpFormat> &formats, const QString &sFinalPath);
     // The text at url (after redirects: finalUrl), or false with m_sError.
     bool Fetch(const QUrl &url, QByteArray &text, QUrl &finalUrl, QString *pContentType = nullptr);
     bool ReadHls(const QByteArray &text, const QUrl &url, Tracks &tracks);
     bool ReadDash(const QByteArray &text, const QUrl &url, Tracks &tracks);
     bool Join(const Tracks &tracks, const QString &sFinalPath);
+    // A request for url with the save's headers.
+    QNetworkRequest RequestFor(const QUrl &url) const;
+    // The length a HEAD request for url answers; -1 for none.
+    qint64 LengthOf(const QUrl &url);
+    // The track of one of yt-dlp's formats, or false with m_sError.
+    bool TrackOf(const YtDlpFormat &format, FragmentTrack &track);
+    // Fetches the tracks and joins them under sFinalPath.
+    Result FetchAndJoin(const Tracks &tracks, const QString &sSource, const QString &sFinalPath,
+                        const QList<QPair<QByteArray, QByteArray>> &audioHeaders);
     Result Fail(const QString &sWhy);
 
     StreamQuality::Limit m_limit = StreamQuality::Limit::Best;
@@ -78,6 +106,7 @@ private:
     std::unique_ptr<FragmentFetcher> m_fetcher;
     std::unique_ptr<Remuxer> m_remuxer;
     QNetworkReply *m_pReply = nullptr;
+    QList<QPair<QByteArray, QByteArray>> m_extraHeaders;
     bool m_bCancelled = false;
     QString m_sSavedFile;
     QString m_sError;

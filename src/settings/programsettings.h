@@ -19,4 +19,16 @@ struct ProgramSettings
     QString sQuality = QStringLiteral("best");
     // Fragments of a stream fetched at a time, 1 to 16.
     int iFragments = 6;
+    // "yt-dlp program": the program that finds the media of other sites'
+    // pages; empty: yt-dlp on PATH, else in ~/.local/bin.
+    QString sYtDlpProgram;
+    // Whether yt-dlp is asked at all (clipvane-get --no-yt-dlp turns it off).
+    bool bUseYtDlp = true;
+    // "Playlist addresses add every video".
+    bool bPlaylistAll = false;
+    // "Cookies from browser": a browser yt-dlp reads cookies from; empty
+    // for none.
+    QString sCookiesBrowser;
+    // A cookies file for yt-dlp (clipvane-get --cookies); not kept.
+    QString sCookiesFile;
 };

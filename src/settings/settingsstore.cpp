@@ -5,6 +5,7 @@
 #include "core/iskin.h"
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
+#include "sites/ytdlparguments.h"
 #include "streams/streamquality.h"
 
 const QString SettingsStore::kSettingsKey =
@@ -13,6 +14,9 @@ const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
 const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
 const QString SettingsStore::kAnySiteValue = QStringLiteral("Any Site");
 const QString SettingsStore::kQualityValue = QStringLiteral("Quality");
+const QString SettingsStore::kYtDlpProgramValue = QStringLiteral("yt-dlp Program");
+const QString SettingsStore::kPlaylistAllValue = QStringLiteral("Playlist All");
+const QString SettingsStore::kCookiesBrowserValue = QStringLiteral("Cookies Browser");
 
 namespace {
 
@@ -76,6 +80,17 @@ void SettingsStore::LoadSettings()
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kQualityValue, m_settings.sQuality));
     if (quality)
         m_settings.sQuality = StreamQuality::TextOf(*quality);
+    m_settings.sYtDlpProgram = registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                      kYtDlpProgramValue, QString()).trimmed();
+    const std::optional<bool> bPlaylistAll = ToBoolean(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kPlaylistAllValue, BooleanText(false)));
+    if (bPlaylistAll)
+        m_settings.bPlaylistAll = *bPlaylistAll;
+    // A browser yt-dlp does not know is none.
+    const QString sBrowser = registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                    kCookiesBrowserValue, QString());
+    m_settings.sCookiesBrowser =
+        YtDlpArguments::Browsers().contains(sBrowser) ? sBrowser : QString();
     ApplySettingsToSkin();
 }
 
@@ -93,7 +108,15 @@ bool SettingsStore::SaveSettings()
                                                        BooleanText(m_settings.bAnySite));
     const bool bQualitySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
                                                        kQualityValue, m_settings.sQuality);
-    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved;
+    const bool bProgramSaved = registry.REGSaveSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kYtDlpProgramValue, m_settings.sYtDlpProgram);
+    const bool bPlaylistSaved =
+        registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kPlaylistAllValue,
+                                BooleanText(m_settings.bPlaylistAll));
+    const bool bBrowserSaved = registry.REGSaveSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kCookiesBrowserValue, m_settings.sCookiesBrowser);
+    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved && bProgramSaved
+        && bPlaylistSaved && bBrowserSaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()
@@ -107,4 +130,11 @@ void SettingsStore::ApplySettingsToSkin()
                                  m_settings.sDownloadDir);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.anySite_CB"),
                                  m_settings.bAnySite ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.ytDlpProgram"),
+                                 m_settings.sYtDlpProgram);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.playlistAll_CB"),
+                                 m_settings.bPlaylistAll ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.cookiesBrowser"),
+                                 m_settings.sCookiesBrowser.isEmpty() ? QStringLiteral("none")
+                                                                      : m_settings.sCookiesBrowser);
 }

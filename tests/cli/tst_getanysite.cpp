@@ -72,7 +72,7 @@ void tst_GetAnySite::otherSitesOnlyWithTheOption()
     QTemporaryDir downloads;
     QStringList options{QStringLiteral("--skip-connection-check")};
     if (bAnySite)
-        options << QStringLiteral("--any-site");
+        options << QStringLiteral("--any-site") << QStringLiteral("--no-yt-dlp");
 
     int iExit = -1;
     const QByteArray printed = Get(options + QStringList{QStringLiteral("--print-url"), sUrl}, iExit);
@@ -146,6 +146,7 @@ void tst_GetAnySite::whereTheAnswerCameFromAndWhatItIs()
     QProcess get;
     get.start(QStringLiteral(CLIPVANE_GET_PATH),
               {QStringLiteral("--skip-connection-check"), QStringLiteral("--any-site"),
+               QStringLiteral("--no-yt-dlp"),
                QStringLiteral("--dir"), downloads.path(), server.Url(sPath)});
     QVERIFY(get.waitForFinished(60000));
     const QByteArray report = get.readAllStandardOutput();

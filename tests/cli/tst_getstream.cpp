@@ -150,6 +150,7 @@ void tst_GetStream::savesTheStreamAsOneFile()
     QProcess get;
     get.start(QStringLiteral(CLIPVANE_GET_PATH),
               {QStringLiteral("--skip-connection-check"), QStringLiteral("--any-site"),
+               QStringLiteral("--no-yt-dlp"),
                QStringLiteral("--quality"), sQuality, QStringLiteral("--fragments"),
                QStringLiteral("3"), QStringLiteral("--dir"), downloads.path(),
                server.Url(QStringLiteral("/watch/show.html"))});
@@ -228,7 +229,8 @@ void tst_GetStream::killedRunGoesOnAtTheNextFragment()
     };
     QTemporaryDir downloads;
     const QStringList arguments{QStringLiteral("--skip-connection-check"),
-                                QStringLiteral("--any-site"), QStringLiteral("--fragments"),
+                                QStringLiteral("--any-site"), QStringLiteral("--no-yt-dlp"),
+                                QStringLiteral("--fragments"),
                                 QStringLiteral("1"), QStringLiteral("--dir"), downloads.path(),
                                 server.Url(sPlaylist)};
 

@@ -261,6 +261,38 @@ void tst_ShellCommands::everyCommandReachesItsAction()
                     && w.Skin().GetVariable(QStringLiteral("_root.anySite_CB")) == "0"
                     && Stored(SettingsStore::kAnySiteValue) == "False";
          }},
+        {"ID_FS_playlistAllCheck", nothing,
+         [](frmMain &w) {
+             return w.Session().Settings().bPlaylistAll
+                    && w.Skin().GetVariable(QStringLiteral("_root.playlistAll_CB")) == "1"
+                    && Stored(SettingsStore::kPlaylistAllValue) == "True";
+         }},
+        // The browsers in turn, and after the last none again.
+        {"ID_FS_cookiesBrowserNext",
+         [](frmMain &w) { w.Session().Settings().sCookiesBrowser = QStringLiteral("brave"); },
+         [](frmMain &w) {
+             return w.Session().Settings().sCookiesBrowser == "edge"
+                    && w.Skin().GetVariable(QStringLiteral("_root.cookiesBrowser")) == "edge"
+                    && Stored(SettingsStore::kCookiesBrowserValue) == "edge";
+         }},
+        {"ID_FS_cookiesBrowserNext",
+         [](frmMain &w) { w.Session().Settings().sCookiesBrowser = QStringLiteral("opera"); },
+         [](frmMain &w) {
+             return w.Session().Settings().sCookiesBrowser.isEmpty()
+                    && w.Skin().GetVariable(QStringLiteral("_root.cookiesBrowser")) == "none";
+         }},
+        // A program that is not there is the setting all the same, and
+        // shows as not found.
+        {"ID_FS_ytDlpProgram",
+         [](frmMain &w) {
+             w.Skin().SetVariable(QStringLiteral("_root.ytDlpProgram"),
+                                  QStringLiteral(" /nowhere/yt-dlp "));
+         },
+         [](frmMain &w) {
+             return w.Session().Settings().sYtDlpProgram == "/nowhere/yt-dlp"
+                    && Stored(SettingsStore::kYtDlpProgramValue) == "/nowhere/yt-dlp"
+                    && w.Skin().GetVariable(QStringLiteral("_root.ytDlpVersion")) == "not found";
+         }},
     };
     for (const Row &row : rows) {
         auto window = NewWindow();

@@ -287,6 +287,10 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {monitoring}, "monitorCheckBox", "ID_FS_autoDownloadUncheck"},
         {"settings", {}, "anySiteCheckBox", "ID_FS_anySiteCheck"},
         {"settings", {anySite}, "anySiteCheckBox", "ID_FS_anySiteUncheck"},
+        {"settings", {}, "playlistAllCheckBox", "ID_FS_playlistAllCheck"},
+        {"settings", {QStringLiteral("_root.playlistAll_CB=1")}, "playlistAllCheckBox",
+         "ID_FS_playlistAllUncheck"},
+        {"settings", {}, "cookiesBrowserButton", "ID_FS_cookiesBrowserNext"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -315,6 +319,9 @@ void tst_SkinHost::controlsSendTheirCommands()
     QQuickItem *control = skin.Item(item);
     QVERIFY2(control && control->isVisible(), qPrintable(item));
 
+    // A control below the page's fold scrolls into sight as it takes the
+    // focus, as it does when the user tabs to it.
+    control->forceActiveFocus();
     // The right button is nobody's business on the skin.
     skin.Click(control, Qt::RightButton);
     QCOMPARE(skin.commands, Commands());
@@ -464,7 +471,10 @@ void tst_SkinHost::tabReachesEveryControl_data()
     QTest::newRow("settings") << QStringLiteral("settings")
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
                                                                QStringLiteral("monitorCheckBox"),
-                                                               QStringLiteral("anySiteCheckBox")};
+                                                               QStringLiteral("anySiteCheckBox"),
+                                                               QStringLiteral("ytDlpProgramField"),
+                                                               QStringLiteral("playlistAllCheckBox"),
+                                                               QStringLiteral("cookiesBrowserButton")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};

@@ -78,6 +78,8 @@ private Q_SLOTS:
     void settingsSurviveARestart();
     void storedQuality_data();
     void storedQuality();
+    void storedYtDlpSettings_data();
+    void storedYtDlpSettings();
     void noWatcherSwitchGivenStartsNone();
     void unwritableFileIsReportedAndLogged();
 };
@@ -96,7 +98,10 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
                                         QStringLiteral("_root.Convert_CB=1"),
                                         QStringLiteral("_root.download_dir=")
                                             + settings.sDownloadDir,
-                                        QStringLiteral("_root.anySite_CB=0")}));
+                                        QStringLiteral("_root.anySite_CB=0"),
+                                        QStringLiteral("_root.ytDlpProgram="),
+                                        QStringLiteral("_root.playlistAll_CB=0"),
+                                        QStringLiteral("_root.cookiesBrowser=none")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }
@@ -215,6 +220,49 @@ void tst_SettingsStore::storedQuality()
     QCOMPARE(StoredText(SettingsStore::kQualityValue), sAfter);
 }
 
+// yt-dlp's program, the playlist switch and the cookies' browser survive
+// a restart; a browser yt-dlp does not know is none.
+void tst_SettingsStore::storedYtDlpSettings_data()
+{
+    QTest::addColumn<QString>("sProgram");
+    QTest::addColumn<QString>("sPlaylist");
+    QTest::addColumn<QString>("sBrowser");
+    QTest::addColumn<QString>("sProgramAfter");
+    QTest::addColumn<bool>("bPlaylistAfter");
+    QTest::addColumn<QString>("sBrowserAfter");
+    QTest::newRow("not stored") << QString() << QString() << QString() << "" << false << "";
+    QTest::newRow("all set") << " /opt/yt/yt-dlp " << "True" << "firefox" << "/opt/yt/yt-dlp"
+                             << true << "firefox";
+    QTest::newRow("unknown browser, odd switch")
+        << "" << "maybe" << "netscape" << "" << false << "";
+}
+
+void tst_SettingsStore::storedYtDlpSettings()
+{
+    QFETCH(QString, sProgram);
+    QFETCH(QString, sPlaylist);
+    QFETCH(QString, sBrowser);
+    QFETCH(QString, sProgramAfter);
+    QFETCH(bool, bPlaylistAfter);
+    QFETCH(QString, sBrowserAfter);
+    if (!sProgram.isNull()) {
+        Stored(SettingsStore::kYtDlpProgramValue, sProgram);
+        Stored(SettingsStore::kPlaylistAllValue, sPlaylist);
+        Stored(SettingsStore::kCookiesBrowserValue, sBrowser);
+    }
+    ProgramSettings settings;
+    Store(settings)->LoadSettings();
+    QCOMPARE(settings.sYtDlpProgram, sProgramAfter);
+    QCOMPARE(settings.bPlaylistAll, bPlaylistAfter);
+    QCOMPARE(settings.sCookiesBrowser, sBrowserAfter);
+    QVERIFY(Store(settings)->SaveSettings());
+    ProgramSettings again;
+    Store(again)->LoadSettings();
+    QCOMPARE(again.sYtDlpProgram, sProgramAfter);
+    QCOMPARE(again.bPlaylistAll, bPlaylistAfter);
+    QCOMPARE(again.sCookiesBrowser, sBrowserAfter);
+}
+
 void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
 {
     // The command-line front end reads the settings without a watcher.
@@ -239,7 +287,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     qInstallMessageHandler(previous);
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
-    QCOMPARE(g_settingsWarnings.size(), 4);
+    QCOMPARE(g_settingsWarnings.size(), 7);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 

@@ -1,8 +1,8 @@
 import QtQuick
 import Clipvane.Skin
 
-// The Settings page: the download folder, clipboard watching and pages of
-// other sites. Built the first time it shows.
+// The Settings page: the download folder, clipboard watching, pages of
+// other sites and yt-dlp. Built the first time it shows.
 Item {
     id: page
 
@@ -17,158 +17,290 @@ Item {
         commands.send(command, "")
     }
 
-    Column {
-        x: Theme.margin
+    // Keeps a control that takes the keyboard focus in sight.
+    function reveal(item: Item) {
+        const top = item.mapToItem(cards, 0, 0).y
+        if (top + item.height > settingsView.contentY + settingsView.height)
+            settingsView.contentY = top + item.height - settingsView.height + 16
+        else if (top < settingsView.contentY)
+            settingsView.contentY = Math.max(0, top - 16)
+    }
+
+    // The cards are taller than the window: the page scrolls.
+    Flickable {
+        id: settingsView
+        x: 0
         y: 112
-        width: page.contentWidth
-        spacing: 16
+        width: page.width
+        height: page.height - y
+        contentWidth: width
+        contentHeight: cards.height + 16
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
 
-        Rectangle {
-            width: parent.width
-            height: folderSection.implicitHeight + 40
-            radius: Theme.radius + 2
-            color: Theme.surface
-            border.width: 1
-            border.color: Theme.border
-            antialiasing: true
+        Column {
+            id: cards
+            x: Theme.margin
+            width: page.contentWidth
+            spacing: 16
 
-            Column {
-                id: folderSection
-                x: 20; y: 20
-                width: parent.width - 40
-                spacing: 6
-                Text {
-                    text: "Download folder"
-                    color: Theme.text
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textTitle - 1
-                    font.bold: true
+            Rectangle {
+                width: parent.width
+                height: folderSection.implicitHeight + 40
+                radius: Theme.radius + 2
+                color: Theme.surface
+                border.width: 1
+                border.color: Theme.border
+                antialiasing: true
+
+                Column {
+                    id: folderSection
+                    x: 20; y: 20
+                    width: parent.width - 40
+                    spacing: 6
+                    Text {
+                        text: "Download folder"
+                        color: Theme.text
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textTitle - 1
+                        font.bold: true
+                    }
+                    Text {
+                        text: "Downloaded videos are saved in this folder."
+                        color: Theme.textMuted
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textBody
+                    }
+                    Item { width: 1; height: 6 }
+                    Item {
+                        width: parent.width
+                        height: 38
+                        Rectangle {
+                            width: browseButton.x - Theme.gap
+                            height: parent.height
+                            radius: Theme.radius
+                            color: Theme.surfaceSunken
+                            border.width: 1
+                            border.color: Theme.border
+                            antialiasing: true
+                            Text {
+                                objectName: "downloadDirText"
+                                anchors.fill: parent
+                                anchors.leftMargin: 12
+                                anchors.rightMargin: 12
+                                verticalAlignment: Text.AlignVCenter
+                                text: page.vars.download_dir
+                                elide: Text.ElideMiddle
+                                property string toolTip: truncated ? text : ""
+                                color: Theme.text
+                                font.family: Theme.font
+                                font.pixelSize: Theme.textBody
+                            }
+                        }
+                        SkinButton {
+                            id: browseButton
+                            objectName: "browseButton"
+                            anchors.right: parent.right
+                            y: 1
+                            width: 120
+                            text: "Browse…"
+                            accessibleName: "Browse for the download folder"
+                            onActivated: page.send("ID_FS_downloadBrowse")
+                        }
+                    }
                 }
-                Text {
-                    text: "Downloaded videos are saved in this folder."
-                    color: Theme.textMuted
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textBody
+            }
+
+            Rectangle {
+                width: parent.width
+                height: clipboardSection.implicitHeight + 40
+                radius: Theme.radius + 2
+                color: Theme.surface
+                border.width: 1
+                border.color: Theme.border
+                antialiasing: true
+
+                Column {
+                    id: clipboardSection
+                    x: 20; y: 20
+                    width: parent.width - 40
+                    spacing: 6
+                    Text {
+                        text: "Clipboard"
+                        color: Theme.text
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textTitle - 1
+                        font.bold: true
+                    }
+                    Text {
+                        width: parent.width
+                        text: "When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself."
+                        wrapMode: Text.WordWrap
+                        color: Theme.textMuted
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textBody
+                        lineHeight: 1.15
+                    }
+                    Item { width: 1; height: 6 }
+                    SkinCheckBox {
+                        objectName: "monitorCheckBox"
+                        width: parent.width
+                        text: "Monitor video URL's in clipboard and automatically add and download"
+                        checked: page.monitoring
+                        onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
+                                                      : "ID_FS_autoDownloadCheck")
+                    }
                 }
-                Item { width: 1; height: 6 }
-                Item {
-                    width: parent.width
-                    height: 38
-                    Rectangle {
-                        width: browseButton.x - Theme.gap
-                        height: parent.height
-                        radius: Theme.radius
-                        color: Theme.surfaceSunken
-                        border.width: 1
-                        border.color: Theme.border
-                        antialiasing: true
+            }
+
+            Rectangle {
+                width: parent.width
+                height: otherSitesSection.implicitHeight + 40
+                radius: Theme.radius + 2
+                color: Theme.surface
+                border.width: 1
+                border.color: Theme.border
+                antialiasing: true
+
+                Column {
+                    id: otherSitesSection
+                    x: 20; y: 20
+                    width: parent.width - 40
+                    spacing: 6
+                    Text {
+                        text: "Other sites"
+                        color: Theme.text
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textTitle - 1
+                        font.bold: true
+                    }
+                    Text {
+                        width: parent.width
+                        text: "Pages that name their video the standard way, and links straight to a video file."
+                        wrapMode: Text.WordWrap
+                        color: Theme.textMuted
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textBody
+                        lineHeight: 1.15
+                    }
+                    Item { width: 1; height: 6 }
+                    SkinCheckBox {
+                        objectName: "anySiteCheckBox"
+                        width: parent.width
+                        text: "Also find videos on pages of other sites"
+                        checked: page.vars.anySite_CB === "1"
+                        onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
+                    }
+                }
+            }
+
+            Rectangle {
+                width: parent.width
+                height: ytDlpSection.implicitHeight + 40
+                radius: Theme.radius + 2
+                color: Theme.surface
+                border.width: 1
+                border.color: Theme.border
+                antialiasing: true
+
+                Column {
+                    id: ytDlpSection
+                    x: 20; y: 20
+                    width: parent.width - 40
+                    spacing: 6
+                    Text {
+                        text: "yt-dlp"
+                        color: Theme.text
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textTitle - 1
+                        font.bold: true
+                    }
+                    Text {
+                        width: parent.width
+                        text: "With other sites on, yt-dlp finds the video first; this program downloads it."
+                        wrapMode: Text.WordWrap
+                        color: Theme.textMuted
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textBody
+                        lineHeight: 1.15
+                    }
+                    Item { width: 1; height: 6 }
+                    Item {
+                        width: parent.width
+                        height: 38
+                        Rectangle {
+                            width: versionText.x - Theme.gap
+                            height: parent.height
+                            radius: Theme.radius
+                            color: Theme.surfaceSunken
+                            border.width: ytDlpField.activeFocus ? 2 : 1
+                            border.color: ytDlpField.activeFocus ? Theme.accent : Theme.border
+                            antialiasing: true
+                            TextInput {
+                                id: ytDlpField
+                                objectName: "ytDlpProgramField"
+                                anchors.fill: parent
+                                anchors.leftMargin: 12
+                                anchors.rightMargin: 12
+                                verticalAlignment: TextInput.AlignVCenter
+                                clip: true
+                                activeFocusOnTab: true
+                                selectByMouse: true
+                                color: Theme.text
+                                selectionColor: Theme.accent
+                                selectedTextColor: "#ffffff"
+                                font.family: Theme.font
+                                font.pixelSize: Theme.textBody
+                                text: page.vars.ytDlpProgram
+                                onTextEdited: page.vars.ytDlpProgram = text
+                                onEditingFinished: page.send("ID_FS_ytDlpProgram")
+                                onActiveFocusChanged: if (activeFocus) page.reveal(ytDlpField)
+                                Accessible.role: Accessible.EditableText
+                                Accessible.name: "yt-dlp program"
+                                Text {
+                                    anchors.fill: parent
+                                    verticalAlignment: Text.AlignVCenter
+                                    text: "yt-dlp program (empty: yt-dlp on PATH)"
+                                    color: Theme.textMuted
+                                    font: ytDlpField.font
+                                    visible: ytDlpField.text.length === 0
+                                }
+                            }
+                        }
                         Text {
-                            objectName: "downloadDirText"
-                            anchors.fill: parent
-                            anchors.leftMargin: 12
-                            anchors.rightMargin: 12
+                            id: versionText
+                            objectName: "ytDlpVersionText"
+                            anchors.right: parent.right
+                            width: 180
+                            height: parent.height
                             verticalAlignment: Text.AlignVCenter
-                            text: page.vars.download_dir
-                            elide: Text.ElideMiddle
-                            property string toolTip: truncated ? text : ""
-                            color: Theme.text
+                            horizontalAlignment: Text.AlignRight
+                            elide: Text.ElideRight
+                            text: page.vars.ytDlpVersion
+                            color: Theme.textMuted
                             font.family: Theme.font
                             font.pixelSize: Theme.textBody
                         }
                     }
-                    SkinButton {
-                        id: browseButton
-                        objectName: "browseButton"
-                        anchors.right: parent.right
-                        y: 1
-                        width: 120
-                        text: "Browse…"
-                        accessibleName: "Browse for the download folder"
-                        onActivated: page.send("ID_FS_downloadBrowse")
+                    SkinCheckBox {
+                        id: playlistAllBox
+                        objectName: "playlistAllCheckBox"
+                        onActiveFocusChanged: if (activeFocus) page.reveal(playlistAllBox)
+                        width: parent.width
+                        text: "Playlist addresses add every video"
+                        checked: page.vars.playlistAll_CB === "1"
+                        onToggled: page.send(checked ? "ID_FS_playlistAllUncheck"
+                                                      : "ID_FS_playlistAllCheck")
                     }
-                }
-            }
-        }
-
-        Rectangle {
-            width: parent.width
-            height: clipboardSection.implicitHeight + 40
-            radius: Theme.radius + 2
-            color: Theme.surface
-            border.width: 1
-            border.color: Theme.border
-            antialiasing: true
-
-            Column {
-                id: clipboardSection
-                x: 20; y: 20
-                width: parent.width - 40
-                spacing: 6
-                Text {
-                    text: "Clipboard"
-                    color: Theme.text
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textTitle - 1
-                    font.bold: true
-                }
-                Text {
-                    width: parent.width
-                    text: "When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself."
-                    wrapMode: Text.WordWrap
-                    color: Theme.textMuted
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textBody
-                    lineHeight: 1.15
-                }
-                Item { width: 1; height: 6 }
-                SkinCheckBox {
-                    objectName: "monitorCheckBox"
-                    width: parent.width
-                    text: "Monitor video URL's in clipboard and automatically add and download"
-                    checked: page.monitoring
-                    onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
-                                                  : "ID_FS_autoDownloadCheck")
-                }
-            }
-        }
-
-        Rectangle {
-            width: parent.width
-            height: otherSitesSection.implicitHeight + 40
-            radius: Theme.radius + 2
-            color: Theme.surface
-            border.width: 1
-            border.color: Theme.border
-            antialiasing: true
-
-            Column {
-                id: otherSitesSection
-                x: 20; y: 20
-                width: parent.width - 40
-                spacing: 6
-                Text {
-                    text: "Other sites"
-                    color: Theme.text
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textTitle - 1
-                    font.bold: true
-                }
-                Text {
-                    width: parent.width
-                    text: "Pages that name their video the standard way, and links straight to a video file."
-                    wrapMode: Text.WordWrap
-                    color: Theme.textMuted
-                    font.family: Theme.font
-                    font.pixelSize: Theme.textBody
-                    lineHeight: 1.15
-                }
-                Item { width: 1; height: 6 }
-                SkinCheckBox {
-                    objectName: "anySiteCheckBox"
-                    width: parent.width
-                    text: "Also find videos on pages of other sites"
-                    checked: page.vars.anySite_CB === "1"
-                    onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
+                    SkinButton {
+                        id: cookiesButton
+                        objectName: "cookiesBrowserButton"
+                        onActiveFocusChanged: if (activeFocus) page.reveal(cookiesButton)
+                        width: 280
+                        text: "Cookies from browser: " + page.vars.cookiesBrowser
+                        accessibleName: "Cookies from browser: " + page.vars.cookiesBrowser
+                        onActivated: page.send("ID_FS_cookiesBrowserNext")
+                    }
                 }
             }
         }
