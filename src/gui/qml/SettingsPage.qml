@@ -38,14 +38,14 @@ Item {
                 width: parent.width - 40
                 spacing: 6
                 Text {
-                    text: "Download folder"
+                    text: qsTr("Download folder")
                     color: Theme.text
                     font.family: Theme.font
                     font.pixelSize: Theme.textTitle - 1
                     font.bold: true
                 }
                 Text {
-                    text: "Downloaded videos are saved in this folder."
+                    text: qsTr("Downloaded videos are saved in this folder.")
                     color: Theme.textMuted
                     font.family: Theme.font
                     font.pixelSize: Theme.textBody
@@ -82,8 +82,8 @@ Item {
                         anchors.right: parent.right
                         y: 1
                         width: 120
-                        text: "Browse…"
-                        accessibleName: "Browse for the download folder"
+                        text: qsTr("Browse…")
+                        accessibleName: qsTr("Browse for the download folder")
                         onActivated: page.send("ID_FS_downloadBrowse")
                     }
                 }
@@ -105,7 +105,7 @@ Item {
                 width: parent.width - 40
                 spacing: 6
                 Text {
-                    text: "Clipboard"
+                    text: qsTr("Clipboard")
                     color: Theme.text
                     font.family: Theme.font
                     font.pixelSize: Theme.textTitle - 1
@@ -113,7 +113,7 @@ Item {
                 }
                 Text {
                     width: parent.width
-                    text: "When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself."
+                    text: qsTr("When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself.")
                     wrapMode: Text.WordWrap
                     color: Theme.textMuted
                     font.family: Theme.font
@@ -124,7 +124,7 @@ Item {
                 SkinCheckBox {
                     objectName: "monitorCheckBox"
                     width: parent.width
-                    text: "Monitor video URL's in clipboard and automatically add and download"
+                    text: qsTr("Monitor video URL's in clipboard and automatically add and download")
                     checked: page.monitoring
                     onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
                                                   : "ID_FS_autoDownloadCheck")
@@ -147,7 +147,7 @@ Item {
                 width: parent.width - 40
                 spacing: 6
                 Text {
-                    text: "Other sites"
+                    text: qsTr("Other sites")
                     color: Theme.text
                     font.family: Theme.font
                     font.pixelSize: Theme.textTitle - 1
@@ -155,7 +155,7 @@ Item {
                 }
                 Text {
                     width: parent.width
-                    text: "Pages that name their video the standard way, and links straight to a video file."
+                    text: qsTr("Pages that name their video the standard way, and links straight to a video file.")
                     wrapMode: Text.WordWrap
                     color: Theme.textMuted
                     font.family: Theme.font
@@ -166,7 +166,7 @@ Item {
                 SkinCheckBox {
                     objectName: "anySiteCheckBox"
                     width: parent.width
-                    text: "Also find videos on pages of other sites"
+                    text: qsTr("Also find videos on pages of other sites")
                     checked: page.vars.anySite_CB === "1"
                     onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
                 }
