@@ -1,0 +1,192 @@
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
+#include <QQmlProperty>
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include <memory>
+
+#include "core/uilanguage.h"
+#include "gui/downloadgrid.h"
+#include "gui/frmmain.h"
+#include "gui/frmmenu.h"
+#include "gui/skinhost.h"
+#include "list/downloadliststore.h"
+#include "list/urladder.h"
+#include "session/downloadqueue.h"
+#include "session/downloadsession.h"
+
+// The window started for a German desktop: no English text the program has a
+// German one for is left on the skin's pages, in the tray menu, in the grid
+// or in a message box, and no text is cut. The list keeps its English.
+// CLIPVANE_SHOT_DIR, when set, receives a picture of each page and box.
+class tst_TranslatedWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    // English sources whose German differs, as patterns (%1 stands for anything).
+    QList<QRegularExpression> m_english;
+
+private Q_SLOTS:
+    void initTestCase();
+    void nothingEnglishIsLeft_data();
+    void nothingEnglishIsLeft();
+};
+
+namespace {
+
+struct Seen
+{
+    QStringList texts;
+    QStringList cut;
+};
+
+void Collect(QQuickItem *pItem, const QString &sSpared, Seen &seen)
+{
+    if (!pItem || !pItem->isVisible())
+        return;
+    for (const char *pName : {"text", "accessibleName", "toolTip"}) {
+        const QString s = pItem->property(pName).toString().trimmed();
+        if (!s.isEmpty())
+            seen.texts << s;
+    }
+    // An elided text is cut, but a folder's path may be.
+    const QString sText = pItem->property("text").toString();
+    if (pItem->property("truncated").toBool()
+        && (sSpared.isEmpty() || !sText.contains(sSpared)))
+        seen.cut << sText;
+    for (QQuickItem *pChild : pItem->childItems())
+        Collect(pChild, sSpared, seen);
+}
+
+void Shoot(QWidget &widget, const QString &sName)
+{
+    const QString sDir = qEnvironmentVariable("CLIPVANE_SHOT_DIR");
+    if (!sDir.isEmpty())
+        widget.grab().save(QDir(sDir).filePath(sName + QStringLiteral(".png")));
+}
+
+} // namespace
+
+void tst_TranslatedWindow::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", m_home.path().toLocal8Bit());
+    qputenv("LANGUAGE", "de");
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    UiLanguage::Install(*qApp);
+
+    QFile ts(qEnvironmentVariable("CLIPVANE_SOURCE_DIR")
+             + QStringLiteral("/translations/clipvane_de.ts"));
+    QVERIFY2(ts.open(QIODevice::ReadOnly), qPrintable(ts.fileName()));
+    static const QRegularExpression placeholder(QStringLiteral("\\\\%[1-9]"));
+    QXmlStreamReader reader(&ts);
+    QString sSource;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("source")) {
+            sSource = reader.readElementText();
+            continue;
+        }
+        if (reader.name() != QLatin1String("translation"))
+            continue;
+        if (reader.readElementText() == sSource)
+            continue; // "OK", "ERROR", "Download": the same in both
+        QString sPattern = QRegularExpression::escape(sSource);
+        sPattern.replace(placeholder, QStringLiteral(".*"));
+        m_english << QRegularExpression(QLatin1Char('^') + sPattern + QLatin1Char('$'),
+                                        QRegularExpression::DotMatchesEverythingOption);
+    }
+    QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+    QVERIFY(m_english.size() > 100);
+}
+
+void tst_TranslatedWindow::nothingEnglishIsLeft_data()
+{
+    QTest::addColumn<QString>("sPlace");
+    QTest::addColumn<QString>("sGermanSeen"); // shows the place is really there
+    QTest::newRow("Download page") << "download" << "Zur Downloadliste hinzufügen";
+    QTest::newRow("Settings page") << "settings" << "Download-Ordner";
+    QTest::newRow("About page") << "about" << "Website";
+    QTest::newRow("tray menu") << "tray" << "Clipvane beenden";
+    QTest::newRow("grid") << "grid" << "Link wird nicht unterstützt";
+    QTest::newRow("message box") << "box" << "Bitte fügen Sie zuerst Video-URLs hinzu.";
+}
+
+void tst_TranslatedWindow::nothingEnglishIsLeft()
+{
+    QFETCH(QString, sPlace);
+    QFETCH(QString, sGermanSeen);
+
+    frmMain window;
+    window.Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QQuickItem *pRoot = window.Skin().rootObject();
+    QVERIFY(pRoot);
+    const QString sFolder = window.Session().Settings().sDownloadDir;
+
+    Seen seen;
+    if (sPlace == QLatin1String("tray")) {
+        for (QAction *pAction : window.Menu()->TRAYMENU->actions()) {
+            if (pAction->isVisible() && !pAction->isSeparator())
+                seen.texts << pAction->text();
+        }
+    } else if (sPlace == QLatin1String("grid")) {
+        window.Session().Adder().AddURL(QStringLiteral("http://www.example.invalid/v"));
+        const DownloadItem &item = window.Session().ListStore().Items().constFirst();
+        QCOMPARE(item.Status, QStringLiteral("Link is not supported"));
+        const auto *pModel = window.findChild<DownloadGrid *>(QStringLiteral("DownloadGrid"))->model();
+        for (int iColumn = 1; iColumn < pModel->columnCount(); ++iColumn) {
+            seen.texts << pModel->headerData(iColumn, Qt::Horizontal).toString();
+            const QModelIndex cell = pModel->index(0, iColumn);
+            seen.texts << cell.data(Qt::DisplayRole).toString()
+                       << cell.data(Qt::ToolTipRole).toString();
+        }
+        seen.texts.removeAll(QString());
+        Shoot(window, QStringLiteral("grid"));
+    } else if (sPlace == QLatin1String("box")) {
+        QTimer::singleShot(0, this, [&seen] {
+            auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!pBox)
+                return;
+            seen.texts << pBox->windowTitle() << pBox->text();
+            for (QAbstractButton *pButton : pBox->buttons())
+                seen.texts << pButton->text();
+            Shoot(*pBox, QStringLiteral("messagebox"));
+            pBox->accept();
+        });
+        window.Session().Queue().cmdStartDownload_Click();
+    } else {
+        QQmlProperty::write(pRoot, QStringLiteral("page"), sPlace);
+        QTRY_VERIFY2((seen = {}, Collect(pRoot, sFolder, seen), seen.texts.contains(sGermanSeen)),
+                     qPrintable(seen.texts.join(QLatin1Char('|'))));
+        Shoot(window, sPlace);
+    }
+
+    QVERIFY2(seen.texts.contains(sGermanSeen), qPrintable(seen.texts.join(QLatin1Char('|'))));
+    QStringList english;
+    for (const QString &sText : std::as_const(seen.texts)) {
+        for (const QRegularExpression &source : std::as_const(m_english)) {
+            if (source.match(sText).hasMatch())
+                english << sText;
+        }
+    }
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('|'))));
+    QVERIFY2(seen.cut.isEmpty(), qPrintable(seen.cut.join(QLatin1Char('|'))));
+}
+
+QTEST_MAIN(tst_TranslatedWindow)
+#include "tst_translatedwindow.moc"
