@@ -1,5 +1,6 @@
 #include "gui/frmmenu.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>

@@ -158,16 +158,21 @@ void tst_TranslatedWindow::nothingEnglishIsLeft()
         seen.texts.removeAll(QString());
         Shoot(window, QStringLiteral("grid"));
     } else if (sPlace == QLatin1String("box")) {
-        QTimer::singleShot(0, this, [&seen] {
+        // The box runs its own loop; it is read and closed from there.
+        QTimer reader;
+        reader.setInterval(10);
+        connect(&reader, &QTimer::timeout, this, [&seen, &reader] {
             auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!pBox)
                 return;
+            reader.stop();
             seen.texts << pBox->windowTitle() << pBox->text();
             for (QAbstractButton *pButton : pBox->buttons())
                 seen.texts << pButton->text();
             Shoot(*pBox, QStringLiteral("messagebox"));
             pBox->accept();
         });
+        reader.start();
         window.Session().Queue().cmdStartDownload_Click();
     } else {
         QQmlProperty::write(pRoot, QStringLiteral("page"), sPlace);
