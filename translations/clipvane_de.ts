@@ -225,7 +225,7 @@
     </message>
     <message>
         <source>Downloading to %1</source>
-        <translation>Lade herunter nach %1</translation>
+        <translation>Herunterladen nach %1</translation>
     </message>
     <message>
         <source>Saving to %1</source>
@@ -261,7 +261,7 @@
     </message>
     <message>
         <source>Remove selected</source>
-        <translation>Entfernen</translation>
+        <translation>Auswahl entfernen</translation>
     </message>
     <message>
         <source>Remove selected items</source>

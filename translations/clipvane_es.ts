@@ -261,7 +261,7 @@
     </message>
     <message>
         <source>Remove selected</source>
-        <translation>Quitar</translation>
+        <translation>Quitar selección</translation>
     </message>
     <message>
         <source>Remove selected items</source>

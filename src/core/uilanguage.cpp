@@ -51,10 +51,6 @@ QString UiLanguage::Choose(const QString &sLanguage, const QString &sLcAll,
         sLocale = sLcMessages;
     if (sLocale.isEmpty())
         sLocale = sLang;
-    // As gettext does: the C locale turns translations off, LANGUAGE too.
-    const QString sLocaleName = LocaleName(sLocale);
-    if (sLocaleName == QLatin1String("C") || sLocaleName == QLatin1String("POSIX"))
-        return kEnglish;
     const QStringList lWishes = sLanguage.split(QLatin1Char(':'), Qt::SkipEmptyParts);
     for (const QString &sWish : lWishes) {
         const QString sFit = Fitting(sWish, lAvailable);

@@ -12,7 +12,8 @@ namespace UiLanguage {
 // The first of the desktop's wishes that is English or one of lAvailable
 // ("de", "es"): LANGUAGE, a colon list, then the first set of LC_ALL,
 // LC_MESSAGES and LANG. "en" when none fits; a "C" or "POSIX" locale means
-// English, as it does to gettext.
+// English. LANGUAGE is asked first even then: a desktop (or a test) that sets
+// only LANGUAGE means it.
 QString Choose(const QString &sLanguage, const QString &sLcAll, const QString &sLcMessages,
                const QString &sLang, const QStringList &lAvailable);
 

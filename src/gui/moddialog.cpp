@@ -1,5 +1,6 @@
 #include "gui/moddialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 

@@ -26,8 +26,8 @@ private Q_SLOTS:
         QTest::newRow("LANGUAGE without a fit falls to the locale") << "fr:it" << "" << "" << "de_DE.UTF-8" << "de";
         QTest::newRow("LANGUAGE of empty parts") << "::" << "" << "" << "es_ES.UTF-8" << "es";
         QTest::newRow("no translation for the locale") << "" << "" << "" << "fr_FR.UTF-8" << "en";
-        QTest::newRow("C locale turns LANGUAGE off") << "de" << "" << "" << "C" << "en";
-        QTest::newRow("C.UTF-8 locale turns LANGUAGE off") << "de" << "C.UTF-8" << "" << "de_DE.UTF-8" << "en";
+        QTest::newRow("LANGUAGE over a C locale") << "de" << "" << "" << "C.UTF-8" << "de";
+        QTest::newRow("C locale before LANG") << "" << "C.UTF-8" << "" << "de_DE.UTF-8" << "en";
         QTest::newRow("POSIX is English") << "" << "" << "POSIX" << "" << "en";
         QTest::newRow("unset locale keeps LANGUAGE") << "de" << "" << "" << "" << "de";
         QTest::newRow("language in capitals") << "" << "" << "" << "DE_de.UTF-8" << "de";
