@@ -46,7 +46,7 @@
     </message>
     <message>
         <source>File Size</source>
-        <translation>Dateigröße</translation>
+        <translation>Größe</translation>
     </message>
 </context>
 <context>

@@ -1,13 +1,17 @@
 #include <QAbstractItemModel>
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QQmlProperty>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,8 +26,10 @@
 #include "gui/skinhost.h"
 #include "list/downloadliststore.h"
 #include "list/urladder.h"
+#include "monitor/clipboardmonitor.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
+#include "settings/programsettings.h"
 
 // The window started for a German desktop: no English text the program has a
 // German one for is left on the skin's pages, in the tray menu, in the grid
@@ -60,20 +66,25 @@ void Collect(QQuickItem *pItem, const QString &sSpared, Seen &seen)
         if (!s.isEmpty())
             seen.texts << s;
     }
-    // An elided text is cut, but a folder's path may be.
+    // An elided text is cut (a folder's path may be), and so is one that
+    // runs past the window's edge.
     const QString sText = pItem->property("text").toString();
     if (pItem->property("truncated").toBool()
         && (sSpared.isEmpty() || !sText.contains(sSpared)))
+        seen.cut << sText;
+    const qreal dWidth = qMax(pItem->width(), pItem->property("contentWidth").toReal());
+    if (!sText.isEmpty() && pItem->window()
+        && pItem->mapToScene(QPointF(dWidth, 0)).x() > pItem->window()->width() + 0.5)
         seen.cut << sText;
     for (QQuickItem *pChild : pItem->childItems())
         Collect(pChild, sSpared, seen);
 }
 
-void Shoot(QWidget &widget, const QString &sName)
+void Save(const QImage &picture, const QString &sName)
 {
     const QString sDir = qEnvironmentVariable("CLIPVANE_SHOT_DIR");
     if (!sDir.isEmpty())
-        widget.grab().save(QDir(sDir).filePath(sName + QStringLiteral(".png")));
+        picture.save(QDir(sDir).filePath(sName + QStringLiteral(".png")));
 }
 
 } // namespace
@@ -97,12 +108,12 @@ void tst_TranslatedWindow::initTestCase()
         if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (reader.name() == QLatin1String("source")) {
-            sSource = reader.readElementText();
+            sSource = reader.readElementText(QXmlStreamReader::IncludeChildElements);
             continue;
         }
         if (reader.name() != QLatin1String("translation"))
             continue;
-        if (reader.readElementText() == sSource)
+        if (reader.readElementText(QXmlStreamReader::IncludeChildElements) == sSource)
             continue; // "OK", "ERROR", "Download": the same in both
         QString sPattern = QRegularExpression::escape(sSource);
         sPattern.replace(placeholder, QStringLiteral(".*"));
@@ -148,15 +159,22 @@ void tst_TranslatedWindow::nothingEnglishIsLeft()
         window.Session().Adder().AddURL(QStringLiteral("http://www.example.invalid/v"));
         const DownloadItem &item = window.Session().ListStore().Items().constFirst();
         QCOMPARE(item.Status, QStringLiteral("Link is not supported"));
-        const auto *pModel = window.findChild<DownloadGrid *>(QStringLiteral("DownloadGrid"))->model();
+        const auto *pGrid = window.findChild<DownloadGrid *>(QStringLiteral("DownloadGrid"));
+        const QAbstractItemModel *pModel = pGrid->model();
+        const QHeaderView *pHeader = pGrid->horizontalHeader();
+        const int iMargins = 2 * pHeader->style()->pixelMetric(QStyle::PM_HeaderMargin);
         for (int iColumn = 1; iColumn < pModel->columnCount(); ++iColumn) {
-            seen.texts << pModel->headerData(iColumn, Qt::Horizontal).toString();
+            const QString sCaption = pModel->headerData(iColumn, Qt::Horizontal).toString();
+            seen.texts << sCaption;
+            if (pHeader->fontMetrics().horizontalAdvance(sCaption) + iMargins
+                > pHeader->sectionSize(iColumn))
+                seen.cut << sCaption;
             const QModelIndex cell = pModel->index(0, iColumn);
             seen.texts << cell.data(Qt::DisplayRole).toString()
                        << cell.data(Qt::ToolTipRole).toString();
         }
         seen.texts.removeAll(QString());
-        Shoot(window, QStringLiteral("grid"));
+        Save(window.grab().toImage(), QStringLiteral("grid"));
     } else if (sPlace == QLatin1String("box")) {
         // The box runs its own loop; it is read and closed from there.
         QTimer reader;
@@ -169,7 +187,7 @@ void tst_TranslatedWindow::nothingEnglishIsLeft()
             seen.texts << pBox->windowTitle() << pBox->text();
             for (QAbstractButton *pButton : pBox->buttons())
                 seen.texts << pButton->text();
-            Shoot(*pBox, QStringLiteral("messagebox"));
+            Save(pBox->grab().toImage(), QStringLiteral("messagebox"));
             pBox->accept();
         });
         reader.start();
@@ -178,7 +196,7 @@ void tst_TranslatedWindow::nothingEnglishIsLeft()
         QQmlProperty::write(pRoot, QStringLiteral("page"), sPlace);
         QTRY_VERIFY2((seen = {}, Collect(pRoot, sFolder, seen), seen.texts.contains(sGermanSeen)),
                      qPrintable(seen.texts.join(QLatin1Char('|'))));
-        Shoot(window, sPlace);
+        Save(window.Skin().grabFramebuffer(), sPlace);
     }
 
     QVERIFY2(seen.texts.contains(sGermanSeen), qPrintable(seen.texts.join(QLatin1Char('|'))));

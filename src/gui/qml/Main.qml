@@ -434,6 +434,9 @@ Rectangle {
             }
             Text {
                 objectName: "monitorStatusText"
+                // Beside the dot, up to the right margin; longer languages wrap.
+                width: scene.width - 2 * Theme.margin - 16
+                wrapMode: Text.WordWrap
                 text: scene.monitoring
                       ? qsTr("Watching the clipboard: copied video page addresses are added and downloaded.")
                       : qsTr("Clipboard watching is off. Turn it on in Settings.")
