@@ -38,11 +38,11 @@
     </message>
     <message>
         <source>Local File Name</source>
-        <translation>Nombre del archivo local</translation>
+        <translation>Nombre de archivo</translation>
     </message>
     <message>
         <source>Download Status</source>
-        <translation>Estado de la descarga</translation>
+        <translation>Estado</translation>
     </message>
     <message>
         <source>File Size</source>
