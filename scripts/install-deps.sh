@@ -6,6 +6,8 @@ packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
+  # Qt's Linguist tools: lupdate and lrelease with their CMake functions.
+  qt6-l10n-tools qt6-tools-dev
   python3 curl openssl
   # The extractor for other sites' pages; one test runs it on a local page.
   yt-dlp

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/terminationsignals.h"
+#include "core/uilanguage.h"
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
 #include "list/downloadlistfile.h"
@@ -16,17 +17,18 @@ namespace {
 // The window's command line. Returns the option that skips the connection check.
 QCommandLineOption DescribeCommandLine(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Downloads the videos of video pages. Addresses given here are added to the download "
-        "list; when the program already runs, they are handed to it."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Downloads the videos of video pages. Addresses given here are added to the "
+                "download list; when the program already runs, they are handed to it."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption skipCheckOption(
         QStringLiteral("skip-connection-check"),
-        QStringLiteral("Start downloading even when no network interface but loopback is up "
-                       "(for servers on this machine)."));
+        QCoreApplication::translate("main", "Start downloading even when no network interface "
+                                            "but loopback is up (for servers on this machine)."));
     parser.addOption(skipCheckOption);
-    parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
+    parser.addPositionalArgument(QStringLiteral("URL"),
+                                 QCoreApplication::translate("main", "Video page addresses."),
                                  QStringLiteral("[URL...]"));
     return skipCheckOption;
 }
@@ -54,6 +56,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(CLIPVANE_VERSION));
     if (OnlyPrints(argc, argv)) {
         QCoreApplication app(argc, argv);
+        UiLanguage::Install(app);
         QCommandLineParser parser;
         DescribeCommandLine(parser);
         // Prints the text (or the usage error) and ends the program.
@@ -64,6 +67,7 @@ int main(int argc, char *argv[])
     // The skin draws in software unless the user chose a Qt Quick backend.
     SkinHost::SelectRenderer();
     QApplication app(argc, argv);
+    UiLanguage::Install(app);
     QApplication::setDesktopFileName(QStringLiteral("clipvane"));
     // Hidden in the tray is not ended: only EndMe ends the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -32,14 +32,26 @@ QString Explain(PageRetriever::LinkResult result)
 {
     switch (result) {
     case PageRetriever::LinkResult::NoSite:
-        return QStringLiteral("no supported site in the address");
+        return QCoreApplication::translate("GetCommand", "no supported site in the address");
     case PageRetriever::LinkResult::FetchFailed:
-        return QStringLiteral("the page could not be fetched");
+        return QCoreApplication::translate("GetCommand", "the page could not be fetched");
     case PageRetriever::LinkResult::NoAddress:
     case PageRetriever::LinkResult::Address:
         break;
     }
-    return QStringLiteral("no video address found in the page");
+    return QCoreApplication::translate("GetCommand", "no video address found in the page");
+}
+
+// A usage error on standard error, with the hint to --help where it helps.
+void UsageError(const QString &sProblem, bool bHint)
+{
+    std::fprintf(stderr, "clipvane-get: %s\n", sProblem.toLocal8Bit().constData());
+    if (bHint) {
+        std::fprintf(stderr, "%s\n",
+                     QCoreApplication::translate("GetCommand", "Try 'clipvane-get --help'.")
+                         .toLocal8Bit()
+                         .constData());
+    }
 }
 
 } // namespace
@@ -47,72 +59,70 @@ QString Explain(PageRetriever::LinkResult result)
 int GetCommand::Run(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Downloads the videos of the given page addresses, one after the other, into the "
-        "download directory. Progress goes to standard error; when the run ends, one line per "
-        "item goes to standard output: ID, Status, FileName, FileSize and Video_URL, separated "
-        "by tabs. Exit status: 0 when every item is Complete (or, with --print-url, every "
-        "address resolved), 1 otherwise, 2 for a usage error."));
+    parser.setApplicationDescription(
+        tr("Downloads the videos of the given page addresses, one after the other, into the "
+           "download directory. Progress goes to standard error; when the run ends, one line "
+           "per item goes to standard output: ID, Status, FileName, FileSize and Video_URL, "
+           "separated by tabs. Exit status: 0 when every item is Complete (or, with "
+           "--print-url, every address resolved), 1 otherwise, 2 for a usage error."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption dirOption(QStringList{QStringLiteral("d"), QStringLiteral("dir")},
-                                       QStringLiteral("Download into <DIR> instead of the "
-                                                      "download directory setting."),
+                                       tr("Download into <DIR> instead of the download "
+                                          "directory setting."),
                                        QStringLiteral("DIR"));
     const QCommandLineOption printUrlOption(
         QStringLiteral("print-url"),
-        QStringLiteral("Only find each page's video address and print it (or the result code "
-                       "and why); download nothing."));
+        tr("Only find each page's video address and print it (or the result code and why); "
+           "download nothing."));
     const QCommandLineOption skipCheckOption(
         QStringLiteral("skip-connection-check"),
-        QStringLiteral("Start even when no network interface but loopback is up (for servers "
-                       "on this machine)."));
+        tr("Start even when no network interface but loopback is up (for servers on this "
+           "machine)."));
     const QCommandLineOption anySiteOption(
         QStringLiteral("any-site"),
-        QStringLiteral("Also find the video on pages of sites that are not supported, and take "
-                       "addresses of video files themselves (the window's setting does not "
-                       "apply here)."));
+        tr("Also find the video on pages of sites that are not supported, and take addresses of "
+           "video files themselves (the window's setting does not apply here)."));
     const QCommandLineOption retriesOption(
         QStringLiteral("retries"),
-        QStringLiteral("Try a transfer that breaks off, or that the server cannot serve for "
-                       "now, up to <N> more times (default %1; 0: one try only). What has "
-                       "arrived is kept in NAME.part, and each try, like a later run, asks "
-                       "only for the rest.")
+        tr("Try a transfer that breaks off, or that the server cannot serve for now, up to <N> "
+           "more times (default %1; 0: one try only). What has arrived is kept in NAME.part, "
+           "and each try, like a later run, asks only for the rest.")
             .arg(TransferRetry::kDefaultRetries),
         QStringLiteral("N"));
     const QCommandLineOption qualityOption(
         QStringLiteral("quality"),
-        QStringLiteral("Which quality of a stream to save: best, 1080, 720, 480 or smallest "
-                       "(default: the Quality setting)."),
+        tr("Which quality of a stream to save: best, 1080, 720, 480 or smallest (default: the "
+           "Quality setting)."),
         QStringLiteral("Q"));
     const QCommandLineOption fragmentsOption(
         QStringLiteral("fragments"),
-        QStringLiteral("Fetch up to <N> fragments of a stream at a time, 1 to 16 (default %1).")
+        tr("Fetch up to <N> fragments of a stream at a time, 1 to 16 (default %1).")
             .arg(ProgramSettings().iFragments),
         QStringLiteral("N"));
     const QCommandLineOption noYtDlpOption(
         QStringLiteral("no-yt-dlp"),
-        QStringLiteral("With --any-site, read other sites' pages with the rule for any page "
-                       "alone, without asking yt-dlp."));
+        tr("With --any-site, read other sites' pages with the rule for any page "
+           "alone, without asking yt-dlp."));
     const QCommandLineOption ytDlpOption(
         QStringLiteral("yt-dlp"),
-        QStringLiteral("The yt-dlp program to ask for the media of other sites' pages "
-                       "(default: the setting, else yt-dlp on PATH, else ~/.local/bin/yt-dlp)."),
+        tr("The yt-dlp program to ask for the media of other sites' pages "
+           "(default: the setting, else yt-dlp on PATH, else ~/.local/bin/yt-dlp)."),
         QStringLiteral("PATH"));
     const QCommandLineOption playlistOption(
         QStringLiteral("playlist"),
-        QStringLiteral("An address yt-dlp reports as a playlist adds each of its videos "
-                       "(at most %1) as an item of its own.")
+        tr("An address yt-dlp reports as a playlist adds each of its videos "
+           "(at most %1) as an item of its own.")
             .arg(YtDlpInfo::kMaxEntries),
         QString());
     const QCommandLineOption browserCookiesOption(
         QStringLiteral("cookies-from-browser"),
-        QStringLiteral("Have yt-dlp use the cookies of browser <NAME>: %1.")
+        tr("Have yt-dlp use the cookies of browser <NAME>: %1.")
             .arg(YtDlpArguments::Browsers().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     const QCommandLineOption cookiesOption(
         QStringLiteral("cookies"),
-        QStringLiteral("Have yt-dlp use the cookies in <FILE> (Netscape format)."),
+        tr("Have yt-dlp use the cookies in <FILE> (Netscape format)."),
         QStringLiteral("FILE"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);
@@ -126,16 +136,15 @@ int GetCommand::Run(const QStringList &arguments)
     parser.addOption(playlistOption);
     parser.addOption(browserCookiesOption);
     parser.addOption(cookiesOption);
-    parser.addPositionalArgument(QStringLiteral("URL"), QStringLiteral("Video page addresses."),
+    parser.addPositionalArgument(QStringLiteral("URL"), tr("Video page addresses."),
                                  QStringLiteral("URL..."));
 
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "clipvane-get: %s\nTry 'clipvane-get --help'.\n",
-                     qPrintable(parser.errorText()));
+        UsageError(parser.errorText(), true);
         return kExitUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
+        std::printf("%s", parser.helpText().toLocal8Bit().constData());
         return kExitOk;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -144,11 +153,11 @@ int GetCommand::Run(const QStringList &arguments)
     }
     const QStringList urls = parser.positionalArguments();
     if (urls.isEmpty()) {
-        std::fprintf(stderr, "clipvane-get: no address given\nTry 'clipvane-get --help'.\n");
+        UsageError(tr("no address given"), true);
         return kExitUsage;
     }
     if (parser.isSet(dirOption) && parser.value(dirOption).isEmpty()) {
-        std::fprintf(stderr, "clipvane-get: --dir needs a directory\n");
+        UsageError(tr("--dir needs a directory"), false);
         return kExitUsage;
     }
     bool bRetriesNumber = true;
@@ -156,14 +165,14 @@ int GetCommand::Run(const QStringList &arguments)
         ? parser.value(retriesOption).toInt(&bRetriesNumber)
         : TransferRetry::kDefaultRetries;
     if (!bRetriesNumber || iRetries < 0) {
-        std::fprintf(stderr, "clipvane-get: --retries needs a number of 0 or more\n");
+        UsageError(tr("--retries needs a number of 0 or more"), false);
         return kExitUsage;
     }
     const auto quality = parser.isSet(qualityOption)
         ? StreamQuality::LimitFromText(parser.value(qualityOption))
         : std::optional<StreamQuality::Limit>();
     if (parser.isSet(qualityOption) && !quality) {
-        std::fprintf(stderr, "clipvane-get: --quality needs best, 1080, 720, 480 or smallest\n");
+        UsageError(tr("--quality needs best, 1080, 720, 480 or smallest"), false);
         return kExitUsage;
     }
     bool bFragmentsNumber = true;
@@ -171,13 +180,14 @@ int GetCommand::Run(const QStringList &arguments)
         ? parser.value(fragmentsOption).toInt(&bFragmentsNumber)
         : 0;
     if (parser.isSet(fragmentsOption) && (!bFragmentsNumber || iFragments < 1 || iFragments > 16)) {
-        std::fprintf(stderr, "clipvane-get: --fragments needs a number from 1 to 16\n");
+        UsageError(tr("--fragments needs a number from 1 to 16"), false);
         return kExitUsage;
     }
     if (parser.isSet(browserCookiesOption)
         && !YtDlpArguments::Browsers().contains(parser.value(browserCookiesOption))) {
-        std::fprintf(stderr, "clipvane-get: --cookies-from-browser needs one of %s\n",
-                     qPrintable(YtDlpArguments::Browsers().join(QStringLiteral(", "))));
+        UsageError(tr("--cookies-from-browser needs one of %1")
+                       .arg(YtDlpArguments::Browsers().join(QStringLiteral(", "))),
+                   false);
         return kExitUsage;
     }
 

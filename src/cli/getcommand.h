@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 class DownloadSession;
@@ -10,6 +11,8 @@ class StatusPrinter;
 // and reports on standard output and standard error.
 class GetCommand
 {
+    Q_DECLARE_TR_FUNCTIONS(GetCommand)
+
 public:
     static constexpr int kExitOk = 0;
     static constexpr int kExitFailed = 1;

@@ -1,6 +1,7 @@
 #include "cli/statusprinter.h"
 
 #include "list/downloadviewmodel.h"
+#include "list/shownlisttext.h"
 
 StatusPrinter::StatusPrinter(std::FILE *pOut, bool bTerminal, QObject *parent)
     : QObject(parent)
@@ -54,7 +55,7 @@ void StatusPrinter::Print(const QString &sID, const QString &sStatus, const QStr
 {
     bool bPercentage = false;
     sStatus.toInt(&bPercentage);
-    const QString sShown = bPercentage ? sStatus + QLatin1Char('%') : sStatus;
+    const QString sShown = bPercentage ? sStatus + QLatin1Char('%') : ShownListText::Of(sStatus);
     const QByteArray line = (QStringLiteral("[%1] %2  %3").arg(sID, sShown, sFileName)).toLocal8Bit();
     if (m_bTerminal) {
         // Carriage return and erase-line keep the line in place.

@@ -33,8 +33,10 @@ const QColor kSelectedBack(58, 56, 56);
 const QColor kSelectedText(255, 255, 255);
 const QColor kActiveBack(255, 199, 0);
 
-const char *const kCaptions[] = {" ", "Video URL", "Local File Name", "Download Status",
-                                 "File Size"};
+const char *const kCaptions[] = {" ", QT_TRANSLATE_NOOP("DownloadGrid", "Video URL"),
+                                 QT_TRANSLATE_NOOP("DownloadGrid", "Local File Name"),
+                                 QT_TRANSLATE_NOOP("DownloadGrid", "Download Status"),
+                                 QT_TRANSLATE_NOOP("DownloadGrid", "File Size")};
 
 // Styles pick the table's rule colour themselves (Fusion darkens the window
 // colour); the grid's rules are its own grey whatever the desktop's style.
@@ -315,7 +317,7 @@ void DownloadGrid::ReopenEditor(const GridUserState::Editor &editor, int iRow)
 void DownloadGrid::DownloadGrid_InitializeLayout()
 {
     for (int i = 0; i < DownloadViewModel::ColumnCount; ++i) {
-        m_pView->setHeaderData(i, Qt::Horizontal, QString::fromLatin1(kCaptions[i]));
+        m_pView->setHeaderData(i, Qt::Horizontal, tr(kCaptions[i]));
         setColumnWidth(i, TwipsToPixels(kColumnTwips[i], logicalDpiX()));
     }
     setItemDelegateForColumn(DownloadViewModel::colStatus, m_pBarDelegate);

@@ -19,7 +19,7 @@ class DownloadGrid : public QTableView, public IDownloadGrid
 
 public:
     // Column widths in twips (1/1440 inch), by position.
-    static constexpr int kColumnTwips[] = {300, 3800, 1800, 1700, 750};
+    static constexpr int kColumnTwips[] = {300, 3650, 1800, 1700, 900};
 
     explicit DownloadGrid(QWidget *parent = nullptr);
 

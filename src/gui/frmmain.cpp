@@ -88,7 +88,9 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
         });
     }
     connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
-            cmdStartDownload, &QPushButton::setText);
+            cmdStartDownload, [this](const QString &sCaption) {
+                cmdStartDownload->setText(RunPresenter::ShownCaption(sCaption));
+            });
 
     tmrend.setInterval(kEndDelayMs);
     connect(&tmrend, &QTimer::timeout, this, &frmMain::tmrend_Timer);
@@ -123,18 +125,18 @@ void frmMain::CreateClassicControls()
     m_pClassic->hide();
     txtURL = new QLineEdit(m_pClassic);
     txtURL->setObjectName(QStringLiteral("txtURL"));
-    cmdAdd2List = new QPushButton(QStringLiteral("Add to download list"), m_pClassic);
+    cmdAdd2List = new QPushButton(tr("Add to download list"), m_pClassic);
     cmdAdd2List->setObjectName(QStringLiteral("cmdAdd2List"));
     cmbSite = new QComboBox(m_pClassic);
     cmbSite->setObjectName(QStringLiteral("cmbSite"));
     cmbSite->addItems(modDownload::SiteChoices());
-    cmdStartDownload = new QPushButton(RunPresenter::kStartCaption, m_pClassic);
+    cmdStartDownload = new QPushButton(RunPresenter::ShownCaption(RunPresenter::kStartCaption), m_pClassic);
     cmdStartDownload->setObjectName(QStringLiteral("cmdStartDownload"));
-    cmdBrowse = new QPushButton(QStringLiteral("Browse"), m_pClassic);
+    cmdBrowse = new QPushButton(tr("Browse"), m_pClassic);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    auto *Label1 = new QLabel(QStringLiteral("Type or paste the video-file URL:-"), m_pClassic);
+    auto *Label1 = new QLabel(tr("Type or paste the video-file URL:-"), m_pClassic);
     Label1->setObjectName(QStringLiteral("Label1"));
-    auto *Label2 = new QLabel(QStringLiteral("Web Site"), m_pClassic);
+    auto *Label2 = new QLabel(tr("Web Site"), m_pClassic);
     Label2->setObjectName(QStringLiteral("Label2"));
 
     connect(cmdAdd2List, &QPushButton::clicked, this, &frmMain::cmdAdd2List_Click);
@@ -149,8 +151,8 @@ void frmMain::Form_Load()
     InitWindow();
 
     m_pMenu = std::make_unique<frmMenu>();
-    connect(&m_session->Presenter(), &RunPresenter::mnuDownloadCaptionChanged,
-            m_pMenu->mnuDownload, &QAction::setText);
+    connect(&m_session->Presenter(), &RunPresenter::mnuDownloadCaptionChanged, m_pMenu.get(),
+            &frmMenu::SetDownloadCaption);
     m_pTrayController = std::make_unique<TrayController>(TrayController::Parts{
         *this, *m_pSysTray, *m_pMenu, m_session->Settings(),
         [this](bool bState) { m_monitor->Monitor(bState); },
@@ -317,7 +319,7 @@ void frmMain::ShowYtDlpVersion()
         const QString sProgram = YtDlpLocator::Find(m_session->Settings().sYtDlpProgram);
         const QString sVersion = YtDlpLocator::Version(sProgram);
         modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.ytDlpVersion"),
-                                     sVersion.isEmpty() ? QStringLiteral("not found")
+                                     sVersion.isEmpty() ? tr("not found")
                                                         : QStringLiteral("yt-dlp %1").arg(sVersion));
     } while (m_bAskVersionAgain);
     m_bAskingVersion = false;
@@ -364,7 +366,7 @@ void frmMain::OpenHelp(const QString &sSection)
     if (sHelp.isEmpty()) {
         qCWarning(lcGui, "No help document installed beside the program");
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
-                            QStringLiteral("The help document is not installed with the program."));
+                            tr("The help document is not installed with the program."));
         return;
     }
     QUrl url = QUrl::fromLocalFile(sHelp);
@@ -374,8 +376,7 @@ void frmMain::OpenHelp(const QString &sSection)
         qCWarning(lcGui, "Nothing opened the help document %s", qPrintable(url.toString()));
         // Without a program for it the click would seem to do nothing.
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
-                            QStringLiteral("No program opened the help document. You can open it "
-                                           "yourself: %1")
+                            tr("No program opened the help document. You can open it yourself: %1")
                                 .arg(sHelp));
     }
 }
@@ -411,7 +412,7 @@ bool frmMain::ConfirmExit()
 {
     const IMessageBox::Answer answer = m_messageBox.MsgBox(
         IMessageBox::Icon::Question, QString(),
-        QStringLiteral("Download is in Progress, Are you sure that you want to exit?"),
+        tr("Download is in Progress, Are you sure that you want to exit?"),
         IMessageBox::Buttons::YesNo);
     if (answer != IMessageBox::Answer::Yes)
         return false;
@@ -525,7 +526,7 @@ void frmMain::dropEvent(QDropEvent *pEvent)
 void frmMain::WireClipboardAndSettings()
 {
     chkMonitor = new QCheckBox(
-        QStringLiteral("Monitor video URL's in clipboard and automatically add and download"),
+        tr("Monitor video URL's in clipboard and automatically add and download"),
         m_pClassic);
     chkMonitor->setObjectName(QStringLiteral("chkMonitor"));
 
@@ -559,7 +560,7 @@ void frmMain::cmdStartDownload_Click()
 void frmMain::cmdBrowse_Click()
 {
     const QString sDir = m_folderPicker(
-        this, QStringLiteral("Please select the desired Download directory then press Ok."),
+        this, tr("Please select the desired Download directory then press Ok."),
         m_session->Settings().sDownloadDir);
     if (sDir.isEmpty())
         return;
@@ -588,18 +589,18 @@ void frmMain::CreateListEditing()
         QKeySequence key;
     };
     const Command commands[] = {
-        {cmdSelectAll, "cmdSelectAll", QStringLiteral("&A"), QStringLiteral("Select All"),
+        {cmdSelectAll, "cmdSelectAll", QStringLiteral("&A"), tr("Select All"),
          &frmMain::cmdSelectAll_Click, QKeySequence::SelectAll},
         {cmdRemoveSelected, "cmdRemoveSelected", QStringLiteral("X"),
-         QStringLiteral("Remove Selected Items"), &frmMain::cmdRemoveSelected_Click,
+         tr("Remove Selected Items"), &frmMain::cmdRemoveSelected_Click,
          QKeySequence::Delete},
-        {cmdUp, "cmdUp", QStringLiteral("/|\\"), QStringLiteral("Move Item Up"),
+        {cmdUp, "cmdUp", QStringLiteral("/|\\"), tr("Move Item Up"),
          &frmMain::cmdUp_Click, QKeySequence()},
-        {cmdDown, "cmdDown", QStringLiteral("\\|/"), QStringLiteral("Move item down"),
+        {cmdDown, "cmdDown", QStringLiteral("\\|/"), tr("Move item down"),
          &frmMain::cmdDown_Click, QKeySequence()},
-        {cmdClear, "cmdClear", QStringLiteral("&X"), QStringLiteral("Clear Completed items"),
+        {cmdClear, "cmdClear", QStringLiteral("&X"), tr("Clear Completed items"),
          &frmMain::cmdClear_Click, QKeySequence()},
-        {cmdRetry, "cmdRetry", QStringLiteral("&R"), QStringLiteral("Retry"),
+        {cmdRetry, "cmdRetry", QStringLiteral("&R"), tr("Retry"),
          &frmMain::cmdRetry_Click, QKeySequence(Qt::CTRL | Qt::Key_R)},
     };
     for (const Command &command : commands) {

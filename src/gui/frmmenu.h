@@ -15,6 +15,11 @@ public:
     explicit frmMenu(QWidget *parent = nullptr);
     ~frmMenu() override;
 
+    // The run entry shows sCaption (RunPresenter's) in the user's language;
+    // OffersStart tells which of the two it shows.
+    void SetDownloadCaption(const QString &sCaption);
+    bool OffersStart() const;
+
     QMenu *TRAYMENU;
     QAction *mnuWebVideo;
     QAction *mnuSep1;

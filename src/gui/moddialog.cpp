@@ -1,5 +1,6 @@
 #include "gui/moddialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -16,7 +17,7 @@ QString BrowseForFolder(QWidget *pOwner, const QString &sPrompt, const QString &
     dialog.setObjectName(QStringLiteral("folderPicker"));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+    dialog.setLabelText(QFileDialog::Accept, QCoreApplication::translate("modDialog", "OK"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

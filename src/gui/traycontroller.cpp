@@ -62,7 +62,7 @@ void TrayController::mnuWebVideo_Click()
 
 void TrayController::mnuDownload_Click()
 {
-    m_fsCommand(m_menu.mnuDownload->text() == RunPresenter::kStartCaption
+    m_fsCommand(m_menu.OffersStart()
                     ? QStringLiteral("IDC_FS_startDownload")
                     : QStringLiteral("IDC_FS_stopDownload"));
 }

@@ -147,13 +147,11 @@ bool DownloadListStore::FillDownloadList()
     } catch (const std::bad_alloc &) {
         bRebuilt = false;
         m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
-                            QStringLiteral("An error occured while filling the Download list\r"
-                                           "7:Out of memory"));
+                            tr("An error occured while filling the Download list\r7:Out of memory"));
     } catch (const std::exception &e) {
         bRebuilt = false;
         m_messageBox.MsgBox(IMessageBox::Icon::Critical, QString(),
-                            QStringLiteral("An error occured while filling the Download list\r"
-                                           "51:Internal error: ")
+                            tr("An error occured while filling the Download list\r51:Internal error: ")
                                 + QString::fromLocal8Bit(e.what()));
     }
     m_bFillingList = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "list/downloaditem.h"
+#include "list/shownlisttext.h"
 
 DownloadViewModel::DownloadViewModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -125,8 +126,13 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
         return NumericValue(index.row(), index.column());
     if (role == Qt::ToolTipRole)
         return ToolTip(index.row(), index.column());
-    if (role != Qt::DisplayRole && role != Qt::EditRole)
+    if (role == Qt::EditRole)
+        return CellText(index.row(), index.column());
+    if (role != Qt::DisplayRole)
         return QVariant();
+    // Shown in the user's language; what is stored and compared stays English.
+    if (index.column() == colStatus || index.column() == colFileName)
+        return ShownListText::Of(CellText(index.row(), index.column()));
     return CellText(index.row(), index.column());
 }
 
@@ -140,9 +146,9 @@ QString DownloadViewModel::ToolTip(int iRow, int iColumn) const
     if (iColumn == colVideo_URL && record.sFullUrl != record.cells[colVideo_URL])
         return record.sFullUrl;
     if (iColumn == colStatus && !record.sReason.isEmpty())
-        return record.sReason;
+        return ShownListText::Of(record.sReason);
     if (iColumn == colStatus && record.cells[colStatus] == ItemStatus::kLinkNotSupported)
-        return QStringLiteral("No supported site matches this address");
+        return ShownListText::Of(QStringLiteral("No supported site matches this address"));
     return QString();
 }
 

@@ -52,8 +52,8 @@ bool ListKeeper::HoldList()
 QString ListKeeper::Restore()
 {
     if (!HoldList())
-        return QStringLiteral("The download list is kept by another Clipvane program, so this "
-                              "window starts with an empty list that is not kept.");
+        return tr("The download list is kept by another Clipvane program, so this window starts "
+                  "with an empty list that is not kept.");
     const DownloadListFile::Loaded loaded = m_file.Load();
     m_store.RestoreItems(loaded.items);
     // What was just read is what the file holds.
@@ -62,10 +62,9 @@ QString ListKeeper::Restore()
     if (loaded.sProblem.isEmpty())
         return QString();
     const QString sKept = loaded.sSetAsideAs.isEmpty()
-        ? QStringLiteral("It could not be moved aside and will be replaced.")
-        : QStringLiteral("It was kept as %1.").arg(loaded.sSetAsideAs);
-    return QStringLiteral("The saved download list could not be read (%1), so the list starts "
-                          "empty. %2")
+        ? tr("It could not be moved aside and will be replaced.")
+        : tr("It was kept as %1.").arg(loaded.sSetAsideAs);
+    return tr("The saved download list could not be read (%1), so the list starts empty. %2")
         .arg(loaded.sProblem, sKept);
 }
 
@@ -126,7 +125,7 @@ void ListKeeper::FinishWrite()
     if (m_bEnding || m_bFailureTold)
         return;
     m_bFailureTold = true;
-    Q_EMIT SaveFailed(QStringLiteral("The download list could not be saved: %1. It stays in "
-                                     "this window and is saved again at the next change.")
+    Q_EMIT SaveFailed(tr("The download list could not be saved: %1. It stays in this window and is "
+                         "saved again at the next change.")
                           .arg(sError));
 }

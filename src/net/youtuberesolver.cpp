@@ -135,7 +135,7 @@ void YoutubeResolver::WS_Error(QAbstractSocket::SocketError error)
     // must not turn a reported failure into a silent one.
     m_outcome = Outcome::ConnectionError;
     m_msgBox.MsgBox(IMessageBox::Icon::None, QString(),
-                    QLatin1StringView("Connection Error,") + WS.errorString(),
+                    tr("Connection Error,") + WS.errorString(),
                     IMessageBox::Buttons::OK);
     EndWait();
 }

@@ -164,15 +164,15 @@ void DownloadQueue::cmdStartDownload_Click()
         return;
     if (m_store.UBound() == -1) {
         m_presenter.ShowEmptyList();
-        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QStringLiteral("Empty List"),
-                            QStringLiteral("Please add video URL's first."));
+        m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, tr("Empty List"),
+                            tr("Please add video URL's first."));
         return;
     }
 
     if (m_bRunning) {
         const auto answer = m_messageBox.MsgBox(
             IMessageBox::Icon::Question, QString(),
-            QStringLiteral("Are you sure that you want to cancel downloading?"),
+            tr("Are you sure that you want to cancel downloading?"),
             IMessageBox::Buttons::YesNo);
         if (answer == IMessageBox::Answer::Yes)
             StopRun();
@@ -189,8 +189,7 @@ void DownloadQueue::cmdStartDownload_Click()
 
     if (!m_isConnected()) {
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(),
-                            QStringLiteral("You are not connected to the internet, Please "
-                                           "connect first then try again"));
+                            tr("You are not connected to the internet, Please connect first then try again"));
         return;
     }
 

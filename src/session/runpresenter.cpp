@@ -1,5 +1,7 @@
 #include "session/runpresenter.h"
 
+#include <QCoreApplication>
+
 #include "core/iskin.h"
 
 namespace {
@@ -12,8 +14,15 @@ const char *const kRunEndVariables[3] = {"_root.startDownload", "_root.downloadB
 
 } // namespace
 
-const QString RunPresenter::kStartCaption = QStringLiteral("Start Downloading");
-const QString RunPresenter::kStopCaption = QStringLiteral("Stop Downloading");
+const QString RunPresenter::kStartCaption =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("RunPresenter", "Start Downloading"));
+const QString RunPresenter::kStopCaption =
+    QString::fromUtf8(QT_TRANSLATE_NOOP("RunPresenter", "Stop Downloading"));
+
+QString RunPresenter::ShownCaption(const QString &sCaption)
+{
+    return QCoreApplication::translate("RunPresenter", sCaption.toUtf8().constData());
+}
 
 RunPresenter::RunPresenter(ISkin &skin, QObject *parent)
     : QObject(parent)

@@ -16,6 +16,8 @@ class RunPresenter : public QObject
 public:
     static const QString kStartCaption;
     static const QString kStopCaption;
+    // A caption as the user reads it; the captions themselves stay English.
+    static QString ShownCaption(const QString &sCaption);
 
     explicit RunPresenter(ISkin &skin, QObject *parent = nullptr);
 

@@ -4,6 +4,8 @@
 // earlier run left behind. The XDG directories are unset so that they fall
 // back under that home, as for a new user; the runtime directory is the
 // test's own too, so no running program of the developer's answers it.
+// Programs the tests start speak English, whatever the developer's desktop
+// speaks; a test of another language asks for it.
 
 #include <QByteArray>
 #include <QDir>
@@ -26,6 +28,7 @@ public:
             qFatal("cannot make a home for the test under %s", qPrintable(QDir::tempPath()));
         qputenv("HOME", QFile::encodeName(sHome));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sRuntime));
+        qputenv("LANGUAGE", "en");
         for (const char *pName : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
             qunsetenv(pName);
     }

@@ -70,13 +70,13 @@ Item {
             SkinButton {
                 objectName: "helpButton"
                 width: 120
-                text: "Help"
+                text: qsTr("Help")
                 onActivated: page.send("IDC_FS_help")
             }
             SkinButton {
                 objectName: "webSiteButton"
                 width: 120
-                text: "Web site"
+                text: qsTr("Web site")
                 onActivated: page.send("ID_FS_webSite")
             }
         }

@@ -122,21 +122,21 @@ Rectangle {
             SkinButton {
                 objectName: "minimiseButton"
                 kind: "window"; glyph: "minimise"
-                accessibleName: "Minimise"
+                accessibleName: qsTr("Minimise")
                 width: 40; height: 30
                 onActivated: scene.send("IDC_FS_Minimize")
             }
             SkinButton {
                 objectName: "trayButton"
                 kind: "window"; glyph: "tray"
-                accessibleName: "Hide in the notification area"
+                accessibleName: qsTr("Hide in the notification area")
                 width: 40; height: 30
                 onActivated: scene.send("IDC_FS_Tray")
             }
             SkinButton {
                 objectName: "closeButton"
                 kind: "windowClose"; glyph: "close"
-                accessibleName: "Close"
+                accessibleName: qsTr("Close")
                 width: 40; height: 30
                 onActivated: scene.send("IDC_FS_Close")
             }
@@ -149,7 +149,7 @@ Rectangle {
             PageTab {
                 id: downloadTab
                 objectName: "downloadTab"
-                text: "Download"
+                text: qsTr("Download")
                 selected: scene.page === "download"
                 busy: scene.runMarked
                 // The program asks for this when a run starts while the
@@ -161,7 +161,7 @@ Rectangle {
             PageTab {
                 id: settingsTab
                 objectName: "settingsTab"
-                text: "Settings"
+                text: qsTr("Settings")
                 selected: scene.page === "settings"
                 KeyNavigation.left: downloadTab
                 KeyNavigation.right: aboutTab
@@ -170,7 +170,7 @@ Rectangle {
             PageTab {
                 id: aboutTab
                 objectName: "aboutTab"
-                text: "About"
+                text: qsTr("About")
                 selected: scene.page === "about"
                 KeyNavigation.left: settingsTab
                 onActivated: scene.showPage("about", aboutTab, "IDC_FS_About")
@@ -189,7 +189,7 @@ Rectangle {
         Text {
             x: Theme.margin
             y: 108
-            text: "Video page address"
+            text: qsTr("Video page address")
             color: Theme.textMuted
             font.family: Theme.font
             font.pixelSize: Theme.textSmall
@@ -243,12 +243,12 @@ Rectangle {
                 onAccepted: addButton.activated()
 
                 Accessible.role: Accessible.EditableText
-                Accessible.name: "Video page address"
+                Accessible.name: qsTr("Video page address")
 
                 Text {
                     anchors.fill: parent
                     verticalAlignment: Text.AlignVCenter
-                    text: "Paste the address of a video's page"
+                    text: qsTr("Paste the address of a video's page")
                     color: Theme.textMuted
                     font: urlField.font
                     visible: urlField.text.length === 0
@@ -265,8 +265,8 @@ Rectangle {
             height: 36
             kind: "secondary"
             glyph: "plus"
-            text: "Add to list"
-            accessibleName: "Add to download list"
+            text: qsTr("Add to list")
+            accessibleName: qsTr("Add to download list")
             onActivated: {
                 scene.send("IDC_FS_addDownloadURL")
                 urlField.selectAll()
@@ -294,7 +294,7 @@ Rectangle {
             width: startButton.x - x - Theme.gap
             spacing: 4
             Text {
-                text: "Download list"
+                text: qsTr("Download list")
                 color: Theme.text
                 font.family: Theme.font
                 font.pixelSize: Theme.textTitle
@@ -303,7 +303,7 @@ Rectangle {
             Text {
                 objectName: "saveToText"
                 width: parent.width
-                text: (scene.running ? "Downloading to " : "Saving to ") + scene.vars.download_dir
+                text: (scene.running ? qsTr("Downloading to %1") : qsTr("Saving to %1")).arg(scene.vars.download_dir)
                 elide: Text.ElideMiddle
                 property string toolTip: truncated ? text : ""
                 color: scene.running ? Theme.accent : Theme.textMuted
@@ -321,8 +321,8 @@ Rectangle {
             height: 40
             kind: scene.running ? "danger" : "primary"
             glyph: scene.running ? "stop" : "download"
-            text: scene.running ? "Stop" : "Start"
-            accessibleName: scene.running ? "Stop downloading" : "Start downloading"
+            text: scene.running ? qsTr("Stop") : qsTr("Start")
+            accessibleName: scene.running ? qsTr("Stop downloading") : qsTr("Start downloading")
             onActivated: scene.send(scene.running ? "IDC_FS_stopDownload"
                                                   : "IDC_FS_startDownload")
         }
@@ -341,7 +341,7 @@ Rectangle {
             // grid lying here.
             activeFocusOnTab: true
             Accessible.role: Accessible.Table
-            Accessible.name: "Download list"
+            Accessible.name: qsTr("Download list")
             Accessible.focusable: true
 
             FocusRing { offset: 1 }
@@ -356,7 +356,7 @@ Rectangle {
                     color: Theme.borderStrong
                 }
                 Text {
-                    text: "Added videos appear here"
+                    text: qsTr("Added videos appear here")
                     color: Theme.textMuted
                     font.family: Theme.font
                     font.pixelSize: Theme.textBody
@@ -377,16 +377,16 @@ Rectangle {
                 spacing: 4
                 SkinButton {
                     objectName: "selectAllButton"
-                    kind: "ghost"; glyph: "selectAll"; text: "Select all"
-                    toolTip: "Select All"
+                    kind: "ghost"; glyph: "selectAll"; text: qsTr("Select all")
+                    toolTip: qsTr("Select All")
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_selectAllD")
                 }
                 SkinButton {
                     objectName: "removeSelectedButton"
-                    kind: "ghost"; glyph: "close"; text: "Remove selected"
-                    accessibleName: "Remove selected items"
-                    toolTip: "Remove Selected Items"
+                    kind: "ghost"; glyph: "close"; text: qsTr("Remove selected")
+                    accessibleName: qsTr("Remove selected items")
+                    toolTip: qsTr("Remove Selected Items")
                     height: 32; padding: 10
                     onActivated: scene.send("IDC_FS_removeSelectedD")
                 }
@@ -394,16 +394,16 @@ Rectangle {
                 SkinButton {
                     objectName: "moveUpButton"
                     kind: "ghost"; glyph: "up"
-                    accessibleName: "Move item up"
-                    toolTip: "Move Item Up"
+                    accessibleName: qsTr("Move item up")
+                    toolTip: qsTr("Move Item Up")
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveUp")
                 }
                 SkinButton {
                     objectName: "moveDownButton"
                     kind: "ghost"; glyph: "down"
-                    accessibleName: "Move item down"
-                    toolTip: "Move item down"
+                    accessibleName: qsTr("Move item down")
+                    toolTip: qsTr("Move item down")
                     width: 32; height: 32
                     onActivated: scene.send("IDC_FS_moveDown")
                 }
@@ -414,9 +414,9 @@ Rectangle {
                 anchors.right: parent.right
                 anchors.rightMargin: 8
                 anchors.verticalCenter: parent.verticalCenter
-                kind: "ghost"; glyph: "done"; text: "Clear completed"
-                accessibleName: "Clear completed items"
-                toolTip: "Clear Completed items"
+                kind: "ghost"; glyph: "done"; text: qsTr("Clear completed")
+                accessibleName: qsTr("Clear completed items")
+                toolTip: qsTr("Clear Completed items")
                 height: 32; padding: 10
                 onActivated: scene.send("ID_FS_clearComplete")
             }
@@ -434,9 +434,12 @@ Rectangle {
             }
             Text {
                 objectName: "monitorStatusText"
+                // Beside the dot, up to the right margin; longer languages wrap.
+                width: scene.width - 2 * Theme.margin - 16
+                wrapMode: Text.WordWrap
                 text: scene.monitoring
-                      ? "Watching the clipboard: copied video page addresses are added and downloaded."
-                      : "Clipboard watching is off. Turn it on in Settings."
+                      ? qsTr("Watching the clipboard: copied video page addresses are added and downloaded.")
+                      : qsTr("Clipboard watching is off. Turn it on in Settings.")
                 color: Theme.textMuted
                 font.family: Theme.font
                 font.pixelSize: Theme.textSmall + 1

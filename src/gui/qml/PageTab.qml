@@ -23,7 +23,7 @@ Item {
     Accessible.focusable: true
     Accessible.selectable: true
     Accessible.selected: selected
-    Accessible.description: busy ? "Downloading" : ""
+    Accessible.description: busy ? qsTr("Downloading") : ""
     Accessible.onPressAction: activated()
 
     TextMetrics {

@@ -59,14 +59,14 @@ Item {
                     width: parent.width - 40
                     spacing: 6
                     Text {
-                        text: "Download folder"
+                        text: qsTr("Download folder")
                         color: Theme.text
                         font.family: Theme.font
                         font.pixelSize: Theme.textTitle - 1
                         font.bold: true
                     }
                     Text {
-                        text: "Downloaded videos are saved in this folder."
+                        text: qsTr("Downloaded videos are saved in this folder.")
                         color: Theme.textMuted
                         font.family: Theme.font
                         font.pixelSize: Theme.textBody
@@ -103,8 +103,8 @@ Item {
                             anchors.right: parent.right
                             y: 1
                             width: 120
-                            text: "Browse…"
-                            accessibleName: "Browse for the download folder"
+                            text: qsTr("Browse…")
+                            accessibleName: qsTr("Browse for the download folder")
                             onActivated: page.send("ID_FS_downloadBrowse")
                         }
                     }
@@ -126,7 +126,7 @@ Item {
                     width: parent.width - 40
                     spacing: 6
                     Text {
-                        text: "Clipboard"
+                        text: qsTr("Clipboard")
                         color: Theme.text
                         font.family: Theme.font
                         font.pixelSize: Theme.textTitle - 1
@@ -134,7 +134,7 @@ Item {
                     }
                     Text {
                         width: parent.width
-                        text: "When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself."
+                        text: qsTr("When a copied address belongs to a supported video site (or to any site, with the option below), it joins the list and downloading starts by itself.")
                         wrapMode: Text.WordWrap
                         color: Theme.textMuted
                         font.family: Theme.font
@@ -145,7 +145,7 @@ Item {
                     SkinCheckBox {
                         objectName: "monitorCheckBox"
                         width: parent.width
-                        text: "Monitor video URL's in clipboard and automatically add and download"
+                        text: qsTr("Monitor video URL's in clipboard and automatically add and download")
                         checked: page.monitoring
                         onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
                                                       : "ID_FS_autoDownloadCheck")
@@ -168,7 +168,7 @@ Item {
                     width: parent.width - 40
                     spacing: 6
                     Text {
-                        text: "Other sites"
+                        text: qsTr("Other sites")
                         color: Theme.text
                         font.family: Theme.font
                         font.pixelSize: Theme.textTitle - 1
@@ -176,7 +176,7 @@ Item {
                     }
                     Text {
                         width: parent.width
-                        text: "Pages that name their video the standard way, and links straight to a video file."
+                        text: qsTr("Pages that name their video the standard way, and links straight to a video file.")
                         wrapMode: Text.WordWrap
                         color: Theme.textMuted
                         font.family: Theme.font
@@ -187,7 +187,7 @@ Item {
                     SkinCheckBox {
                         objectName: "anySiteCheckBox"
                         width: parent.width
-                        text: "Also find videos on pages of other sites"
+                        text: qsTr("Also find videos on pages of other sites")
                         checked: page.vars.anySite_CB === "1"
                         onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
                     }
@@ -217,7 +217,7 @@ Item {
                     }
                     Text {
                         width: parent.width
-                        text: "With other sites on, yt-dlp finds the video first; this program downloads it."
+                        text: qsTr("With other sites on, yt-dlp finds the video first; this program downloads it.")
                         wrapMode: Text.WordWrap
                         color: Theme.textMuted
                         font.family: Theme.font
@@ -256,11 +256,11 @@ Item {
                                 onEditingFinished: page.send("ID_FS_ytDlpProgram")
                                 onActiveFocusChanged: if (activeFocus) page.reveal(ytDlpField)
                                 Accessible.role: Accessible.EditableText
-                                Accessible.name: "yt-dlp program"
+                                Accessible.name: qsTr("yt-dlp program")
                                 Text {
                                     anchors.fill: parent
                                     verticalAlignment: Text.AlignVCenter
-                                    text: "yt-dlp program (empty: yt-dlp on PATH)"
+                                    text: qsTr("yt-dlp program (empty: yt-dlp on PATH)")
                                     color: Theme.textMuted
                                     font: ytDlpField.font
                                     visible: ytDlpField.text.length === 0
@@ -287,7 +287,7 @@ Item {
                         objectName: "playlistAllCheckBox"
                         onActiveFocusChanged: if (activeFocus) page.reveal(playlistAllBox)
                         width: parent.width
-                        text: "Playlist addresses add every video"
+                        text: qsTr("Playlist addresses add every video")
                         checked: page.vars.playlistAll_CB === "1"
                         onToggled: page.send(checked ? "ID_FS_playlistAllUncheck"
                                                       : "ID_FS_playlistAllCheck")
@@ -297,8 +297,8 @@ Item {
                         objectName: "cookiesBrowserButton"
                         onActiveFocusChanged: if (activeFocus) page.reveal(cookiesButton)
                         width: 280
-                        text: "Cookies from browser: " + page.vars.cookiesBrowser
-                        accessibleName: "Cookies from browser: " + page.vars.cookiesBrowser
+                        text: qsTr("Cookies from browser: %1").arg(page.vars.cookiesBrowser)
+                        accessibleName: qsTr("Cookies from browser: %1").arg(page.vars.cookiesBrowser)
                         onActivated: page.send("ID_FS_cookiesBrowserNext")
                     }
                 }
