@@ -236,6 +236,11 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_autoDownloadUncheck", [this] { SetMonitoring(false); }},
         {"ID_FS_anySiteCheck", [this] { SetAnySite(true); }},
         {"ID_FS_anySiteUncheck", [this] { SetAnySite(false); }},
+        {"ID_FS_qualityBest", [this] { SetQuality(StreamQuality::Limit::Best); }},
+        {"ID_FS_quality1080", [this] { SetQuality(StreamQuality::Limit::Max1080); }},
+        {"ID_FS_quality720", [this] { SetQuality(StreamQuality::Limit::Max720); }},
+        {"ID_FS_quality480", [this] { SetQuality(StreamQuality::Limit::Max480); }},
+        {"ID_FS_qualitySmallest", [this] { SetQuality(StreamQuality::Limit::Smallest); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -257,6 +262,14 @@ void frmMain::SetAnySite(bool bState)
 {
     m_session->Settings().bAnySite = bState;
     m_txtMonitor->SetAnySite(bState);
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// The skin's Quality choice: the streams saved from now on follow it.
+void frmMain::SetQuality(StreamQuality::Limit limit)
+{
+    m_session->Settings().sQuality = StreamQuality::TextOf(limit);
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
 }

@@ -8,6 +8,7 @@
 
 #include "gui/skincommands.h"
 #include "gui/widgetmessagebox.h"
+#include "streams/streamquality.h"
 
 class ClipboardMonitor;
 class ClipboardPoller;
@@ -109,6 +110,7 @@ private:
     void AddDownloadURL();
     void SetMonitoring(bool bState);
     void SetAnySite(bool bState);
+    void SetQuality(StreamQuality::Limit limit);
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 

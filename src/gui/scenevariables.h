@@ -28,6 +28,7 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
     Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
+    Q_PROPERTY(QString quality MEMBER m_quality NOTIFY qualityChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -47,6 +48,7 @@ Q_SIGNALS:
     void Download_CBChanged();
     void Convert_CBChanged();
     void anySite_CBChanged();
+    void qualityChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -62,5 +64,6 @@ private:
     QString m_downloadCheck;
     QString m_convertCheck;
     QString m_anySiteCheck;
+    QString m_quality;
     QHash<QString, QString> m_others;
 };

@@ -14,6 +14,9 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_clearComplete"),   QStringLiteral("ID_FS_downloadBrowse"),
         QStringLiteral("ID_FS_autoDownloadCheck"), QStringLiteral("ID_FS_autoDownloadUncheck"),
         QStringLiteral("ID_FS_anySiteCheck"),    QStringLiteral("ID_FS_anySiteUncheck"),
+        QStringLiteral("ID_FS_qualityBest"),     QStringLiteral("ID_FS_quality1080"),
+        QStringLiteral("ID_FS_quality720"),      QStringLiteral("ID_FS_quality480"),
+        QStringLiteral("ID_FS_qualitySmallest"),
     };
     return commands;
 }

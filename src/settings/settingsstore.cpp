@@ -107,4 +107,5 @@ void SettingsStore::ApplySettingsToSkin()
                                  m_settings.sDownloadDir);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.anySite_CB"),
                                  m_settings.bAnySite ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.quality"), m_settings.sQuality);
 }

@@ -147,7 +147,7 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("video_url"),     QStringLiteral("download_dir"),
         QStringLiteral("abouttxt"),      QStringLiteral("autoToDownloadList_CB"),
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
-        QStringLiteral("anySite_CB"),
+        QStringLiteral("anySite_CB"),    QStringLiteral("quality"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -267,6 +267,7 @@ void tst_SkinHost::controlsSendTheirCommands_data()
     const QString running = QStringLiteral("_root.startDownload=0");
     const QString monitoring = QStringLiteral("_root.autoToDownloadList_CB=1");
     const QString anySite = QStringLiteral("_root.anySite_CB=1");
+    const QString best = QStringLiteral("_root.quality=best");
     const Row rows[] = {
         {"download", {}, "minimiseButton", "IDC_FS_Minimize"},
         {"download", {}, "trayButton", "IDC_FS_Tray"},
@@ -287,6 +288,11 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {monitoring}, "monitorCheckBox", "ID_FS_autoDownloadUncheck"},
         {"settings", {}, "anySiteCheckBox", "ID_FS_anySiteCheck"},
         {"settings", {anySite}, "anySiteCheckBox", "ID_FS_anySiteUncheck"},
+        {"settings", {}, "qualityBestButton", "ID_FS_qualityBest"},
+        {"settings", {}, "quality1080pButton", "ID_FS_quality1080"},
+        {"settings", {best}, "quality720pButton", "ID_FS_quality720"},
+        {"settings", {best}, "quality480pButton", "ID_FS_quality480"},
+        {"settings", {best}, "qualitySmallestButton", "ID_FS_qualitySmallest"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -314,6 +320,9 @@ void tst_SkinHost::controlsSendTheirCommands()
     skin.Apply(settings);
     QQuickItem *control = skin.Item(item);
     QVERIFY2(control && control->isVisible(), qPrintable(item));
+    // Drawn whole inside the window, where the user can reach it.
+    const QRectF area = control->mapRectToScene(QRectF(0, 0, control->width(), control->height()));
+    QVERIFY2(QRectF(0, 0, 640, 600).contains(area), qPrintable(item));
 
     // The right button is nobody's business on the skin.
     skin.Click(control, Qt::RightButton);
@@ -464,7 +473,12 @@ void tst_SkinHost::tabReachesEveryControl_data()
     QTest::newRow("settings") << QStringLiteral("settings")
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
                                                                QStringLiteral("monitorCheckBox"),
-                                                               QStringLiteral("anySiteCheckBox")};
+                                                               QStringLiteral("anySiteCheckBox"),
+                                                               QStringLiteral("qualityBestButton"),
+                                                               QStringLiteral("quality1080pButton"),
+                                                               QStringLiteral("quality720pButton"),
+                                                               QStringLiteral("quality480pButton"),
+                                                               QStringLiteral("qualitySmallestButton")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};
