@@ -502,9 +502,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
-                                       ? QStringLiteral("The page names no video file")
-                                       : m_pageRetriever.LastReason());
+        m_store.SetReason(uSerial, QStringLiteral("The page names no video file"));
         m_store.ShowInsteadOfAddress(
             uSerial, QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;
@@ -529,7 +527,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
         m_store.SetFileSize(uSerial, QStringLiteral("0"));
         return sLink;
     };
-    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+    if (m_pageRetriever.LastIsStream() || StreamSaver::IsPlaylistAddress(QUrl(sLink)))
         return nameStream();
 
     const qint16 iSite = modDownload::DetectSite(sVideoUrl);
