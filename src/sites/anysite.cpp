@@ -411,7 +411,8 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
             if (form == MediaLink && !OneOf(PathSuffix(url), kMediaExtensions)
                 && !OneOf(PathSuffix(url), kPlaylistExtensions))
                 continue;
-            return PageVideo{url.toString(QUrl::FullyEncoded), sOgTitle.isEmpty() ? sTitle : sOgTitle};
+            return PageVideo{url.toString(QUrl::FullyEncoded),
+                             sOgTitle.isEmpty() ? sTitle : sOgTitle};
         }
     }
     return PageVideo{QString(), QString()};

@@ -123,6 +123,7 @@ private:
     QByteArray m_fmp4Playlist;
     QByteArray m_encryptedPlaylist;
     QString m_sDashJoined;
+    QString m_sDashAudio;
     QByteArray m_dashManifest;
 };
 
@@ -140,12 +141,26 @@ void tst_GetStream::initTestCase()
         list = !sJoined.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         return !list.isEmpty();
     };
-    QVERIFY2(make("v", "ts:mpeg2video:aac", "v.m3u8", m_sJoined, m_mediaPlaylist), qPrintable(sError));
+    QVERIFY2(make("v", "ts:mpeg2video:aac", "v.m3u8", m_sJoined, m_mediaPlaylist),
+             qPrintable(sError));
     QVERIFY(m_mediaPlaylist.contains("#EXT-X-ENDLIST"));
-    QVERIFY2(make("f", "fmp4:mpeg4:aac", "f.m3u8", m_sFmp4Joined, m_fmp4Playlist), qPrintable(sError));
+    QVERIFY2(make("f", "fmp4:mpeg4:aac", "f.m3u8", m_sFmp4Joined, m_fmp4Playlist),
+             qPrintable(sError));
     QVERIFY(m_fmp4Playlist.contains("#EXT-X-MAP"));
-    QVERIFY2(make("d", "dash:mpeg4:aac", "d.mpd", m_sDashJoined, m_dashManifest), qPrintable(sError));
+    QVERIFY2(make("d", "dash:mpeg4:aac", "d.mpd", m_sDashJoined, m_dashManifest),
+             qPrintable(sError));
     QVERIFY(m_dashManifest.contains("<SegmentTimeline"));
+    // The manifest's sound, joined as its picture is.
+    m_sDashAudio = m_media.filePath(QStringLiteral("d-audio.joined"));
+    QFile audio(m_sDashAudio);
+    QVERIFY(audio.open(QIODevice::WriteOnly));
+    const QStringList segments =
+        QDir(m_media.path()).entryList({QStringLiteral("d-1-*.m4s")}, QDir::Files, QDir::Name);
+    for (const QString &sPiece : QStringList{QStringLiteral("d-init-1.m4s")} + segments) {
+        QFile piece(m_media.filePath(sPiece));
+        QVERIFY(piece.open(QIODevice::ReadOnly));
+        QVERIFY(audio.write(piece.readAll()) > 0);
+    }
     m_encryptedPlaylist = EncryptStream(m_mediaPlaylist, m_media.path(), &sError);
     QVERIFY2(!m_encryptedPlaylist.isEmpty(), qPrintable(sError));
 }
@@ -162,8 +177,8 @@ void tst_GetStream::savesTheStreamAsOneFile_data()
     // The page's head, and the name the saved file gets from it.
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<QString>("sFileName");
-    // What the saved file must decode to.
-    QTest::addColumn<QString>("sSource");
+    // What the saved file must decode to: its picture and its sound.
+    QTest::addColumn<QStringList>("sources");
 
     const QByteArray master = "#EXTM3U\n"
                               "#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=854x480\n"
@@ -179,45 +194,47 @@ void tst_GetStream::savesTheStreamAsOneFile_data()
     drm.replace("#EXTM3U\n", "#EXTM3U\n#EXT-X-KEY:METHOD=SAMPLE-AES,URI=\"key.bin\"\n");
 
     const QByteArray title = "<title> A  show </title>";
+    const QStringList ts{m_sJoined};
     const QByteArray ogTitle = "<meta property=og:title content=\"Show: part 1/2\">" + title;
     QTest::newRow("TS variants, best") << "best" << master << media << "/s/high/v.m3u8"
-                                       << "/s/mid/v.m3u8" << QString() << title << "A show.mp4" << m_sJoined;
+                                       << "/s/mid/v.m3u8" << QString() << title << "A show.mp4"
+                                       << ts;
     QTest::newRow("TS variants, at most 720")
         << "720" << master << media << "/s/mid/v.m3u8" << "/s/high/v.m3u8" << QString() << ogTitle
-        << "Show part 12.mp4" << m_sJoined;
+        << "Show part 12.mp4" << ts;
     QTest::newRow("TS variants, smallest") << "smallest" << master << media << "/s/low/v.m3u8"
                                            << "/s/mid/v.m3u8" << QString() << QByteArray()
-                                           << "master.mp4" << m_sJoined;
+                                           << "master.mp4" << ts;
     QTest::newRow("media playlist, no master")
         << "480" << QByteArray() << media << "/s/high/v.m3u8" << "/s/low/v.m3u8" << QString()
-        << QByteArray() << "v.mp4" << m_sJoined;
+        << QByteArray() << "v.mp4" << ts;
     QTest::newRow("live") << "best" << master << live << QString() << QString()
-                          << "Live streams are not supported" << title << QString() << m_sJoined;
+                          << "Live streams are not supported" << title << QString() << ts;
     QTest::newRow("protected") << "best" << master << drm << QString() << QString()
                                << "The stream is protected (DRM) and cannot be saved" << title
-                               << QString() << m_sJoined;
+                               << QString() << ts;
     QTest::newRow("live media playlist, no master")
         << "best" << QByteArray() << live << QString() << QString()
-        << "Live streams are not supported" << title << QString() << m_sJoined;
+        << "Live streams are not supported" << title << QString() << ts;
     QTest::newRow("fMP4 with an init section")
         << "best" << QByteArray() << m_fmp4Playlist << "/s/high/v.m3u8" << "/s/low/v.m3u8"
-        << QString() << title << "A show.mp4" << m_sFmp4Joined;
+        << QString() << title << "A show.mp4" << QStringList{m_sFmp4Joined};
     QTest::newRow("AES-128, IVs given and numbered, a new key")
         << "720" << master << m_encryptedPlaylist << "/s/mid/k2.bin" << "/s/high/v.m3u8"
-        << QString() << title << "A show.mp4" << m_sJoined;
+        << QString() << title << "A show.mp4" << ts;
     // The manifest takes the master's place; its segments lie beside it.
     QTest::newRow("DASH template with a timeline, sound apart")
         << "best" << m_dashManifest << QByteArray() << "/s/d-1-001.m4s" << "/s/high/v.m3u8"
-        << QString() << title << "A show.mp4" << m_sDashJoined;
+        << QString() << title << "A show.mp4" << QStringList{m_sDashJoined, m_sDashAudio};
     QByteArray brokenMedia = media;
     brokenMedia.replace("#EXTINF:1", "#EXTINF:x1");
     QTest::newRow("malformed media playlist")
         << "best" << master << brokenMedia << QString() << QString()
-        << "The stream's playlist cannot be read (line" << title << QString() << m_sJoined;
+        << "The stream's playlist cannot be read (line" << title << QString() << ts;
     QTest::newRow("malformed master playlist")
         << "best" << QByteArray("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n") << media << QString()
         << QString() << "The stream's playlist cannot be read (line" << title << QString()
-        << m_sJoined;
+        << ts;
 }
 
 void tst_GetStream::savesTheStreamAsOneFile()
@@ -230,7 +247,7 @@ void tst_GetStream::savesTheStreamAsOneFile()
     QFETCH(QString, sReason);
     QFETCH(QByteArray, head);
     QFETCH(QString, sFileName);
-    QFETCH(QString, sSource);
+    QFETCH(QStringList, sources);
 
     HttpTestServer server;
     QVERIFY(server.Start());
@@ -252,8 +269,9 @@ void tst_GetStream::savesTheStreamAsOneFile()
     // playlist and the manifest.
     const QStringList pieces =
         QDir(m_media.path())
-            .entryList({QStringLiteral("v0*.ts"), QStringLiteral("e0*.ts"), QStringLiteral("k*.bin"),
-                        QStringLiteral("f*.m4s"), QStringLiteral("f-init.mp4"), QStringLiteral("d-*.m4s")},
+            .entryList({QStringLiteral("v0*.ts"), QStringLiteral("e0*.ts"),
+                        QStringLiteral("k*.bin"), QStringLiteral("f*.m4s"),
+                        QStringLiteral("f-init.mp4"), QStringLiteral("d-*.m4s")},
                        QDir::Files, QDir::Name);
     QVERIFY(pieces.size() >= 6);
     for (const QString &sFolder : {QStringLiteral("/s/low/"), QStringLiteral("/s/mid/"),
@@ -304,10 +322,16 @@ void tst_GetStream::savesTheStreamAsOneFile()
     }
 
     const DecodedMedia saved = DecodedMedia::Of({QDir(downloads.path()).filePath(kept.first())});
-    const DecodedMedia source = DecodedMedia::Of({sSource});
+    const DecodedMedia source = DecodedMedia::Of(sources);
     QVERIFY2(saved.sError.isEmpty(), qPrintable(saved.sError));
     QVERIFY(!source.lPictureSums.isEmpty());
     QCOMPARE(saved.lPictureSums, source.lPictureSums);
+    // The sound whole, to within one audio frame.
+    QVERIFY(source.lAudioSamples > 0);
+    QVERIFY2(qAbs(saved.lAudioSamples - source.lAudioSamples) <= source.iAudioFrameSize,
+             qPrintable(QStringLiteral("%1 samples saved, %2 made")
+                            .arg(saved.lAudioSamples)
+                            .arg(source.lAudioSamples)));
 }
 
 // A run killed while it waits for a fragment keeps what it wrote; the next

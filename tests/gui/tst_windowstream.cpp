@@ -48,8 +48,8 @@ void tst_WindowStream::pageStreamEndsAsOneFile()
     const QByteArray hls = "application/vnd.apple.mpegurl";
     server.SetRoute(QStringLiteral("/watch/show.html"),
                     HttpTestServer::Ok("<html><head><title>A show</title></head><body><video>"
-                                       "<source src=\"/s/master.m3u8\" type=\"application/x-mpegURL\">"
-                                       "</video></body></html>",
+                                       "<source src=\"/s/master.m3u8\" "
+                                       "type=\"application/x-mpegURL\"></video></body></html>",
                                        "text/html"));
     server.SetRoute(QStringLiteral("/s/master.m3u8"),
                     HttpTestServer::Ok("#EXTM3U\n"
@@ -70,9 +70,10 @@ void tst_WindowStream::pageStreamEndsAsOneFile()
     // Pages of other sites are read, and the smaller picture is wanted; no
     // clipboard watcher, nothing here is about the clipboard.
     CRegister settings(root.filePath(QStringLiteral("config/Clipvane/registry.ini")));
-    const QPair<QString, QString> values[] = {{SettingsStore::kURLMonValue, QStringLiteral("False")},
-                                              {SettingsStore::kAnySiteValue, QStringLiteral("True")},
-                                              {SettingsStore::kQualityValue, QStringLiteral("480")}};
+    const QPair<QString, QString> values[] = {
+        {SettingsStore::kURLMonValue, QStringLiteral("False")},
+        {SettingsStore::kAnySiteValue, QStringLiteral("True")},
+        {SettingsStore::kQualityValue, QStringLiteral("480")}};
     for (const auto &[sName, sValue] : values) {
         QVERIFY(settings.REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
                                         sName, sValue));

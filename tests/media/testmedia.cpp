@@ -242,11 +242,11 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
         av_dict_set(&pOptions, "use_template", "1", 0);
         av_dict_set(&pOptions, "use_timeline", "1", 0);
         av_dict_set(&pOptions, "adaptation_sets", "id=0,streams=v id=1,streams=a", 0);
-        av_dict_set(&pOptions, "init_seg_name",
-                    (sName + QLatin1String("-init-$RepresentationID$.m4s")).toUtf8().constData(), 0);
-        av_dict_set(&pOptions, "media_seg_name",
-                    (sName + QLatin1String("-$RepresentationID$-$Number%03d$.m4s")).toUtf8().constData(),
-                    0);
+        const QByteArray init = (sName + QLatin1String("-init-$RepresentationID$.m4s")).toUtf8();
+        const QByteArray segment =
+            (sName + QLatin1String("-$RepresentationID$-$Number%03d$.m4s")).toUtf8();
+        av_dict_set(&pOptions, "init_seg_name", init.constData(), 0);
+        av_dict_set(&pOptions, "media_seg_name", segment.constData(), 0);
     } else if (!bWebm) {
         av_dict_set(&pOptions, "hls_time", "1", 0);
         av_dict_set(&pOptions, "hls_list_size", "0", 0);
@@ -290,7 +290,8 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
     QFile joined(sJoined);
     // A manifest's first representation (the picture) is its init section
     // and its segments.
-    QStringList lPieces = bDash ? QStringList{sBase + QLatin1String("-init-0.m4s")} : PiecesOf(sTarget);
+    QStringList lPieces =
+        bDash ? QStringList{sBase + QLatin1String("-init-0.m4s")} : PiecesOf(sTarget);
     if (bDash) {
         for (const QString &sSegment : QDir(sDir).entryList({sName + QLatin1String("-0-*.m4s")},
                                                             QDir::Files, QDir::Name))
