@@ -232,9 +232,7 @@ int GetCommand::PrintUrls(DownloadSession &session, const QStringList &urls)
         const QString sLink = session.Pages().GetDownloadLink(sUrl);
         const PageRetriever::LinkResult result = PageRetriever::Classify(sLink);
         if (result != PageRetriever::LinkResult::Address) {
-            const QString sWhy = session.Pages().LastReason();
-            std::printf("%s\t%s\n", qPrintable(sLink),
-                        qPrintable(sWhy.isEmpty() ? Explain(result) : sWhy));
+            std::printf("%s\t%s\n", qPrintable(sLink), qPrintable(Explain(result)));
             iExit = kExitFailed;
         } else {
             std::printf("%s\n", sLink.toLocal8Bit().constData());

@@ -251,6 +251,11 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_playlistAllCheck", [this] { SetPlaylistAll(true); }},
         {"ID_FS_playlistAllUncheck", [this] { SetPlaylistAll(false); }},
         {"ID_FS_cookiesBrowserNext", [this] { NextCookiesBrowser(); }},
+        {"ID_FS_qualityBest", [this] { SetQuality(StreamQuality::Limit::Best); }},
+        {"ID_FS_quality1080", [this] { SetQuality(StreamQuality::Limit::Max1080); }},
+        {"ID_FS_quality720", [this] { SetQuality(StreamQuality::Limit::Max720); }},
+        {"ID_FS_quality480", [this] { SetQuality(StreamQuality::Limit::Max480); }},
+        {"ID_FS_qualitySmallest", [this] { SetQuality(StreamQuality::Limit::Smallest); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -290,6 +295,14 @@ void frmMain::SetYtDlpProgram()
 void frmMain::SetPlaylistAll(bool bState)
 {
     m_session->Settings().bPlaylistAll = bState;
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// The skin's Quality choice: the streams saved from now on follow it.
+void frmMain::SetQuality(StreamQuality::Limit limit)
+{
+    m_session->Settings().sQuality = StreamQuality::TextOf(limit);
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
 }

@@ -8,6 +8,7 @@
 
 #include "gui/skincommands.h"
 #include "gui/widgetmessagebox.h"
+#include "streams/streamquality.h"
 
 class ClipboardMonitor;
 class ClipboardPoller;
@@ -116,6 +117,7 @@ private:
     // Shows beside the program field the version of the yt-dlp found, or
     // "not found"; asked again when a program changes meanwhile.
     void ShowYtDlpVersion();
+    void SetQuality(StreamQuality::Limit limit);
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 

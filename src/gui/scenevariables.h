@@ -32,6 +32,7 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString ytDlpVersion MEMBER m_ytDlpVersion NOTIFY ytDlpVersionChanged)
     Q_PROPERTY(QString playlistAll_CB MEMBER m_playlistAll NOTIFY playlistAll_CBChanged)
     Q_PROPERTY(QString cookiesBrowser MEMBER m_cookiesBrowser NOTIFY cookiesBrowserChanged)
+    Q_PROPERTY(QString quality MEMBER m_quality NOTIFY qualityChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -55,6 +56,7 @@ Q_SIGNALS:
     void ytDlpVersionChanged();
     void playlistAll_CBChanged();
     void cookiesBrowserChanged();
+    void qualityChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -74,5 +76,6 @@ private:
     QString m_ytDlpVersion;
     QString m_playlistAll;
     QString m_cookiesBrowser;
+    QString m_quality;
     QHash<QString, QString> m_others;
 };

@@ -16,6 +16,9 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_anySiteCheck"),    QStringLiteral("ID_FS_anySiteUncheck"),
         QStringLiteral("ID_FS_ytDlpProgram"),    QStringLiteral("ID_FS_cookiesBrowserNext"),
         QStringLiteral("ID_FS_playlistAllCheck"), QStringLiteral("ID_FS_playlistAllUncheck"),
+        QStringLiteral("ID_FS_qualityBest"),     QStringLiteral("ID_FS_quality1080"),
+        QStringLiteral("ID_FS_quality720"),      QStringLiteral("ID_FS_quality480"),
+        QStringLiteral("ID_FS_qualitySmallest"),
     };
     return commands;
 }

@@ -13,6 +13,7 @@
 #include "core/partfile.h"
 #include "core/webaddress.h"
 #include "net/blockreader.h"
+#include "net/browseragent.h"
 #include "net/headerblock.h"
 #include "net/netlog.h"
 #include "net/passingfailure.h"
@@ -149,7 +150,8 @@ QNetworkRequest Download::MakeRequest(const QUrl &url, qint64 lFrom,
                                       const QString &sValidator) const
 {
     QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(kAgent));
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QByteArray(m_bBrowserAgent ? kBrowserUserAgent : kAgent));
     // Asking for the identity encoding keeps Content-Length equal to the
     // bytes written, which the percentage relies on.
     request.setRawHeader("Accept-Encoding", "identity");

@@ -59,6 +59,10 @@ public:
     void SetLocalFile(const QString &New_LocalFile) { m_sLocalFile = New_LocalFile; }
     QString Url() const { return m_sUrl; }
     void SetUrl(const QString &New_Url) { m_sUrl = New_Url; }
+    // Whether requests send the agent of a current browser (kBrowserUserAgent)
+    // instead of the old one the site rules were written for, which other
+    // sites refuse or answer with a page for old browsers.
+    void SetBrowserAgent(bool bBrowser) { m_bBrowserAgent = bBrowser; }
     // Credentials for the information request; the password is sent only
     // when the user name is not empty.
     QString SiteUser() const { return m_sSiteUser; }
@@ -229,6 +233,7 @@ private:
     QString m_sSuggestedFileName;
     QString m_sRemoteFileType;
     QString m_sUrl;
+    bool m_bBrowserAgent = false;
     QString m_sSiteUser;
     QString m_sSitePassword;
     QString m_sLastError;

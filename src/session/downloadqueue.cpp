@@ -528,9 +528,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
         m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
         m_store.SetReason(uSerial, !sYtDlpReason.isEmpty() ? sYtDlpReason
-                                       : m_pageRetriever.LastReason().isEmpty()
-                                       ? QStringLiteral("The page names no video file")
-                                       : m_pageRetriever.LastReason());
+                                                           : QStringLiteral("The page names no video file"));
         m_store.ShowInsteadOfAddress(
             uSerial, QStringLiteral("Video may be inappropriate and can not be downloaded"));
         return sFailed;
@@ -556,7 +554,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
         m_store.SetFileSize(uSerial, QStringLiteral("0"));
         return sLink;
     };
-    if (StreamSaver::IsPlaylistAddress(QUrl(sLink)))
+    if (m_pageRetriever.LastIsStream() || StreamSaver::IsPlaylistAddress(QUrl(sLink)))
         return nameStream();
 
     const qint16 iSite = modDownload::DetectSite(sVideoUrl);

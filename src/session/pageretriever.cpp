@@ -13,6 +13,7 @@
 #include "streams/streamsniff.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -45,6 +46,16 @@ QString AddressOfRuleBytes(const QString &sAddress)
             encoded += static_cast<char>(cByte);
     }
     return QString::fromLatin1(QUrl::fromEncoded(encoded, QUrl::TolerantMode).toEncoded());
+}
+
+// Whether the page kept at sPath is a streaming playlist by its first
+// bytes, whatever type its server gave it.
+bool IsPlaylistText(const QString &sPath)
+{
+    QFile page(sPath);
+    constexpr qint64 kHeadBytes = 1024;
+    return page.open(QIODevice::ReadOnly)
+        && StreamSniff::Of(QString(), page.read(kHeadBytes)) != StreamSniff::Kind::None;
 }
 
 } // namespace
@@ -108,12 +119,17 @@ PageRetriever::LinkResult PageRetriever::Classify(const QString &sLink)
 
 QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
-    m_sLastReason.clear();
     m_sLastTitle.clear();
+    m_bLastStream = false;
     const qint16 iSite = modDownload::DetectSite(sLink);
     const bool bOtherSite = iSite == modDownload::siteNone;
     if (bOtherSite && !(m_pbAnySite && *m_pbAnySite && modDownload::IsWebAddress(sLink)))
         return kNoSite;
+
+    // The twelve rules' sites get the agent the rules were written for;
+    // any other site a current browser's. The item's later requests (its
+    // size, its file) go out the same way.
+    m_download.SetBrowserAgent(bOtherSite);
 
     m_download.SetUrl(sLink);
     const QString sScratch = ScratchPath();
@@ -128,9 +144,11 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     if (bOtherSite) {
         m_download.SetOpenTest([this, &bMediaFile] {
             // A playlist is saved as a stream, not read as a page.
-            bMediaFile = modDownload::IsMediaAnswer(m_download.ContentType(), m_download.AnswerUrl())
-                || StreamSniff::Of(m_download.ContentType(), QByteArray()) != StreamSniff::Kind::None
+            m_bLastStream =
+                StreamSniff::Of(m_download.ContentType(), QByteArray()) != StreamSniff::Kind::None
                 || StreamSaver::IsPlaylistAddress(QUrl(m_download.AnswerUrl()));
+            bMediaFile = m_bLastStream
+                || modDownload::IsMediaAnswer(m_download.ContentType(), m_download.AnswerUrl());
             return !bMediaFile;
         });
     }
@@ -171,10 +189,16 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         return kFetchFailed;
     }
 
+    // A playlist served as text or as bytes is still a playlist: it is saved
+    // as a stream, from where it finally came.
+    if (bOtherSite && IsPlaylistText(sScratch)) {
+        m_bLastStream = true;
+        return m_download.AnswerUrl();
+    }
+
     // A redirect request that reached no answer says nothing about the page:
     // the item must keep its address, as after a failed page fetch.
     bool bResolverUnanswered = false;
-    bool bPlaylistOnly = false;
     // The supported sites' rules know their pages by the address as listed.
     const QString sResult = modDownload::RunSiteRule(
         iSite, sScratch, bOtherSite ? m_download.AnswerUrl() : sLink,
@@ -183,11 +207,8 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
             bResolverUnanswered = !m_resolver.GotAnswer();
             return sFile;
         },
-        &bPlaylistOnly, &m_sLastTitle);
+        &m_sLastTitle);
     if (!sResult.isEmpty())
         return AddressOfRuleBytes(sResult);
-    if (bPlaylistOnly)
-        m_sLastReason = QStringLiteral(
-            "The page offers only a streaming playlist; streaming playlists are not supported yet");
     return bResolverUnanswered ? QString(kFetchFailed) : QString(kNoAddress);
 }

@@ -46,11 +46,11 @@ public:
     // while *pbAnySite is true; unset, they never are.
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
-    // Why the last GetDownloadLink found no address, when there is more to
-    // say than its code does; empty otherwise.
-    QString LastReason() const { return m_sLastReason; }
     // The title of the last page of no supported site read; empty otherwise.
     QString LastTitle() const { return m_sLastTitle; }
+    // Whether the address the last GetDownloadLink gave answered as a
+    // streaming playlist, by its type, its path or its first bytes.
+    bool LastIsStream() const { return m_bLastStream; }
 
     // Ends a wait of GetDownloadLink at once (the page fetch, a wait to fetch
     // it again, or the YouTube redirect request); it then answers as for a
@@ -72,7 +72,7 @@ private:
     TransferRetry &m_retry;
     QString m_sScratchDir;
     const bool *m_pbAnySite = nullptr;
-    QString m_sLastReason;
     QString m_sLastTitle;
+    bool m_bLastStream = false;
     std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -137,4 +137,5 @@ void SettingsStore::ApplySettingsToSkin()
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.cookiesBrowser"),
                                  m_settings.sCookiesBrowser.isEmpty() ? QStringLiteral("none")
                                                                       : m_settings.sCookiesBrowser);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.quality"), m_settings.sQuality);
 }

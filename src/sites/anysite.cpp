@@ -392,11 +392,11 @@ PageVideo FindPageVideo(const QString &sPage, const QString &sPageAddress)
             if (form == MediaLink && !OneOf(PathSuffix(url), kMediaExtensions)
                 && !OneOf(PathSuffix(url), kPlaylistExtensions))
                 continue;
-            return PageVideo{url.toString(QUrl::FullyEncoded), false,
+            return PageVideo{url.toString(QUrl::FullyEncoded),
                              sOgTitle.isEmpty() ? sTitle : sOgTitle};
         }
     }
-    return PageVideo{QString(), false, QString()};
+    return PageVideo{QString(), QString()};
 }
 
 } // namespace modDownload

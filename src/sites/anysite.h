@@ -36,8 +36,6 @@ QString OtherSiteFileName(const QString &sSuggested, const QString &sAddress,
 struct PageVideo
 {
     QString sAddress;           // empty when the page names none
-    // Kept for callers: playlists are now taken like files, so it stays false.
-    bool bPlaylistOnly = false;
     // og:title, else <title>; empty when the page has neither.
     QString sTitle;
 };

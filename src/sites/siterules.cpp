@@ -68,11 +68,8 @@ std::optional<PageText> ReadScratchPage(const QString &sPath)
 }
 
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
-                    const YoutubePathResolver &GetYoutubePathLnik, bool *pbPlaylistOnly,
-                    QString *psTitle)
+                    const YoutubePathResolver &GetYoutubePathLnik, QString *psTitle)
 {
-    if (pbPlaylistOnly)
-        *pbPlaylistOnly = false;
     if (psTitle)
         psTitle->clear();
     const std::optional<PageText> P = ReadScratchPage(sScratchFile);
@@ -82,8 +79,6 @@ QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
     case siteNone:
         return TrapRuleErrors([&] {
             const PageVideo video = FindPageVideo(QString::fromUtf8(P->bytes()), A);
-            if (pbPlaylistOnly)
-                *pbPlaylistOnly = video.bPlaylistOnly;
             if (psTitle)
                 *psTitle = video.sTitle;
             return video.sAddress;

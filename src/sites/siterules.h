@@ -46,11 +46,9 @@ std::optional<PageText> ReadScratchPage(const QString &sPath);
 // Reads the scratch page file and runs the rule of site iSite on it; a page
 // of no supported site (-1) gets the rule for any site. Empty text when the
 // file can't be read or is empty, when the site has no rule, or when the
-// rule finds nothing; then pbPlaylistOnly (when given) tells whether the
-// page offered only a streaming playlist. psTitle (when given) gets the
-// title of a page of no supported site, which names a stream saved from it.
+// rule finds nothing. psTitle (when given) gets the title of a page of no
+// supported site, which names a stream saved from it.
 QString RunSiteRule(qint16 iSite, const QString &sScratchFile, const QString &A,
-                    const YoutubePathResolver &GetYoutubePathLnik,
-                    bool *pbPlaylistOnly = nullptr, QString *psTitle = nullptr);
+                    const YoutubePathResolver &GetYoutubePathLnik, QString *psTitle = nullptr);
 
 } // namespace modDownload

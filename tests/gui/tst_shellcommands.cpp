@@ -168,6 +168,16 @@ void tst_ShellCommands::everyCommandReachesItsAction()
             Grid(w).SetRowSelected(iRow);
         };
     };
+    const auto quality = [](const char *sQuality) {
+        return [sQuality](frmMain &w) { w.Session().Settings().sQuality = QLatin1String(sQuality); };
+    };
+    const auto chosenQuality = [](const char *sQuality) {
+        return [sQuality](frmMain &w) {
+            return w.Session().Settings().sQuality == QLatin1String(sQuality)
+                   && w.Skin().GetVariable(QStringLiteral("_root.quality")) == QLatin1String(sQuality)
+                   && Stored(SettingsStore::kQualityValue) == QLatin1String(sQuality);
+        };
+    };
     const Row rows[] = {
         {"IDC_FS_Minimize", nothing, [](frmMain &w) { return w.isMinimized(); }},
         {"IDC_FS_Tray", nothing,
@@ -293,6 +303,13 @@ void tst_ShellCommands::everyCommandReachesItsAction()
                     && Stored(SettingsStore::kYtDlpProgramValue) == "/nowhere/yt-dlp"
                     && w.Skin().GetVariable(QStringLiteral("_root.ytDlpVersion")) == "not found";
          }},
+        // Each Quality button sets the setting, shows it and keeps it; the
+        // setting starts elsewhere, so the row proves the change.
+        {"ID_FS_qualityBest", quality("smallest"), chosenQuality("best")},
+        {"ID_FS_quality1080", nothing, chosenQuality("1080")},
+        {"ID_FS_quality720", nothing, chosenQuality("720")},
+        {"ID_FS_quality480", nothing, chosenQuality("480")},
+        {"ID_FS_qualitySmallest", nothing, chosenQuality("smallest")},
     };
     for (const Row &row : rows) {
         auto window = NewWindow();

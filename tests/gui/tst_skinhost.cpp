@@ -147,7 +147,7 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("video_url"),     QStringLiteral("download_dir"),
         QStringLiteral("abouttxt"),      QStringLiteral("autoToDownloadList_CB"),
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
-        QStringLiteral("anySite_CB"),
+        QStringLiteral("anySite_CB"),    QStringLiteral("quality"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -267,6 +267,7 @@ void tst_SkinHost::controlsSendTheirCommands_data()
     const QString running = QStringLiteral("_root.startDownload=0");
     const QString monitoring = QStringLiteral("_root.autoToDownloadList_CB=1");
     const QString anySite = QStringLiteral("_root.anySite_CB=1");
+    const QString best = QStringLiteral("_root.quality=best");
     const Row rows[] = {
         {"download", {}, "minimiseButton", "IDC_FS_Minimize"},
         {"download", {}, "trayButton", "IDC_FS_Tray"},
@@ -291,6 +292,11 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {QStringLiteral("_root.playlistAll_CB=1")}, "playlistAllCheckBox",
          "ID_FS_playlistAllUncheck"},
         {"settings", {}, "cookiesBrowserButton", "ID_FS_cookiesBrowserNext"},
+        {"settings", {}, "qualityBestButton", "ID_FS_qualityBest"},
+        {"settings", {}, "quality1080pButton", "ID_FS_quality1080"},
+        {"settings", {best}, "quality720pButton", "ID_FS_quality720"},
+        {"settings", {best}, "quality480pButton", "ID_FS_quality480"},
+        {"settings", {best}, "qualitySmallestButton", "ID_FS_qualitySmallest"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -318,6 +324,9 @@ void tst_SkinHost::controlsSendTheirCommands()
     skin.Apply(settings);
     QQuickItem *control = skin.Item(item);
     QVERIFY2(control && control->isVisible(), qPrintable(item));
+    // Drawn whole inside the window, where the user can reach it.
+    const QRectF area = control->mapRectToScene(QRectF(0, 0, control->width(), control->height()));
+    QVERIFY2(QRectF(0, 0, 640, 600).contains(area), qPrintable(item));
 
     // A control below the page's fold scrolls into sight as it takes the
     // focus, as it does when the user tabs to it.
@@ -472,6 +481,11 @@ void tst_SkinHost::tabReachesEveryControl_data()
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
                                                                QStringLiteral("monitorCheckBox"),
                                                                QStringLiteral("anySiteCheckBox"),
+                                                               QStringLiteral("qualityBestButton"),
+                                                               QStringLiteral("quality1080pButton"),
+                                                               QStringLiteral("quality720pButton"),
+                                                               QStringLiteral("quality480pButton"),
+                                                               QStringLiteral("qualitySmallestButton"),
                                                                QStringLiteral("ytDlpProgramField"),
                                                                QStringLiteral("playlistAllCheckBox"),
                                                                QStringLiteral("cookiesBrowserButton")};

@@ -216,6 +216,7 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
     const QString sLayout = lParts.value(0);
     const bool bWebm = sLayout == QLatin1String("webm");
     const bool bFmp4 = sLayout == QLatin1String("fmp4");
+    const bool bDash = sLayout == QLatin1String("dash");
     const qint64 lStart = sLayout == QLatin1String("ts-wrap") ? kWrapStart : 0;
     // The encoders and muxers would fill the test log; the level is
     // FFmpeg's only while media are made.
@@ -226,14 +227,27 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
         ~QuietLog() { av_log_set_level(iLevel); }
     } quiet;
     const QString sBase = sDir + QLatin1Char('/') + sName;
-    const QString sTarget = bWebm ? sBase + QLatin1String(".webm") : sBase + QLatin1String(".m3u8");
+    const QString sTarget = bWebm ? sBase + QLatin1String(".webm")
+                          : bDash ? sBase + QLatin1String(".mpd")
+                                  : sBase + QLatin1String(".m3u8");
 
     Writer writer;
-    writer.Check(avformat_alloc_output_context2(&writer.pFormat, nullptr, bWebm ? "webm" : "hls",
+    writer.Check(avformat_alloc_output_context2(&writer.pFormat, nullptr,
+                                                bWebm ? "webm" : bDash ? "dash" : "hls",
                                                 sTarget.toUtf8().constData()),
                  "output");
     AVDictionary *pOptions = nullptr;
-    if (!bWebm) {
+    if (bDash) {
+        av_dict_set(&pOptions, "seg_duration", "1", 0);
+        av_dict_set(&pOptions, "use_template", "1", 0);
+        av_dict_set(&pOptions, "use_timeline", "1", 0);
+        av_dict_set(&pOptions, "adaptation_sets", "id=0,streams=v id=1,streams=a", 0);
+        const QByteArray init = (sName + QLatin1String("-init-$RepresentationID$.m4s")).toUtf8();
+        const QByteArray segment =
+            (sName + QLatin1String("-$RepresentationID$-$Number%03d$.m4s")).toUtf8();
+        av_dict_set(&pOptions, "init_seg_name", init.constData(), 0);
+        av_dict_set(&pOptions, "media_seg_name", segment.constData(), 0);
+    } else if (!bWebm) {
         av_dict_set(&pOptions, "hls_time", "1", 0);
         av_dict_set(&pOptions, "hls_list_size", "0", 0);
         av_dict_set(&pOptions, "hls_segment_type", bFmp4 ? "fmp4" : "mpegts", 0);
@@ -274,7 +288,15 @@ QString TestMedia::Make(const QString &sDir, const QString &sName, const QString
     // Joined as the fragment engine joins them: the bytes, in order.
     const QString sJoined = sBase + QLatin1String(".joined");
     QFile joined(sJoined);
-    const QStringList lPieces = PiecesOf(sTarget);
+    // A manifest's first representation (the picture) is its init section
+    // and its segments.
+    QStringList lPieces =
+        bDash ? QStringList{sBase + QLatin1String("-init-0.m4s")} : PiecesOf(sTarget);
+    if (bDash) {
+        for (const QString &sSegment : QDir(sDir).entryList({sName + QLatin1String("-0-*.m4s")},
+                                                            QDir::Files, QDir::Name))
+            lPieces << sDir + QLatin1Char('/') + sSegment;
+    }
     if (lPieces.size() < 3 || !joined.open(QIODevice::WriteOnly)) {
         *pError = QStringLiteral("no pieces in %1").arg(sTarget);
         return {};

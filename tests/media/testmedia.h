@@ -10,7 +10,9 @@
 // A recipe is "LAYOUT:VIDEO:AUDIO" with encoder names (either may be
 // empty). Layouts: "ts" (HLS MPEG-TS fragments), "ts-wrap" (the same with
 // timestamps that pass the 33-bit limit), "fmp4" (HLS fMP4 init section
-// and segments), "webm" (one WebM file, as DASH's WebM pieces join).
+// and segments), "webm" (one WebM file, as DASH's WebM pieces join), "dash"
+// (an MPD with a segment template and timeline, picture and sound apart;
+// the joined file is the picture's).
 // Recipes joined with "+" are clips made apart, one after the other in
 // one input, each with a clock of its own, as at a playlist's
 // discontinuity.

@@ -174,6 +174,14 @@ void tst_PageRetriever::supportedPageYieldsItsAddress()
 
     QCOMPARE(m_program->pages.GetDownloadLink(site.A), sExpected);
     QCOMPARE(ReadFile(m_sScratch), site.page);
+    // The rules' own sites get the agent the rules were written for.
+    const QByteArray target = " " + RequestTarget(site.A).toUtf8() + " ";
+    for (const QByteArray &head : m_server->RequestHeads()) {
+        if (head.left(head.indexOf('\r')).contains(target))
+            QVERIFY2(head.contains("\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows "
+                                   "NT; DigExt)\r\n"),
+                     head.constData());
+    }
     QVERIFY(m_program->messages.shown.isEmpty());
 }
 

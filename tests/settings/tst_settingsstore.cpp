@@ -101,7 +101,8 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
                                         QStringLiteral("_root.anySite_CB=0"),
                                         QStringLiteral("_root.ytDlpProgram="),
                                         QStringLiteral("_root.playlistAll_CB=0"),
-                                        QStringLiteral("_root.cookiesBrowser=none")}));
+                                        QStringLiteral("_root.cookiesBrowser=none"),
+                                        QStringLiteral("_root.quality=best")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }

@@ -2,7 +2,8 @@ import QtQuick
 import Clipvane.Skin
 
 // The Settings page: the download folder, clipboard watching, pages of
-// other sites and yt-dlp. Built the first time it shows.
+// other sites, the quality of streams and yt-dlp. Built the first time it
+// shows.
 Item {
     id: page
 
@@ -15,6 +16,16 @@ Item {
 
     function send(command: string) {
         commands.send(command, "")
+    }
+
+    // One choice of the Quality row, drawn filled while it is the setting; a
+    // click asks the program, which sets the variable the row follows.
+    component QualityButton: SkinButton {
+        property bool chosen
+        height: 32
+        padding: 12
+        kind: chosen ? "primary" : "secondary"
+        accessibleName: qsTr("Quality: %1").arg(text)
     }
 
     // Keeps a control that takes the keyboard focus in sight.
@@ -190,6 +201,48 @@ Item {
                         text: qsTr("Also find videos on pages of other sites")
                         checked: page.vars.anySite_CB === "1"
                         onToggled: page.send(checked ? "ID_FS_anySiteUncheck" : "ID_FS_anySiteCheck")
+                    }
+                    // Which picture of a stream offered in several sizes is saved.
+                    Row {
+                        spacing: 8
+                        Text {
+                            width: 110
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTr("Quality")
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        QualityButton {
+                            objectName: "qualityBestButton"
+                            text: qsTr("Best")
+                            chosen: page.vars.quality === "best"
+                            onActivated: page.send("ID_FS_qualityBest")
+                        }
+                        QualityButton {
+                            objectName: "quality1080pButton"
+                            text: "1080p"
+                            chosen: page.vars.quality === "1080"
+                            onActivated: page.send("ID_FS_quality1080")
+                        }
+                        QualityButton {
+                            objectName: "quality720pButton"
+                            text: "720p"
+                            chosen: page.vars.quality === "720"
+                            onActivated: page.send("ID_FS_quality720")
+                        }
+                        QualityButton {
+                            objectName: "quality480pButton"
+                            text: "480p"
+                            chosen: page.vars.quality === "480"
+                            onActivated: page.send("ID_FS_quality480")
+                        }
+                        QualityButton {
+                            objectName: "qualitySmallestButton"
+                            text: qsTr("Smallest")
+                            chosen: page.vars.quality === "smallest"
+                            onActivated: page.send("ID_FS_qualitySmallest")
+                        }
                     }
                 }
             }
