@@ -73,7 +73,10 @@ void tst_WindowStream::pageStreamEndsAsOneFile()
     const QPair<QString, QString> values[] = {
         {SettingsStore::kURLMonValue, QStringLiteral("False")},
         {SettingsStore::kAnySiteValue, QStringLiteral("True")},
-        {SettingsStore::kQualityValue, QStringLiteral("480")}};
+        {SettingsStore::kQualityValue, QStringLiteral("480")},
+        // The page goes to the rule for any page, not to a yt-dlp that
+        // may be installed.
+        {SettingsStore::kYtDlpProgramValue, QStringLiteral("/nonexistent/yt-dlp")}};
     for (const auto &[sName, sValue] : values) {
         QVERIFY(settings.REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
                                         sName, sValue));
