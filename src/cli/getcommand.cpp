@@ -16,6 +16,7 @@
 #include "core/terminationsignals.h"
 #include "list/downloadliststore.h"
 #include "list/urladder.h"
+#include "net/ratebudget.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
@@ -88,10 +89,23 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("Fetch up to <N> fragments of a stream at a time, 1 to 16 (default %1).")
             .arg(ProgramSettings().iFragments),
         QStringLiteral("N"));
+    const QCommandLineOption connectionsOption(
+        QStringLiteral("connections"),
+        QStringLiteral("Fetch a file over up to <N> connections at once where its server serves "
+                       "ranges, 1 to 16 (default %1).")
+            .arg(ProgramSettings().iConnections),
+        QStringLiteral("N"));
+    const QCommandLineOption limitRateOption(
+        QStringLiteral("limit-rate"),
+        QStringLiteral("Download at most <RATE> bytes per second, all connections together "
+                       "(500K, 2M; K and M are 1024 and 1024 x 1024). No limit unless given."),
+        QStringLiteral("RATE"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);
     parser.addOption(qualityOption);
     parser.addOption(fragmentsOption);
+    parser.addOption(connectionsOption);
+    parser.addOption(limitRateOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addOption(anySiteOption);
@@ -144,6 +158,22 @@ int GetCommand::Run(const QStringList &arguments)
         return kExitUsage;
     }
 
+    bool bConnectionsNumber = true;
+    const int iConnections = parser.isSet(connectionsOption)
+        ? parser.value(connectionsOption).toInt(&bConnectionsNumber)
+        : 0;
+    if (parser.isSet(connectionsOption)
+        && (!bConnectionsNumber || iConnections < 1 || iConnections > 16)) {
+        std::fprintf(stderr, "clipvane-get: --connections needs a number from 1 to 16\n");
+        return kExitUsage;
+    }
+    const qint64 lRate =
+        parser.isSet(limitRateOption) ? RateBudget::ParseRate(parser.value(limitRateOption)) : 0;
+    if (lRate < 0) {
+        std::fprintf(stderr, "clipvane-get: --limit-rate needs a rate such as 500K or 2M\n");
+        return kExitUsage;
+    }
+
     ConsoleMessageBox messageBox;
     SkinVariables skin;
     StatusPrinter printer(stderr, isatty(fileno(stderr)) != 0);
@@ -159,6 +189,10 @@ int GetCommand::Run(const QStringList &arguments)
         session.Settings().sQuality = StreamQuality::TextOf(*quality);
     if (iFragments > 0)
         session.Settings().iFragments = iFragments;
+    if (iConnections > 0)
+        session.Settings().iConnections = iConnections;
+    if (parser.isSet(limitRateOption))
+        session.Settings().lSpeedLimit = lRate;
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 
