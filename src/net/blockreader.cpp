@@ -49,7 +49,9 @@ BlockReader::Status BlockReader::Next(const char *&pData, qint64 &lLength)
                 lHave += lRead;
                 budget.Spend(lRead);
             }
-            bHeldBack = lAllowed <= 0 && m_reply.bytesAvailable() > 0;
+            // Bytes left in Qt's buffer bring no event: only the budget's
+            // time does.
+            bHeldBack = m_reply.bytesAvailable() > 0;
         }
         const qint64 lWhole = lHave / m_lBlockSize * m_lBlockSize;
         // Data always arrives before the end of the answer is reported, so a
