@@ -15,6 +15,12 @@ void ByteRanges::Add(qint64 lFrom, qint64 lTo)
     // The first span that ends at or after lFrom: everything before it stays.
     auto it = std::lower_bound(m_spans.begin(), m_spans.end(), lFrom,
                                [](const Span &span, qint64 lAt) { return span.lTo < lAt; });
+    // The common case, a span that grows at its end, stays in place.
+    if (it != m_spans.end() && it->lFrom <= lFrom
+        && (it + 1 == m_spans.end() || (it + 1)->lFrom > lTo)) {
+        it->lTo = qMax(it->lTo, lTo);
+        return;
+    }
     auto last = it;
     while (last != m_spans.end() && last->lFrom <= lTo) {
         lFrom = qMin(lFrom, last->lFrom);

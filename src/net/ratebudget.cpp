@@ -7,8 +7,12 @@
 namespace {
 
 constexpr double kBurstSeconds = 0.05;
-// Below this a bucket would hold less than one read of any use.
-constexpr double kSmallestBurst = 4096;
+// A reader waits until it may read at least this share of a second's worth
+// (within bounds): a trickle of tiny reads costs a system call and a write
+// each.
+constexpr double kLeastReadSeconds = 0.02;
+constexpr double kLeastRead = 1024;
+constexpr double kMostLeastRead = 64 * 1024;
 
 } // namespace
 
@@ -33,9 +37,14 @@ void RateBudget::SetBytesPerSecond(qint64 lRate)
 void RateBudget::Refill()
 {
     const qint64 lNowNs = m_clock.nsecsElapsed();
-    const double dBurst = qMax(double(m_lRate) * kBurstSeconds, kSmallestBurst);
+    const double dBurst = qMax(double(m_lRate) * kBurstSeconds, 2 * LeastRead());
     m_dTokens = qMin(dBurst, m_dTokens + double(lNowNs - m_lLastNs) * 1e-9 * double(m_lRate));
     m_lLastNs = lNowNs;
+}
+
+double RateBudget::LeastRead() const
+{
+    return qBound(kLeastRead, double(m_lRate) * kLeastReadSeconds, kMostLeastRead);
 }
 
 qint64 RateBudget::Allowance(qint64 lWanted)
@@ -43,7 +52,9 @@ qint64 RateBudget::Allowance(qint64 lWanted)
     if (!Limited())
         return lWanted;
     Refill();
-    return m_dTokens < 1 ? 0 : qMin(lWanted, qint64(m_dTokens));
+    if (m_dTokens < qMin(double(lWanted), LeastRead()))
+        return 0;
+    return qMin(lWanted, qint64(m_dTokens));
 }
 
 void RateBudget::Spend(qint64 lBytes)
@@ -59,7 +70,7 @@ int RateBudget::MsUntilAllowance()
     Refill();
     // A little more than the debt takes to repay, so that the wait ends
     // with something to read.
-    const double dMs = (1.0 - m_dTokens) * 1000.0 / double(m_lRate);
+    const double dMs = (LeastRead() - m_dTokens) * 1000.0 / double(m_lRate);
     return int(qBound(1.0, std::ceil(dMs) + 1, 1000.0));
 }
 

@@ -23,11 +23,12 @@ public:
     bool Limited() const { return m_lRate > 0; }
 
     // How many of lWanted bytes may be read now (all of them without a
-    // limit; 0 while the bucket is empty).
+    // limit; 0 while the bucket holds less than a fiftieth of a second's
+    // worth, or than lWanted).
     qint64 Allowance(qint64 lWanted);
     // Counts bytes read.
     void Spend(qint64 lBytes);
-    // Milliseconds until some bytes may be read again (at least 1).
+    // Milliseconds until a read is allowed again (at least 1).
     int MsUntilAllowance();
 
     // "500K", "2M", "1048576", "1.5M" (K and M are 1024 and 1024 x 1024);
@@ -36,6 +37,7 @@ public:
 
 private:
     void Refill();
+    double LeastRead() const;
 
     qint64 m_lRate = 0;
     double m_dTokens = 0;
