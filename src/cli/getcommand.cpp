@@ -92,13 +92,14 @@ int GetCommand::Run(const QStringList &arguments)
     const QCommandLineOption connectionsOption(
         QStringLiteral("connections"),
         QStringLiteral("Fetch a file over up to <N> connections at once where its server serves "
-                       "ranges, 1 to 16 (default %1).")
+                       "ranges, 1 to 16 (default: the Connections per download setting, %1 at first).")
             .arg(ProgramSettings().iConnections),
         QStringLiteral("N"));
     const QCommandLineOption limitRateOption(
         QStringLiteral("limit-rate"),
         QStringLiteral("Download at most <RATE> bytes per second, all connections together "
-                       "(500K, 2M; K and M are 1024 and 1024 x 1024). No limit unless given."),
+                       "(500K, 2M; K and M are 1024 and 1024 x 1024). Default: the speed limit "
+                       "setting (none at first)."),
         QStringLiteral("RATE"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);

@@ -337,7 +337,9 @@ void SplitTransfer::Drain(Connection &connection)
             return;
         }
     }
-    if (m_bFinished)
+    // The signal's receivers may process events, and this connection may
+    // have moved on meanwhile.
+    if (m_bFinished || connection.pReply != &reply)
         return;
     if (connection.lPos >= connection.lTo)
         PieceDone(connection);
@@ -389,6 +391,12 @@ void SplitTransfer::PieceDone(Connection &connection)
 
 void SplitTransfer::Failed(Connection &connection, Verdict verdict)
 {
+    // A connection held at the end of its piece has nothing left to fetch.
+    if (connection.lPos >= connection.lTo) {
+        Release(connection);
+        PieceDone(connection);
+        return;
+    }
     QNetworkReply &reply = *connection.pReply;
     m_iHttpStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_sHttpReason =

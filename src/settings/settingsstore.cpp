@@ -13,6 +13,8 @@ const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
 const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
 const QString SettingsStore::kAnySiteValue = QStringLiteral("Any Site");
 const QString SettingsStore::kQualityValue = QStringLiteral("Quality");
+const QString SettingsStore::kConnectionsValue = QStringLiteral("Connections");
+const QString SettingsStore::kSpeedLimitValue = QStringLiteral("Speed Limit KiB");
 
 namespace {
 
@@ -20,6 +22,18 @@ QString BooleanText(bool bValue)
 {
     return bValue ? QStringLiteral("True") : QStringLiteral("False");
 }
+
+// A stored whole number from iLeast to iMost; nothing for any other text.
+std::optional<qint64> StoredNumber(const QString &sText, qint64 iLeast, qint64 iMost)
+{
+    bool bNumber = false;
+    const qint64 iValue = sText.trimmed().toLongLong(&bNumber);
+    if (!bNumber || iValue < iLeast || iValue > iMost)
+        return std::nullopt;
+    return iValue;
+}
+
+constexpr qint64 kKiB = 1024;
 
 } // namespace
 
@@ -76,6 +90,17 @@ void SettingsStore::LoadSettings()
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kQualityValue, m_settings.sQuality));
     if (quality)
         m_settings.sQuality = StreamQuality::TextOf(*quality);
+    // A number out of range keeps the value the program has.
+    if (const auto connections = StoredNumber(
+            registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kConnectionsValue,
+                                   QString::number(m_settings.iConnections)),
+            1, 16))
+        m_settings.iConnections = int(*connections);
+    if (const auto limit = StoredNumber(
+            registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
+                                   QString::number(m_settings.lSpeedLimit / kKiB)),
+            0, qint64(1) << 40))
+        m_settings.lSpeedLimit = *limit * kKiB;
     ApplySettingsToSkin();
 }
 
@@ -93,7 +118,14 @@ bool SettingsStore::SaveSettings()
                                                        BooleanText(m_settings.bAnySite));
     const bool bQualitySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
                                                        kQualityValue, m_settings.sQuality);
-    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved;
+    const bool bConnectionsSaved =
+        registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kConnectionsValue,
+                                QString::number(m_settings.iConnections));
+    const bool bLimitSaved =
+        registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
+                                QString::number(m_settings.lSpeedLimit / kKiB));
+    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved && bConnectionsSaved
+        && bLimitSaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()

@@ -19,6 +19,10 @@ public:
     static const QString kDownloadDirValue;
     static const QString kAnySiteValue;
     static const QString kQualityValue;
+    // "Connections per download" (1 to 16) and "Limit download speed to ...
+    // KiB/s" (0: none).
+    static const QString kConnectionsValue;
+    static const QString kSpeedLimitValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).
