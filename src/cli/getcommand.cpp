@@ -16,6 +16,7 @@
 #include "core/terminationsignals.h"
 #include "list/downloadliststore.h"
 #include "list/urladder.h"
+#include "net/ratebudget.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
@@ -124,10 +125,24 @@ int GetCommand::Run(const QStringList &arguments)
         QStringLiteral("cookies"),
         tr("Have yt-dlp use the cookies in <FILE> (Netscape format)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption connectionsOption(
+        QStringLiteral("connections"),
+        tr("Fetch a file over up to <N> connections at once where its server serves "
+           "ranges, 1 to 16 (default: the Connections per download setting, %1 at first).")
+            .arg(ProgramSettings().iConnections),
+        QStringLiteral("N"));
+    const QCommandLineOption limitRateOption(
+        QStringLiteral("limit-rate"),
+        tr("Download at most <RATE> bytes per second, all connections together "
+           "(500K, 2M; K and M are 1024 and 1024 x 1024). Default: the speed limit "
+           "setting (none at first)."),
+        QStringLiteral("RATE"));
     parser.addOption(dirOption);
     parser.addOption(retriesOption);
     parser.addOption(qualityOption);
     parser.addOption(fragmentsOption);
+    parser.addOption(connectionsOption);
+    parser.addOption(limitRateOption);
     parser.addOption(printUrlOption);
     parser.addOption(skipCheckOption);
     parser.addOption(anySiteOption);
@@ -191,6 +206,22 @@ int GetCommand::Run(const QStringList &arguments)
         return kExitUsage;
     }
 
+    bool bConnectionsNumber = true;
+    const int iConnections = parser.isSet(connectionsOption)
+        ? parser.value(connectionsOption).toInt(&bConnectionsNumber)
+        : 0;
+    if (parser.isSet(connectionsOption)
+        && (!bConnectionsNumber || iConnections < 1 || iConnections > 16)) {
+        UsageError(tr("--connections needs a number from 1 to 16"), false);
+        return kExitUsage;
+    }
+    const qint64 lRate =
+        parser.isSet(limitRateOption) ? RateBudget::ParseRate(parser.value(limitRateOption)) : 0;
+    if (lRate < 0) {
+        UsageError(tr("--limit-rate needs a rate such as 500K or 2M"), false);
+        return kExitUsage;
+    }
+
     ConsoleMessageBox messageBox;
     SkinVariables skin;
     StatusPrinter printer(stderr, isatty(fileno(stderr)) != 0);
@@ -215,6 +246,10 @@ int GetCommand::Run(const QStringList &arguments)
         settings.sCookiesBrowser = parser.value(browserCookiesOption);
     if (parser.isSet(cookiesOption))
         settings.sCookiesFile = QDir(parser.value(cookiesOption)).absolutePath();
+    if (iConnections > 0)
+        settings.iConnections = iConnections;
+    if (parser.isSet(limitRateOption))
+        settings.lSpeedLimit = lRate;
     if (parser.isSet(skipCheckOption))
         session.Queue().SetConnectivityTest([] { return true; });
 

@@ -253,6 +253,32 @@ bool PartFile::Write(const char *pData, qint64 lBytes)
     return true;
 }
 
+bool PartFile::WriteAt(qint64 lAt, const char *pData, qint64 lBytes)
+{
+    if (!IsOpen())
+        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), EBADF);
+    while (lBytes > 0) {
+        const ssize_t iWritten = ::pwrite(m_fd, pData, static_cast<size_t>(lBytes), lAt);
+        if (iWritten < 0 && errno == EINTR)
+            continue;
+        if (iWritten <= 0)
+            return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), iWritten < 0 ? errno : EIO);
+        pData += iWritten;
+        lBytes -= iWritten;
+        lAt += iWritten;
+        m_lSize = qMax(m_lSize, lAt);
+    }
+    return true;
+}
+
+bool PartFile::Flush()
+{
+    errno = 0;
+    if (!IsOpen() || m_sync(m_fd) != 0)
+        return Fail(QStringLiteral("Cannot write %1").arg(PartPath()), IsOpen() && errno ? errno : EIO);
+    return true;
+}
+
 bool PartFile::Commit()
 {
     if (!IsOpen())

@@ -68,6 +68,12 @@ public:
     bool SetOrigin(const PartOrigin &origin);
     // Writes all lBytes; false on any failure (a full disk among them).
     bool Write(const char *pData, qint64 lBytes);
+    // Writes all lBytes at lAt, wherever the part ends; a part written this
+    // way may hold gaps that its record must account for.
+    bool WriteAt(qint64 lAt, const char *pData, qint64 lBytes);
+    // Makes what was written durable (the sync function), so that a record
+    // written afterwards never counts bytes a crash could lose.
+    bool Flush();
     // Writes the part out, closes it and renames it to its final name, or to
     // the first free numbered one (FinalPath then names it); pending events
     // are processed meanwhile. On failure the part is removed and every name

@@ -10,8 +10,10 @@ constexpr FileRecord kRecord{"user.clipvane.origin", PartOrigin::kSideSuffix, 16
 
 QByteArray Encode(const PartOrigin &origin)
 {
-    return origin.sUrl.toUtf8() + '\n' + origin.sValidator.toUtf8() + '\n'
-        + QByteArray::number(origin.lTotal) + '\n';
+    QByteArray length = QByteArray::number(origin.lTotal);
+    if (origin.bSplit)
+        length += ';' + origin.done.Encode();
+    return origin.sUrl.toUtf8() + '\n' + origin.sValidator.toUtf8() + '\n' + length + '\n';
 }
 
 PartOrigin Decode(const QByteArray &record)
@@ -20,10 +22,20 @@ PartOrigin Decode(const QByteArray &record)
     PartOrigin origin;
     if (lines.size() < 3)
         return origin;
+    const QByteArray &length = lines.at(2);
+    const qsizetype iSplit = length.indexOf(';');
     bool bNumber = false;
-    const qint64 lTotal = lines.at(2).toLongLong(&bNumber);
+    const qint64 lTotal = (iSplit < 0 ? length : length.left(iSplit)).toLongLong(&bNumber);
     if (!bNumber)
         return origin;
+    if (iSplit >= 0) {
+        // Ranges need the whole length to be read against.
+        const auto done = ByteRanges::Decode(QByteArrayView(length).sliced(iSplit + 1), lTotal);
+        if (lTotal < 0 || !done)
+            return origin;
+        origin.bSplit = true;
+        origin.done = *done;
+    }
     origin.sUrl = QString::fromUtf8(lines.at(0));
     origin.sValidator = QString::fromUtf8(lines.at(1));
     origin.lTotal = lTotal;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "core/byteranges.h"
 #include "core/filerecord.h"
 
 // Where a part file's bytes came from: the address, and the validator of the
@@ -13,6 +14,11 @@
 // Kept in an extended attribute of the part itself, so that it goes wherever
 // the part goes; on a file system without them, in a small file beside the
 // part (NAME.part.origin).
+//
+// A part written by several connections at once also records which byte
+// ranges of it are written (and on disk); its length line then carries them
+// ("TOTAL;A-B,C-D"), so an older reader, which takes the part's size for
+// what it holds, sees no record and starts over instead.
 struct PartOrigin
 {
     static constexpr QLatin1StringView kSideSuffix{".origin"};
@@ -20,6 +26,16 @@ struct PartOrigin
     QString sUrl;
     QString sValidator;
     qint64 lTotal = -1;
+    // Whether done says what the part holds; otherwise it holds its bytes
+    // from the first on.
+    bool bSplit = false;
+    ByteRanges done;
+
+    PartOrigin() = default;
+    PartOrigin(const QString &sFromUrl, const QString &sFileValidator, qint64 lFileTotal)
+        : sUrl(sFromUrl), sValidator(sFileValidator), lTotal(lFileTotal)
+    {
+    }
 
     bool CanContinue(const QString &sForUrl) const
     {

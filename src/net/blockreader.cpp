@@ -1,9 +1,11 @@
 #include "net/blockreader.h"
 
 #include <QNetworkReply>
+#include <QTimer>
 
 #include <cstring>
 
+#include "net/ratebudget.h"
 #include "net/replyhelpers.h"
 
 namespace {
@@ -36,10 +38,20 @@ BlockReader::Status BlockReader::Next(const char *&pData, qint64 &lLength)
     for (;;) {
         // Qt closes a reply that it aborts (a timeout), and a closed one must
         // not be read.
+        // The speed limit holds the rest in Qt's buffer, and the network
+        // thread stops reading once that is full.
+        RateBudget &budget = RateBudget::Shared();
+        bool bHeldBack = false;
         if (m_reply.isOpen() && lHave < m_lCapacity) {
-            const qint64 lRead = m_reply.read(pBuffer + lHave, m_lCapacity - lHave);
-            if (lRead > 0)
+            const qint64 lAllowed = budget.Allowance(m_lCapacity - lHave);
+            const qint64 lRead = lAllowed > 0 ? m_reply.read(pBuffer + lHave, lAllowed) : 0;
+            if (lRead > 0) {
                 lHave += lRead;
+                budget.Spend(lRead);
+            }
+            // Bytes left in Qt's buffer bring no event: only the budget's
+            // time does.
+            bHeldBack = m_reply.bytesAvailable() > 0;
         }
         const qint64 lWhole = lHave / m_lBlockSize * m_lBlockSize;
         // Data always arrives before the end of the answer is reported, so a
@@ -58,6 +70,12 @@ BlockReader::Status BlockReader::Next(const char *&pData, qint64 &lLength)
         }
         if (m_bCancel)
             return Status::Cancelled;
+        // A timer ends the wait once the budget allows more.
+        QTimer wake;
+        if (bHeldBack) {
+            wake.setSingleShot(true);
+            wake.start(budget.MsUntilAllowance());
+        }
         WaitForNetwork();
         if (m_bCancel)
             return Status::Cancelled;

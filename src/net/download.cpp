@@ -17,6 +17,8 @@
 #include "net/headerblock.h"
 #include "net/netlog.h"
 #include "net/passingfailure.h"
+#include "net/rangeanswer.h"
+#include "net/splittransfer.h"
 #include "net/replyhelpers.h"
 
 namespace {
@@ -60,59 +62,6 @@ qint64 ProgressValue(qint64 lPosition, double dSize)
 QString ContentTypeOf(const QNetworkReply &reply)
 {
     return QString::fromLatin1(reply.rawHeader("Content-Type"));
-}
-
-// The validator a later request can name in If-Range: a strong ETag, else
-// Last-Modified (a weak ETag may not be used there). Empty when the answer
-// gave neither: such a file can never be continued.
-QString ValidatorOf(const QNetworkReply &reply)
-{
-    const QByteArray eTag = reply.rawHeader("ETag").trimmed();
-    if (!eTag.isEmpty() && !eTag.startsWith("W/"))
-        return QString::fromLatin1(eTag);
-    return QString::fromLatin1(reply.rawHeader("Last-Modified").trimmed());
-}
-
-struct ContentRange
-{
-    qint64 lStart = -1;
-    qint64 lTotal = -1; // -1: "*", unknown
-};
-
-// "bytes FIRST-LAST/TOTAL"; lStart stays -1 for anything else.
-ContentRange ParseContentRange(const QByteArray &value)
-{
-    ContentRange range;
-    const QByteArray text = value.trimmed();
-    if (!text.startsWith("bytes "))
-        return range;
-    const qsizetype iDash = text.indexOf('-');
-    const qsizetype iSlash = text.indexOf('/');
-    if (iDash < 0 || iSlash < iDash)
-        return range;
-    range.lStart = HeaderBlock::ParseLength(QByteArrayView(text).sliced(6, iDash - 6));
-    range.lTotal = HeaderBlock::ParseLength(QByteArrayView(text).sliced(iSlash + 1));
-    return range;
-}
-
-// Whether a 206 carries the rest of the kept part: it starts where the part
-// ends and comes from the same file. A server may ignore If-Range and send
-// a range of whatever it has now, so the answer must show that itself: it
-// names the stored validator again (the same strong ETag, or the same
-// Last-Modified) and the same whole length. Anything it leaves unsaid
-// counts as a different file.
-bool ContinuesPart(const QNetworkReply &reply, qint64 lFrom, const PartOrigin &origin)
-{
-    if (reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 206)
-        return false;
-    const ContentRange range = ParseContentRange(reply.rawHeader("Content-Range"));
-    if (range.lStart != lFrom || range.lTotal < 0 || range.lTotal != origin.lTotal)
-        return false;
-    const QByteArray eTag = reply.rawHeader("ETag").trimmed();
-    const QByteArray lastModified = reply.rawHeader("Last-Modified").trimmed();
-    const QByteArray stored = origin.sValidator.toLatin1();
-    return !stored.isEmpty()
-        && ((!eTag.startsWith("W/") && eTag == stored) || lastModified == stored);
 }
 
 // Where the answer came from, without the credentials sent to get it.
@@ -411,6 +360,9 @@ bool Download::StartDownload()
         return false;
     }
 
+    if (SplitsHere(file))
+        return RunSplit(reply, file, lFrom);
+
     BlockReader reader(*reply, kBlockSize, m_bCancel);
     qint64 lPosition = m_lResumedFrom;
     m_lBytesReceived = lPosition;
@@ -467,6 +419,12 @@ bool Download::StartDownload()
         if (status == BlockReader::Status::End)
             break;
     }
+    return FinishTransfer(reply, file, lPosition);
+}
+
+bool Download::FinishTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file,
+                              qint64 lPosition)
+{
     // The final, empty read is reported too.
     Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
     DoEvents();
@@ -490,6 +448,52 @@ bool Download::StartDownload()
     return true;
 }
 
+bool Download::SplitsHere(const PartFile &file) const
+{
+    if (!m_bResume || m_lByteLimit > 0 || m_lContentLength <= 0
+        || !(m_iHttpStatus == 200 || (m_iHttpStatus == 206 && !m_kept.IsEmpty())))
+        return false;
+    // Only a part whose record names the file can be written in pieces.
+    const PartOrigin origin = file.Origin();
+    return !origin.sValidator.isEmpty() && origin.lTotal == m_lContentLength
+        && SplitTransfer::Worthwhile(m_kept, m_lContentLength, m_iConnections, m_lMinPiece);
+}
+
+bool Download::RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lFrom)
+{
+    const QUrl url(m_sUrl, QUrl::TolerantMode);
+    SplitTransfer split(file, file.Origin(), [this, url] { return MakeRequest(url); }, m_bCancel);
+    split.SetConnections(m_iConnections);
+    split.SetMinPiece(m_lMinPiece);
+    split.SetRetries(m_iConnectionRetries, m_dRetryTimeScale);
+    connect(&split, &SplitTransfer::Progress, this, [this](qint64 lDone) {
+        m_lBytesReceived = lDone;
+        Q_EMIT DownloadProgress(ProgressValue(lDone, m_dFileSize));
+    });
+    const SplitTransfer::Result result = split.Run(reply, lFrom, m_kept);
+    m_lBytesReceived = split.BytesDone();
+    switch (result) {
+    case SplitTransfer::Result::Complete:
+        return FinishTransfer(reply, file, m_lBytesReceived);
+    case SplitTransfer::Result::Cancelled:
+        return Cancelled(reply, file, m_lBytesReceived);
+    case SplitTransfer::Result::LocalFailure:
+        return FailLocalFile(reply, file);
+    case SplitTransfer::Result::Failed:
+        break;
+    }
+    // The last connection's failure is what the retries judge.
+    m_transportError = split.TransportError();
+    if (split.HttpStatus() != 200 && split.HttpStatus() != 206 && split.HttpStatus() != 0) {
+        m_iHttpStatus = split.HttpStatus();
+        m_sHttpReason = split.HttpReason();
+        m_lRetryAfterSeconds = split.RetryAfterSeconds();
+    }
+    EndTransfer(reply, file);
+    Q_EMIT DownloadError(kCouldNotReadUrl);
+    return false;
+}
+
 Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetworkReply> &reply,
                                           PartFile &file, PartOrigin &origin, qint64 &lFrom)
 {
@@ -498,29 +502,51 @@ Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetw
     // A part kept from this address goes on where it ends, provided the
     // server can confirm it is still the same file. Its size is what counts,
     // not what was reported: a program that was killed may have written more.
+    m_kept = {};
     if (m_bResume && file.Continue(m_sLocalFile)) {
         origin = file.Origin();
-        const qint64 lHave = file.Size();
-        bool bGoesOn = origin.CanContinue(m_sUrl) && lHave > 0
-            && (origin.lTotal < 0 || lHave <= origin.lTotal);
+        // A part written in pieces holds what its record lists, nothing
+        // more; any other part holds its bytes from the first on.
+        ByteRanges kept = origin.bSplit ? origin.done : ByteRanges({{0, file.Size()}});
+        const qint64 lEnd = kept.IsEmpty() ? 0 : kept.Spans().last().lTo;
+        bool bGoesOn = origin.CanContinue(m_sUrl) && lEnd > 0 && lEnd <= file.Size()
+            && (origin.lTotal < 0 || lEnd <= origin.lTotal);
+        const bool bOneRun = kept.Spans().size() == 1 && kept.PrefixEnd() > 0;
+        // Held in one run from its first byte, it goes on as one: whatever
+        // lies past that run was never counted.
+        if (bGoesOn && bOneRun && (origin.bSplit || file.Size() > lEnd)) {
+            origin.bSplit = false;
+            origin.done = {};
+            bGoesOn = file.Truncate(lEnd) && file.SetOrigin(origin);
+        }
         // A part that is already whole (the program ended while it was
         // written out) asks for its last byte again rather than for nothing,
         // which a server refuses.
-        if (bGoesOn && lHave == origin.lTotal)
-            bGoesOn = file.Truncate(lHave - 1) && file.Size() > 0;
-        if (bGoesOn)
-            lFrom = file.Size();
-        else
+        if (bGoesOn && bOneRun && lEnd == origin.lTotal) {
+            bGoesOn = file.Truncate(lEnd - 1) && file.Size() > 0;
+            kept = ByteRanges({{0, file.Size()}});
+        }
+        if (bGoesOn) {
+            m_kept = kept;
+            lFrom = bOneRun ? kept.PrefixEnd() : kept.Missing(origin.lTotal).first().lFrom;
+        } else {
             file.Keep();
+        }
     }
     for (bool bStartedOver = false;;) {
-        reply.reset(m_session->get(MakeRequest(url, lFrom, origin.sValidator)));
+        QNetworkRequest request = MakeRequest(url, lFrom, origin.sValidator);
+        // A part whose first bytes are missing still asks for a range.
+        if (lFrom == 0 && !m_kept.IsEmpty()) {
+            request.setRawHeader("Range", "bytes=0-");
+            request.setRawHeader("If-Range", origin.sValidator.toLatin1());
+        }
+        reply.reset(m_session->get(request));
         reply->setReadBufferSize(kReadAheadBytes);
         const OpenResult opened = WaitUntilOpened(*reply);
-        if (opened != OpenResult::Opened || lFrom == 0 || bStartedOver)
+        if (opened != OpenResult::Opened || m_kept.IsEmpty() || bStartedOver)
             return opened;
         const int iStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (iStatus != 416 && (iStatus != 206 || ContinuesPart(*reply, lFrom, origin)))
+        if (iStatus != 416 && (iStatus != 206 || RangeAnswer::Continues(*reply, lFrom, origin)))
             return opened;
         // The part does not fit the file as the server has it now: it is
         // emptied, so that nothing of it can ever join another file, and the
@@ -534,6 +560,7 @@ Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetw
         file.Keep();
         origin = {};
         lFrom = 0;
+        m_kept = {};
         if (m_bCancel)
             return OpenResult::Cancelled;
     }
@@ -556,10 +583,10 @@ bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lF
 {
     if (!m_bResume)
         return file.Open(m_sLocalFile);
-    if (lFrom > 0 && m_iHttpStatus == 206) {
+    if (!m_kept.IsEmpty() && m_iHttpStatus == 206) {
         // OpenAnswer has checked that the answer continues the part.
-        m_lResumedFrom = lFrom;
-        const ContentRange range = ParseContentRange(reply.rawHeader("Content-Range"));
+        m_lResumedFrom = m_kept.Covered();
+        const RangeAnswer::ContentRange range = RangeAnswer::Parse(reply.rawHeader("Content-Range"));
         if (range.lTotal >= 0)
             m_lContentLength = range.lTotal;
         else if (m_lContentLength >= 0)
@@ -570,8 +597,14 @@ bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lF
         m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
         return false;
     }
+    m_kept = {};
     // The record goes on before any byte of the new file, so no byte is
     // ever taken for another answer's.
     return file.Open(m_sLocalFile)
-        && file.SetOrigin({m_sUrl, ValidatorOf(reply), m_lContentLength});
+        && file.SetOrigin({m_sUrl, RangeAnswer::ValidatorOf(reply), m_lContentLength});
+}
+
+qint64 Download::SplitMinPiece()
+{
+    return SplitTransfer::kDefaultMinPiece;
 }

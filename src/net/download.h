@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/byteranges.h"
+
 class PartFile;
 struct PartOrigin;
 class QNetworkAccessManager;
@@ -155,6 +157,24 @@ public:
     // is kept.
     void SetKeepTest(std::function<bool()> keep) { m_keep = std::move(keep); }
 
+    // With resume on, a file of at least two minimum pieces whose server
+    // serves ranges is fetched over up to iConnections connections at once
+    // (see SplitTransfer); 1, the default, keeps one connection. A part kept
+    // from such a transfer is continued in pieces whatever the number.
+    void SetConnections(int iConnections, qint64 lMinPiece = SplitMinPiece())
+    {
+        m_iConnections = qMax(iConnections, 1);
+        m_lMinPiece = lMinPiece;
+    }
+    // Tries again of each connection of a split transfer, and the share of
+    // the planned waits between them (tests).
+    void SetConnectionRetries(int iRetries, double dTimeScale = 1.0)
+    {
+        m_iConnectionRetries = iRetries;
+        m_dRetryTimeScale = dTimeScale;
+    }
+    static qint64 SplitMinPiece();
+
     // Asked once a transfer's answer has arrived, before any of it is
     // written: false ends the transfer there as a cancel does
     // (DownloadCancelled, no file). Unset, every answer is read.
@@ -221,6 +241,10 @@ private:
     // Releases the reply, the session and the local file of a transfer.
     void EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
     bool FailLocalFile(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
+    // After the last byte: the final progress, the keep test, the name.
+    bool FinishTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
+    bool SplitsHere(const PartFile &file) const;
+    bool RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lFrom);
     bool Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
 
     std::unique_ptr<QNetworkAccessManager> m_session;
@@ -263,4 +287,11 @@ private:
     std::function<bool()> m_keep;
     std::function<bool()> m_open;
     QList<QPair<QByteArray, QByteArray>> m_extraHeaders;
+    int m_iConnections = 1;
+    qint64 m_lMinPiece = SplitMinPiece();
+    int m_iConnectionRetries = 5;
+    double m_dRetryTimeScale = 1.0;
+    // What the kept part that the transfer continues holds (empty when it
+    // starts the file).
+    ByteRanges m_kept;
 };

@@ -20,9 +20,13 @@
 #include "net/fragmentrecord.h"
 #include "net/netlog.h"
 #include "net/passingfailure.h"
+#include "net/ratebudget.h"
 #include "net/replyhelpers.h"
 
 namespace {
+
+// What Qt may buffer of one answer ahead of the reads.
+constexpr qint64 kReadAheadBytes = 1024 * 1024;
 
 QString SystemError(int iErrno)
 {
@@ -186,6 +190,9 @@ FragmentFetcher::Result FragmentFetcher::Fetch()
     }
     // Replies still open and waits still planned end with the session.
     m_session.reset();
+    m_received.clear();
+    m_held.clear();
+    m_finishing.clear();
     for (const auto &pTrack : m_tracks) {
         if (pTrack->fd >= 0)
             ::close(pTrack->fd);
@@ -296,6 +303,10 @@ void FragmentFetcher::Start(const Request &request)
         http.setRawHeader("Range", "bytes=" + QByteArray::number(pFragment->lOffset) + '-' + last);
     }
     QNetworkReply *pReply = m_session->get(http);
+    // Read as it arrives, within the program's speed limit; Qt buffers
+    // little ahead of that, so the server is held back too.
+    pReply->setReadBufferSize(kReadAheadBytes);
+    connect(pReply, &QNetworkReply::readyRead, this, [this, pReply] { TakeAllowed(*pReply); });
     connect(pReply, &QNetworkReply::finished, this,
             [this, pReply, request] { OnFinished(pReply, request); });
 }
@@ -322,7 +333,7 @@ bool FragmentFetcher::TakeAnswer(QNetworkReply &reply, const Request &request, Q
         ? &m_tracks[size_t(request.iTrack)]->list.fragments.at(request.iIndex)
         : nullptr;
     const bool bRanged = pFragment && (pFragment->lOffset > 0 || pFragment->lLength >= 0);
-    body = reply.readAll();
+    body += reply.readAll();
     if (iStatus == 200 && bRanged) {
         // A server that ignores Range sends the whole resource.
         body = body.mid(pFragment->lOffset, pFragment->lLength);
@@ -349,10 +360,15 @@ bool FragmentFetcher::TakeAnswer(QNetworkReply &reply, const Request &request, Q
 
 void FragmentFetcher::OnFinished(QNetworkReply *pReply, Request request)
 {
+    if (!m_bFinished && !TakeAllowed(*pReply)) {
+        // Its wait for the budget comes back here.
+        m_finishing.insert(pReply, request);
+        return;
+    }
     pReply->deleteLater();
+    QByteArray body = m_received.take(pReply);
     if (m_bFinished)
         return;
-    QByteArray body;
     QString sWhy;
     bool bPassing = false;
     if (!TakeAnswer(*pReply, request, body, sWhy, bPassing)) {
@@ -380,6 +396,33 @@ void FragmentFetcher::OnFinished(QNetworkReply *pReply, Request request)
     WriteReady(track);
     if (!m_bFinished)
         Pump();
+}
+
+bool FragmentFetcher::TakeAllowed(QNetworkReply &reply)
+{
+    RateBudget &budget = RateBudget::Shared();
+    while (reply.bytesAvailable() > 0) {
+        const qint64 lAllowed = budget.Allowance(reply.bytesAvailable());
+        if (lAllowed <= 0) {
+            if (!m_held.contains(&reply)) {
+                m_held.insert(&reply);
+                QNetworkReply *pReply = &reply;
+                QTimer::singleShot(budget.MsUntilAllowance(), pReply, [this, pReply] {
+                    m_held.remove(pReply);
+                    if (!TakeAllowed(*pReply) || !pReply->isFinished())
+                        return;
+                    const auto request = m_finishing.constFind(pReply);
+                    if (request != m_finishing.cend())
+                        OnFinished(pReply, m_finishing.take(pReply));
+                });
+            }
+            return false;
+        }
+        const QByteArray data = reply.read(lAllowed);
+        budget.Spend(data.size());
+        m_received[&reply] += data;
+    }
+    return true;
 }
 
 void FragmentFetcher::Retry(const Request &request, const QNetworkReply &reply,

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 #include <QtGlobal>
@@ -112,6 +113,9 @@ private:
     bool TakeAnswer(QNetworkReply &reply, const Request &request, QByteArray &body,
                     QString &sWhy, bool &bPassing) const;
     void Retry(const Request &request, const QNetworkReply &reply, const QString &sWhy);
+    // Reads what the speed limit allows of the answer so far; false while
+    // it holds some back (a timer then reads on).
+    bool TakeAllowed(QNetworkReply &reply);
     void WriteReady(Track &track);
     QString Label(const Request &request) const;
     void Fail(const QString &sReason);
@@ -133,6 +137,11 @@ private:
     QHash<QUrl, bool> m_keysAsked;
     std::unique_ptr<QNetworkAccessManager> m_session;
     QEventLoop *m_pLoop = nullptr;
+    // Bytes of each answer read so far; answers the speed limit holds, and
+    // those of them that finished meanwhile.
+    QHash<QNetworkReply *, QByteArray> m_received;
+    QSet<QNetworkReply *> m_held;
+    QHash<QNetworkReply *, Request> m_finishing;
     bool m_bRunning = false;
     bool m_bFinished = false;
     Result m_result = Result::Complete;

@@ -19,6 +19,7 @@
 #include "net/connectivity.h"
 #include "net/download.h"
 #include "net/fragmentfetcher.h"
+#include "net/ratebudget.h"
 #include "session/fileinforesolver.h"
 #include "session/pageretriever.h"
 #include "session/queuelog.h"
@@ -327,6 +328,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         return ItemOutcome::Skipped;
 
     m_run.SetCurrentItem(i);
+    // The limit holds for the page, the file and its fragments alike.
+    RateBudget::Shared().SetBytesPerSecond(m_settings.lSpeedLimit);
     const QString sLink = PrepareItem(i);
     m_store.FillDownloadList();
     if (m_run.bStopRequested())
@@ -364,6 +367,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // What arrived stays on disk between tries, and each try asks only for
     // the rest.
     m_download.SetResume(true);
+    m_download.SetConnections(m_settings.iConnections);
+    m_download.SetConnectionRetries(m_retry.Retries());
     bool bCompleted = false;
     m_retry.Run([this, &bCompleted] {
         m_sTransferError.clear();
@@ -371,6 +376,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
         return bCompleted || m_run.bStopRequested() || !CurrentItem();
     });
     m_download.SetResume(false);
+    m_download.SetConnections(1);
     m_download.SetKeepTest({});
     m_download.SetOpenTest({});
     m_download.SetExtraHeaders({});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // The settings the program keeps: whether the clipboard is watched, where
 // files are downloaded to, and whether pages of other sites are read too.
@@ -31,4 +32,10 @@ struct ProgramSettings
     QString sCookiesBrowser;
     // A cookies file for yt-dlp (clipvane-get --cookies); not kept.
     QString sCookiesFile;
+    // "Connections per download", 1 to 16: how many connections one file
+    // may be fetched over at once, where its server serves ranges.
+    int iConnections = 4;
+    // "Limit download speed to ... KiB/s", shared by every transfer of the
+    // program, in bytes per second; 0: no limit.
+    qint64 lSpeedLimit = 0;
 };

@@ -17,6 +17,8 @@ const QString SettingsStore::kQualityValue = QStringLiteral("Quality");
 const QString SettingsStore::kYtDlpProgramValue = QStringLiteral("yt-dlp Program");
 const QString SettingsStore::kPlaylistAllValue = QStringLiteral("Playlist All");
 const QString SettingsStore::kCookiesBrowserValue = QStringLiteral("Cookies Browser");
+const QString SettingsStore::kConnectionsValue = QStringLiteral("Connections");
+const QString SettingsStore::kSpeedLimitValue = QStringLiteral("Speed Limit KiB");
 
 namespace {
 
@@ -24,6 +26,18 @@ QString BooleanText(bool bValue)
 {
     return bValue ? QStringLiteral("True") : QStringLiteral("False");
 }
+
+// A stored whole number from iLeast to iMost; nothing for any other text.
+std::optional<qint64> StoredNumber(const QString &sText, qint64 iLeast, qint64 iMost)
+{
+    bool bNumber = false;
+    const qint64 iValue = sText.trimmed().toLongLong(&bNumber);
+    if (!bNumber || iValue < iLeast || iValue > iMost)
+        return std::nullopt;
+    return iValue;
+}
+
+constexpr qint64 kKiB = 1024;
 
 } // namespace
 
@@ -91,6 +105,17 @@ void SettingsStore::LoadSettings()
                                                     kCookiesBrowserValue, QString());
     m_settings.sCookiesBrowser =
         YtDlpArguments::Browsers().contains(sBrowser) ? sBrowser : QString();
+    // A number out of range keeps the value the program has.
+    if (const auto connections = StoredNumber(
+            registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kConnectionsValue,
+                                   QString::number(m_settings.iConnections)),
+            1, 16))
+        m_settings.iConnections = int(*connections);
+    if (const auto limit = StoredNumber(
+            registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
+                                   QString::number(m_settings.lSpeedLimit / kKiB)),
+            0, qint64(1) << 40))
+        m_settings.lSpeedLimit = *limit * kKiB;
     ApplySettingsToSkin();
 }
 
@@ -115,8 +140,14 @@ bool SettingsStore::SaveSettings()
                                 BooleanText(m_settings.bPlaylistAll));
     const bool bBrowserSaved = registry.REGSaveSetting(
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kCookiesBrowserValue, m_settings.sCookiesBrowser);
+    const bool bConnectionsSaved =
+        registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kConnectionsValue,
+                                QString::number(m_settings.iConnections));
+    const bool bLimitSaved =
+        registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
+                                QString::number(m_settings.lSpeedLimit / kKiB));
     return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved && bProgramSaved
-        && bPlaylistSaved && bBrowserSaved;
+        && bPlaylistSaved && bBrowserSaved && bConnectionsSaved && bLimitSaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()

@@ -22,6 +22,10 @@ public:
     static const QString kYtDlpProgramValue;
     static const QString kPlaylistAllValue;
     static const QString kCookiesBrowserValue;
+    // "Connections per download" (1 to 16) and "Limit download speed to ...
+    // KiB/s" (0: none).
+    static const QString kConnectionsValue;
+    static const QString kSpeedLimitValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).

@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QElapsedTimer>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,6 +9,7 @@
 #include "httptestserver.h"
 #include "net/fragmentfetcher.h"
 #include "net/fragmentrecord.h"
+#include "net/ratebudget.h"
 
 using Response = HttpTestServer::Response;
 using Result = FragmentFetcher::Result;
@@ -70,6 +72,8 @@ private Q_SLOTS:
     void failures();
     void resumes_data();
     void resumes();
+    void speedLimitHoldsForFragments_data();
+    void speedLimitHoldsForFragments();
 
 private:
     // A track of iCount fragments at /TAG/NAMEi, served as given; with a
@@ -336,6 +340,37 @@ void tst_FragmentFetcher::resumes()
     QStringList asked = Requested(iBefore, "X-Fetch: second");
     asked.sort();
     QCOMPARE(asked, wanted);
+}
+
+void tst_FragmentFetcher::speedLimitHoldsForFragments_data()
+{
+    QTest::addColumn<int>("iParallel");
+    QTest::newRow("one at a time") << 1;
+    QTest::newRow("six at a time") << 6;
+}
+
+// The program's one speed limit holds fragments too; a generous bound (the
+// bench gives the exact figure).
+void tst_FragmentFetcher::speedLimitHoldsForFragments()
+{
+    QFETCH(int, iParallel);
+    QByteArray expected;
+    const FragmentTrack track = Serve(QStringLiteral("s"), 20, expected);
+    FragmentFetcher fetcher;
+    fetcher.SetParallel(iParallel);
+    const QString sOutput = m_dir.filePath(Path(QStringLiteral("limited")).replace(u'/', u'_'));
+    fetcher.AddTrack(track, sOutput);
+    constexpr qint64 kRate = 8 * 1024;
+    RateBudget::Shared().SetBytesPerSecond(kRate);
+    QElapsedTimer clock;
+    clock.start();
+    const Result result = fetcher.Fetch();
+    const double dSeconds = double(clock.elapsed()) / 1000.0;
+    RateBudget::Shared().SetBytesPerSecond(0);
+    QCOMPARE(result, Result::Complete);
+    QCOMPARE(ReadAll(sOutput), expected);
+    const double dRate = double(expected.size()) / dSeconds;
+    QVERIFY2(dRate <= 1.1 * kRate && dRate >= 0.5 * kRate, qPrintable(QString::number(dRate)));
 }
 
 QTEST_GUILESS_MAIN(tst_FragmentFetcher)

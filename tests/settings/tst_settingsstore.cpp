@@ -80,6 +80,8 @@ private Q_SLOTS:
     void storedQuality();
     void storedYtDlpSettings_data();
     void storedYtDlpSettings();
+    void storedTransferLimits_data();
+    void storedTransferLimits();
     void noWatcherSwitchGivenStartsNone();
     void unwritableFileIsReportedAndLogged();
 };
@@ -262,6 +264,39 @@ void tst_SettingsStore::storedYtDlpSettings()
     QCOMPARE(again.sYtDlpProgram, sProgramAfter);
     QCOMPARE(again.bPlaylistAll, bPlaylistAfter);
     QCOMPARE(again.sCookiesBrowser, sBrowserAfter);
+// Connections per download and the speed limit (in KiB/s) survive a
+// restart; a stored number out of range leaves the value the program has.
+void tst_SettingsStore::storedTransferLimits_data()
+{
+    QTest::addColumn<QString>("sConnections");
+    QTest::addColumn<QString>("sLimit");
+    QTest::addColumn<int>("iConnections");
+    QTest::addColumn<qint64>("lLimit");
+    QTest::newRow("not stored") << QString() << QString() << 4 << qint64(0);
+    QTest::newRow("stored") << "8" << "500" << 8 << qint64(500 * 1024);
+    QTest::newRow("one connection, no limit") << "1" << "0" << 1 << qint64(0);
+    QTest::newRow("out of range") << "17" << "-5" << 4 << qint64(0);
+    QTest::newRow("no connections") << "0" << "2048" << 4 << qint64(2048 * 1024);
+    QTest::newRow("not numbers") << "four" << "1M" << 4 << qint64(0);
+}
+
+void tst_SettingsStore::storedTransferLimits()
+{
+    QFETCH(QString, sConnections);
+    QFETCH(QString, sLimit);
+    QFETCH(int, iConnections);
+    QFETCH(qint64, lLimit);
+    if (!sConnections.isNull())
+        Stored(SettingsStore::kConnectionsValue, sConnections);
+    if (!sLimit.isNull())
+        Stored(SettingsStore::kSpeedLimitValue, sLimit);
+    ProgramSettings settings;
+    Store(settings)->LoadSettings();
+    QCOMPARE(settings.iConnections, iConnections);
+    QCOMPARE(settings.lSpeedLimit, lLimit);
+    QVERIFY(Store(settings)->SaveSettings());
+    QCOMPARE(StoredText(SettingsStore::kConnectionsValue), QString::number(iConnections));
+    QCOMPARE(StoredText(SettingsStore::kSpeedLimitValue), QString::number(lLimit / 1024));
 }
 
 void tst_SettingsStore::noWatcherSwitchGivenStartsNone()
@@ -289,6 +324,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
     QCOMPARE(g_settingsWarnings.size(), 7);
+    QCOMPARE(g_settingsWarnings.size(), 6);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 
