@@ -12,6 +12,7 @@
 #include "core/doevents.h"
 #include "core/partfile.h"
 #include "net/blockreader.h"
+#include "net/failurereason.h"
 #include "net/headerblock.h"
 #include "net/netlog.h"
 #include "net/passingfailure.h"
@@ -133,13 +134,6 @@ bool ContinuesPart(const QNetworkReply &reply, qint64 lFrom, const PartOrigin &o
 QString AddressOf(const QNetworkReply &reply)
 {
     return reply.url().adjusted(QUrl::RemoveUserInfo).toString(QUrl::FullyEncoded);
-}
-
-QString NothingSaved(int iStatus, const QString &sReason)
-{
-    const QString sAnswer = sReason.isEmpty() ? QString::number(iStatus)
-                                              : QString::number(iStatus) + u' ' + sReason;
-    return QStringLiteral("The server answered %1; nothing was saved").arg(sAnswer);
 }
 
 } // namespace
@@ -487,7 +481,7 @@ bool Download::StartDownload()
     reply.reset();
     CloseSession();
     if (m_keep && !m_keep()) {
-        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
+        m_sLastError = FailureReason::Answer(m_iHttpStatus, m_sHttpReason);
         EndTransfer(reply, file);
         return false;
     }
@@ -578,7 +572,7 @@ bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lF
         return true;
     }
     if (m_iHttpStatus != 200) {
-        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
+        m_sLastError = FailureReason::Answer(m_iHttpStatus, m_sHttpReason);
         return false;
     }
     // The record goes on before any byte of the new file, so no byte is

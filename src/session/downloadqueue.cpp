@@ -18,6 +18,7 @@
 #include "list/runstate.h"
 #include "net/connectivity.h"
 #include "net/download.h"
+#include "net/failurereason.h"
 #include "net/fragmentfetcher.h"
 #include "session/fileinforesolver.h"
 #include "session/pageretriever.h"
@@ -389,17 +390,15 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
                 m_store.SetFileName(uSerial, QFileInfo(m_download.SavedFile()).fileName());
         }
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
-        if (bPageInstead) {
-            const QString sPage = QStringLiteral("The server sent a web page, not a video file");
-            m_store.SetReason(uSerial, sPage);
-            Q_EMIT ItemFailed(pCurrent->ID, sPage);
-        } else if (!bGood) {
-            m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
-        }
-        if (!bGood && !sWhy.isEmpty()) {
+        if (!bGood && !sWhy.isEmpty())
             qCWarning(lcQueue, "Item %d: %s not written: %s", pCurrent->ID,
                       qPrintable(sLocalFile), qPrintable(sWhy));
-            Q_EMIT ItemFailed(pCurrent->ID, sWhy);
+        if (bPageInstead) {
+            Fail(uSerial, QStringLiteral("The server sent a web page, not a video file"));
+        } else if (!bGood) {
+            // The network's side first: it carries how often it happened.
+            const QString sFailure = m_retry.LastFailure();
+            Fail(uSerial, !sFailure.isEmpty() ? sFailure : !sWhy.isEmpty() ? sWhy : m_sTransferError);
         }
     }
     if (bCompleted)
@@ -455,10 +454,9 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const Q
         const QString sWhy = saver.ErrorString().isEmpty() ? QStringLiteral("The stream was not saved")
                                                           : saver.ErrorString();
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, sWhy);
         qCWarning(lcQueue, "Item %d: stream %s not saved: %s", CurrentItem()->ID,
                   qPrintable(sLink), qPrintable(sWhy));
-        Q_EMIT ItemFailed(CurrentItem()->ID, sWhy);
+        Fail(uSerial, sWhy);
     }
     if (m_run.bStopRequested())
         return Stop();
@@ -496,21 +494,22 @@ QString DownloadQueue::PrepareItem(int iIndex)
     switch (PageRetriever::Classify(sLink)) {
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
         m_store.SetFileName(uSerial, kUnsupportedName);
+        Fail(uSerial, QStringLiteral("No supported site matches this address"));
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, m_pageRetriever.LastReason().isEmpty()
-                                       ? QStringLiteral("The page names no video file")
-                                       : m_pageRetriever.LastReason());
         m_store.ShowInsteadOfAddress(
             uSerial, QStringLiteral("Video may be inappropriate and can not be downloaded"));
+        Fail(uSerial, m_pageRetriever.LastReason().isEmpty() ? FailureReason::NoVideoInPage()
+                                                             : m_pageRetriever.LastReason());
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, QStringLiteral("The page could not be fetched"));
+        Fail(uSerial, m_pageRetriever.LastReason().isEmpty()
+                          ? QStringLiteral("The page could not be fetched")
+                          : m_pageRetriever.LastReason());
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;
@@ -546,6 +545,13 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_store.SetFileName(uSerial, FreeFileName(sFileName, sLink, uSerial));
     m_store.SetFileSize(uSerial, info.FileSize);
     return sLink;
+}
+
+void DownloadQueue::Fail(quint32 uSerial, const QString &sReason)
+{
+    m_store.SetReason(uSerial, sReason);
+    if (const DownloadItem *pItem = m_store.ItemBySerial(uSerial))
+        Q_EMIT ItemFailed(pItem->ID, sReason);
 }
 
 QString DownloadQueue::LocalPathFor(const QString &sFileName) const

@@ -85,8 +85,9 @@ public:
     void SetConnectivityTest(std::function<bool()> isConnected);
 
 Q_SIGNALS:
-    // An item ended "ERROR" for a reason its texts cannot show, such as a
-    // local file that could not be written or put under its name.
+    // An item ended "ERROR"; sReason (also its tool tip) says why: the
+    // server's answer, the connection's failure, a page without a video, a
+    // local file that could not be written.
     void ItemFailed(int iID, const QString &sReason);
 
 private:
@@ -108,6 +109,8 @@ private:
     // Removes the parts of items taken off the list, once no transfer holds
     // them and no listed item goes on from them.
     void DropPartsOfRemovedItems();
+    // Gives the failed item its reason, and tells whoever listens.
+    void Fail(quint32 uSerial, const QString &sReason);
     // Finishes the item under way as a stop says.
     ItemOutcome Stop();
 

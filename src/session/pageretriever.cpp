@@ -2,6 +2,7 @@
 
 #include "core/modglobal.h"
 #include "net/download.h"
+#include "net/failurereason.h"
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
@@ -168,8 +169,12 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         if (!m_download.LastError().isEmpty())
             qCWarning(lcQueue, "Scratch page not written: %s",
                       qPrintable(m_download.LastError()));
+        m_sLastReason = m_retry.LastFailure();
         return kFetchFailed;
     }
+    // An error page is read as any page, but what the user needs to hear
+    // is the answer, not that it names no video.
+    const QString sAnswer = m_retry.LastFailure();
 
     // A redirect request that reached no answer says nothing about the page:
     // the item must keep its address, as after a failed page fetch.
@@ -189,5 +194,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     if (bPlaylistOnly)
         m_sLastReason = QStringLiteral(
             "The page offers only a streaming playlist; streaming playlists are not supported yet");
+    else if (!bResolverUnanswered)
+        m_sLastReason = sAnswer.isEmpty() ? FailureReason::NoVideoInPage() : sAnswer;
     return bResolverUnanswered ? QString(kFetchFailed) : QString(kNoAddress);
 }

@@ -46,8 +46,9 @@ public:
     // while *pbAnySite is true; unset, they never are.
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
-    // Why the last GetDownloadLink found no address, when there is more to
-    // say than its code does; empty otherwise.
+    // Why the last GetDownloadLink found no address (the page's answer, the
+    // connection's failure, or a page that names no video); empty when it
+    // found one, or its own scratch file failed.
     QString LastReason() const { return m_sLastReason; }
     // The title of the last page of no supported site read; empty otherwise.
     QString LastTitle() const { return m_sLastTitle; }
