@@ -86,6 +86,12 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
     }
     connect(&m_session->Presenter(), &RunPresenter::cmdStartDownloadCaptionChanged,
             cmdStartDownload, &QPushButton::setText);
+    connect(&m_session->Presenter(), &RunPresenter::TransferChanged, this,
+            [this](int, const QString &sLine) {
+                modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.transferLine"), sLine);
+            });
+    connect(&m_session->Presenter(), &RunPresenter::RunToolTipChanged, m_pSysTray,
+            &SysTray::setTraytip);
 
     tmrend.setInterval(kEndDelayMs);
     connect(&tmrend, &QTimer::timeout, this, &frmMain::tmrend_Timer);
@@ -168,6 +174,7 @@ void frmMain::RestoreList()
     if (!m_listKeeper)
         return;
     const QString sProblem = m_listKeeper->Restore();
+    m_session->Queue().NoteKeptParts();
     m_session->ListStore().FillDownloadList();
     if (!sProblem.isEmpty())
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sProblem);

@@ -28,6 +28,8 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
     Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
+    // What the file under way is doing, for the line under the list.
+    Q_PROPERTY(QString transferLine MEMBER m_transferLine NOTIFY transferLineChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -47,6 +49,7 @@ Q_SIGNALS:
     void Download_CBChanged();
     void Convert_CBChanged();
     void anySite_CBChanged();
+    void transferLineChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -62,5 +65,6 @@ private:
     QString m_downloadCheck;
     QString m_convertCheck;
     QString m_anySiteCheck;
+    QString m_transferLine;
     QHash<QString, QString> m_others;
 };

@@ -58,6 +58,7 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
     record.cells[colFileSize] = item.FileSize;
     record.sFullUrl = item.PageUrl();
     record.sReason = item.sReason;
+    record.sNote = item.sNote;
 }
 
 quint32 DownloadViewModel::SerialAt(int iRow) const
@@ -107,6 +108,27 @@ bool DownloadViewModel::SetCellText(int iRow, int iColumn, const QString &sText)
     return true;
 }
 
+bool DownloadViewModel::SetNote(int iRow, const QString &sNote)
+{
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()))
+        return false;
+    Record &record = m_records[iRow];
+    if (record.sNote == sNote)
+        return true;
+    record.sNote = sNote;
+    const QModelIndex changed = index(iRow, colStatus);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
+    return true;
+}
+
+QString DownloadViewModel::ShownStatus(const Record &record) const
+{
+    const QString &sStatus = record.cells[colStatus];
+    if (record.sNote.isEmpty() || sStatus != ItemStatus::kWaiting)
+        return sStatus;
+    return sStatus + QStringLiteral(" · ") + record.sNote;
+}
+
 int DownloadViewModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_records.size());
@@ -127,6 +149,10 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
         return ToolTip(index.row(), index.column());
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
+    // Only the eye sees the note: code and edits read the Status as it is.
+    if (role == Qt::DisplayRole && index.column() == colStatus
+        && index.row() < static_cast<int>(m_records.size()))
+        return ShownStatus(m_records[index.row()]);
     return CellText(index.row(), index.column());
 }
 
@@ -141,6 +167,8 @@ QString DownloadViewModel::ToolTip(int iRow, int iColumn) const
         return record.sFullUrl;
     if (iColumn == colStatus && !record.sReason.isEmpty())
         return record.sReason;
+    if (iColumn == colStatus && !record.sNote.isEmpty())
+        return record.cells[colStatus] == ItemStatus::kWaiting ? ShownStatus(record) : record.sNote;
     if (iColumn == colStatus && record.cells[colStatus] == ItemStatus::kLinkNotSupported)
         return QStringLiteral("No supported site matches this address");
     return QString();

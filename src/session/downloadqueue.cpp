@@ -132,6 +132,20 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
             });
     connect(&m_download, &Download::DownloadError, this,
             [this](const QString &sError) { m_sTransferError = sError; });
+    m_clock.start();
+    m_noteTimer.setInterval(1000);
+    connect(&m_download, &Download::DownloadProgress, this, [this] {
+        if (!m_noteTimer.isActive())
+            return;
+        // A try that starts the file over starts the figures over; one that
+        // goes on from a kept part counts only what it brings.
+        const qint64 lDone = m_download.BytesReceived();
+        if (!m_bMetering || lDone < m_meter.Done())
+            m_meter.Start(m_clock.elapsed(), m_download.ResumedFrom(), m_download.ContentLength());
+        m_bMetering = true;
+        m_meter.SetTotal(m_download.ContentLength());
+        m_meter.Note(m_clock.elapsed(), lDone);
+    });
 }
 
 void DownloadQueue::ItemRemoved(quint32 uSerial)
@@ -143,6 +157,37 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
     m_download.CancelDownload();
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
+}
+
+void DownloadQueue::ShowTransferNote(quint32 uSerial)
+{
+    const DownloadItem *pItem = m_store.ItemBySerial(uSerial);
+    if (!pItem || !m_bMetering)
+        return;
+    const QString sLine = m_meter.Text(m_clock.elapsed());
+    m_store.SetNote(uSerial, sLine);
+    m_presenter.ShowTransfer(pItem->ID, sLine);
+    m_presenter.ShowRunProgress(m_iRunItem, m_iRunItems, m_meter.Percent());
+}
+
+QString DownloadQueue::KeptNote(const QString &sLocalFile)
+{
+    const QFileInfo part(PartFile::PartPathFor(sLocalFile));
+    if (!part.isFile() || part.isSymLink() || part.size() <= 0)
+        return QString();
+    const qint64 lTotal = PartFile::KeptOrigin(sLocalFile).lTotal;
+    if (lTotal <= 0)
+        return QString();
+    // A part is never the whole file: 100 % would say it is done.
+    return QStringLiteral("%1 % kept").arg(qMin<qint64>(part.size() * 100 / lTotal, 99));
+}
+
+void DownloadQueue::NoteKeptParts()
+{
+    for (const DownloadItem &item : m_store.Items()) {
+        if (item.State() != ItemState::Complete && !NamesNoFile(item.FileName))
+            m_store.SetNote(item.uSerial, KeptNote(LocalPathFor(item.FileName)));
+    }
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -268,6 +313,11 @@ void DownloadQueue::StartDownloading()
         if (i == m_store.Count())
             break;
         dealtWith.insert(m_store.ItemAt(i)->uSerial);
+        m_iRunItem = static_cast<int>(dealtWith.size());
+        m_iRunItems = m_iRunItem;
+        for (int j = 0; j < m_store.Count(); ++j)
+            m_iRunItems += j != i && bStillToDo(*m_store.ItemAt(j)) ? 1 : 0;
+        m_presenter.ShowRunProgress(m_iRunItem, m_iRunItems, -1);
         const ItemOutcome outcome = ProcessItem(i);
         // The transfer has let go of the part of an item removed meanwhile.
         DropPartsOfRemovedItems();
@@ -275,6 +325,7 @@ void DownloadQueue::StartDownloading()
             break;
     }
     m_run.EndRun();
+    m_presenter.ShowRunProgress(0, 0, -1);
     qCDebug(lcQueue, "Run ends");
 }
 
@@ -362,11 +413,20 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // the rest.
     m_download.SetResume(true);
     bool bCompleted = false;
+    m_bMetering = false;
+    const QMetaObject::Connection noting =
+        connect(&m_noteTimer, &QTimer::timeout, this, [this, uSerial] { ShowTransferNote(uSerial); });
+    m_noteTimer.start();
     m_retry.Run([this, &bCompleted] {
         m_sTransferError.clear();
         bCompleted = !m_run.bStopRequested() && CurrentItem() && m_download.StartDownload();
         return bCompleted || m_run.bStopRequested() || !CurrentItem();
     });
+    m_noteTimer.stop();
+    disconnect(noting);
+    m_presenter.ShowTransfer(CurrentItem() ? CurrentItem()->ID : 0, QString());
+    // What is kept for the next try, once this one is over.
+    m_store.SetNote(uSerial, bCompleted ? QString() : KeptNote(sLocalFile));
     m_download.SetResume(false);
     m_download.SetKeepTest({});
     m_download.SetOpenTest({});
@@ -478,6 +538,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_store.ShowInsteadOfAddress(uSerial, QString());
     m_store.SetStatus(uSerial, u"Preparing (0%)");
     m_store.SetReason(uSerial, QString());
+    m_store.SetNote(uSerial, QString());
     m_store.FillDownloadList();
 
     // A stop during the rebuild must not reach the network. After any wait,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -8,6 +9,8 @@
 
 #include <functional>
 #include <memory>
+
+#include "session/transfermeter.h"
 
 class Download;
 class DownloadListStore;
@@ -81,6 +84,10 @@ public:
     // Asks for a toggle 200 ms from now.
     QTimer tmrDownload;
 
+    // Notes with each waiting, cancelled or failed item how much of its file
+    // a kept part holds ("89 % kept"); the list just came back from disk.
+    void NoteKeptParts();
+
     // Replaces the connectivity test (tests, and front ends that skip it).
     void SetConnectivityTest(std::function<bool()> isConnected);
 
@@ -111,6 +118,10 @@ private:
     void DropPartsOfRemovedItems();
     // Gives the failed item its reason, and tells whoever listens.
     void Fail(quint32 uSerial, const QString &sReason);
+    // Shows what the transfer of item uSerial is doing, and where the run is.
+    void ShowTransferNote(quint32 uSerial);
+    // "89 % kept" for the part kept for sLocalFile; empty when none is.
+    static QString KeptNote(const QString &sLocalFile);
     // Finishes the item under way as a stop says.
     ItemOutcome Stop();
 
@@ -139,4 +150,12 @@ private:
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.
     QStringList m_partsToDrop;
+    // The file under way: its figures, sampled at each block, shown each second.
+    TransferMeter m_meter;
+    bool m_bMetering = false;
+    QElapsedTimer m_clock;
+    QTimer m_noteTimer;
+    // Where the run is: item m_iRunItem of m_iRunItems.
+    int m_iRunItem = 0;
+    int m_iRunItems = 0;
 };

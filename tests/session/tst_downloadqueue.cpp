@@ -283,6 +283,7 @@ private Q_SLOTS:
     void pageWithoutAVideoKeepsItsAddress();
     void failuresNameTheirCause_data();
     void failuresNameTheirCause();
+    void transferTellsHowItGoesAndWhatItKept();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -1664,6 +1665,63 @@ void tst_DownloadQueue::failuresNameTheirCause()
     QCOMPARE(pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString(),
              sExpected);
     QCOMPARE(reasons, QStringList{sExpected});
+}
+
+void tst_DownloadQueue::transferTellsHowItGoesAndWhatItKept()
+{
+    // Seconds in coming, so that the figures are shown while it does.
+    HttpTestServer::Response slow = Version(Bytes(1200 * 1024, 's'), "\"v1\"", QByteArray());
+    slow.trickleBytes = 8192;
+    slow.trickleIntervalMs = 20;
+    Add(ServeVideo(QStringLiteral("slow"), slow));
+    QStringList lines;
+    QStringList toolTips;
+    QStringList runTips;
+    connect(&m_session->Presenter(), &RunPresenter::TransferChanged, this,
+            [&](int iID, const QString &sLine) {
+                QCOMPARE(iID, 1);
+                lines << sLine;
+                const DownloadViewModel *pView = m_session->ListStore().rsDownloadView();
+                toolTips << pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString();
+            });
+    connect(&m_session->Presenter(), &RunPresenter::RunToolTipChanged, this,
+            [&](const QString &sTip) { runTips << sTip; });
+    // The user stops it past half of the file; what came is kept.
+    ConfirmStopAtFirstProgress(
+        [this] { return m_session->TransferControl().BytesReceived() > 700 * 1024; });
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
+
+    QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'|')));
+    const QRegularExpression figures(QStringLiteral(
+        "^[0-9.]+ (Bytes|KB|MB) of 1.2 MB · [0-9.]+ (Bytes|KB|MB)/s · about [0-9]+ s left$"));
+    QVERIFY2(figures.match(lines.first()).hasMatch(), qPrintable(lines.first()));
+    QCOMPARE(toolTips.first(), lines.first());
+    QCOMPARE(lines.last(), QString());
+    QVERIFY2(runTips.first() == QStringLiteral("Clipvane · 1 of 1"), qPrintable(runTips.join(u'|')));
+    QVERIFY(runTips.filter(QRegularExpression(QStringLiteral("^Clipvane · 1 of 1 · [0-9]+ %$")))
+                .size() >= 1);
+    QCOMPARE(runTips.last(), QStringLiteral("Clipvane"));
+
+    // Waiting again, now or after a restart, the row tells what is kept;
+    // the Status itself stays what the program acts on.
+    const QRegularExpression kept(QStringLiteral("^Waiting · ([5-9][0-9]) % kept$"));
+    for (const bool bRestarted : {false, true}) {
+        if (bRestarted) {
+            const QList<DownloadItem> items = m_session->ListStore().Items();
+            m_session = std::make_unique<DownloadSession>(m_grid, m_messages, *m_skin);
+            m_session->Settings().sDownloadDir = m_downloads->path();
+            m_session->ListStore().RestoreItems(items);
+            m_session->ListStore().SetNote(Item(0).uSerial, QString());
+            m_session->Queue().NoteKeptParts();
+        }
+        m_session->ListStore().SetStatus(Item(0).uSerial, QStringLiteral("Waiting"));
+        m_session->ListStore().FillDownloadList();
+        const QModelIndex status = m_grid.DataSource()->index(0, DownloadViewModel::colStatus);
+        QVERIFY2(kept.match(status.data().toString()).hasMatch(), qPrintable(status.data().toString()));
+        QCOMPARE(status.data(Qt::ToolTipRole).toString(), status.data().toString());
+        QCOMPARE(status.data(Qt::EditRole).toString(), QStringLiteral("Waiting"));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DownloadQueue)

@@ -434,10 +434,20 @@ Rectangle {
             }
             Text {
                 objectName: "monitorStatusText"
+                visible: scene.vars.transferLine.length === 0
                 text: scene.monitoring
                       ? "Watching the clipboard: copied video page addresses are added and downloaded."
                       : "Clipboard watching is off. Turn it on in Settings."
                 color: Theme.textMuted
+                font.family: Theme.font
+                font.pixelSize: Theme.textSmall + 1
+            }
+            // While a file arrives the line tells how it goes instead.
+            Text {
+                objectName: "transferText"
+                visible: text.length > 0
+                text: scene.vars.transferLine
+                color: Theme.text
                 font.family: Theme.font
                 font.pixelSize: Theme.textSmall + 1
             }
