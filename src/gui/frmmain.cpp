@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -19,9 +20,11 @@
 #include "core/abouttext.h"
 #include "core/iskin.h"
 #include "core/programfiles.h"
+#include "desktop/filemanager.h"
 #include "gui/downloadgrid.h"
 #include "gui/frmmenu.h"
 #include "gui/guilog.h"
+#include "gui/itemactions.h"
 #include "gui/moddialog.h"
 #include "gui/modhook.h"
 #include "gui/modwindow.h"
@@ -561,6 +564,10 @@ void frmMain::CreateListEditing()
         m_pDownloadGrid->addAction(action);
     }
     m_pDownloadGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_fileManager = new FileManager(QDBusConnection::sessionBus(), this);
+    m_itemActions = new ItemActions(
+        {*m_pDownloadGrid, m_session->ListStore(), m_session->Queue(), *m_fileManager},
+        m_pDownloadGrid->findChild<QAction *>(QStringLiteral("cmdRetryAction")), this);
 }
 
 void frmMain::cmdSelectAll_Click()

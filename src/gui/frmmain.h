@@ -13,8 +13,10 @@ class ClipboardMonitor;
 class ClipboardPoller;
 class DownloadGrid;
 class DownloadSession;
+class FileManager;
 class FileNameEditor;
 class HandOverEndpoint;
+class ItemActions;
 class IMessageBox;
 class ListCommands;
 class ListKeeper;
@@ -59,6 +61,7 @@ public:
     SkinHost &Skin() const { return *Flash; }
     SysTray &Tray() const { return *m_pSysTray; }
     frmMenu *Menu() const { return m_pMenu.get(); }
+    ItemActions &Actions() const { return *m_itemActions; }
 
     // Every command of the skin (and the tray menu's start/stop entry).
     bool Flash_FSCommand(const QString &sCommand, const QString &sArgs);
@@ -145,6 +148,8 @@ private:
     SkinHost *Flash;
     DownloadGrid *m_pDownloadGrid;
     SysTray *m_pSysTray;
+    FileManager *m_fileManager = nullptr;
+    ItemActions *m_itemActions = nullptr;
     QTimer tmrend;
 
     WidgetMessageBox m_widgetMessageBox;

@@ -84,6 +84,9 @@ public:
     // Asks for a toggle 200 ms from now.
     QTimer tmrDownload;
 
+    // Where a file of this name lies: in the download directory.
+    QString LocalPathFor(const QString &sFileName) const;
+
     // Notes with each waiting, cancelled or failed item how much of its file
     // a kept part holds ("89 % kept"); the list just came back from disk.
     void NoteKeptParts();
@@ -107,7 +110,6 @@ private:
     const DownloadItem *CurrentItem() const;
     // Stops the run's work on an item the user removed.
     void ItemRemoved(quint32 uSerial);
-    QString LocalPathFor(const QString &sFileName) const;
     // The name item uSerial's file (from sLink) gets: sFileName made safe
     // and short enough, numbered when that name is taken on disk, was
     // completed by this program, is another unfinished item's, or has a part
