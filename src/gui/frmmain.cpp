@@ -21,6 +21,9 @@
 #include "core/iskin.h"
 #include "core/programfiles.h"
 #include "desktop/filemanager.h"
+#include "desktop/notifier.h"
+#include "desktop/sleepinhibitor.h"
+#include "gui/desktopnotices.h"
 #include "gui/downloadgrid.h"
 #include "gui/frmmenu.h"
 #include "gui/guilog.h"
@@ -246,6 +249,8 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_autoDownloadUncheck", [this] { SetMonitoring(false); }},
         {"ID_FS_anySiteCheck", [this] { SetAnySite(true); }},
         {"ID_FS_anySiteUncheck", [this] { SetAnySite(false); }},
+        {"ID_FS_notifyCheck", [this] { SetNotify(true); }},
+        {"ID_FS_notifyUncheck", [this] { SetNotify(false); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -267,6 +272,13 @@ void frmMain::SetAnySite(bool bState)
 {
     m_session->Settings().bAnySite = bState;
     m_txtMonitor->SetAnySite(bState);
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+void frmMain::SetNotify(bool bState)
+{
+    m_session->Settings().bNotify = bState;
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
 }
@@ -565,6 +577,11 @@ void frmMain::CreateListEditing()
     }
     m_pDownloadGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_fileManager = new FileManager(QDBusConnection::sessionBus(), this);
+    m_notices = new DesktopNotices(
+        {*this, m_session->Queue(), m_session->ListStore(), m_session->Settings(),
+         *new Notifier(QDBusConnection::sessionBus(), this),
+         *new SleepInhibitor(QDBusConnection::systemBus(), this), *m_fileManager},
+        this);
     m_itemActions = new ItemActions(
         {*m_pDownloadGrid, m_session->ListStore(), m_session->Queue(), *m_fileManager},
         m_pDownloadGrid->findChild<QAction *>(QStringLiteral("cmdRetryAction")), this);

@@ -10,6 +10,7 @@
 #include "gui/widgetmessagebox.h"
 
 class ClipboardMonitor;
+class DesktopNotices;
 class ClipboardPoller;
 class DownloadGrid;
 class DownloadSession;
@@ -112,6 +113,7 @@ private:
     void AddDownloadURL();
     void SetMonitoring(bool bState);
     void SetAnySite(bool bState);
+    void SetNotify(bool bState);
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 
@@ -150,6 +152,7 @@ private:
     SysTray *m_pSysTray;
     FileManager *m_fileManager = nullptr;
     ItemActions *m_itemActions = nullptr;
+    DesktopNotices *m_notices = nullptr;
     QTimer tmrend;
 
     WidgetMessageBox m_widgetMessageBox;

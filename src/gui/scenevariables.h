@@ -28,6 +28,7 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString Download_CB MEMBER m_downloadCheck NOTIFY Download_CBChanged)
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
     Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
+    Q_PROPERTY(QString notify_CB MEMBER m_notifyCheck NOTIFY notify_CBChanged)
     // What the file under way is doing, for the line under the list.
     Q_PROPERTY(QString transferLine MEMBER m_transferLine NOTIFY transferLineChanged)
 
@@ -49,6 +50,7 @@ Q_SIGNALS:
     void Download_CBChanged();
     void Convert_CBChanged();
     void anySite_CBChanged();
+    void notify_CBChanged();
     void transferLineChanged();
 
 private:
@@ -65,6 +67,7 @@ private:
     QString m_downloadCheck;
     QString m_convertCheck;
     QString m_anySiteCheck;
+    QString m_notifyCheck;
     QString m_transferLine;
     QHash<QString, QString> m_others;
 };

@@ -14,6 +14,7 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_clearComplete"),   QStringLiteral("ID_FS_downloadBrowse"),
         QStringLiteral("ID_FS_autoDownloadCheck"), QStringLiteral("ID_FS_autoDownloadUncheck"),
         QStringLiteral("ID_FS_anySiteCheck"),    QStringLiteral("ID_FS_anySiteUncheck"),
+        QStringLiteral("ID_FS_notifyCheck"),     QStringLiteral("ID_FS_notifyUncheck"),
     };
     return commands;
 }

@@ -239,8 +239,12 @@ void DownloadQueue::cmdStartDownload_Click()
 
     m_bRunning = true;
     m_presenter.ShowRunStarted();
+    m_iRunCompleted = 0;
+    m_iRunFailed = 0;
+    Q_EMIT RunStarted();
 
     StartDownloading();
+    Q_EMIT RunEnded(m_iRunCompleted, m_iRunFailed);
 
     // A confirmed stop has already shown the toggle as idle.
     if (m_bRunning) {
@@ -450,6 +454,8 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
                 m_store.SetFileName(uSerial, QFileInfo(m_download.SavedFile()).fileName());
         }
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
+        if (bGood)
+            Completed(uSerial, m_download.SavedFile());
         if (!bGood && !sWhy.isEmpty())
             qCWarning(lcQueue, "Item %d: %s not written: %s", pCurrent->ID,
                       qPrintable(sLocalFile), qPrintable(sWhy));
@@ -510,6 +516,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const Q
                                          QFileInfo(saver.SavedFile()).size())));
         m_store.SetFileName(uSerial, QFileInfo(saver.SavedFile()).fileName());
         m_store.Finish(uSerial, ItemState::Complete);
+        Completed(uSerial, saver.SavedFile());
     } else {
         const QString sWhy = saver.ErrorString().isEmpty() ? QStringLiteral("The stream was not saved")
                                                           : saver.ErrorString();
@@ -608,8 +615,16 @@ QString DownloadQueue::PrepareItem(int iIndex)
     return sLink;
 }
 
+void DownloadQueue::Completed(quint32 uSerial, const QString &sPath)
+{
+    ++m_iRunCompleted;
+    if (const DownloadItem *pItem = m_store.ItemBySerial(uSerial))
+        Q_EMIT ItemCompleted(pItem->ID, sPath);
+}
+
 void DownloadQueue::Fail(quint32 uSerial, const QString &sReason)
 {
+    ++m_iRunFailed;
     m_store.SetReason(uSerial, sReason);
     if (const DownloadItem *pItem = m_store.ItemBySerial(uSerial))
         Q_EMIT ItemFailed(pItem->ID, sReason);

@@ -99,6 +99,11 @@ Q_SIGNALS:
     // server's answer, the connection's failure, a page without a video, a
     // local file that could not be written.
     void ItemFailed(int iID, const QString &sReason);
+    // An item's file is complete under sPath.
+    void ItemCompleted(int iID, const QString &sPath);
+    // A run began; it ended, with this many items complete and failed.
+    void RunStarted();
+    void RunEnded(int iCompleted, int iFailed);
 
 private:
     enum class ItemOutcome { Skipped, Transferred, Stopped };
@@ -120,6 +125,8 @@ private:
     void DropPartsOfRemovedItems();
     // Gives the failed item its reason, and tells whoever listens.
     void Fail(quint32 uSerial, const QString &sReason);
+    // The item's file is complete: counted, and told.
+    void Completed(quint32 uSerial, const QString &sPath);
     // Shows what the transfer of item uSerial is doing, and where the run is.
     void ShowTransferNote(quint32 uSerial);
     // "89 % kept" for the part kept for sLocalFile; empty when none is.
@@ -160,4 +167,7 @@ private:
     // Where the run is: item m_iRunItem of m_iRunItems.
     int m_iRunItem = 0;
     int m_iRunItems = 0;
+    // What the run has done so far.
+    int m_iRunCompleted = 0;
+    int m_iRunFailed = 0;
 };

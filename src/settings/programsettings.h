@@ -3,7 +3,8 @@
 #include <QString>
 
 // The settings the program keeps: whether the clipboard is watched, where
-// files are downloaded to, and whether pages of other sites are read too.
+// files are downloaded to, whether pages of other sites are read too, and
+// whether the desktop is told when downloads finish.
 struct ProgramSettings
 {
     // "Downloaded Videos" in the user's home directory.
@@ -19,4 +20,7 @@ struct ProgramSettings
     QString sQuality = QStringLiteral("best");
     // Fragments of a stream fetched at a time, 1 to 16.
     int iFragments = 6;
+    // "Notify when downloads finish": a desktop notification for each item
+    // that ends while the window is out of sight, and for each run's end.
+    bool bNotify = true;
 };

@@ -13,6 +13,7 @@ const QString SettingsStore::kURLMonValue = QStringLiteral("URL Mon");
 const QString SettingsStore::kDownloadDirValue = QStringLiteral("Download Dir");
 const QString SettingsStore::kAnySiteValue = QStringLiteral("Any Site");
 const QString SettingsStore::kQualityValue = QStringLiteral("Quality");
+const QString SettingsStore::kNotifyValue = QStringLiteral("Notify");
 
 namespace {
 
@@ -71,6 +72,10 @@ void SettingsStore::LoadSettings()
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kAnySiteValue, BooleanText(false)));
     if (bAnySite)
         m_settings.bAnySite = *bAnySite;
+    const std::optional<bool> bNotify = ToBoolean(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kNotifyValue, BooleanText(true)));
+    if (bNotify)
+        m_settings.bNotify = *bNotify;
     // A quality this program does not know keeps the one it has.
     const auto quality = StreamQuality::LimitFromText(registry.REGGetSetting(
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kQualityValue, m_settings.sQuality));
@@ -93,7 +98,9 @@ bool SettingsStore::SaveSettings()
                                                        BooleanText(m_settings.bAnySite));
     const bool bQualitySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
                                                        kQualityValue, m_settings.sQuality);
-    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved;
+    const bool bNotifySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                      kNotifyValue, BooleanText(m_settings.bNotify));
+    return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved && bNotifySaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()
@@ -107,4 +114,6 @@ void SettingsStore::ApplySettingsToSkin()
                                  m_settings.sDownloadDir);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.anySite_CB"),
                                  m_settings.bAnySite ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.notify_CB"),
+                                 m_settings.bNotify ? QStringLiteral("1") : QStringLiteral("0"));
 }

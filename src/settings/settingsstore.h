@@ -19,6 +19,7 @@ public:
     static const QString kDownloadDirValue;
     static const QString kAnySiteValue;
     static const QString kQualityValue;
+    static const QString kNotifyValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).

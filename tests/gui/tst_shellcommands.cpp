@@ -261,6 +261,18 @@ void tst_ShellCommands::everyCommandReachesItsAction()
                     && w.Skin().GetVariable(QStringLiteral("_root.anySite_CB")) == "0"
                     && Stored(SettingsStore::kAnySiteValue) == "False";
          }},
+        {"ID_FS_notifyUncheck", nothing,
+         [](frmMain &w) {
+             return !w.Session().Settings().bNotify
+                    && w.Skin().GetVariable(QStringLiteral("_root.notify_CB")) == "0"
+                    && Stored(SettingsStore::kNotifyValue) == "False";
+         }},
+        {"ID_FS_notifyCheck", [](frmMain &w) { w.Session().Settings().bNotify = false; },
+         [](frmMain &w) {
+             return w.Session().Settings().bNotify
+                    && w.Skin().GetVariable(QStringLiteral("_root.notify_CB")) == "1"
+                    && Stored(SettingsStore::kNotifyValue) == "True";
+         }},
     };
     for (const Row &row : rows) {
         auto window = NewWindow();

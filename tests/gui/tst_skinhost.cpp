@@ -147,7 +147,8 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("video_url"),     QStringLiteral("download_dir"),
         QStringLiteral("abouttxt"),      QStringLiteral("autoToDownloadList_CB"),
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
-        QStringLiteral("anySite_CB"),
+        QStringLiteral("anySite_CB"),    QStringLiteral("notify_CB"),
+        QStringLiteral("transferLine"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;

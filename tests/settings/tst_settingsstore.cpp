@@ -96,7 +96,8 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
                                         QStringLiteral("_root.Convert_CB=1"),
                                         QStringLiteral("_root.download_dir=")
                                             + settings.sDownloadDir,
-                                        QStringLiteral("_root.anySite_CB=0")}));
+                                        QStringLiteral("_root.anySite_CB=0"),
+                                        QStringLiteral("_root.notify_CB=1")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }
