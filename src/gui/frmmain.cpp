@@ -203,6 +203,8 @@ void frmMain::InitWindow()
     m_pDownloadGrid->FormatDownloadGrid(nullptr, true);
 
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.abouttxt"), AboutText());
+    modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.trayAvailable"),
+                                 SysTray::Available() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void frmMain::RegisterSkinCommands()
@@ -622,6 +624,12 @@ void frmMain::DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVari
 {
     const GridRow row(m_pDownloadGrid->DataSource(), cell.row());
     m_fileNames->DownloadGrid_BeforeCellUpdate(row, cell.column(), vNewValue, *pbCancel);
+    // Said once the editor has closed: a box inside its commit would commit again.
+    const QString sRefusal = m_fileNames->RefusalReason();
+    if (!sRefusal.isEmpty())
+        QTimer::singleShot(0, this, [this, sRefusal] {
+            m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sRefusal);
+        });
 }
 
 void frmMain::DownloadGrid_AfterCellUpdate(const QModelIndex &cell)

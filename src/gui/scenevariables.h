@@ -29,6 +29,8 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString Convert_CB MEMBER m_convertCheck NOTIFY Convert_CBChanged)
     Q_PROPERTY(QString anySite_CB MEMBER m_anySiteCheck NOTIFY anySite_CBChanged)
     Q_PROPERTY(QString notify_CB MEMBER m_notifyCheck NOTIFY notify_CBChanged)
+    // "0" where the desktop has no notification area.
+    Q_PROPERTY(QString trayAvailable MEMBER m_trayAvailable NOTIFY trayAvailableChanged)
     // What the file under way is doing, for the line under the list.
     Q_PROPERTY(QString transferLine MEMBER m_transferLine NOTIFY transferLineChanged)
 
@@ -51,6 +53,7 @@ Q_SIGNALS:
     void Convert_CBChanged();
     void anySite_CBChanged();
     void notify_CBChanged();
+    void trayAvailableChanged();
     void transferLineChanged();
 
 private:
@@ -68,6 +71,7 @@ private:
     QString m_convertCheck;
     QString m_anySiteCheck;
     QString m_notifyCheck;
+    QString m_trayAvailable;
     QString m_transferLine;
     QHash<QString, QString> m_others;
 };

@@ -240,7 +240,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     qInstallMessageHandler(previous);
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
-    QCOMPARE(g_settingsWarnings.size(), 4);
+    QCOMPARE(g_settingsWarnings.size(), 5);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 

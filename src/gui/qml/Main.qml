@@ -129,7 +129,10 @@ Rectangle {
             SkinButton {
                 objectName: "trayButton"
                 kind: "window"; glyph: "tray"
-                accessibleName: "Hide in the notification area"
+                // Where the desktop has none, the button minimises instead.
+                accessibleName: scene.vars.trayAvailable === "0"
+                                ? "Minimise (the desktop has no notification area)"
+                                : "Hide in the notification area"
                 width: 40; height: 30
                 onActivated: scene.send("IDC_FS_Tray")
             }
