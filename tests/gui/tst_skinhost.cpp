@@ -473,6 +473,7 @@ void tst_SkinHost::tabReachesEveryControl_data()
     QTest::newRow("settings") << QStringLiteral("settings")
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
                                                                QStringLiteral("monitorCheckBox"),
+                                                               QStringLiteral("notifyCheckBox"),
                                                                QStringLiteral("anySiteCheckBox")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
