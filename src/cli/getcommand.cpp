@@ -20,6 +20,7 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/pageretriever.h"
+#include "session/runpresenter.h"
 #include "session/transferretry.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
@@ -298,6 +299,8 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
             session.Queue().StopRun();
     });
     interruptWatch.start();
+    QObject::connect(&session.Presenter(), &RunPresenter::TransferChanged, &printer,
+                     &StatusPrinter::ShowTransfer);
     QObject::connect(&session.Queue(), &DownloadQueue::ItemFailed,
                      [&printer](int iID, const QString &sReason) {
                          printer.Note(QStringLiteral("clipvane-get: [%1] %2").arg(iID).arg(sReason));

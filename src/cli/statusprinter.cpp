@@ -56,7 +56,24 @@ void StatusPrinter::Print(const QString &sID, const QString &sStatus, const QStr
     bool bPercentage = false;
     sStatus.toInt(&bPercentage);
     const QString sShown = bPercentage ? sStatus + QLatin1Char('%') : ShownListText::Of(sStatus);
-    const QByteArray line = (QStringLiteral("[%1] %2  %3").arg(sID, sShown, sFileName)).toLocal8Bit();
+    m_sLastLine = QStringLiteral("[%1] %2  %3").arg(sID, sShown, sFileName);
+    if (m_bTerminal && !m_sTransfer.isEmpty())
+        Write((m_sLastLine + QStringLiteral("  ") + m_sTransfer).toLocal8Bit());
+    else
+        Write(m_sLastLine.toLocal8Bit());
+}
+
+void StatusPrinter::ShowTransfer(int iID, const QString &sLine)
+{
+    m_sTransfer = sLine;
+    if (m_bTerminal && !m_sLastLine.isEmpty())
+        Write((sLine.isEmpty() ? m_sLastLine : m_sLastLine + QStringLiteral("  ") + sLine).toLocal8Bit());
+    else if (!m_bTerminal && !sLine.isEmpty())
+        Write(QStringLiteral("[%1] %2").arg(iID).arg(sLine).toLocal8Bit());
+}
+
+void StatusPrinter::Write(const QByteArray &line)
+{
     if (m_bTerminal) {
         // Carriage return and erase-line keep the line in place.
         std::fprintf(m_pOut, "\r\033[K%s", line.constData());

@@ -27,14 +27,21 @@ public:
     void Finish();
     // A line of its own, between the status lines.
     void Note(const QString &sLine);
+    // What item iID's transfer is doing (empty: it ended): on a terminal it
+    // joins the updating line, otherwise it is a line of its own.
+    void ShowTransfer(int iID, const QString &sLine);
 
 private:
     void ShowRow(int iRow);
     void Print(const QString &sID, const QString &sStatus, const QString &sFileName);
+    void Write(const QByteArray &line);
 
     std::FILE *m_pOut;
     bool m_bTerminal;
     DownloadViewModel *m_pView = nullptr;
     QList<QString> m_lastStatusById;
     bool m_bLineOpen = false;
+    // The last status line printed, and the transfer's figures that follow it.
+    QString m_sLastLine;
+    QString m_sTransfer;
 };

@@ -19,7 +19,8 @@ class DownloadGrid : public QTableView, public IDownloadGrid
 
 public:
     // Column widths in twips (1/1440 inch), by position.
-    static constexpr int kColumnTwips[] = {300, 3650, 1800, 1700, 900};
+    // The number column holds three digits whole; the address gives up what it takes.
+    static constexpr int kColumnTwips[] = {540, 3410, 1800, 1700, 900};
 
     explicit DownloadGrid(QWidget *parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
@@ -20,9 +21,14 @@
 #include "core/abouttext.h"
 #include "core/iskin.h"
 #include "core/programfiles.h"
+#include "desktop/filemanager.h"
+#include "desktop/notifier.h"
+#include "desktop/sleepinhibitor.h"
+#include "gui/desktopnotices.h"
 #include "gui/downloadgrid.h"
 #include "gui/frmmenu.h"
 #include "gui/guilog.h"
+#include "gui/itemactions.h"
 #include "gui/moddialog.h"
 #include "gui/modhook.h"
 #include "gui/modwindow.h"
@@ -91,6 +97,12 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
             cmdStartDownload, [this](const QString &sCaption) {
                 cmdStartDownload->setText(RunPresenter::ShownCaption(sCaption));
             });
+    connect(&m_session->Presenter(), &RunPresenter::TransferChanged, this,
+            [this](int, const QString &sLine) {
+                modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.transferLine"), sLine);
+            });
+    connect(&m_session->Presenter(), &RunPresenter::RunToolTipChanged, m_pSysTray,
+            &SysTray::setTraytip);
 
     tmrend.setInterval(kEndDelayMs);
     connect(&tmrend, &QTimer::timeout, this, &frmMain::tmrend_Timer);
@@ -173,6 +185,7 @@ void frmMain::RestoreList()
     if (!m_listKeeper)
         return;
     const QString sProblem = m_listKeeper->Restore();
+    m_session->Queue().NoteKeptParts();
     m_session->ListStore().FillDownloadList();
     if (!sProblem.isEmpty())
         m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sProblem);
@@ -195,6 +208,8 @@ void frmMain::InitWindow()
     m_pDownloadGrid->FormatDownloadGrid(nullptr, true);
 
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.abouttxt"), AboutText());
+    modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.trayAvailable"),
+                                 SysTray::Available() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void frmMain::RegisterSkinCommands()
@@ -256,6 +271,8 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_quality720", [this] { SetQuality(StreamQuality::Limit::Max720); }},
         {"ID_FS_quality480", [this] { SetQuality(StreamQuality::Limit::Max480); }},
         {"ID_FS_qualitySmallest", [this] { SetQuality(StreamQuality::Limit::Smallest); }},
+        {"ID_FS_notifyCheck", [this] { SetNotify(true); }},
+        {"ID_FS_notifyUncheck", [this] { SetNotify(false); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -277,6 +294,13 @@ void frmMain::SetAnySite(bool bState)
 {
     m_session->Settings().bAnySite = bState;
     m_txtMonitor->SetAnySite(bState);
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+void frmMain::SetNotify(bool bState)
+{
+    m_session->Settings().bNotify = bState;
     m_settingsStore->SaveSettings();
     m_settingsStore->ApplySettingsToSkin();
 }
@@ -630,6 +654,15 @@ void frmMain::CreateListEditing()
         m_pDownloadGrid->addAction(action);
     }
     m_pDownloadGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_fileManager = new FileManager(QDBusConnection::sessionBus(), this);
+    m_notices = new DesktopNotices(
+        {*this, m_session->Queue(), m_session->ListStore(), m_session->Settings(),
+         *new Notifier(QDBusConnection::sessionBus(), this),
+         *new SleepInhibitor(QDBusConnection::systemBus(), this), *m_fileManager},
+        this);
+    m_itemActions = new ItemActions(
+        {*m_pDownloadGrid, m_session->ListStore(), m_session->Queue(), *m_fileManager},
+        m_pDownloadGrid->findChild<QAction *>(QStringLiteral("cmdRetryAction")), this);
 }
 
 void frmMain::cmdSelectAll_Click()
@@ -667,6 +700,12 @@ void frmMain::DownloadGrid_BeforeCellUpdate(const QModelIndex &cell, const QVari
 {
     const GridRow row(m_pDownloadGrid->DataSource(), cell.row());
     m_fileNames->DownloadGrid_BeforeCellUpdate(row, cell.column(), vNewValue, *pbCancel);
+    // Said once the editor has closed: a box inside its commit would commit again.
+    const QString sRefusal = m_fileNames->RefusalReason();
+    if (!sRefusal.isEmpty())
+        QTimer::singleShot(0, this, [this, sRefusal] {
+            m_messageBox.MsgBox(IMessageBox::Icon::Exclamation, QString(), sRefusal);
+        });
 }
 
 void frmMain::DownloadGrid_AfterCellUpdate(const QModelIndex &cell)

@@ -11,11 +11,14 @@
 #include "streams/streamquality.h"
 
 class ClipboardMonitor;
+class DesktopNotices;
 class ClipboardPoller;
 class DownloadGrid;
 class DownloadSession;
+class FileManager;
 class FileNameEditor;
 class HandOverEndpoint;
+class ItemActions;
 class IMessageBox;
 class ListCommands;
 class ListKeeper;
@@ -60,6 +63,7 @@ public:
     SkinHost &Skin() const { return *Flash; }
     SysTray &Tray() const { return *m_pSysTray; }
     frmMenu *Menu() const { return m_pMenu.get(); }
+    ItemActions &Actions() const { return *m_itemActions; }
 
     // Every command of the skin (and the tray menu's start/stop entry).
     bool Flash_FSCommand(const QString &sCommand, const QString &sArgs);
@@ -118,6 +122,7 @@ private:
     // "not found"; asked again when a program changes meanwhile.
     void ShowYtDlpVersion();
     void SetQuality(StreamQuality::Limit limit);
+    void SetNotify(bool bState);
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 
@@ -154,6 +159,9 @@ private:
     SkinHost *Flash;
     DownloadGrid *m_pDownloadGrid;
     SysTray *m_pSysTray;
+    FileManager *m_fileManager = nullptr;
+    ItemActions *m_itemActions = nullptr;
+    DesktopNotices *m_notices = nullptr;
     QTimer tmrend;
 
     WidgetMessageBox m_widgetMessageBox;

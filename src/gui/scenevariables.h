@@ -33,6 +33,11 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString playlistAll_CB MEMBER m_playlistAll NOTIFY playlistAll_CBChanged)
     Q_PROPERTY(QString cookiesBrowser MEMBER m_cookiesBrowser NOTIFY cookiesBrowserChanged)
     Q_PROPERTY(QString quality MEMBER m_quality NOTIFY qualityChanged)
+    Q_PROPERTY(QString notify_CB MEMBER m_notifyCheck NOTIFY notify_CBChanged)
+    // "0" where the desktop has no notification area.
+    Q_PROPERTY(QString trayAvailable MEMBER m_trayAvailable NOTIFY trayAvailableChanged)
+    // What the file under way is doing, for the line under the list.
+    Q_PROPERTY(QString transferLine MEMBER m_transferLine NOTIFY transferLineChanged)
 
 public:
     explicit SceneVariables(QObject *parent = nullptr);
@@ -57,6 +62,9 @@ Q_SIGNALS:
     void playlistAll_CBChanged();
     void cookiesBrowserChanged();
     void qualityChanged();
+    void notify_CBChanged();
+    void trayAvailableChanged();
+    void transferLineChanged();
 
 private:
     static int PropertyIndex(const QString &sName);
@@ -77,5 +85,8 @@ private:
     QString m_playlistAll;
     QString m_cookiesBrowser;
     QString m_quality;
+    QString m_notifyCheck;
+    QString m_trayAvailable;
+    QString m_transferLine;
     QHash<QString, QString> m_others;
 };

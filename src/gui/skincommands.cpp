@@ -19,6 +19,7 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_qualityBest"),     QStringLiteral("ID_FS_quality1080"),
         QStringLiteral("ID_FS_quality720"),      QStringLiteral("ID_FS_quality480"),
         QStringLiteral("ID_FS_qualitySmallest"),
+        QStringLiteral("ID_FS_notifyCheck"),     QStringLiteral("ID_FS_notifyUncheck"),
     };
     return commands;
 }

@@ -95,7 +95,24 @@ QString SkinHost::GetVariable(const QString &sName) const
 
 void SkinHost::SetListWidget(QWidget *widget)
 {
+    if (m_listWidget)
+        m_listWidget->removeEventFilter(this);
     m_listWidget = widget;
+    if (m_listWidget)
+        m_listWidget->installEventFilter(this);
+}
+
+bool SkinHost::eventFilter(QObject *pWatched, QEvent *pEvent)
+{
+    // The list widget may have got the focus from a click, not from the
+    // list area: leaving it by Tab or Backtab still goes on from the list's
+    // place in the scene's order, not from the scene's first control.
+    if (pWatched == m_listWidget && pEvent->type() == QEvent::FocusOut && m_listArea) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(pEvent)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            m_listArea->setFocus(true);
+    }
+    return QQuickWidget::eventFilter(pWatched, pEvent);
 }
 
 void SkinHost::ListAreaFocusChanged(bool bHasFocus)

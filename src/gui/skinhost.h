@@ -38,7 +38,8 @@ public:
     // The widget laid over the scene's list area (the download grid). The
     // list area takes its turn in the scene's Tab order and hands the
     // keyboard focus to this widget while it is visible; Tab or Backtab
-    // from the widget comes back to the control after or before the list.
+    // from the widget comes back to the control after or before the list,
+    // also when the widget got the focus from a click.
     void SetListWidget(QWidget *widget);
 
 Q_SIGNALS:
@@ -47,6 +48,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
+    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
     static QString SceneKey(const QString &sName);

@@ -49,6 +49,10 @@ struct DownloadItem
     // The page's address while Video_URL shows something else (what a page
     // without a video says); empty while Video_URL is the address.
     QString sPageUrl;
+    // What the item's transfer is doing ("12.4 MB of 200 MB · …"), or how
+    // much of its file a kept part holds ("89 % kept"): shown with its row,
+    // never kept in the list file.
+    QString sNote;
 
     // The address of the item's page, whatever its row shows.
     const QString &PageUrl() const { return sPageUrl.isEmpty() ? Video_URL : sPageUrl; }

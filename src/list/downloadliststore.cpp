@@ -292,6 +292,17 @@ bool DownloadListStore::SetField(quint32 uSerial, QString DownloadItem::*pField,
     return true;
 }
 
+bool DownloadListStore::SetNote(quint32 uSerial, const QString &sNote)
+{
+    DownloadItem *pItem = Writable(uSerial);
+    if (!pItem)
+        return false;
+    pItem->sNote = sNote;
+    if (m_rsDownloadView)
+        m_rsDownloadView->SetNote(m_rsDownloadView->RowOfSerial(uSerial), sNote);
+    return true;
+}
+
 bool DownloadListStore::Finish(quint32 uSerial, ItemState finalState)
 {
     return finalState != ItemState::Open

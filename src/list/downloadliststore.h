@@ -104,6 +104,9 @@ public:
     {
         return SetField(uSerial, &DownloadItem::sReason, sReason);
     }
+    // The item's note (see DownloadItem::sNote), written into the view as
+    // it is: no rebuild, and the list file has nothing new to keep.
+    bool SetNote(quint32 uSerial, const QString &sNote);
     // Ends the item's way through a run, with the Status text that says so.
     bool Finish(quint32 uSerial, ItemState finalState);
 

@@ -59,6 +59,7 @@ void DownloadViewModel::AddNew(const DownloadItem &item)
     record.cells[colFileSize] = item.FileSize;
     record.sFullUrl = item.PageUrl();
     record.sReason = item.sReason;
+    record.sNote = item.sNote;
 }
 
 quint32 DownloadViewModel::SerialAt(int iRow) const
@@ -108,6 +109,27 @@ bool DownloadViewModel::SetCellText(int iRow, int iColumn, const QString &sText)
     return true;
 }
 
+bool DownloadViewModel::SetNote(int iRow, const QString &sNote)
+{
+    if (iRow < 0 || iRow >= static_cast<int>(m_records.size()))
+        return false;
+    Record &record = m_records[iRow];
+    if (record.sNote == sNote)
+        return true;
+    record.sNote = sNote;
+    const QModelIndex changed = index(iRow, colStatus);
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
+    return true;
+}
+
+QString DownloadViewModel::ShownStatus(const Record &record) const
+{
+    const QString sStatus = ShownListText::Of(record.cells[colStatus]);
+    if (record.sNote.isEmpty() || record.cells[colStatus] != ItemStatus::kWaiting)
+        return sStatus;
+    return sStatus + QStringLiteral(" · ") + record.sNote;
+}
+
 int DownloadViewModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_records.size());
@@ -130,8 +152,11 @@ QVariant DownloadViewModel::data(const QModelIndex &index, int role) const
         return CellText(index.row(), index.column());
     if (role != Qt::DisplayRole)
         return QVariant();
-    // Shown in the user's language; what is stored and compared stays English.
-    if (index.column() == colStatus || index.column() == colFileName)
+    // Shown in the user's language, with the note only the eye sees; what is
+    // stored, edited and compared stays as it is.
+    if (index.column() == colStatus && index.row() < static_cast<int>(m_records.size()))
+        return ShownStatus(m_records[index.row()]);
+    if (index.column() == colFileName)
         return ShownListText::Of(CellText(index.row(), index.column()));
     return CellText(index.row(), index.column());
 }
@@ -147,6 +172,8 @@ QString DownloadViewModel::ToolTip(int iRow, int iColumn) const
         return record.sFullUrl;
     if (iColumn == colStatus && !record.sReason.isEmpty())
         return ShownListText::Of(record.sReason);
+    if (iColumn == colStatus && !record.sNote.isEmpty())
+        return record.cells[colStatus] == ItemStatus::kWaiting ? ShownStatus(record) : record.sNote;
     if (iColumn == colStatus && record.cells[colStatus] == ItemStatus::kLinkNotSupported)
         return ShownListText::Of(QStringLiteral("No supported site matches this address"));
     return QString();

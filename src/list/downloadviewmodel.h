@@ -54,6 +54,7 @@ public:
         // The whole address, and why the item failed: shown as tool tips.
         QString sFullUrl;
         QString sReason;
+        QString sNote;
     };
     using Storage = std::vector<Record>;
     Storage TakeStorage();
@@ -69,6 +70,9 @@ public:
     QString CellText(int iRow, int iColumn) const;
     // Writes one cell and tells the views about that cell only.
     bool SetCellText(int iRow, int iColumn, const QString &sText);
+    // The row's note (see DownloadItem::sNote); the views hear of its
+    // Status cell only.
+    bool SetNote(int iRow, const QString &sNote);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -85,6 +89,8 @@ public:
 private:
     QVariant NumericValue(int iRow, int iColumn) const;
     QString ToolTip(int iRow, int iColumn) const;
+    // The Status cell as shown: a waiting item tells what it kept.
+    QString ShownStatus(const Record &record) const;
 
     Storage m_records;
     QString m_captions[ColumnCount];

@@ -24,7 +24,11 @@ public:
 
     // The cleaned name accepted before the update, written after it.
     QString sPendingFileName;
+    // Why the last edit was refused, when the user should hear it: nothing
+    // was left of the typed name. Empty otherwise.
+    QString RefusalReason() const { return m_sRefusal; }
 
 private:
     DownloadListStore &m_store;
+    QString m_sRefusal;
 };

@@ -22,9 +22,10 @@ public:
     // only the supported sites' do.
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
-private:
     // Whether an item's page address is sAddress, white space around it aside.
     bool IsListed(QStringView sAddress) const;
+
+private:
 
     DownloadListStore &m_store;
     RunState &m_run;

@@ -8,6 +8,7 @@
 #include "core/programfiles.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
+#include "monitor/addressfield.h"
 #include "monitor/handoverendpoint.h"
 #include "monitor/monitorlog.h"
 #include "session/downloadqueue.h"
@@ -97,5 +98,5 @@ void ClipboardMonitor::TakeAddress(const QString &sText)
 void ClipboardMonitor::ListAddress(const QString &sText)
 {
     m_adder.AddURL(sText);
-    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sText);
+    AddressField::ShowHandedAddress(m_skin, m_adder, sText);
 }

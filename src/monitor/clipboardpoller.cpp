@@ -3,6 +3,7 @@
 #include "core/iskin.h"
 #include "list/runstate.h"
 #include "list/urladder.h"
+#include "monitor/addressfield.h"
 #include "session/downloadqueue.h"
 #include "settings/programsettings.h"
 #include "sites/anysite.h"
@@ -38,7 +39,7 @@ void ClipboardPoller::tmrMonitor_Timer()
     if (sText != sLastClipText && modDownload::IsWanted(sText, m_settings.bAnySite)) {
         const QString sAddress = sText.trimmed();
         m_adder.AddURL(sAddress);
-        modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.video_url"), sAddress);
+        AddressField::ShowHandedAddress(m_skin, m_adder, sAddress);
         // Remembered before the run starts: the polls that run nested
         // inside it must not list the same text again.
         sLastClipText = sText;

@@ -14,6 +14,7 @@
 #include "core/webaddress.h"
 #include "net/blockreader.h"
 #include "net/browseragent.h"
+#include "net/failurereason.h"
 #include "net/headerblock.h"
 #include "net/netlog.h"
 #include "net/passingfailure.h"
@@ -68,13 +69,6 @@ QString ContentTypeOf(const QNetworkReply &reply)
 QString AddressOf(const QNetworkReply &reply)
 {
     return reply.url().adjusted(QUrl::RemoveUserInfo).toString(QUrl::FullyEncoded);
-}
-
-QString NothingSaved(int iStatus, const QString &sReason)
-{
-    const QString sAnswer = sReason.isEmpty() ? QString::number(iStatus)
-                                              : QString::number(iStatus) + u' ' + sReason;
-    return QStringLiteral("The server answered %1; nothing was saved").arg(sAnswer);
 }
 
 } // namespace
@@ -434,7 +428,7 @@ bool Download::FinishTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &f
     reply.reset();
     CloseSession();
     if (m_keep && !m_keep()) {
-        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
+        m_sLastError = FailureReason::Answer(m_iHttpStatus, m_sHttpReason);
         EndTransfer(reply, file);
         return false;
     }
@@ -594,7 +588,7 @@ bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lF
         return true;
     }
     if (m_iHttpStatus != 200) {
-        m_sLastError = NothingSaved(m_iHttpStatus, m_sHttpReason);
+        m_sLastError = FailureReason::Answer(m_iHttpStatus, m_sHttpReason);
         return false;
     }
     m_kept = {};

@@ -81,6 +81,8 @@ public:
     // redirects); 0 when no answer came. An error page is transferred like a
     // file, so this is how a caller tells it from the file it asked for.
     int HttpStatus() const { return m_iHttpStatus; }
+    // That answer's reason phrase ("Not Found"); empty when it gave none.
+    QString HttpReason() const { return m_sHttpReason; }
     // What that answer said of the whole file's length: its Content-Length
     // (with the bytes it continued, for a continued part), -1 when it gave
     // none (or no answer came).
@@ -132,6 +134,7 @@ public:
     // failed (no answer / read failure), so a silent server cannot hang the
     // program. 60 unless changed; 0 disables the limit.
     void SetInactivityTimeoutSeconds(int iSeconds) { m_iTimeoutSeconds = iSeconds; }
+    int InactivityTimeoutSeconds() const { return m_iTimeoutSeconds; }
 
     // Seconds from a request until its answer's headers must have ended;
     // an answer still sending headers then is abandoned as no answer, so a

@@ -18,6 +18,7 @@
 #include "list/runstate.h"
 #include "net/connectivity.h"
 #include "net/download.h"
+#include "net/failurereason.h"
 #include "net/fragmentfetcher.h"
 #include "net/ratebudget.h"
 #include "session/fileinforesolver.h"
@@ -134,6 +135,20 @@ DownloadQueue::DownloadQueue(const Parts &parts, QObject *parent)
             });
     connect(&m_download, &Download::DownloadError, this,
             [this](const QString &sError) { m_sTransferError = sError; });
+    m_clock.start();
+    m_noteTimer.setInterval(1000);
+    connect(&m_download, &Download::DownloadProgress, this, [this] {
+        if (!m_noteTimer.isActive())
+            return;
+        // A try that starts the file over starts the figures over; one that
+        // goes on from a kept part counts only what it brings.
+        const qint64 lDone = m_download.BytesReceived();
+        if (!m_bMetering || lDone < m_meter.Done())
+            m_meter.Start(m_clock.elapsed(), m_download.ResumedFrom(), m_download.ContentLength());
+        m_bMetering = true;
+        m_meter.SetTotal(m_download.ContentLength());
+        m_meter.Note(m_clock.elapsed(), lDone);
+    });
 }
 
 void DownloadQueue::ItemRemoved(quint32 uSerial)
@@ -146,6 +161,37 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
     m_pYtDlp->Cancel();
+}
+
+void DownloadQueue::ShowTransferNote(quint32 uSerial)
+{
+    const DownloadItem *pItem = m_store.ItemBySerial(uSerial);
+    if (!pItem || !m_bMetering)
+        return;
+    const QString sLine = m_meter.Text(m_clock.elapsed());
+    m_store.SetNote(uSerial, sLine);
+    m_presenter.ShowTransfer(pItem->ID, sLine);
+    m_presenter.ShowRunProgress(m_iRunItem, m_iRunItems, m_meter.Percent());
+}
+
+QString DownloadQueue::KeptNote(const QString &sLocalFile)
+{
+    const QFileInfo part(PartFile::PartPathFor(sLocalFile));
+    if (!part.isFile() || part.isSymLink() || part.size() <= 0)
+        return QString();
+    const qint64 lTotal = PartFile::KeptOrigin(sLocalFile).lTotal;
+    if (lTotal <= 0)
+        return QString();
+    // A part is never the whole file: 100 % would say it is done.
+    return QStringLiteral("%1 % kept").arg(qMin<qint64>(part.size() * 100 / lTotal, 99));
+}
+
+void DownloadQueue::NoteKeptParts()
+{
+    for (const DownloadItem &item : m_store.Items()) {
+        if (item.State() != ItemState::Complete && !NamesNoFile(item.FileName))
+            m_store.SetNote(item.uSerial, KeptNote(LocalPathFor(item.FileName)));
+    }
 }
 
 void DownloadQueue::SetConnectivityTest(std::function<bool()> isConnected)
@@ -196,8 +242,12 @@ void DownloadQueue::cmdStartDownload_Click()
 
     m_bRunning = true;
     m_presenter.ShowRunStarted();
+    m_iRunCompleted = 0;
+    m_iRunFailed = 0;
+    Q_EMIT RunStarted();
 
     StartDownloading();
+    Q_EMIT RunEnded(m_iRunCompleted, m_iRunFailed);
 
     // A confirmed stop has already shown the toggle as idle.
     if (m_bRunning) {
@@ -272,6 +322,11 @@ void DownloadQueue::StartDownloading()
         if (i == m_store.Count())
             break;
         dealtWith.insert(m_store.ItemAt(i)->uSerial);
+        m_iRunItem = static_cast<int>(dealtWith.size());
+        m_iRunItems = m_iRunItem;
+        for (int j = 0; j < m_store.Count(); ++j)
+            m_iRunItems += j != i && bStillToDo(*m_store.ItemAt(j)) ? 1 : 0;
+        m_presenter.ShowRunProgress(m_iRunItem, m_iRunItems, -1);
         const ItemOutcome outcome = ProcessItem(i);
         // The transfer has let go of the part of an item removed meanwhile.
         DropPartsOfRemovedItems();
@@ -279,6 +334,7 @@ void DownloadQueue::StartDownloading()
             break;
     }
     m_run.EndRun();
+    m_presenter.ShowRunProgress(0, 0, -1);
     qCDebug(lcQueue, "Run ends");
 }
 
@@ -370,11 +426,20 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     m_download.SetConnections(m_settings.iConnections);
     m_download.SetConnectionRetries(m_retry.Retries());
     bool bCompleted = false;
+    m_bMetering = false;
+    const QMetaObject::Connection noting =
+        connect(&m_noteTimer, &QTimer::timeout, this, [this, uSerial] { ShowTransferNote(uSerial); });
+    m_noteTimer.start();
     m_retry.Run([this, &bCompleted] {
         m_sTransferError.clear();
         bCompleted = !m_run.bStopRequested() && CurrentItem() && m_download.StartDownload();
         return bCompleted || m_run.bStopRequested() || !CurrentItem();
     });
+    m_noteTimer.stop();
+    disconnect(noting);
+    m_presenter.ShowTransfer(CurrentItem() ? CurrentItem()->ID : 0, QString());
+    // What is kept for the next try, once this one is over.
+    m_store.SetNote(uSerial, bCompleted ? QString() : KeptNote(sLocalFile));
     m_download.SetResume(false);
     m_download.SetConnections(1);
     m_download.SetKeepTest({});
@@ -400,17 +465,17 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
                 m_store.SetFileName(uSerial, QFileInfo(m_download.SavedFile()).fileName());
         }
         m_store.Finish(uSerial, bGood ? ItemState::Complete : ItemState::Failed);
-        if (bPageInstead) {
-            const QString sPage = QStringLiteral("The server sent a web page, not a video file");
-            m_store.SetReason(uSerial, sPage);
-            Q_EMIT ItemFailed(pCurrent->ID, sPage);
-        } else if (!bGood) {
-            m_store.SetReason(uSerial, sWhy.isEmpty() ? m_sTransferError : sWhy);
-        }
-        if (!bGood && !sWhy.isEmpty()) {
+        if (bGood)
+            Completed(uSerial, m_download.SavedFile());
+        if (!bGood && !sWhy.isEmpty())
             qCWarning(lcQueue, "Item %d: %s not written: %s", pCurrent->ID,
                       qPrintable(sLocalFile), qPrintable(sWhy));
-            Q_EMIT ItemFailed(pCurrent->ID, sWhy);
+        if (bPageInstead) {
+            Fail(uSerial, QStringLiteral("The server sent a web page, not a video file"));
+        } else if (!bGood) {
+            // The network's side first: it carries how often it happened.
+            const QString sFailure = m_retry.LastFailure();
+            Fail(uSerial, !sFailure.isEmpty() ? sFailure : !sWhy.isEmpty() ? sWhy : m_sTransferError);
         }
     }
     if (bCompleted)
@@ -463,14 +528,14 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessStream(quint32 uSerial, const Q
                                          QFileInfo(saver.SavedFile()).size())));
         m_store.SetFileName(uSerial, QFileInfo(saver.SavedFile()).fileName());
         m_store.Finish(uSerial, ItemState::Complete);
+        Completed(uSerial, saver.SavedFile());
     } else {
         const QString sWhy = saver.ErrorString().isEmpty() ? QStringLiteral("The stream was not saved")
                                                           : saver.ErrorString();
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, sWhy);
         qCWarning(lcQueue, "Item %d: stream %s not saved: %s", CurrentItem()->ID,
                   qPrintable(sLink), qPrintable(sWhy));
-        Q_EMIT ItemFailed(CurrentItem()->ID, sWhy);
+        Fail(uSerial, sWhy);
     }
     if (m_run.bStopRequested())
         return Stop();
@@ -492,6 +557,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_store.ShowInsteadOfAddress(uSerial, QString());
     m_store.SetStatus(uSerial, u"Preparing (0%)");
     m_store.SetReason(uSerial, QString());
+    m_store.SetNote(uSerial, QString());
     m_store.FillDownloadList();
 
     // A stop during the rebuild must not reach the network. After any wait,
@@ -520,29 +586,27 @@ QString DownloadQueue::PrepareItem(int iIndex)
         return sFailed;
 
     // What yt-dlp said is the better reason when the page names nothing
-    // either; the front ends say it as they say a failed transfer.
-    const PageRetriever::LinkResult linkResult = PageRetriever::Classify(sLink);
-    if (!sYtDlpReason.isEmpty() && linkResult != PageRetriever::LinkResult::Address)
-        Q_EMIT ItemFailed(pItem->ID, sYtDlpReason);
-    switch (linkResult) {
+    // either.
+    switch (PageRetriever::Classify(sLink)) {
     case PageRetriever::LinkResult::NoSite:
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, QStringLiteral("No supported site matches this address"));
         m_store.SetFileName(uSerial, kUnsupportedName);
+        Fail(uSerial, QStringLiteral("No supported site matches this address"));
         return sFailed;
     case PageRetriever::LinkResult::NoAddress:
         m_store.SetFileName(uSerial, kProcessFailedName);
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, !sYtDlpReason.isEmpty() ? sYtDlpReason
-                                                           : QStringLiteral("The page names no video file"));
         m_store.ShowInsteadOfAddress(
             uSerial, QStringLiteral("Video may be inappropriate and can not be downloaded"));
+        Fail(uSerial, !sYtDlpReason.isEmpty()                 ? sYtDlpReason
+                      : m_pageRetriever.LastReason().isEmpty() ? FailureReason::NoVideoInPage()
+                                                               : m_pageRetriever.LastReason());
         return sFailed;
     case PageRetriever::LinkResult::FetchFailed:
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, sYtDlpReason.isEmpty()
-                                       ? QStringLiteral("The page could not be fetched")
-                                       : sYtDlpReason);
+        Fail(uSerial, !sYtDlpReason.isEmpty()                 ? sYtDlpReason
+                      : m_pageRetriever.LastReason().isEmpty() ? QStringLiteral("The page could not be fetched")
+                                                               : m_pageRetriever.LastReason());
         return sFailed;
     case PageRetriever::LinkResult::Address:
         break;
@@ -596,9 +660,8 @@ QString DownloadQueue::PrepareFromYtDlp(quint32 uSerial, const QString &sVideoUr
     const int iID = pItem->ID;
     auto fail = [&](const QString &sWhy) {
         m_store.Finish(uSerial, ItemState::Failed);
-        m_store.SetReason(uSerial, sWhy);
         qCWarning(lcQueue, "Item %d: %s", iID, qPrintable(sWhy));
-        Q_EMIT ItemFailed(iID, sWhy);
+        Fail(uSerial, sWhy);
         return sFailed;
     };
     if (info.bPlaylist) {
@@ -642,6 +705,21 @@ QString DownloadQueue::PrepareFromYtDlp(quint32 uSerial, const QString &sVideoUr
     m_ytDlpFormats = info.formats;
     m_sStreamLink = first.sUrl;
     return m_sStreamLink;
+}
+
+void DownloadQueue::Completed(quint32 uSerial, const QString &sPath)
+{
+    ++m_iRunCompleted;
+    if (const DownloadItem *pItem = m_store.ItemBySerial(uSerial))
+        Q_EMIT ItemCompleted(pItem->ID, sPath);
+}
+
+void DownloadQueue::Fail(quint32 uSerial, const QString &sReason)
+{
+    ++m_iRunFailed;
+    m_store.SetReason(uSerial, sReason);
+    if (const DownloadItem *pItem = m_store.ItemBySerial(uSerial))
+        Q_EMIT ItemFailed(pItem->ID, sReason);
 }
 
 QString DownloadQueue::LocalPathFor(const QString &sFileName) const

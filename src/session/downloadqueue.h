@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "session/transfermeter.h"
 #include "sites/ytdlpinfo.h"
 
 class Download;
@@ -84,13 +86,26 @@ public:
     // Asks for a toggle 200 ms from now.
     QTimer tmrDownload;
 
+    // Where a file of this name lies: in the download directory.
+    QString LocalPathFor(const QString &sFileName) const;
+
+    // Notes with each waiting, cancelled or failed item how much of its file
+    // a kept part holds ("89 % kept"); the list just came back from disk.
+    void NoteKeptParts();
+
     // Replaces the connectivity test (tests, and front ends that skip it).
     void SetConnectivityTest(std::function<bool()> isConnected);
 
 Q_SIGNALS:
-    // An item ended "ERROR" for a reason its texts cannot show, such as a
-    // local file that could not be written or put under its name.
+    // An item ended "ERROR"; sReason (also its tool tip) says why: the
+    // server's answer, the connection's failure, a page without a video, a
+    // local file that could not be written.
     void ItemFailed(int iID, const QString &sReason);
+    // An item's file is complete under sPath.
+    void ItemCompleted(int iID, const QString &sPath);
+    // A run began; it ended, with this many items complete and failed.
+    void RunStarted();
+    void RunEnded(int iCompleted, int iFailed);
 
 private:
     enum class ItemOutcome { Skipped, Transferred, Stopped };
@@ -106,7 +121,6 @@ private:
     const DownloadItem *CurrentItem() const;
     // Stops the run's work on an item the user removed.
     void ItemRemoved(quint32 uSerial);
-    QString LocalPathFor(const QString &sFileName) const;
     // The name item uSerial's file (from sLink) gets: sFileName made safe
     // and short enough, numbered when that name is taken on disk, was
     // completed by this program, is another unfinished item's, or has a part
@@ -115,6 +129,14 @@ private:
     // Removes the parts of items taken off the list, once no transfer holds
     // them and no listed item goes on from them.
     void DropPartsOfRemovedItems();
+    // Gives the failed item its reason, and tells whoever listens.
+    void Fail(quint32 uSerial, const QString &sReason);
+    // The item's file is complete: counted, and told.
+    void Completed(quint32 uSerial, const QString &sPath);
+    // Shows what the transfer of item uSerial is doing, and where the run is.
+    void ShowTransferNote(quint32 uSerial);
+    // "89 % kept" for the part kept for sLocalFile; empty when none is.
+    static QString KeptNote(const QString &sLocalFile);
     // Finishes the item under way as a stop says.
     ItemOutcome Stop();
 
@@ -148,4 +170,15 @@ private:
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.
     QStringList m_partsToDrop;
+    // The file under way: its figures, sampled at each block, shown each second.
+    TransferMeter m_meter;
+    bool m_bMetering = false;
+    QElapsedTimer m_clock;
+    QTimer m_noteTimer;
+    // Where the run is: item m_iRunItem of m_iRunItems.
+    int m_iRunItem = 0;
+    int m_iRunItems = 0;
+    // What the run has done so far.
+    int m_iRunCompleted = 0;
+    int m_iRunFailed = 0;
 };

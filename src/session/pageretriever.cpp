@@ -2,6 +2,7 @@
 
 #include "core/modglobal.h"
 #include "net/download.h"
+#include "net/failurereason.h"
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
@@ -121,6 +122,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
     m_sLastTitle.clear();
     m_bLastStream = false;
+    m_sLastReason.clear();
     const qint16 iSite = modDownload::DetectSite(sLink);
     const bool bOtherSite = iSite == modDownload::siteNone;
     if (bOtherSite && !(m_pbAnySite && *m_pbAnySite && modDownload::IsWebAddress(sLink)))
@@ -186,8 +188,12 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         if (!m_download.LastError().isEmpty())
             qCWarning(lcQueue, "Scratch page not written: %s",
                       qPrintable(m_download.LastError()));
+        m_sLastReason = m_retry.LastFailure();
         return kFetchFailed;
     }
+    // An error page is read as any page, but what the user needs to hear
+    // is the answer, not that it names no video.
+    const QString sAnswer = m_retry.LastFailure();
 
     // A playlist served as text or as bytes is still a playlist: it is saved
     // as a stream, from where it finally came.
@@ -210,5 +216,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         &m_sLastTitle);
     if (!sResult.isEmpty())
         return AddressOfRuleBytes(sResult);
+    if (!bResolverUnanswered)
+        m_sLastReason = sAnswer.isEmpty() ? FailureReason::NoVideoInPage() : sAnswer;
     return bResolverUnanswered ? QString(kFetchFailed) : QString(kNoAddress);
 }

@@ -46,6 +46,10 @@ public:
     // while *pbAnySite is true; unset, they never are.
     void FollowAnySite(const bool *pbAnySite) { m_pbAnySite = pbAnySite; }
 
+    // Why the last GetDownloadLink found no address (the page's answer, the
+    // connection's failure, or a page that names no video); empty when it
+    // found one, or its own scratch file failed.
+    QString LastReason() const { return m_sLastReason; }
     // The title of the last page of no supported site read; empty otherwise.
     QString LastTitle() const { return m_sLastTitle; }
     // Whether the address the last GetDownloadLink gave answered as a
@@ -73,6 +77,7 @@ private:
     QString m_sScratchDir;
     const bool *m_pbAnySite = nullptr;
     QString m_sLastTitle;
+    QString m_sLastReason;
     bool m_bLastStream = false;
     std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -59,6 +59,27 @@ void RunPresenter::ShowRunEnded()
     SetMenuDownloadCaption(kStartCaption);
 }
 
+void RunPresenter::ShowTransfer(int iID, const QString &sLine)
+{
+    if (sLine == m_sTransferLine)
+        return;
+    m_sTransferLine = sLine;
+    Q_EMIT TransferChanged(iID, sLine);
+}
+
+void RunPresenter::ShowRunProgress(int iItem, int iItems, int iPercent)
+{
+    QString sTip = QStringLiteral("Clipvane");
+    if (iItems > 0)
+        sTip += QStringLiteral(" · %1 of %2").arg(iItem).arg(iItems);
+    if (iItems > 0 && iPercent >= 0)
+        sTip += QStringLiteral(" · %1 %").arg(iPercent);
+    if (sTip == m_sRunToolTip)
+        return;
+    m_sRunToolTip = sTip;
+    Q_EMIT RunToolTipChanged(sTip);
+}
+
 void RunPresenter::SetStartDownloadCaption(const QString &sCaption)
 {
     m_sStartDownloadCaption = sCaption;

@@ -31,10 +31,21 @@ public:
     void ShowStopConfirmed();
     // The run went through the list without being stopped.
     void ShowRunEnded();
+    // What the file under way is doing (empty: none is): the line under the
+    // list, and clipvane-get's progress line.
+    void ShowTransfer(int iID, const QString &sLine);
+    // The run is at item iItem of iItems, whose file is iPercent % there
+    // (-1: unknown); iItems 0 when no run is on.
+    void ShowRunProgress(int iItem, int iItems, int iPercent);
+    QString TransferLine() const { return m_sTransferLine; }
+    QString RunToolTip() const { return m_sRunToolTip; }
 
 Q_SIGNALS:
     void cmdStartDownloadCaptionChanged(const QString &sCaption);
     void mnuDownloadCaptionChanged(const QString &sCaption);
+    void TransferChanged(int iID, const QString &sLine);
+    // The tray's tool tip: "Clipvane · 3 of 7 · 45 %", or "Clipvane".
+    void RunToolTipChanged(const QString &sToolTip);
 
 private:
     void SetStartDownloadCaption(const QString &sCaption);
@@ -44,4 +55,6 @@ private:
     ISkin &m_skin;
     QString m_sStartDownloadCaption;
     QString m_sMenuDownloadCaption;
+    QString m_sTransferLine;
+    QString m_sRunToolTip;
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "net/download.h"
+#include "net/failurereason.h"
 #include "net/passingfailure.h"
 #include "session/queuelog.h"
 
@@ -56,14 +57,28 @@ qint64 TransferRetry::PlannedWaitMs(int iRetry) const
                                          m_download.RetryAfterSeconds());
 }
 
+QString TransferRetry::LastFailure() const
+{
+    return FailureReason::Of(m_download, m_iSameOutcomes);
+}
+
 void TransferRetry::Run(const std::function<bool()> &attempt)
 {
     m_bCancel = false;
+    m_iSameOutcomes = 0;
     int iFailures = 0;
     qint64 lFurthest = 0;
     const int iMostTries = kTriesPerAllowedTry * (m_iRetries + 1);
+    int iLastStatus = -1;
+    QNetworkReply::NetworkError lastError = QNetworkReply::NoError;
     for (int iTries = 1;; ++iTries) {
-        if (attempt() || m_bCancel || !MayPass(m_download))
+        const bool bDone = attempt();
+        const bool bSame = m_download.HttpStatus() == iLastStatus
+            && m_download.TransportError() == lastError;
+        m_iSameOutcomes = bSame ? m_iSameOutcomes + 1 : 1;
+        iLastStatus = m_download.HttpStatus();
+        lastError = m_download.TransportError();
+        if (bDone || m_bCancel || !MayPass(m_download))
             return;
         const qint64 lReached = m_download.BytesReceived();
         if (lReached - lFurthest >= ProgressStep(m_download))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -46,6 +47,9 @@ public:
     static bool MayPass(const Download &download);
     // The wait before retry iRetry (from 1), in milliseconds, before scaling.
     qint64 PlannedWaitMs(int iRetry) const;
+    // Why the last Run's last try failed, with how many tries in a row
+    // failed that way; empty when it did not fail on the network's side.
+    QString LastFailure() const;
 
 Q_SIGNALS:
     // A wait begins (the item shows it).
@@ -58,5 +62,7 @@ private:
     int m_iRetries = kDefaultRetries;
     double m_dTimeScale = 1.0;
     bool m_bCancel = false;
+    // Tries of the last Run that ended the way its last one did.
+    int m_iSameOutcomes = 0;
     QEventLoop *m_pWait = nullptr;
 };

@@ -4,7 +4,8 @@
 #include <QtGlobal>
 
 // The settings the program keeps: whether the clipboard is watched, where
-// files are downloaded to, and whether pages of other sites are read too.
+// files are downloaded to, whether pages of other sites are read too, and
+// whether the desktop is told when downloads finish.
 struct ProgramSettings
 {
     // "Downloaded Videos" in the user's home directory.
@@ -38,4 +39,7 @@ struct ProgramSettings
     // "Limit download speed to ... KiB/s", shared by every transfer of the
     // program, in bytes per second; 0: no limit.
     qint64 lSpeedLimit = 0;
+    // "Notify when downloads finish": a desktop notification for each item
+    // that ends while the window is out of sight, and for each run's end.
+    bool bNotify = true;
 };

@@ -19,6 +19,7 @@ const QString SettingsStore::kPlaylistAllValue = QStringLiteral("Playlist All");
 const QString SettingsStore::kCookiesBrowserValue = QStringLiteral("Cookies Browser");
 const QString SettingsStore::kConnectionsValue = QStringLiteral("Connections");
 const QString SettingsStore::kSpeedLimitValue = QStringLiteral("Speed Limit KiB");
+const QString SettingsStore::kNotifyValue = QStringLiteral("Notify");
 
 namespace {
 
@@ -89,6 +90,10 @@ void SettingsStore::LoadSettings()
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kAnySiteValue, BooleanText(false)));
     if (bAnySite)
         m_settings.bAnySite = *bAnySite;
+    const std::optional<bool> bNotify = ToBoolean(registry.REGGetSetting(
+        CRegister::HKEY_CURRENT_USER, kSettingsKey, kNotifyValue, BooleanText(true)));
+    if (bNotify)
+        m_settings.bNotify = *bNotify;
     // A quality this program does not know keeps the one it has.
     const auto quality = StreamQuality::LimitFromText(registry.REGGetSetting(
         CRegister::HKEY_CURRENT_USER, kSettingsKey, kQualityValue, m_settings.sQuality));
@@ -146,8 +151,10 @@ bool SettingsStore::SaveSettings()
     const bool bLimitSaved =
         registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
                                 QString::number(m_settings.lSpeedLimit / kKiB));
+    const bool bNotifySaved = registry.REGSaveSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey,
+                                                      kNotifyValue, BooleanText(m_settings.bNotify));
     return bMonitorSaved && bDirSaved && bAnySiteSaved && bQualitySaved && bProgramSaved
-        && bPlaylistSaved && bBrowserSaved && bConnectionsSaved && bLimitSaved;
+        && bPlaylistSaved && bBrowserSaved && bConnectionsSaved && bLimitSaved && bNotifySaved;
 }
 
 void SettingsStore::ApplySettingsToSkin()
@@ -169,4 +176,6 @@ void SettingsStore::ApplySettingsToSkin()
                                  m_settings.sCookiesBrowser.isEmpty() ? QStringLiteral("none")
                                                                       : m_settings.sCookiesBrowser);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.quality"), m_settings.sQuality);
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.notify_CB"),
+                                 m_settings.bNotify ? QStringLiteral("1") : QStringLiteral("0"));
 }

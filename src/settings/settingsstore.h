@@ -26,6 +26,7 @@ public:
     // KiB/s" (0: none).
     static const QString kConnectionsValue;
     static const QString kSpeedLimitValue;
+    static const QString kNotifyValue;
 
     // monitor switches the clipboard watcher (none: nothing is watched).
     // sRegistryFile is the settings file (empty: the user's own).

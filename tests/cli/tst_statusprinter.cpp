@@ -22,13 +22,19 @@ void tst_StatusPrinter::printsEachChangeOnce_data()
     QTest::addColumn<bool>("bTerminal");
     QTest::addColumn<QByteArray>("expected");
 
+    // The transfer's figures: a line of their own in a log, joined to the
+    // updating line on a terminal, and gone from it when the transfer ends.
     QTest::newRow("log") << false
                          << QByteArray("[1] Waiting  a.flv\n[2] Waiting  b.flv\n"
-                                       "[1] 5%  a.flv\n[1] 1.5 MB so far..  a.flv\n");
+                                       "[1] 5%  a.flv\n[1] 1 MB of 20 MB \xC2\xB7 stalled\n"
+                                       "[1] 1.5 MB so far..  a.flv\n");
     QTest::newRow("terminal") << true
                               << QByteArray("\r\033[K[1] Waiting  a.flv\r\033[K[2] Waiting  b.flv"
-                                            "\r\033[K[1] 5%  a.flv\r\033[K[1] 1.5 MB so far..  "
-                                            "a.flv\n");
+                                            "\r\033[K[1] 5%  a.flv"
+                                            "\r\033[K[1] 5%  a.flv  1 MB of 20 MB \xC2\xB7 stalled"
+                                            "\r\033[K[1] 1.5 MB so far..  a.flv  1 MB of 20 MB "
+                                            "\xC2\xB7 stalled"
+                                            "\r\033[K[1] 1.5 MB so far..  a.flv\n");
 }
 
 void tst_StatusPrinter::printsEachChangeOnce()
@@ -51,7 +57,9 @@ void tst_StatusPrinter::printsEachChangeOnce()
     const GridRow first = printer.FirstRow();
     first.SetCellValue(3, QStringLiteral("5"));
     first.SetCellValue(3, QStringLiteral("5"));
+    printer.ShowTransfer(1, QStringLiteral("1 MB of 20 MB · stalled"));
     first.SetCellValue(3, QStringLiteral("1.5 MB so far.."));
+    printer.ShowTransfer(1, QString());
     printer.Finish();
 
     std::rewind(pOut);

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -20,6 +22,7 @@
 #include "gui/downloadgrid.h"
 #include "gui/frmmain.h"
 #include "gui/progressbardelegate.h"
+#include "gui/skinhost.h"
 #include "core/programfiles.h"
 #include "list/downloadliststore.h"
 #include "list/downloadviewmodel.h"
@@ -261,7 +264,8 @@ void tst_DownloadGrid::startUpPlacesAnEmptyGrid()
         QCOMPARE(cmd->toolTip(), QLatin1String(button.tip));
     }
     QCOMPARE(grid->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(grid->actions().size(), 6);
+    // The list's six, after the item's own three (Open, Show in folder, Copy address).
+    QCOMPARE(grid->actions().size(), 9);
 }
 
 // Rows white, the grid's grey below them, rules in the darker grey: read
@@ -302,14 +306,24 @@ void tst_DownloadGrid::tabLeavesAndCaptionClicksSelectNothing()
     window.Commands().RemoveSelected();
     QCOMPARE(Names(window), QStringLiteral("AB"));
 
-    // Arrows move between cells; Tab and Shift+Tab leave the list.
+    // Arrows move between cells; Tab and Shift+Tab leave the list for the
+    // controls after and before it, also when a click put the focus there;
+    // Shift+Tab from the first button under it comes back.
     for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier}) {
-        grid->setFocus();
+        grid->setFocus(Qt::MouseFocusReason);
         grid->setCurrentIndex(grid->model()->index(0, 1));
         QTest::keyClick(grid, Qt::Key_Right);
         QCOMPARE(grid->currentIndex().column(), 2);
         QTest::keyClick(grid, modifiers ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
         QVERIFY(!grid->hasFocus());
+        const QQuickItem *pFocused = window.Skin().quickWindow()->activeFocusItem();
+        QVERIFY(pFocused);
+        QCOMPARE(pFocused->objectName(),
+                 modifiers ? QStringLiteral("startButton") : QStringLiteral("selectAllButton"));
+        if (!modifiers) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QTRY_VERIFY(grid->hasFocus());
+        }
     }
 }
 
@@ -467,7 +481,9 @@ void tst_DownloadGrid::cutCellsShowTheirTextAsToolTip_data()
                                  << QStringLiteral("19.1 MB so far..");
     QTest::newRow("short size") << 0 << int(DownloadViewModel::colFileSize) << QString();
     QTest::newRow("ID 1") << 0 << int(DownloadViewModel::colID) << QString();
-    QTest::newRow("ID 10") << 9 << int(DownloadViewModel::colID) << QStringLiteral("10");
+    // Row numbers up to three digits show whole.
+    QTest::newRow("ID 10") << 9 << int(DownloadViewModel::colID) << QString();
+    QTest::newRow("ID 999") << 998 << int(DownloadViewModel::colID) << QString();
 }
 
 void tst_DownloadGrid::cutCellsShowTheirTextAsToolTip()
@@ -480,7 +496,7 @@ void tst_DownloadGrid::cutCellsShowTheirTextAsToolTip()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     DownloadGrid *grid = Grid(window);
     DownloadListStore &store = window.Session().ListStore();
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < qMax(10, iRow + 1); ++i) {
         QString sStatus = QStringLiteral("Waiting");
         QString sSize = i == 1 ? QStringLiteral("19.1 MB so far..") : QStringLiteral("1 MB");
         store.AddDownloadItem(QStringLiteral("http://videos/%1").arg(i),

@@ -310,6 +310,18 @@ void tst_ShellCommands::everyCommandReachesItsAction()
         {"ID_FS_quality720", nothing, chosenQuality("720")},
         {"ID_FS_quality480", nothing, chosenQuality("480")},
         {"ID_FS_qualitySmallest", nothing, chosenQuality("smallest")},
+        {"ID_FS_notifyUncheck", nothing,
+         [](frmMain &w) {
+             return !w.Session().Settings().bNotify
+                    && w.Skin().GetVariable(QStringLiteral("_root.notify_CB")) == "0"
+                    && Stored(SettingsStore::kNotifyValue) == "False";
+         }},
+        {"ID_FS_notifyCheck", [](frmMain &w) { w.Session().Settings().bNotify = false; },
+         [](frmMain &w) {
+             return w.Session().Settings().bNotify
+                    && w.Skin().GetVariable(QStringLiteral("_root.notify_CB")) == "1"
+                    && Stored(SettingsStore::kNotifyValue) == "True";
+         }},
     };
     for (const Row &row : rows) {
         auto window = NewWindow();

@@ -148,6 +148,8 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("abouttxt"),      QStringLiteral("autoToDownloadList_CB"),
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
         QStringLiteral("anySite_CB"),    QStringLiteral("quality"),
+        QStringLiteral("notify_CB"),     QStringLiteral("transferLine"),
+        QStringLiteral("trayAvailable"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -351,24 +353,29 @@ void tst_SkinHost::pointerRestingShowsToolTips_data()
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("tip");
+    QTest::addColumn<QString>("variable"); // set besides the directory; empty: none
     const QString sLong = QStringLiteral("/home/someone/Videos/kept/from/the/web/for/later/"
                                          "viewing/on/the/train/home");
-    QTest::newRow("minimise") << "download" << "" << "minimiseButton" << "Minimise";
+    QTest::newRow("minimise") << "download" << "" << "minimiseButton" << "Minimise" << QString();
     QTest::newRow("tray") << "download" << "" << "trayButton"
-                          << "Hide in the notification area";
-    QTest::newRow("close") << "download" << "" << "closeButton" << "Close";
-    QTest::newRow("select all") << "download" << "" << "selectAllButton" << "Select All";
+                          << "Hide in the notification area" << QString();
+    // Without a notification area the button minimises, and says so.
+    QTest::newRow("tray, no notification area")
+        << "download" << "" << "trayButton" << "Minimise (the desktop has no notification area)"
+        << "_root.trayAvailable=0";
+    QTest::newRow("close") << "download" << "" << "closeButton" << "Close" << QString();
+    QTest::newRow("select all") << "download" << "" << "selectAllButton" << "Select All" << QString();
     QTest::newRow("remove selected") << "download" << "" << "removeSelectedButton"
-                                     << "Remove Selected Items";
-    QTest::newRow("up") << "download" << "" << "moveUpButton" << "Move Item Up";
-    QTest::newRow("down") << "download" << "" << "moveDownButton" << "Move item down";
+                                     << "Remove Selected Items" << QString();
+    QTest::newRow("up") << "download" << "" << "moveUpButton" << "Move Item Up" << QString();
+    QTest::newRow("down") << "download" << "" << "moveDownButton" << "Move item down" << QString();
     QTest::newRow("clear") << "download" << "" << "clearCompleteButton"
-                           << "Clear Completed items";
-    QTest::newRow("labelled button") << "download" << "" << "addButton" << "";
-    QTest::newRow("short folder") << "settings" << "/srv/v" << "downloadDirText" << "";
-    QTest::newRow("cut folder") << "settings" << sLong << "downloadDirText" << sLong;
+                           << "Clear Completed items" << QString();
+    QTest::newRow("labelled button") << "download" << "" << "addButton" << "" << QString();
+    QTest::newRow("short folder") << "settings" << "/srv/v" << "downloadDirText" << "" << QString();
+    QTest::newRow("cut folder") << "settings" << sLong << "downloadDirText" << sLong << QString();
     QTest::newRow("cut saving line") << "download" << sLong << "saveToText"
-                                     << QStringLiteral("Saving to ") + sLong;
+                                     << QStringLiteral("Saving to ") + sLong << QString();
 }
 
 void tst_SkinHost::pointerRestingShowsToolTips()
@@ -377,9 +384,12 @@ void tst_SkinHost::pointerRestingShowsToolTips()
     QFETCH(QString, directory);
     QFETCH(QString, item);
     QFETCH(QString, tip);
+    QFETCH(QString, variable);
     Skin skin;
     skin.ShowPage(page);
     skin.Apply({QStringLiteral("_root.download_dir=") + directory});
+    if (!variable.isEmpty())
+        skin.Apply({variable});
     QQuickItem *target = nullptr;
     QTRY_VERIFY2((target = skin.Item(item)) && target->isVisible(), qPrintable(item));
     QToolTip::hideText();
@@ -480,6 +490,7 @@ void tst_SkinHost::tabReachesEveryControl_data()
     QTest::newRow("settings") << QStringLiteral("settings")
                               << kHeaderControls + QStringList{QStringLiteral("browseButton"),
                                                                QStringLiteral("monitorCheckBox"),
+                                                               QStringLiteral("notifyCheckBox"),
                                                                QStringLiteral("anySiteCheckBox"),
                                                                QStringLiteral("qualityBestButton"),
                                                                QStringLiteral("quality1080pButton"),

@@ -14,7 +14,7 @@ import re
 import sys
 
 # Bottom to top.
-LAYERS = ["core", "streams", "media", "sites", "clip", "list", "net", "settings", "session", "monitor", "cli", "gui", "app"]
+LAYERS = ["core", "streams", "media", "sites", "clip", "list", "net", "settings", "session", "monitor", "desktop", "cli", "gui", "app"]
 WIDGET_FOLDERS = {"gui"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

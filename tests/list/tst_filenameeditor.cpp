@@ -55,17 +55,24 @@ void tst_FileNameEditor::typedNameIsCleanedOrRefused_data()
     QTest::addColumn<QString>("sTyped");
     QTest::addColumn<bool>("bRefused");
     QTest::addColumn<QString>("sStored");
+    QTest::addColumn<QString>("sSaid"); // why the refusal is told; empty: nothing is said
+    const QString sNothingLeft = QStringLiteral("Nothing is left of the name \"%1\" once the characters "
+                                                "a file name may not hold are dropped; the item keeps "
+                                                "its name.");
 
-    QTest::newRow("plain") << "holiday.flv" << false << "holiday.flv";
-    QTest::newRow("forbidden characters removed") << "my:clip?.flv" << false << "myclip.flv";
-    QTest::newRow("all of them") << "a\\b/c:d*e?f\"g<h>i|j&k,l" << false << "abcdefghijkl";
-    QTest::newRow("control characters removed") << "tab\there.flv" << false << "tabhere.flv";
-    QTest::newRow("only forbidden characters") << "???" << true << "";
-    QTest::newRow("empty") << "" << true << "";
-    QTest::newRow("the placeholder text") << "Enter File Name" << true << "";
-    QTest::newRow("parent directory") << ".." << true << "";
+    QTest::newRow("plain") << "holiday.flv" << false << "holiday.flv" << QString();
+    QTest::newRow("forbidden characters removed")
+        << "my:clip?.flv" << false << "myclip.flv" << QString();
+    QTest::newRow("all of them")
+        << "a\\b/c:d*e?f\"g<h>i|j&k,l" << false << "abcdefghijkl" << QString();
+    QTest::newRow("control characters removed")
+        << "tab\there.flv" << false << "tabhere.flv" << QString();
+    QTest::newRow("only forbidden characters") << "???" << true << "" << sNothingLeft.arg("???");
+    QTest::newRow("empty") << "" << true << "" << QString();
+    QTest::newRow("the placeholder text") << "Enter File Name" << true << "" << QString();
+    QTest::newRow("parent directory") << ".." << true << "" << sNothingLeft.arg("..");
     QTest::newRow("longer than the column")
-        << QString(120, QLatin1Char('n')) << false << QString(100, QLatin1Char('n'));
+        << QString(120, QLatin1Char('n')) << false << QString(100, QLatin1Char('n')) << QString();
 }
 
 void tst_FileNameEditor::typedNameIsCleanedOrRefused()
@@ -73,12 +80,14 @@ void tst_FileNameEditor::typedNameIsCleanedOrRefused()
     QFETCH(QString, sTyped);
     QFETCH(bool, bRefused);
     QFETCH(QString, sStored);
+    QFETCH(QString, sSaid);
 
     Fixture f;
     DownloadViewModel *pView = f.grid.DataSource();
     const int iBindings = f.grid.iBindings;
 
     QCOMPARE(f.Commit(1, DownloadViewModel::colFileName, sTyped), bRefused);
+    QCOMPARE(f.editor.RefusalReason(), sSaid);
 
     const QString sExpected = bRefused ? QStringLiteral("Waiting (Auto Detect)") : sStored;
     QCOMPARE(pView->CellText(1, DownloadViewModel::colFileName), sExpected);

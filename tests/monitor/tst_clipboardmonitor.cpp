@@ -10,6 +10,7 @@
 #include "list/downloadliststore.h"
 #include "list/idownloadgrid.h"
 #include "list/runstate.h"
+#include "list/urladder.h"
 #include "monitor/clipboardmonitor.h"
 #include "monitor/clipboardpoller.h"
 #include "monitor/handoverendpoint.h"
@@ -99,17 +100,26 @@ void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue_data()
     QTest::addColumn<bool>("bDownloading");
     QTest::addColumn<QString>("sListed"); // empty: nothing is listed
     QTest::addColumn<bool>("bStarts");
+    QTest::addColumn<QString>("sTyped");  // in the address field before; "listed": an address listed before
+    QTest::addColumn<bool>("bFieldShows"); // the field shows the listed address after
 
     const QString sUrl = QStringLiteral("http://www.youtube.com/watch?v=abc");
     const QString sOther = QStringLiteral("https://example.org/reset?token=1");
-    QTest::newRow("idle: the queue is started") << sUrl << false << false << sUrl << true;
-    QTest::newRow("downloading: no second run") << sUrl << false << true << sUrl << false;
-    QTest::newRow("white space around") << " \t" + sUrl + "  " << false << false << sUrl << true;
+    QTest::newRow("idle: the queue is started") << sUrl << false << false << sUrl << true << QString() << true;
+    QTest::newRow("downloading: no second run") << sUrl << false << true << sUrl << false << QString() << true;
+    QTest::newRow("white space around")
+        << " \t" + sUrl + "  " << false << false << sUrl << true << QString() << true;
     QTest::newRow("sentence naming a site")
         << "ask Bob about the dailymotion.com contract, budget 5000" << true << false << QString()
-        << false;
+        << false << QString() << false;
     // A link of another site may work once only: it waits for Start.
-    QTest::newRow("Any Site: another site's address") << sOther << true << false << sOther << false;
+    QTest::newRow("Any Site: another site's address")
+        << sOther << true << false << sOther << false << QString() << true;
+    // What the user is typing stays; an address already listed may go.
+    QTest::newRow("user typing in the field")
+        << sUrl << false << false << sUrl << true << "http://www.bolt.com/v/half-typ" << false;
+    QTest::newRow("field holds a listed address") << sUrl << false << false << sUrl << true
+                                                  << "listed" << true;
 }
 
 void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
@@ -119,9 +129,16 @@ void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
     QFETCH(bool, bDownloading);
     QFETCH(QString, sListed);
     QFETCH(bool, bStarts);
+    QFETCH(QString, sTyped);
+    QFETCH(bool, bFieldShows);
     m_session->Settings().bAnySite = bAnySite;
     if (bDownloading)
         m_session->Run().BeginRun();
+    if (sTyped == QLatin1String("listed")) {
+        sTyped = QStringLiteral("http://www.youtube.com/watch?v=before");
+        m_session->Adder().AddURL(sTyped);
+    }
+    m_skin->SetVariable(QStringLiteral("_root.video_url"), sTyped);
     QStringList changes;
     connect(m_endpoint.get(), &HandOverEndpoint::TextChanged, this,
             [&] { changes << m_endpoint->Text(); });
@@ -134,6 +151,11 @@ void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
     // The box holds the text while it is handled and is empty again after.
     QTRY_COMPARE(changes, (QStringList{sText, QString()}));
     QCOMPARE(m_endpoint->Text(), QString());
+    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), bFieldShows ? sListed : sTyped);
+    if (!sTyped.isEmpty() && bFieldShows) {
+        QCOMPARE(m_session->ListStore().Count(), 2);
+        return;
+    }
     QCOMPARE(Items(), sListed.isEmpty() ? 0 : 1);
     QCOMPARE(m_session->Queue().tmrDownload.isActive(), bStarts);
     m_session->Queue().tmrDownload.stop();
@@ -141,7 +163,6 @@ void tst_ClipboardMonitor::handOverListsTheTextAndStartsTheQueue()
         return;
     QCOMPARE(Item(0).Video_URL, sListed);
     QCOMPARE(Item(0).Status, QStringLiteral("Waiting"));
-    QCOMPARE(m_skin->GetVariable(QStringLiteral("_root.video_url")), sListed);
 }
 
 void tst_ClipboardMonitor::handOverTakesEveryWholeLineInOrder()

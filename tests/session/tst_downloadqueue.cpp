@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -280,6 +281,9 @@ private Q_SLOTS:
     void runReachesItemsListedDuringIt();
     void pageWithoutAVideoKeepsItsAddress_data();
     void pageWithoutAVideoKeepsItsAddress();
+    void failuresNameTheirCause_data();
+    void failuresNameTheirCause();
+    void transferTellsHowItGoesAndWhatItKept();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -474,7 +478,7 @@ void tst_DownloadQueue::onlyAWholeFileAnswerCompletes_data()
     const QByteArray file = Bytes(5000, 'h');
     const QString sComplete = QStringLiteral("Complete");
     const auto nothingSaved = [](const char *pAnswer) {
-        return QStringLiteral("The server answered %1; nothing was saved")
+        return QStringLiteral("The server answered %1")
             .arg(QLatin1StringView(pAnswer));
     };
     const QString sError = QStringLiteral("ERROR");
@@ -950,6 +954,7 @@ void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
     const QByteArray content = Bytes(12345, 'g');
     const QString sGood = ServeVideo(QStringLiteral("cli"), content);
     const QString sBad = QStringLiteral("http://example.org/elsewhere");
+    const QString sNoHost = QStringLiteral("http://nohost.invalid/angryalien.com/gone.html");
 
     // The front end keeps its scratch page in the per-user data directory.
     const QProcessEnvironment environment = ChildEnvironment();
@@ -960,20 +965,24 @@ void tst_DownloadQueue::commandLineFrontEndDownloadsAndReports()
     get.setProcessEnvironment(environment);
     get.start(QStringLiteral(CLIPVANE_GET_PATH),
               {QStringLiteral("--dir"), m_downloads->path(),
-               QStringLiteral("--skip-connection-check"), sGood, sBad});
+               QStringLiteral("--skip-connection-check"), sGood, sBad, sNoHost});
     QVERIFY(get.waitForFinished(60000));
     QCOMPARE(get.exitStatus(), QProcess::NormalExit);
     QCOMPARE(get.exitCode(), 1);
     QCOMPARE(Downloaded(QStringLiteral("cli.flv")), content);
 
     const QList<QByteArray> lines = get.readAllStandardOutput().trimmed().split('\n');
-    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0), QByteArray("1\tComplete\tcli.flv\t12.1 KB\t") + sGood.toLatin1());
     QCOMPARE(lines.at(1), QByteArray("2\tERROR\tUn supported link\t????\t") + sBad.toLatin1());
     // Not a terminal: one line per change of status.
     const QByteArray progress = get.readAllStandardError();
     QVERIFY(progress.contains("[1] Preparing (0%)"));
     QVERIFY(progress.contains("[1] 100%  cli.flv\n"));
+    // Each failure says why.
+    QVERIFY(progress.contains("clipvane-get: [2] No supported site matches this address\n"));
+    QVERIFY2(progress.contains("clipvane-get: [3] The host nohost.invalid was not found\n"),
+             progress.constData());
 
     QProcess printUrl;
     printUrl.setProcessEnvironment(environment);
@@ -1570,6 +1579,148 @@ void tst_DownloadQueue::pageWithoutAVideoKeepsItsAddress()
         QCOMPARE(Item(0).Status, QStringLiteral("Complete"));
         QCOMPARE(Item(0).Video_URL, sPage);
         QCOMPARE(Downloaded(Item(0).FileName), Bytes(2000, 'L'));
+    }
+}
+
+void tst_DownloadQueue::failuresNameTheirCause_data()
+{
+    QTest::addColumn<QString>("sPage");    // served page; "names FILE" embeds the file address
+    QTest::addColumn<QString>("sFile");    // the file address the page names
+    QTest::addColumn<QByteArray>("answer"); // the status line of whatever is served; empty: none
+    QTest::addColumn<QString>("sReason");  // %1 stands for the closed port
+
+    const QString sServed = QStringLiteral("served");
+    const QString sUnknownHost = QStringLiteral("http://nohost.invalid/angryalien.com/x.html");
+    const QString sClosed = QStringLiteral("http://127.0.0.1:%1/angryalien.com/x.html");
+    QTest::newRow("file 503 after every retry")
+        << sServed << sServed << QByteArray("HTTP/1.1 503 Service Unavailable")
+        << "The server answered 503 Service Unavailable 6 times";
+    QTest::newRow("page 503 after every retry")
+        << sServed << QString() << QByteArray("HTTP/1.1 503 Service Unavailable")
+        << "The server answered 503 Service Unavailable 6 times";
+    QTest::newRow("file 404 at once")
+        << sServed << sServed << QByteArray("HTTP/1.1 404 Not Found")
+        << "The server answered 404 Not Found";
+    QTest::newRow("page 410 at once")
+        << sServed << QString() << QByteArray("HTTP/1.1 410 Gone") << "The server answered 410 Gone";
+    QTest::newRow("file on a closed port")
+        << sServed << "http://127.0.0.1:%1/x.flv" << QByteArray()
+        << "The connection to 127.0.0.1:%1 was refused";
+    QTest::newRow("page on a closed port")
+        << sClosed << QString() << QByteArray() << "The connection to 127.0.0.1:%1 was refused";
+    QTest::newRow("file of an unknown host")
+        << sServed << "http://nohost.invalid/x.flv" << QByteArray()
+        << "The host nohost.invalid was not found";
+    QTest::newRow("page of an unknown host")
+        << sUnknownHost << QString() << QByteArray() << "The host nohost.invalid was not found";
+    QTest::newRow("file server silent")
+        << sServed << sServed << QByteArray("silent") << "127.0.0.1 sent nothing for 1 s";
+    QTest::newRow("page without a video")
+        << sServed << QString() << QByteArray("HTTP/1.1 200 OK") << "The page names no video file";
+}
+
+void tst_DownloadQueue::failuresNameTheirCause()
+{
+    QFETCH(QString, sPage);
+    QFETCH(QString, sFile);
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, sReason);
+
+    // A port that was just free and is closed again: nothing listens there.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 uClosedPort = closed.serverPort();
+    closed.close();
+
+    HttpTestServer::Response served = HttpTestServer::Ok("<html>no movie here</html>", "text/html");
+    if (answer == "silent")
+        served.neverAnswer = true;
+    else if (!answer.isEmpty())
+        served.statusLine = answer;
+    const auto withPort = [uClosedPort](const QString &sText) {
+        return sText.contains(QLatin1String("%1")) ? sText.arg(uClosedPort) : sText;
+    };
+    const QString sPagePath = QStringLiteral("/angryalien.com/cause.html");
+    const QString sFileAddress = sFile == QLatin1String("served")
+        ? m_server.Url(QStringLiteral("/files/cause.flv"))
+        : withPort(sFile);
+    if (!sFile.isEmpty()) {
+        m_server.SetRoute(QStringLiteral("/files/cause.flv"), served);
+        served = HttpTestServer::Ok(
+            "<html><embed src=\"" + sFileAddress.toLatin1() + "\" width=400></html>", "text/html");
+    }
+    m_server.SetRoute(sPagePath, served);
+    Add(sPage == QLatin1String("served") ? m_server.Url(sPagePath) : withPort(sPage));
+    m_session->TransferControl().SetInactivityTimeoutSeconds(1);
+
+    QStringList reasons;
+    connect(&m_session->Queue(), &DownloadQueue::ItemFailed, this,
+            [&](int, const QString &sWhy) { reasons << sWhy; });
+    m_session->Queue().cmdStartDownload_Click();
+
+    const QString sExpected = withPort(sReason);
+    // The status stays what it always was; the tool tip and the signal say why.
+    QCOMPARE(Item(0).Status, QStringLiteral("ERROR"));
+    const DownloadViewModel *pView = m_session->ListStore().rsDownloadView();
+    QCOMPARE(pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString(),
+             sExpected);
+    QCOMPARE(reasons, QStringList{sExpected});
+}
+
+void tst_DownloadQueue::transferTellsHowItGoesAndWhatItKept()
+{
+    // Seconds in coming, so that the figures are shown while it does.
+    HttpTestServer::Response slow = Version(Bytes(1200 * 1024, 's'), "\"v1\"", QByteArray());
+    slow.trickleBytes = 8192;
+    slow.trickleIntervalMs = 20;
+    Add(ServeVideo(QStringLiteral("slow"), slow));
+    QStringList lines;
+    QStringList toolTips;
+    QStringList runTips;
+    connect(&m_session->Presenter(), &RunPresenter::TransferChanged, this,
+            [&](int iID, const QString &sLine) {
+                QCOMPARE(iID, 1);
+                lines << sLine;
+                const DownloadViewModel *pView = m_session->ListStore().rsDownloadView();
+                toolTips << pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString();
+            });
+    connect(&m_session->Presenter(), &RunPresenter::RunToolTipChanged, this,
+            [&](const QString &sTip) { runTips << sTip; });
+    // The user stops it past half of the file; what came is kept.
+    ConfirmStopAtFirstProgress(
+        [this] { return m_session->TransferControl().BytesReceived() > 700 * 1024; });
+    m_session->Queue().cmdStartDownload_Click();
+    QCOMPARE(Item(0).Status, QStringLiteral("Cancelled"));
+
+    QVERIFY2(lines.size() >= 2, qPrintable(lines.join(u'|')));
+    const QRegularExpression figures(QStringLiteral(
+        "^[0-9.]+ (Bytes|KB|MB) of 1.2 MB · [0-9.]+ (Bytes|KB|MB)/s · about [0-9]+ s left$"));
+    QVERIFY2(figures.match(lines.first()).hasMatch(), qPrintable(lines.first()));
+    QCOMPARE(toolTips.first(), lines.first());
+    QCOMPARE(lines.last(), QString());
+    QVERIFY2(runTips.first() == QStringLiteral("Clipvane · 1 of 1"), qPrintable(runTips.join(u'|')));
+    QVERIFY(runTips.filter(QRegularExpression(QStringLiteral("^Clipvane · 1 of 1 · [0-9]+ %$")))
+                .size() >= 1);
+    QCOMPARE(runTips.last(), QStringLiteral("Clipvane"));
+
+    // Waiting again, now or after a restart, the row tells what is kept;
+    // the Status itself stays what the program acts on.
+    const QRegularExpression kept(QStringLiteral("^Waiting · ([5-9][0-9]) % kept$"));
+    for (const bool bRestarted : {false, true}) {
+        if (bRestarted) {
+            const QList<DownloadItem> items = m_session->ListStore().Items();
+            m_session = std::make_unique<DownloadSession>(m_grid, m_messages, *m_skin);
+            m_session->Settings().sDownloadDir = m_downloads->path();
+            m_session->ListStore().RestoreItems(items);
+            m_session->ListStore().SetNote(Item(0).uSerial, QString());
+            m_session->Queue().NoteKeptParts();
+        }
+        m_session->ListStore().SetStatus(Item(0).uSerial, QStringLiteral("Waiting"));
+        m_session->ListStore().FillDownloadList();
+        const QModelIndex status = m_grid.DataSource()->index(0, DownloadViewModel::colStatus);
+        QVERIFY2(kept.match(status.data().toString()).hasMatch(), qPrintable(status.data().toString()));
+        QCOMPARE(status.data(Qt::ToolTipRole).toString(), status.data().toString());
+        QCOMPARE(status.data(Qt::EditRole).toString(), QStringLiteral("Waiting"));
     }
 }
 

@@ -104,7 +104,8 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
                                         QStringLiteral("_root.ytDlpProgram="),
                                         QStringLiteral("_root.playlistAll_CB=0"),
                                         QStringLiteral("_root.cookiesBrowser=none"),
-                                        QStringLiteral("_root.quality=best")}));
+                                        QStringLiteral("_root.quality=best"),
+                                        QStringLiteral("_root.notify_CB=1")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }
@@ -325,7 +326,7 @@ void tst_SettingsStore::unwritableFileIsReportedAndLogged()
     qInstallMessageHandler(previous);
     QVERIFY(!bSaved);
     // One warning for each value, naming the file.
-    QCOMPARE(g_settingsWarnings.size(), 9);
+    QCOMPARE(g_settingsWarnings.size(), 10);
     QVERIFY2(g_settingsWarnings.at(0).contains(m_sFile), qPrintable(g_settingsWarnings.at(0)));
 }
 

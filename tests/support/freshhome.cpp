@@ -5,7 +5,8 @@
 // back under that home, as for a new user; the runtime directory is the
 // test's own too, so no running program of the developer's answers it.
 // Programs the tests start speak English, whatever the developer's desktop
-// speaks; a test of another language asks for it.
+// speaks (a test of another language asks for it), and reach no desktop
+// service over D-Bus.
 
 #include <QByteArray>
 #include <QDir>
@@ -31,6 +32,12 @@ public:
         qputenv("LANGUAGE", "en");
         for (const char *pName : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
             qunsetenv(pName);
+        // No notification, file manager or sleep inhibitor of the
+        // developer's desktop hears from a test: its buses lead nowhere
+        // unless a test starts one of its own.
+        const QByteArray noBus = "unix:path=" + QFile::encodeName(root.filePath(QStringLiteral("no-bus")));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", noBus);
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", noBus);
     }
 
 private:

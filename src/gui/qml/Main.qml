@@ -129,7 +129,10 @@ Rectangle {
             SkinButton {
                 objectName: "trayButton"
                 kind: "window"; glyph: "tray"
-                accessibleName: qsTr("Hide in the notification area")
+                // Where the desktop has none, the button minimises instead.
+                accessibleName: scene.vars.trayAvailable === "0"
+                                ? qsTr("Minimise (the desktop has no notification area)")
+                                : qsTr("Hide in the notification area")
                 width: 40; height: 30
                 onActivated: scene.send("IDC_FS_Tray")
             }
@@ -437,10 +440,20 @@ Rectangle {
                 // Beside the dot, up to the right margin; longer languages wrap.
                 width: scene.width - 2 * Theme.margin - 16
                 wrapMode: Text.WordWrap
+                visible: scene.vars.transferLine.length === 0
                 text: scene.monitoring
                       ? qsTr("Watching the clipboard: copied video page addresses are added and downloaded.")
                       : qsTr("Clipboard watching is off. Turn it on in Settings.")
                 color: Theme.textMuted
+                font.family: Theme.font
+                font.pixelSize: Theme.textSmall + 1
+            }
+            // While a file arrives the line tells how it goes instead.
+            Text {
+                objectName: "transferText"
+                visible: text.length > 0
+                text: scene.vars.transferLine
+                color: Theme.text
                 font.family: Theme.font
                 font.pixelSize: Theme.textSmall + 1
             }

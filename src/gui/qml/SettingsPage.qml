@@ -161,6 +161,13 @@ Item {
                         onToggled: page.send(checked ? "ID_FS_autoDownloadUncheck"
                                                       : "ID_FS_autoDownloadCheck")
                     }
+                    SkinCheckBox {
+                        objectName: "notifyCheckBox"
+                        width: parent.width
+                        text: qsTr("Notify when downloads finish")
+                        checked: page.vars.notify_CB === "1"
+                        onToggled: page.send(checked ? "ID_FS_notifyUncheck" : "ID_FS_notifyCheck")
+                    }
                 }
             }
 
