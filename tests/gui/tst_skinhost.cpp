@@ -326,13 +326,13 @@ void tst_SkinHost::controlsSendTheirCommands()
     skin.Apply(settings);
     QQuickItem *control = skin.Item(item);
     QVERIFY2(control && control->isVisible(), qPrintable(item));
-    // Drawn whole inside the window, where the user can reach it.
-    const QRectF area = control->mapRectToScene(QRectF(0, 0, control->width(), control->height()));
-    QVERIFY2(QRectF(0, 0, 640, 600).contains(area), qPrintable(item));
 
     // A control below the page's fold scrolls into sight as it takes the
-    // focus, as it does when the user tabs to it.
+    // focus, as it does when the user tabs to it; then it is drawn whole
+    // inside the window, where the user can reach it.
     control->forceActiveFocus();
+    const QRectF area = control->mapRectToScene(QRectF(0, 0, control->width(), control->height()));
+    QVERIFY2(QRectF(0, 0, 640, 600).contains(area), qPrintable(item));
     // The right button is nobody's business on the skin.
     skin.Click(control, Qt::RightButton);
     QCOMPARE(skin.commands, Commands());
