@@ -31,6 +31,25 @@
     </message>
 </context>
 <context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Downloads finished</source>
+        <translation>Downloads beendet</translation>
+    </message>
+    <message>
+        <source>%1 complete, %2 failed</source>
+        <translation>%1 fertig, %2 fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>Download fertig</translation>
+    </message>
+    <message>
+        <source>Download failed</source>
+        <translation>Download fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
     <name>DownloadGrid</name>
     <message>
         <source>Video URL</source>
@@ -77,6 +96,17 @@
     <message>
         <source>You are not connected to the internet, Please connect first then try again</source>
         <translation>Sie sind nicht mit dem Internet verbunden. Bitte stellen Sie zuerst eine Verbindung her und versuchen Sie es dann erneut.</translation>
+    </message>
+    <message>
+        <source>%1 % kept</source>
+        <translation>%1 % behalten</translation>
+    </message>
+</context>
+<context>
+    <name>FileNameEditor</name>
+    <message>
+        <source>Nothing is left of the name &quot;%1&quot; once the characters a file name may not hold are dropped; the item keeps its name.</source>
+        <translation>Vom Namen „%1“ bleibt nichts übrig, wenn die Zeichen entfallen, die ein Dateiname nicht enthalten darf; der Eintrag behält seinen Namen.</translation>
     </message>
 </context>
 <context>
@@ -152,6 +182,61 @@
     <message>
         <source>--fragments needs a number from 1 to 16</source>
         <translation>--fragments braucht eine Zahl von 1 bis 16</translation>
+    </message>
+    <message>
+        <source>With --any-site, read other sites&apos; pages with the rule for any page alone, without asking yt-dlp.</source>
+        <translation>Mit --any-site die Seiten anderer Websites allein mit der Regel für beliebige Seiten lesen, ohne yt-dlp zu fragen.</translation>
+    </message>
+    <message>
+        <source>The yt-dlp program to ask for the media of other sites&apos; pages (default: the setting, else yt-dlp on PATH, else ~/.local/bin/yt-dlp).</source>
+        <translation>Das yt-dlp-Programm, das nach den Medien der Seiten anderer Websites gefragt wird (Standard: die Einstellung, sonst yt-dlp im PATH, sonst ~/.local/bin/yt-dlp).</translation>
+    </message>
+    <message>
+        <source>An address yt-dlp reports as a playlist adds each of its videos (at most %1) as an item of its own.</source>
+        <translation>Eine Adresse, die yt-dlp als Wiedergabeliste meldet, fügt jedes ihrer Videos (höchstens %1) als eigenen Eintrag hinzu.</translation>
+    </message>
+    <message>
+        <source>Have yt-dlp use the cookies of browser &lt;NAME&gt;: %1.</source>
+        <translation>yt-dlp die Cookies des Browsers &lt;NAME&gt; verwenden lassen: %1.</translation>
+    </message>
+    <message>
+        <source>Have yt-dlp use the cookies in &lt;FILE&gt; (Netscape format).</source>
+        <translation>yt-dlp die Cookies aus &lt;FILE&gt; verwenden lassen (Netscape-Format).</translation>
+    </message>
+    <message>
+        <source>Fetch a file over up to &lt;N&gt; connections at once where its server serves ranges, 1 to 16 (default: the Connections per download setting, %1 at first).</source>
+        <translation>Eine Datei über bis zu &lt;N&gt; Verbindungen zugleich laden, wo ihr Server Bereiche liefert, 1 bis 16 (Standard: die Einstellung „Verbindungen pro Download“, anfangs %1).</translation>
+    </message>
+    <message>
+        <source>Download at most &lt;RATE&gt; bytes per second, all connections together (500K, 2M; K and M are 1024 and 1024 x 1024). Default: the speed limit setting (none at first).</source>
+        <translation>Höchstens &lt;RATE&gt; Bytes pro Sekunde laden, alle Verbindungen zusammen (500K, 2M; K und M sind 1024 und 1024 x 1024). Standard: die Einstellung des Tempolimits (anfangs keines).</translation>
+    </message>
+    <message>
+        <source>--cookies-from-browser needs one of %1</source>
+        <translation>--cookies-from-browser braucht einen von: %1</translation>
+    </message>
+    <message>
+        <source>--connections needs a number from 1 to 16</source>
+        <translation>--connections braucht eine Zahl von 1 bis 16</translation>
+    </message>
+    <message>
+        <source>--limit-rate needs a rate such as 500K or 2M</source>
+        <translation>--limit-rate braucht eine Rate wie 500K oder 2M</translation>
+    </message>
+</context>
+<context>
+    <name>ItemActions</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Copy address</source>
+        <translation>Adresse kopieren</translation>
     </message>
 </context>
 <context>
@@ -303,6 +388,21 @@
         <source>Clipboard watching is off. Turn it on in Settings.</source>
         <translation>Die Überwachung der Zwischenablage ist aus. Schalten Sie sie in den Einstellungen ein.</translation>
     </message>
+    <message>
+        <source>Minimise (the desktop has no notification area)</source>
+        <translation>Minimieren (der Desktop hat keinen Benachrichtigungsbereich)</translation>
+    </message>
+</context>
+<context>
+    <name>Notifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
 </context>
 <context>
     <name>PageTab</name>
@@ -320,6 +420,10 @@
     <message>
         <source>Stop Downloading</source>
         <translation>Herunterladen stoppen</translation>
+    </message>
+    <message>
+        <source> · %1 of %2</source>
+        <translation> · %1 von %2</translation>
     </message>
 </context>
 <context>
@@ -363,6 +467,46 @@
     <message>
         <source>Also find videos on pages of other sites</source>
         <translation>Videos auch auf Seiten anderer Websites finden</translation>
+    </message>
+    <message>
+        <source>Quality: %1</source>
+        <translation>Qualität: %1</translation>
+    </message>
+    <message>
+        <source>Notify when downloads finish</source>
+        <translation>Benachrichtigen, wenn Downloads enden</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>Best</source>
+        <translation>Beste</translation>
+    </message>
+    <message>
+        <source>Smallest</source>
+        <translation>Kleinste</translation>
+    </message>
+    <message>
+        <source>With other sites on, yt-dlp finds the video first; this program downloads it.</source>
+        <translation>Bei eingeschalteten anderen Websites findet yt-dlp zuerst das Video; dieses Programm lädt es herunter.</translation>
+    </message>
+    <message>
+        <source>yt-dlp program</source>
+        <translation>yt-dlp-Programm</translation>
+    </message>
+    <message>
+        <source>yt-dlp program (empty: yt-dlp on PATH)</source>
+        <translation>yt-dlp-Programm (leer: yt-dlp im PATH)</translation>
+    </message>
+    <message>
+        <source>Playlist addresses add every video</source>
+        <translation>Wiedergabelisten fügen jedes Video hinzu</translation>
+    </message>
+    <message>
+        <source>Cookies from browser: %1</source>
+        <translation>Cookies aus dem Browser: %1</translation>
     </message>
 </context>
 <context>
@@ -501,6 +645,29 @@
     </message>
 </context>
 <context>
+    <name>TransferMeter</name>
+    <message>
+        <source>about %1 s left</source>
+        <translation>noch etwa %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>noch etwa %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+    <message>
+        <source> of %1</source>
+        <translation> von %1</translation>
+    </message>
+    <message>
+        <source>stalled</source>
+        <translation>stockt</translation>
+    </message>
+</context>
+<context>
     <name>YoutubeResolver</name>
     <message>
         <source>Connection Error,</source>
@@ -568,6 +735,10 @@
     <message>
         <source>Retry</source>
         <translation>Erneut versuchen</translation>
+    </message>
+    <message>
+        <source>not found</source>
+        <translation>nicht gefunden</translation>
     </message>
 </context>
 <context>

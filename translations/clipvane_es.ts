@@ -31,6 +31,25 @@
     </message>
 </context>
 <context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Downloads finished</source>
+        <translation>Descargas terminadas</translation>
+    </message>
+    <message>
+        <source>%1 complete, %2 failed</source>
+        <translation>%1 completadas, %2 fallidas</translation>
+    </message>
+    <message>
+        <source>Download complete</source>
+        <translation>Descarga completada</translation>
+    </message>
+    <message>
+        <source>Download failed</source>
+        <translation>Descarga fallida</translation>
+    </message>
+</context>
+<context>
     <name>DownloadGrid</name>
     <message>
         <source>Video URL</source>
@@ -77,6 +96,17 @@
     <message>
         <source>You are not connected to the internet, Please connect first then try again</source>
         <translation>No está conectado a Internet. Conéctese primero y vuelva a intentarlo.</translation>
+    </message>
+    <message>
+        <source>%1 % kept</source>
+        <translation>%1 % conservado</translation>
+    </message>
+</context>
+<context>
+    <name>FileNameEditor</name>
+    <message>
+        <source>Nothing is left of the name &quot;%1&quot; once the characters a file name may not hold are dropped; the item keeps its name.</source>
+        <translation>No queda nada del nombre «%1» al quitar los caracteres que un nombre de archivo no puede contener; el elemento conserva su nombre.</translation>
     </message>
 </context>
 <context>
@@ -152,6 +182,61 @@
     <message>
         <source>--fragments needs a number from 1 to 16</source>
         <translation>--fragments necesita un número del 1 al 16</translation>
+    </message>
+    <message>
+        <source>With --any-site, read other sites&apos; pages with the rule for any page alone, without asking yt-dlp.</source>
+        <translation>Con --any-site, leer las páginas de otros sitios solo con la regla para cualquier página, sin preguntar a yt-dlp.</translation>
+    </message>
+    <message>
+        <source>The yt-dlp program to ask for the media of other sites&apos; pages (default: the setting, else yt-dlp on PATH, else ~/.local/bin/yt-dlp).</source>
+        <translation>El programa yt-dlp al que se piden los medios de las páginas de otros sitios (por omisión: el ajuste, si no yt-dlp en el PATH, si no ~/.local/bin/yt-dlp).</translation>
+    </message>
+    <message>
+        <source>An address yt-dlp reports as a playlist adds each of its videos (at most %1) as an item of its own.</source>
+        <translation>Una dirección que yt-dlp indica como lista de reproducción añade cada uno de sus vídeos (como máximo %1) como elemento propio.</translation>
+    </message>
+    <message>
+        <source>Have yt-dlp use the cookies of browser &lt;NAME&gt;: %1.</source>
+        <translation>Hacer que yt-dlp use las cookies del navegador &lt;NAME&gt;: %1.</translation>
+    </message>
+    <message>
+        <source>Have yt-dlp use the cookies in &lt;FILE&gt; (Netscape format).</source>
+        <translation>Hacer que yt-dlp use las cookies de &lt;FILE&gt; (formato Netscape).</translation>
+    </message>
+    <message>
+        <source>Fetch a file over up to &lt;N&gt; connections at once where its server serves ranges, 1 to 16 (default: the Connections per download setting, %1 at first).</source>
+        <translation>Descargar un archivo por hasta &lt;N&gt; conexiones a la vez cuando su servidor sirve rangos, de 1 a 16 (por omisión: el ajuste «Conexiones por descarga», %1 al principio).</translation>
+    </message>
+    <message>
+        <source>Download at most &lt;RATE&gt; bytes per second, all connections together (500K, 2M; K and M are 1024 and 1024 x 1024). Default: the speed limit setting (none at first).</source>
+        <translation>Descargar como máximo &lt;RATE&gt; bytes por segundo, todas las conexiones juntas (500K, 2M; K y M son 1024 y 1024 x 1024). Por omisión: el ajuste del límite de velocidad (ninguno al principio).</translation>
+    </message>
+    <message>
+        <source>--cookies-from-browser needs one of %1</source>
+        <translation>--cookies-from-browser necesita uno de: %1</translation>
+    </message>
+    <message>
+        <source>--connections needs a number from 1 to 16</source>
+        <translation>--connections necesita un número de 1 a 16</translation>
+    </message>
+    <message>
+        <source>--limit-rate needs a rate such as 500K or 2M</source>
+        <translation>--limit-rate necesita una velocidad como 500K o 2M</translation>
+    </message>
+</context>
+<context>
+    <name>ItemActions</name>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Mostrar en la carpeta</translation>
+    </message>
+    <message>
+        <source>Copy address</source>
+        <translation>Copiar dirección</translation>
     </message>
 </context>
 <context>
@@ -303,6 +388,21 @@
         <source>Clipboard watching is off. Turn it on in Settings.</source>
         <translation>La vigilancia del portapapeles está desactivada. Actívela en Ajustes.</translation>
     </message>
+    <message>
+        <source>Minimise (the desktop has no notification area)</source>
+        <translation>Minimizar (el escritorio no tiene área de notificación)</translation>
+    </message>
+</context>
+<context>
+    <name>Notifier</name>
+    <message>
+        <source>Open</source>
+        <translation>Abrir</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Mostrar en la carpeta</translation>
+    </message>
 </context>
 <context>
     <name>PageTab</name>
@@ -320,6 +420,10 @@
     <message>
         <source>Stop Downloading</source>
         <translation>Detener la descarga</translation>
+    </message>
+    <message>
+        <source> · %1 of %2</source>
+        <translation> · %1 de %2</translation>
     </message>
 </context>
 <context>
@@ -363,6 +467,46 @@
     <message>
         <source>Also find videos on pages of other sites</source>
         <translation>Buscar vídeos también en páginas de otros sitios</translation>
+    </message>
+    <message>
+        <source>Quality: %1</source>
+        <translation>Calidad: %1</translation>
+    </message>
+    <message>
+        <source>Notify when downloads finish</source>
+        <translation>Avisar cuando terminen las descargas</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Calidad</translation>
+    </message>
+    <message>
+        <source>Best</source>
+        <translation>La mejor</translation>
+    </message>
+    <message>
+        <source>Smallest</source>
+        <translation>La menor</translation>
+    </message>
+    <message>
+        <source>With other sites on, yt-dlp finds the video first; this program downloads it.</source>
+        <translation>Con otros sitios activados, yt-dlp busca primero el vídeo; este programa lo descarga.</translation>
+    </message>
+    <message>
+        <source>yt-dlp program</source>
+        <translation>Programa yt-dlp</translation>
+    </message>
+    <message>
+        <source>yt-dlp program (empty: yt-dlp on PATH)</source>
+        <translation>Programa yt-dlp (vacío: yt-dlp en el PATH)</translation>
+    </message>
+    <message>
+        <source>Playlist addresses add every video</source>
+        <translation>Las listas de reproducción añaden cada vídeo</translation>
+    </message>
+    <message>
+        <source>Cookies from browser: %1</source>
+        <translation>Cookies del navegador: %1</translation>
     </message>
 </context>
 <context>
@@ -501,6 +645,29 @@
     </message>
 </context>
 <context>
+    <name>TransferMeter</name>
+    <message>
+        <source>about %1 s left</source>
+        <translation>quedan unos %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>quedan unos %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>quedan unas %1 h %2 min</translation>
+    </message>
+    <message>
+        <source> of %1</source>
+        <translation> de %1</translation>
+    </message>
+    <message>
+        <source>stalled</source>
+        <translation>detenida</translation>
+    </message>
+</context>
+<context>
     <name>YoutubeResolver</name>
     <message>
         <source>Connection Error,</source>
@@ -568,6 +735,10 @@
     <message>
         <source>Retry</source>
         <translation>Reintentar</translation>
+    </message>
+    <message>
+        <source>not found</source>
+        <translation>no encontrado</translation>
     </message>
 </context>
 <context>

@@ -36,7 +36,7 @@ void Notifier::Notify(const QString &sSummary, const QString &sBody, const QStri
         QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     const QStringList actions = sFile.isEmpty()
         ? QStringList()
-        : QStringList{kOpenAction, QStringLiteral("Open"), kShowAction, QStringLiteral("Show in folder")};
+        : QStringList{kOpenAction, tr("Open"), kShowAction, tr("Show in folder")};
     call << QStringLiteral("Clipvane") << 0u << QString(kIconName) << sSummary << sBody << actions
          << QVariantMap{} << kServerDecides;
     auto *pWatcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

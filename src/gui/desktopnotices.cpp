@@ -29,19 +29,19 @@ DesktopNotices::DesktopNotices(const Parts &parts, QObject *parent)
                 inhibitor.Release();
                 if (!m_settings.bNotify || iCompleted + iFailed == 0)
                     return;
-                m_notifier.Notify(QStringLiteral("Downloads finished"),
-                                  QStringLiteral("%1 complete, %2 failed").arg(iCompleted).arg(iFailed));
+                m_notifier.Notify(tr("Downloads finished"),
+                                  tr("%1 complete, %2 failed").arg(iCompleted).arg(iFailed));
             });
     connect(&parts.queue, &DownloadQueue::ItemCompleted, this,
             [this](int, const QString &sPath) {
                 if (m_settings.bNotify && WindowOutOfSight())
-                    m_notifier.Notify(QStringLiteral("Download complete"), QFileInfo(sPath).fileName(),
+                    m_notifier.Notify(tr("Download complete"), QFileInfo(sPath).fileName(),
                                       sPath);
             });
     connect(&parts.queue, &DownloadQueue::ItemFailed, this,
             [this](int iID, const QString &sReason) {
                 if (m_settings.bNotify && WindowOutOfSight())
-                    m_notifier.Notify(QStringLiteral("Download failed"),
+                    m_notifier.Notify(tr("Download failed"),
                                       AddressOf(iID) + QLatin1Char('\n') + sReason);
             });
     connect(&m_notifier, &Notifier::OpenRequested, this,

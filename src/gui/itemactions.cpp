@@ -24,9 +24,9 @@ ItemActions::ItemActions(const Parts &parts, QAction *pRetry, QObject *parent)
     , m_queue(parts.queue)
     , m_fileManager(parts.fileManager)
     , m_pRetry(pRetry)
-    , m_pOpen(new QAction(QStringLiteral("Open"), &parts.grid))
-    , m_pShowInFolder(new QAction(QStringLiteral("Show in folder"), &parts.grid))
-    , m_pCopyAddress(new QAction(QStringLiteral("Copy address"), &parts.grid))
+    , m_pOpen(new QAction(tr("Open"), &parts.grid))
+    , m_pShowInFolder(new QAction(tr("Show in folder"), &parts.grid))
+    , m_pCopyAddress(new QAction(tr("Copy address"), &parts.grid))
     , m_open([](const QUrl &url) { QDesktopServices::openUrl(url); })
 {
     m_pOpen->setObjectName(QStringLiteral("openAction"));

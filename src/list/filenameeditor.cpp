@@ -1,5 +1,6 @@
 #include "list/filenameeditor.h"
 
+#include <QCoreApplication>
 #include <QVariant>
 
 #include "core/modmain.h"
@@ -40,8 +41,9 @@ void FileNameEditor::DownloadGrid_BeforeCellUpdate(const GridRow &, int iColumn,
     // up; typing something that comes to nothing deserves to be told.
     const QString sTyped = vNewValue.toString().trimmed();
     if (!sTyped.isEmpty() && sTyped != QLatin1String("Enter File Name"))
-        m_sRefusal = QStringLiteral("Nothing is left of the name \"%1\" once the characters a file "
-                                    "name may not hold are dropped; the item keeps its name.")
+        m_sRefusal = QCoreApplication::translate(
+                         "FileNameEditor", "Nothing is left of the name \"%1\" once the characters a "
+                                           "file name may not hold are dropped; the item keeps its name.")
                          .arg(sTyped);
 }
 

@@ -183,7 +183,7 @@ QString DownloadQueue::KeptNote(const QString &sLocalFile)
     if (lTotal <= 0)
         return QString();
     // A part is never the whole file: 100 % would say it is done.
-    return QStringLiteral("%1 % kept").arg(qMin<qint64>(part.size() * 100 / lTotal, 99));
+    return tr("%1 % kept").arg(qMin<qint64>(part.size() * 100 / lTotal, 99));
 }
 
 void DownloadQueue::NoteKeptParts()

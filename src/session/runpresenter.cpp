@@ -71,7 +71,7 @@ void RunPresenter::ShowRunProgress(int iItem, int iItems, int iPercent)
 {
     QString sTip = QStringLiteral("Clipvane");
     if (iItems > 0)
-        sTip += QStringLiteral(" · %1 of %2").arg(iItem).arg(iItems);
+        sTip += tr(" · %1 of %2").arg(iItem).arg(iItems);
     if (iItems > 0 && iPercent >= 0)
         sTip += QStringLiteral(" · %1 %").arg(iPercent);
     if (sTip == m_sRunToolTip)

@@ -1,5 +1,7 @@
 #include "session/transfermeter.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 #include "core/modmain.h"
@@ -66,20 +68,20 @@ double TransferMeter::Speed(qint64 llNowMs) const
 QString TransferMeter::TimeLeftText(qint64 llSeconds)
 {
     if (llSeconds < 60)
-        return QStringLiteral("about %1 s left").arg(qMax<qint64>(llSeconds, 1));
+        return QCoreApplication::translate("TransferMeter", "about %1 s left").arg(qMax<qint64>(llSeconds, 1));
     const qint64 llMinutes = (llSeconds + 30) / 60;
     if (llMinutes < 60)
-        return QStringLiteral("about %1 min left").arg(llMinutes);
-    return QStringLiteral("about %1 h %2 min left").arg(llMinutes / 60).arg(llMinutes % 60);
+        return QCoreApplication::translate("TransferMeter", "about %1 min left").arg(llMinutes);
+    return QCoreApplication::translate("TransferMeter", "about %1 h %2 min left").arg(llMinutes / 60).arg(llMinutes % 60);
 }
 
 QString TransferMeter::Text(qint64 llNowMs) const
 {
     QString sText = modMain::FormatSize(static_cast<double>(m_lDone));
     if (m_lTotal > 0)
-        sText += QStringLiteral(" of ") + modMain::FormatSize(static_cast<double>(m_lTotal));
+        sText += QCoreApplication::translate("TransferMeter", " of %1").arg(modMain::FormatSize(static_cast<double>(m_lTotal)));
     if (llNowMs - m_llLastByteMs >= kStallMs)
-        return sText + kDot + QStringLiteral("stalled");
+        return sText + kDot + QCoreApplication::translate("TransferMeter", "stalled");
     const double dSpeed = Speed(llNowMs);
     if (dSpeed < 1)
         return sText;
