@@ -30,7 +30,13 @@
 #include <string>
 #include <vector>
 
+#include "generatedfile.h"
+
 namespace {
+
+using bench::HeaderValue;
+using bench::kPatternBytes;
+using bench::Pattern;
 
 bool SendAll(int iSocket, const std::string &sData)
 {
@@ -60,38 +66,12 @@ void ServePage(int iSocket, int iPort, bool bHead)
     SendAll(iSocket, bHead ? sAnswer : sAnswer + sPage);
 }
 
-// The made-up file: byte i is Pattern()[i % kPatternBytes]. A prime length
-// keeps any piece from looking like the piece one drop earlier.
-constexpr size_t kPatternBytes = 1000003;
-
-const std::vector<char> &Pattern()
-{
-    // Twice over, so that any offset has kPatternBytes in a row behind it.
-    static const std::vector<char> pattern = [] {
-        std::vector<char> bytes(2 * kPatternBytes);
-        unsigned int iSeed = 4711;
-        for (size_t i = 0; i < kPatternBytes; ++i)
-            bytes[i] = bytes[i + kPatternBytes] = static_cast<char>((iSeed = iSeed * 1103515245u + 12345u) >> 24);
-        return bytes;
-    }();
-    return pattern;
-}
-
 struct Generated
 {
     long long llSize = 0;
     long long llDropEvery = 0;
     long long llSent = 0; // body bytes since the last /stats
 };
-
-std::string HeaderValue(const std::string &sHead, const std::string &sName)
-{
-    const size_t iAt = sHead.find("\r\n" + sName + ": ");
-    if (iAt == std::string::npos)
-        return {};
-    const size_t iStart = iAt + 4 + sName.size();
-    return sHead.substr(iStart, sHead.find("\r\n", iStart) - iStart);
-}
 
 void ServeGenerated(int iSocket, const std::string &sHead, bool bHead, Generated &generated)
 {

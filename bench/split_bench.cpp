@@ -26,26 +26,12 @@
 #include <vector>
 
 #include "benchprocess.h"
+#include "generatedfile.h"
 
 namespace {
 
 using namespace bench;
 using Clock = std::chrono::steady_clock;
-
-constexpr size_t kPatternBytes = 1000003;
-
-const std::vector<char> &Pattern()
-{
-    // Twice over, so that any offset has kPatternBytes in a row behind it.
-    static const std::vector<char> pattern = [] {
-        std::vector<char> bytes(2 * kPatternBytes);
-        unsigned int iSeed = 4711;
-        for (size_t i = 0; i < kPatternBytes; ++i)
-            bytes[i] = bytes[i + kPatternBytes] = static_cast<char>((iSeed = iSeed * 1103515245u + 12345u) >> 24);
-        return bytes;
-    }();
-    return pattern;
-}
 
 struct Server
 {
@@ -54,15 +40,6 @@ struct Server
     std::atomic<long long> llSent{0};
     int iPort = 0;
 };
-
-std::string HeaderValue(const std::string &sHead, const std::string &sName)
-{
-    const size_t iAt = sHead.find("\r\n" + sName + ": ");
-    if (iAt == std::string::npos)
-        return {};
-    const size_t iStart = iAt + 4 + sName.size();
-    return sHead.substr(iStart, sHead.find("\r\n", iStart) - iStart);
-}
 
 bool SendAll(int iSocket, const char *pData, size_t iBytes)
 {
