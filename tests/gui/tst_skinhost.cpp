@@ -149,7 +149,8 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
         QStringLiteral("anySite_CB"),    QStringLiteral("quality"),
         QStringLiteral("notify_CB"),     QStringLiteral("transferLine"),
-        QStringLiteral("trayAvailable"),
+        QStringLiteral("trayAvailable"), QStringLiteral("connections"),
+        QStringLiteral("speedLimit_CB"), QStringLiteral("speedLimit"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -299,6 +300,11 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {best}, "quality720pButton", "ID_FS_quality720"},
         {"settings", {best}, "quality480pButton", "ID_FS_quality480"},
         {"settings", {best}, "qualitySmallestButton", "ID_FS_qualitySmallest"},
+        {"settings", {}, "connectionsLessButton", "ID_FS_connectionsLess"},
+        {"settings", {}, "connectionsMoreButton", "ID_FS_connectionsMore"},
+        {"settings", {}, "speedLimitCheckBox", "ID_FS_speedLimitCheck"},
+        {"settings", {QStringLiteral("_root.speedLimit_CB=1")}, "speedLimitCheckBox",
+         "ID_FS_speedLimitUncheck"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -499,7 +505,11 @@ void tst_SkinHost::tabReachesEveryControl_data()
                                                                QStringLiteral("qualitySmallestButton"),
                                                                QStringLiteral("ytDlpProgramField"),
                                                                QStringLiteral("playlistAllCheckBox"),
-                                                               QStringLiteral("cookiesBrowserButton")};
+                                                               QStringLiteral("cookiesBrowserButton"),
+                                                               QStringLiteral("connectionsLessButton"),
+                                                               QStringLiteral("connectionsMoreButton"),
+                                                               QStringLiteral("speedLimitCheckBox"),
+                                                               QStringLiteral("speedLimitField")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};
