@@ -102,6 +102,8 @@ private Q_SLOTS:
     void pressOnTheHeaderDragsTheWindow();
     void listAreaFramesTheGridsPlace();
     void addressFieldWritesTheAddressVariable();
+    void settingsFieldsSendWhenEditingEnds_data();
+    void settingsFieldsSendWhenEditingEnds();
     void checkBoxAsksForTheOppositeOfItsVariable_data();
     void checkBoxAsksForTheOppositeOfItsVariable();
     void tabReachesEveryControl_data();
@@ -451,6 +453,37 @@ void tst_SkinHost::addressFieldWritesTheAddressVariable()
     QTest::keyClick(skin.host, Qt::Key_Return);
     QCOMPARE(readWhenAsked, QStringLiteral("http://blip.tv/ab"));
     QCOMPARE(skin.commands.size(), 1);
+}
+
+// A field of the Settings page writes its variable as the user types and
+// asks the program to take it once, when editing ends.
+void tst_SkinHost::settingsFieldsSendWhenEditingEnds_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("yt-dlp program") << "ytDlpProgramField" << "_root.ytDlpProgram"
+                                    << "ID_FS_ytDlpProgram";
+    QTest::newRow("speed limit") << "speedLimitField" << "_root.speedLimit" << "ID_FS_speedLimit";
+}
+
+void tst_SkinHost::settingsFieldsSendWhenEditingEnds()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, variable);
+    QFETCH(QString, command);
+    Skin skin;
+    skin.ShowPage(QStringLiteral("settings"));
+    skin.host->SetVariable(variable, QStringLiteral("51"));
+    QQuickItem *input = skin.Item(field);
+    QVERIFY(input);
+    input->forceActiveFocus();
+    QTest::keyClick(skin.host, Qt::Key_End);
+    QTest::keyClicks(skin.host, QStringLiteral("2"));
+    QCOMPARE(skin.host->GetVariable(variable), QStringLiteral("512"));
+    QCOMPARE(skin.commands, Commands());
+    QTest::keyClick(skin.host, Qt::Key_Return);
+    QCOMPARE(skin.commands, Commands({{command, QString()}}));
 }
 
 void tst_SkinHost::checkBoxAsksForTheOppositeOfItsVariable_data()
