@@ -539,10 +539,10 @@ void tst_SkinHost::tabReachesEveryControl_data()
                                                                QStringLiteral("ytDlpProgramField"),
                                                                QStringLiteral("playlistAllCheckBox"),
                                                                QStringLiteral("cookiesBrowserButton"),
-                                                               QStringLiteral("connectionsLessButton"),
-                                                               QStringLiteral("connectionsMoreButton"),
                                                                QStringLiteral("speedLimitCheckBox"),
-                                                               QStringLiteral("speedLimitField")};
+                                                               QStringLiteral("speedLimitField"),
+                                                               QStringLiteral("connectionsLessButton"),
+                                                               QStringLiteral("connectionsMoreButton")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};

@@ -385,47 +385,6 @@ Item {
                         font.pixelSize: Theme.textTitle - 1
                         font.bold: true
                     }
-                    // The program keeps the number within 1 to 16.
-                    Row {
-                        spacing: 8
-                        Text {
-                            anchors.verticalCenter: parent.verticalCenter
-                            text: qsTr("Connections per download")
-                            color: Theme.text
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textBody
-                        }
-                        SkinButton {
-                            id: connectionsLessButton
-                            objectName: "connectionsLessButton"
-                            height: 32
-                            padding: 12
-                            text: "−"
-                            accessibleName: qsTr("Fewer connections")
-                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsLessButton)
-                            onActivated: page.send("ID_FS_connectionsLess")
-                        }
-                        Text {
-                            objectName: "connectionsText"
-                            width: 28
-                            anchors.verticalCenter: parent.verticalCenter
-                            horizontalAlignment: Text.AlignHCenter
-                            text: page.vars.connections
-                            color: Theme.text
-                            font.family: Theme.font
-                            font.pixelSize: Theme.textBody
-                        }
-                        SkinButton {
-                            id: connectionsMoreButton
-                            objectName: "connectionsMoreButton"
-                            height: 32
-                            padding: 12
-                            text: "+"
-                            accessibleName: qsTr("More connections")
-                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsMoreButton)
-                            onActivated: page.send("ID_FS_connectionsMore")
-                        }
-                    }
                     // The field's text becomes the limit once editing is done;
                     // the program shows the setting again if it refuses it.
                     Row {
@@ -478,6 +437,47 @@ Item {
                             color: Theme.text
                             font.family: Theme.font
                             font.pixelSize: Theme.textBody
+                        }
+                    }
+                    // The program keeps the number within 1 to 16.
+                    Row {
+                        spacing: 8
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTr("Connections per download")
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        SkinButton {
+                            id: connectionsLessButton
+                            objectName: "connectionsLessButton"
+                            height: 32
+                            padding: 12
+                            text: "−"
+                            accessibleName: qsTr("Fewer connections")
+                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsLessButton)
+                            onActivated: page.send("ID_FS_connectionsLess")
+                        }
+                        Text {
+                            objectName: "connectionsText"
+                            width: 28
+                            anchors.verticalCenter: parent.verticalCenter
+                            horizontalAlignment: Text.AlignHCenter
+                            text: page.vars.connections
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        SkinButton {
+                            id: connectionsMoreButton
+                            objectName: "connectionsMoreButton"
+                            height: 32
+                            padding: 12
+                            text: "+"
+                            accessibleName: qsTr("More connections")
+                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsMoreButton)
+                            onActivated: page.send("ID_FS_connectionsMore")
                         }
                     }
                 }
