@@ -508,6 +508,34 @@
         <source>Cookies from browser: %1</source>
         <translation>Cookies aus dem Browser: %1</translation>
     </message>
+    <message>
+        <source>Transfers</source>
+        <translation>Übertragungen</translation>
+    </message>
+    <message>
+        <source>Connections per download</source>
+        <translation>Verbindungen pro Download</translation>
+    </message>
+    <message>
+        <source>Fewer connections</source>
+        <translation>Weniger Verbindungen</translation>
+    </message>
+    <message>
+        <source>More connections</source>
+        <translation>Mehr Verbindungen</translation>
+    </message>
+    <message>
+        <source>Limit download speed to</source>
+        <translation>Download-Tempo begrenzen auf</translation>
+    </message>
+    <message>
+        <source>Speed limit in KiB/s</source>
+        <translation>Tempolimit in KiB/s</translation>
+    </message>
+    <message>
+        <source>KiB/s</source>
+        <translation>KiB/s</translation>
+    </message>
 </context>
 <context>
     <name>ShownListText</name>

@@ -508,6 +508,34 @@
         <source>Cookies from browser: %1</source>
         <translation>Cookies del navegador: %1</translation>
     </message>
+    <message>
+        <source>Transfers</source>
+        <translation>Transferencias</translation>
+    </message>
+    <message>
+        <source>Connections per download</source>
+        <translation>Conexiones por descarga</translation>
+    </message>
+    <message>
+        <source>Fewer connections</source>
+        <translation>Menos conexiones</translation>
+    </message>
+    <message>
+        <source>More connections</source>
+        <translation>Más conexiones</translation>
+    </message>
+    <message>
+        <source>Limit download speed to</source>
+        <translation>Limitar la velocidad de descarga a</translation>
+    </message>
+    <message>
+        <source>Speed limit in KiB/s</source>
+        <translation>Límite de velocidad en KiB/s</translation>
+    </message>
+    <message>
+        <source>KiB/s</source>
+        <translation>KiB/s</translation>
+    </message>
 </context>
 <context>
     <name>ShownListText</name>

@@ -44,6 +44,7 @@
 #include "monitor/clipboardmonitor.h"
 #include "monitor/clipboardpoller.h"
 #include "monitor/handoverendpoint.h"
+#include "net/splittransfer.h"
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "session/runpresenter.h"
@@ -273,6 +274,11 @@ void frmMain::RegisterSkinCommands()
         {"ID_FS_qualitySmallest", [this] { SetQuality(StreamQuality::Limit::Smallest); }},
         {"ID_FS_notifyCheck", [this] { SetNotify(true); }},
         {"ID_FS_notifyUncheck", [this] { SetNotify(false); }},
+        {"ID_FS_connectionsLess", [this] { StepConnections(-1); }},
+        {"ID_FS_connectionsMore", [this] { StepConnections(1); }},
+        {"ID_FS_speedLimitCheck", [this] { SetSpeedLimitOn(true); }},
+        {"ID_FS_speedLimitUncheck", [this] { SetSpeedLimitOn(false); }},
+        {"ID_FS_speedLimit", [this] { SetSpeedLimit(); }},
     };
     for (const auto &entry : table)
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
@@ -328,6 +334,38 @@ void frmMain::SetQuality(StreamQuality::Limit limit)
 {
     m_session->Settings().sQuality = StreamQuality::TextOf(limit);
     m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+void frmMain::StepConnections(int iStep)
+{
+    int &iConnections = m_session->Settings().iConnections;
+    iConnections = qBound(1, iConnections + iStep, SplitTransfer::kMaxConnections);
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// Off is no limit; on takes the field's number, or 1024 KiB/s where the
+// field holds none.
+void frmMain::SetSpeedLimitOn(bool bState)
+{
+    constexpr qint64 kFirstLimit = 1024 * 1024;
+    const auto limit =
+        SettingsStore::SpeedLimitOf(Flash->GetVariable(QStringLiteral("_root.speedLimit")));
+    m_session->Settings().lSpeedLimit = bState ? limit.value_or(kFirstLimit) : 0;
+    m_settingsStore->SaveSettings();
+    m_settingsStore->ApplySettingsToSkin();
+}
+
+// The limit field's text is the limit once the user is done with it; text
+// that is no limit is refused, and the field shows the setting again.
+void frmMain::SetSpeedLimit()
+{
+    if (const auto limit =
+            SettingsStore::SpeedLimitOf(Flash->GetVariable(QStringLiteral("_root.speedLimit")))) {
+        m_session->Settings().lSpeedLimit = *limit;
+        m_settingsStore->SaveSettings();
+    }
     m_settingsStore->ApplySettingsToSkin();
 }
 

@@ -123,6 +123,11 @@ private:
     void ShowYtDlpVersion();
     void SetQuality(StreamQuality::Limit limit);
     void SetNotify(bool bState);
+    // The Transfers card: connections a step at a time, the speed limit's
+    // check box and its field.
+    void StepConnections(int iStep);
+    void SetSpeedLimitOn(bool bState);
+    void SetSpeedLimit();
     void tmrend_Timer();
     void SessionEnding(QSessionManager &manager);
 

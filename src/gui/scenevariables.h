@@ -34,6 +34,10 @@ class SceneVariables : public QObject
     Q_PROPERTY(QString cookiesBrowser MEMBER m_cookiesBrowser NOTIFY cookiesBrowserChanged)
     Q_PROPERTY(QString quality MEMBER m_quality NOTIFY qualityChanged)
     Q_PROPERTY(QString notify_CB MEMBER m_notifyCheck NOTIFY notify_CBChanged)
+    Q_PROPERTY(QString connections MEMBER m_connections NOTIFY connectionsChanged)
+    Q_PROPERTY(QString speedLimit_CB MEMBER m_speedLimitCheck NOTIFY speedLimit_CBChanged)
+    // KiB/s; empty while there is no limit.
+    Q_PROPERTY(QString speedLimit MEMBER m_speedLimit NOTIFY speedLimitChanged)
     // "0" where the desktop has no notification area.
     Q_PROPERTY(QString trayAvailable MEMBER m_trayAvailable NOTIFY trayAvailableChanged)
     // What the file under way is doing, for the line under the list.
@@ -63,6 +67,9 @@ Q_SIGNALS:
     void cookiesBrowserChanged();
     void qualityChanged();
     void notify_CBChanged();
+    void connectionsChanged();
+    void speedLimit_CBChanged();
+    void speedLimitChanged();
     void trayAvailableChanged();
     void transferLineChanged();
 
@@ -86,6 +93,9 @@ private:
     QString m_cookiesBrowser;
     QString m_quality;
     QString m_notifyCheck;
+    QString m_connections;
+    QString m_speedLimitCheck;
+    QString m_speedLimit;
     QString m_trayAvailable;
     QString m_transferLine;
     QHash<QString, QString> m_others;

@@ -20,6 +20,9 @@ const QStringList &SkinCommands::AllCommands()
         QStringLiteral("ID_FS_quality720"),      QStringLiteral("ID_FS_quality480"),
         QStringLiteral("ID_FS_qualitySmallest"),
         QStringLiteral("ID_FS_notifyCheck"),     QStringLiteral("ID_FS_notifyUncheck"),
+        QStringLiteral("ID_FS_connectionsLess"), QStringLiteral("ID_FS_connectionsMore"),
+        QStringLiteral("ID_FS_speedLimitCheck"), QStringLiteral("ID_FS_speedLimitUncheck"),
+        QStringLiteral("ID_FS_speedLimit"),
     };
     return commands;
 }

@@ -72,8 +72,13 @@ void RunPresenter::ShowRunProgress(int iItem, int iItems, int iPercent)
     QString sTip = QStringLiteral("Clipvane");
     if (iItems > 0)
         sTip += tr(" · %1 of %2").arg(iItem).arg(iItems);
-    if (iItems > 0 && iPercent >= 0)
-        sTip += QStringLiteral(" · %1 %").arg(iPercent);
+    // The tip tells how far the whole run is: the items before this one are
+    // done, this one is iPercent of the way.
+    if (iItems > 0 && iPercent >= 0) {
+        const int iDone = qBound(0, iItem - 1, iItems);
+        const int iRun = (iDone * 100 + qBound(0, iPercent, 100)) / iItems;
+        sTip += QStringLiteral(" · %1 %").arg(qMin(iRun, 100));
+    }
     if (sTip == m_sRunToolTip)
         return;
     m_sRunToolTip = sTip;

@@ -35,7 +35,8 @@ public:
     // list, and clipvane-get's progress line.
     void ShowTransfer(int iID, const QString &sLine);
     // The run is at item iItem of iItems, whose file is iPercent % there
-    // (-1: unknown); iItems 0 when no run is on.
+    // (-1: unknown); iItems 0 when no run is on. The tip's percentage is
+    // the whole run's.
     void ShowRunProgress(int iItem, int iItems, int iPercent);
     QString TransferLine() const { return m_sTransferLine; }
     QString RunToolTip() const { return m_sRunToolTip; }

@@ -39,6 +39,8 @@ std::optional<qint64> StoredNumber(const QString &sText, qint64 iLeast, qint64 i
 }
 
 constexpr qint64 kKiB = 1024;
+// Far above any line; it keeps the bytes per second within range.
+constexpr qint64 kMostKiB = qint64(1) << 40;
 
 } // namespace
 
@@ -119,7 +121,7 @@ void SettingsStore::LoadSettings()
     if (const auto limit = StoredNumber(
             registry.REGGetSetting(CRegister::HKEY_CURRENT_USER, kSettingsKey, kSpeedLimitValue,
                                    QString::number(m_settings.lSpeedLimit / kKiB)),
-            0, qint64(1) << 40))
+            0, kMostKiB))
         m_settings.lSpeedLimit = *limit * kKiB;
     ApplySettingsToSkin();
 }
@@ -157,6 +159,12 @@ bool SettingsStore::SaveSettings()
         && bPlaylistSaved && bBrowserSaved && bConnectionsSaved && bLimitSaved && bNotifySaved;
 }
 
+std::optional<qint64> SettingsStore::SpeedLimitOf(const QString &sKiB)
+{
+    const auto kib = StoredNumber(sKiB, 1, kMostKiB);
+    return kib ? std::optional<qint64>(*kib * kKiB) : std::nullopt;
+}
+
 void SettingsStore::ApplySettingsToSkin()
 {
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.autoToDownloadList_CB"),
@@ -178,4 +186,13 @@ void SettingsStore::ApplySettingsToSkin()
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.quality"), m_settings.sQuality);
     modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.notify_CB"),
                                  m_settings.bNotify ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.connections"),
+                                 QString::number(m_settings.iConnections));
+    // Off, the field is empty: there is no limit to show.
+    const bool bLimited = m_settings.lSpeedLimit > 0;
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.speedLimit_CB"),
+                                 bLimited ? QStringLiteral("1") : QStringLiteral("0"));
+    modSettings::SetSkinVariable(m_skin, QStringLiteral("_root.speedLimit"),
+                                 bLimited ? QString::number(m_settings.lSpeedLimit / kKiB)
+                                          : QString());
 }

@@ -41,6 +41,9 @@ public:
     // "true" and "false" in any letter case, or a number (0 is false);
     // anything else is no Boolean.
     static std::optional<bool> ToBoolean(const QString &sText);
+    // A speed limit written in KiB/s, in bytes per second; only a whole
+    // number of at least 1 is one.
+    static std::optional<qint64> SpeedLimitOf(const QString &sKiB);
 
 private:
     QString RegistryFile() const;

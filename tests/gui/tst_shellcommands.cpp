@@ -178,7 +178,52 @@ void tst_ShellCommands::everyCommandReachesItsAction()
                    && Stored(SettingsStore::kQualityValue) == QLatin1String(sQuality);
         };
     };
+    // The Transfers card: the settings as a row starts them (the skin still
+    // shows the defaults), the limit field's text, and what a command leaves.
+    const auto transfers = [](int iConnections, qint64 lLimitKiB, const char *sField) {
+        return [=](frmMain &w) {
+            w.Session().Settings().iConnections = iConnections;
+            w.Session().Settings().lSpeedLimit = lLimitKiB * 1024;
+            w.Skin().SetVariable(QStringLiteral("_root.speedLimit"), QLatin1String(sField));
+        };
+    };
+    const auto connectionsAre = [](int iConnections) {
+        return [=](frmMain &w) {
+            const QString sCount = QString::number(iConnections);
+            return w.Session().Settings().iConnections == iConnections
+                   && w.Skin().GetVariable(QStringLiteral("_root.connections")) == sCount
+                   && Stored(SettingsStore::kConnectionsValue) == sCount;
+        };
+    };
+    // sStored: what the settings file holds afterwards.
+    const auto limitIs = [](qint64 lKiB, const char *sStored) {
+        return [=](frmMain &w) {
+            return w.Session().Settings().lSpeedLimit == lKiB * 1024
+                   && w.Skin().GetVariable(QStringLiteral("_root.speedLimit_CB"))
+                          == (lKiB > 0 ? "1" : "0")
+                   && w.Skin().GetVariable(QStringLiteral("_root.speedLimit"))
+                          == (lKiB > 0 ? QString::number(lKiB) : QString())
+                   && Stored(SettingsStore::kSpeedLimitValue) == QLatin1String(sStored);
+        };
+    };
     const Row rows[] = {
+        {"ID_FS_connectionsMore", nothing, connectionsAre(5)},
+        {"ID_FS_connectionsLess", nothing, connectionsAre(3)},
+        {"ID_FS_connectionsMore", transfers(16, 0, ""), connectionsAre(16)},
+        {"ID_FS_connectionsLess", transfers(1, 0, ""), connectionsAre(1)},
+        {"ID_FS_connectionsLess", transfers(2, 0, ""), connectionsAre(1)},
+        {"ID_FS_connectionsMore", transfers(15, 0, ""), connectionsAre(16)},
+        {"ID_FS_speedLimitCheck", transfers(4, 0, ""), limitIs(1024, "1024")},
+        {"ID_FS_speedLimitCheck", transfers(4, 0, " 300 "), limitIs(300, "300")},
+        {"ID_FS_speedLimitCheck", transfers(4, 0, "fast"), limitIs(1024, "1024")},
+        {"ID_FS_speedLimitUncheck", transfers(4, 500, "500"), limitIs(0, "0")},
+        {"ID_FS_speedLimit", transfers(4, 500, "2048"), limitIs(2048, "2048")},
+        {"ID_FS_speedLimit", transfers(4, 0, "64"), limitIs(64, "64")},
+        // Refused: the setting stays, unsaved, and the field shows it again.
+        {"ID_FS_speedLimit", transfers(4, 700, "12.5"), limitIs(700, "(none)")},
+        {"ID_FS_speedLimit", transfers(4, 700, "0"), limitIs(700, "(none)")},
+        {"ID_FS_speedLimit", transfers(4, 700, "-5"), limitIs(700, "(none)")},
+        {"ID_FS_speedLimit", transfers(4, 0, "x"), limitIs(0, "(none)")},
         {"IDC_FS_Minimize", nothing, [](frmMain &w) { return w.isMinimized(); }},
         {"IDC_FS_Tray", nothing,
          [](frmMain &w) {

@@ -102,6 +102,8 @@ private Q_SLOTS:
     void pressOnTheHeaderDragsTheWindow();
     void listAreaFramesTheGridsPlace();
     void addressFieldWritesTheAddressVariable();
+    void settingsFieldsSendWhenEditingEnds_data();
+    void settingsFieldsSendWhenEditingEnds();
     void checkBoxAsksForTheOppositeOfItsVariable_data();
     void checkBoxAsksForTheOppositeOfItsVariable();
     void tabReachesEveryControl_data();
@@ -149,7 +151,8 @@ void tst_SkinHost::variablesReadBackAndReachTheScene()
         QStringLiteral("Download_CB"),   QStringLiteral("Convert_CB"),
         QStringLiteral("anySite_CB"),    QStringLiteral("quality"),
         QStringLiteral("notify_CB"),     QStringLiteral("transferLine"),
-        QStringLiteral("trayAvailable"),
+        QStringLiteral("trayAvailable"), QStringLiteral("connections"),
+        QStringLiteral("speedLimit_CB"), QStringLiteral("speedLimit"),
     };
     for (const QString &name : names) {
         const QString full = QStringLiteral("_root.") + name;
@@ -299,6 +302,11 @@ void tst_SkinHost::controlsSendTheirCommands_data()
         {"settings", {best}, "quality720pButton", "ID_FS_quality720"},
         {"settings", {best}, "quality480pButton", "ID_FS_quality480"},
         {"settings", {best}, "qualitySmallestButton", "ID_FS_qualitySmallest"},
+        {"settings", {}, "connectionsLessButton", "ID_FS_connectionsLess"},
+        {"settings", {}, "connectionsMoreButton", "ID_FS_connectionsMore"},
+        {"settings", {}, "speedLimitCheckBox", "ID_FS_speedLimitCheck"},
+        {"settings", {QStringLiteral("_root.speedLimit_CB=1")}, "speedLimitCheckBox",
+         "ID_FS_speedLimitUncheck"},
         {"about", {}, "helpButton", "IDC_FS_help"},
         {"about", {}, "webSiteButton", "ID_FS_webSite"},
     };
@@ -447,6 +455,37 @@ void tst_SkinHost::addressFieldWritesTheAddressVariable()
     QCOMPARE(skin.commands.size(), 1);
 }
 
+// A field of the Settings page writes its variable as the user types and
+// asks the program to take it once, when editing ends.
+void tst_SkinHost::settingsFieldsSendWhenEditingEnds_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("yt-dlp program") << "ytDlpProgramField" << "_root.ytDlpProgram"
+                                    << "ID_FS_ytDlpProgram";
+    QTest::newRow("speed limit") << "speedLimitField" << "_root.speedLimit" << "ID_FS_speedLimit";
+}
+
+void tst_SkinHost::settingsFieldsSendWhenEditingEnds()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, variable);
+    QFETCH(QString, command);
+    Skin skin;
+    skin.ShowPage(QStringLiteral("settings"));
+    skin.host->SetVariable(variable, QStringLiteral("51"));
+    QQuickItem *input = skin.Item(field);
+    QVERIFY(input);
+    input->forceActiveFocus();
+    QTest::keyClick(skin.host, Qt::Key_End);
+    QTest::keyClicks(skin.host, QStringLiteral("2"));
+    QCOMPARE(skin.host->GetVariable(variable), QStringLiteral("512"));
+    QCOMPARE(skin.commands, Commands());
+    QTest::keyClick(skin.host, Qt::Key_Return);
+    QCOMPARE(skin.commands, Commands({{command, QString()}}));
+}
+
 void tst_SkinHost::checkBoxAsksForTheOppositeOfItsVariable_data()
 {
     QTest::addColumn<QString>("value");
@@ -499,7 +538,11 @@ void tst_SkinHost::tabReachesEveryControl_data()
                                                                QStringLiteral("qualitySmallestButton"),
                                                                QStringLiteral("ytDlpProgramField"),
                                                                QStringLiteral("playlistAllCheckBox"),
-                                                               QStringLiteral("cookiesBrowserButton")};
+                                                               QStringLiteral("cookiesBrowserButton"),
+                                                               QStringLiteral("speedLimitCheckBox"),
+                                                               QStringLiteral("speedLimitField"),
+                                                               QStringLiteral("connectionsLessButton"),
+                                                               QStringLiteral("connectionsMoreButton")};
     QTest::newRow("about") << QStringLiteral("about")
                            << kHeaderControls + QStringList{QStringLiteral("helpButton"),
                                                             QStringLiteral("webSiteButton")};

@@ -284,6 +284,8 @@ private Q_SLOTS:
     void failuresNameTheirCause_data();
     void failuresNameTheirCause();
     void transferTellsHowItGoesAndWhatItKept();
+    void runTipTellsTheWholeRun_data();
+    void runTipTellsTheWholeRun();
 };
 
 void tst_DownloadQueue::initTestCase()
@@ -1665,6 +1667,30 @@ void tst_DownloadQueue::failuresNameTheirCause()
     QCOMPARE(pView->index(0, DownloadViewModel::colStatus).data(Qt::ToolTipRole).toString(),
              sExpected);
     QCOMPARE(reasons, QStringList{sExpected});
+}
+
+void tst_DownloadQueue::runTipTellsTheWholeRun_data()
+{
+    QTest::addColumn<int>("iItem");
+    QTest::addColumn<int>("iItems");
+    QTest::addColumn<int>("iPercent"); // of the file under way
+    QTest::addColumn<QString>("sTip");
+    QTest::newRow("third of seven, its file at 45 %") << 3 << 7 << 45 << "Clipvane · 3 of 7 · 35 %";
+    QTest::newRow("only item is the run") << 1 << 1 << 45 << "Clipvane · 1 of 1 · 45 %";
+    QTest::newRow("first of four just begun") << 1 << 4 << 0 << "Clipvane · 1 of 4 · 0 %";
+    QTest::newRow("last file whole") << 4 << 4 << 100 << "Clipvane · 4 of 4 · 100 %";
+    QTest::newRow("size unknown: no percentage") << 2 << 5 << -1 << "Clipvane · 2 of 5";
+    QTest::newRow("no run") << 0 << 0 << 50 << "Clipvane";
+}
+
+void tst_DownloadQueue::runTipTellsTheWholeRun()
+{
+    QFETCH(int, iItem);
+    QFETCH(int, iItems);
+    QFETCH(int, iPercent);
+    QFETCH(QString, sTip);
+    m_session->Presenter().ShowRunProgress(iItem, iItems, iPercent);
+    QCOMPARE(m_session->Presenter().RunToolTip(), sTip);
 }
 
 void tst_DownloadQueue::transferTellsHowItGoesAndWhatItKept()

@@ -105,7 +105,10 @@ void tst_SettingsStore::firstStartMonitorsAndUsesTheDefaultDirectory()
                                         QStringLiteral("_root.playlistAll_CB=0"),
                                         QStringLiteral("_root.cookiesBrowser=none"),
                                         QStringLiteral("_root.quality=best"),
-                                        QStringLiteral("_root.notify_CB=1")}));
+                                        QStringLiteral("_root.notify_CB=1"),
+                                        QStringLiteral("_root.connections=4"),
+                                        QStringLiteral("_root.speedLimit_CB=0"),
+                                        QStringLiteral("_root.speedLimit=")}));
     // Loading writes nothing.
     QVERIFY(!QFile::exists(m_sFile));
 }

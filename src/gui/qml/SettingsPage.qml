@@ -2,8 +2,8 @@ import QtQuick
 import Clipvane.Skin
 
 // The Settings page: the download folder, clipboard watching, pages of
-// other sites, the quality of streams and yt-dlp. Built the first time it
-// shows.
+// other sites, the quality of streams, yt-dlp and the transfers'
+// connections and speed. Built the first time it shows.
 Item {
     id: page
 
@@ -360,6 +360,125 @@ Item {
                         text: qsTr("Cookies from browser: %1").arg(page.vars.cookiesBrowser)
                         accessibleName: qsTr("Cookies from browser: %1").arg(page.vars.cookiesBrowser)
                         onActivated: page.send("ID_FS_cookiesBrowserNext")
+                    }
+                }
+            }
+
+            Rectangle {
+                width: parent.width
+                height: transfersSection.implicitHeight + 40
+                radius: Theme.radius + 2
+                color: Theme.surface
+                border.width: 1
+                border.color: Theme.border
+                antialiasing: true
+
+                Column {
+                    id: transfersSection
+                    x: 20; y: 20
+                    width: parent.width - 40
+                    spacing: 10
+                    Text {
+                        text: qsTr("Transfers")
+                        color: Theme.text
+                        font.family: Theme.font
+                        font.pixelSize: Theme.textTitle - 1
+                        font.bold: true
+                    }
+                    // The field's text becomes the limit once editing is done;
+                    // the program shows the setting again if it refuses it.
+                    Row {
+                        spacing: 8
+                        SkinCheckBox {
+                            id: speedLimitBox
+                            objectName: "speedLimitCheckBox"
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTr("Limit download speed to")
+                            checked: page.vars.speedLimit_CB === "1"
+                            onActiveFocusChanged: if (activeFocus) page.reveal(speedLimitBox)
+                            onToggled: page.send(checked ? "ID_FS_speedLimitUncheck"
+                                                          : "ID_FS_speedLimitCheck")
+                        }
+                        Rectangle {
+                            width: 100
+                            height: 34
+                            radius: Theme.radius
+                            color: Theme.surfaceSunken
+                            border.width: speedLimitField.activeFocus ? 2 : 1
+                            border.color: speedLimitField.activeFocus ? Theme.accent : Theme.border
+                            antialiasing: true
+                            TextInput {
+                                id: speedLimitField
+                                objectName: "speedLimitField"
+                                anchors.fill: parent
+                                anchors.leftMargin: 10
+                                anchors.rightMargin: 10
+                                verticalAlignment: TextInput.AlignVCenter
+                                horizontalAlignment: TextInput.AlignRight
+                                clip: true
+                                activeFocusOnTab: true
+                                selectByMouse: true
+                                color: Theme.text
+                                selectionColor: Theme.accent
+                                selectedTextColor: "#ffffff"
+                                font.family: Theme.font
+                                font.pixelSize: Theme.textBody
+                                text: page.vars.speedLimit
+                                onTextEdited: page.vars.speedLimit = text
+                                onEditingFinished: page.send("ID_FS_speedLimit")
+                                onActiveFocusChanged: if (activeFocus) page.reveal(speedLimitField)
+                                Accessible.role: Accessible.EditableText
+                                Accessible.name: qsTr("Speed limit in KiB/s")
+                            }
+                        }
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTr("KiB/s")
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                    }
+                    // The program keeps the number within 1 to 16.
+                    Row {
+                        spacing: 8
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTr("Connections per download")
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        SkinButton {
+                            id: connectionsLessButton
+                            objectName: "connectionsLessButton"
+                            height: 32
+                            padding: 12
+                            text: "−"
+                            accessibleName: qsTr("Fewer connections")
+                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsLessButton)
+                            onActivated: page.send("ID_FS_connectionsLess")
+                        }
+                        Text {
+                            objectName: "connectionsText"
+                            width: 28
+                            anchors.verticalCenter: parent.verticalCenter
+                            horizontalAlignment: Text.AlignHCenter
+                            text: page.vars.connections
+                            color: Theme.text
+                            font.family: Theme.font
+                            font.pixelSize: Theme.textBody
+                        }
+                        SkinButton {
+                            id: connectionsMoreButton
+                            objectName: "connectionsMoreButton"
+                            height: 32
+                            padding: 12
+                            text: "+"
+                            accessibleName: qsTr("More connections")
+                            onActiveFocusChanged: if (activeFocus) page.reveal(connectionsMoreButton)
+                            onActivated: page.send("ID_FS_connectionsMore")
+                        }
                     }
                 }
             }
