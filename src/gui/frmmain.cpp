@@ -126,6 +126,10 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
 
 frmMain::~frmMain()
 {
+    // What the user typed in a settings field still counts; after that the
+    // skin has nobody to send commands to while the window closes.
+    Flash->FinishEditing();
+    disconnect(Flash, nullptr, this, nullptr);
     // The tray menu's handlers refer to the window's parts; they go first.
     m_pTrayController.reset();
     m_pMenu.reset();

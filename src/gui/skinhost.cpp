@@ -102,6 +102,12 @@ void SkinHost::SetListWidget(QWidget *widget)
         m_listWidget->installEventFilter(this);
 }
 
+void SkinHost::FinishEditing()
+{
+    if (QQuickItem *focused = quickWindow()->activeFocusItem())
+        focused->setFocus(false);
+}
+
 bool SkinHost::eventFilter(QObject *pWatched, QEvent *pEvent)
 {
     // The list widget may have got the focus from a click, not from the

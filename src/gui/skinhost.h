@@ -42,6 +42,11 @@ public:
     // also when the widget got the focus from a click.
     void SetListWidget(QWidget *widget);
 
+    // Takes the keyboard focus from the scene's control: a field being
+    // edited hands in its text (its command) now, not while the window
+    // around it is being taken apart.
+    void FinishEditing();
+
 Q_SIGNALS:
     void FSCommand(const QString &command, const QString &args);
 

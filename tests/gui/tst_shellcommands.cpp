@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QQuickItem>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -131,6 +132,8 @@ private Q_SLOTS:
     void folderChoiceIsSavedEvenWhenCancelled_data();
     void folderChoiceIsSavedEvenWhenCancelled();
     void hooksComeAndGoWithTheWindow();
+    void fieldBeingEditedIsKeptWhenTheWindowCloses_data();
+    void fieldBeingEditedIsKeptWhenTheWindowCloses();
     void addressesFromOutsideAreAddedAsCopiedOnes();
     void helpThatNothingOpensSaysWhereItIs();
 };
@@ -771,6 +774,34 @@ void tst_ShellCommands::hooksComeAndGoWithTheWindow()
     QCOMPARE(turn(), 1);
     window->EndMe();
     QCOMPARE(turn(), 1 + QApplication::wheelScrollLines());
+}
+
+void tst_ShellCommands::fieldBeingEditedIsKeptWhenTheWindowCloses_data()
+{
+    QTest::addColumn<QString>("sField");
+    QTest::addColumn<QString>("sTyped");
+    QTest::addColumn<QString>("sKey");
+    QTest::newRow("yt-dlp program") << "ytDlpProgramField" << "/opt/yt-dlp"
+                                    << SettingsStore::kYtDlpProgramValue;
+    QTest::newRow("speed limit") << "speedLimitField" << "512" << SettingsStore::kSpeedLimitValue;
+}
+
+void tst_ShellCommands::fieldBeingEditedIsKeptWhenTheWindowCloses()
+{
+    QFETCH(QString, sField);
+    QFETCH(QString, sTyped);
+    QFETCH(QString, sKey);
+    auto window = NewWindow();
+    SkinHost &skin = window->Skin();
+    skin.rootObject()->setProperty("page", QStringLiteral("settings"));
+    auto *field = skin.rootObject()->findChild<QQuickItem *>(sField);
+    QVERIFY(field);
+    skin.setFocus();
+    field->forceActiveFocus();
+    field->setProperty("text", QString());
+    QTest::keyClicks(&skin, sTyped);
+    window.reset();
+    QCOMPARE(Stored(sKey), sTyped);
 }
 
 QTEST_MAIN(tst_ShellCommands)

@@ -31,11 +31,13 @@ const QStringList kHeaderControls = {
 // and the context-menu events that get past it.
 struct Skin
 {
+    // Declared before the window: a field that has the focus as the window
+    // goes still sends its command.
+    Commands commands;
+    int contextMenusSeenByWindow = 0;
     QWidget window;
     SkinHost *host = new SkinHost(&window);
     QLineEdit *overlay = new QLineEdit(&window);
-    Commands commands;
-    int contextMenusSeenByWindow = 0;
 
     Skin()
     {
