@@ -671,6 +671,66 @@
         <source>The stream&apos;s playlist refers to itself</source>
         <translation>Die Playlist des Streams verweist auf sich selbst</translation>
     </message>
+    <message>
+        <source>The stream holds no video or audio</source>
+        <translation>Der Stream enthält weder Video noch Ton</translation>
+    </message>
+    <message>
+        <source>Could not write the record of %1</source>
+        <translation>Der Vermerk zu %1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not open %1: %2</source>
+        <translation>%1 konnte nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The server answered %1 %2 times</source>
+        <translation>Der Server antwortete %2-mal %1</translation>
+    </message>
+    <message>
+        <source>The server answered %1</source>
+        <translation>Der Server antwortete %1</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was refused</source>
+        <translation>Die Verbindung zu %1 wurde abgelehnt</translation>
+    </message>
+    <message>
+        <source>The connection to %1 broke off %2 times</source>
+        <translation>Die Verbindung zu %1 brach %2-mal ab</translation>
+    </message>
+    <message>
+        <source>The connection to %1 broke off</source>
+        <translation>Die Verbindung zu %1 brach ab</translation>
+    </message>
+    <message>
+        <source>The host %1 was not found</source>
+        <translation>Der Host %1 wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 sent nothing for %2 s</source>
+        <translation>%1 sendete %2 s lang nichts</translation>
+    </message>
+    <message>
+        <source>The secure connection to %1 could not be made</source>
+        <translation>Die sichere Verbindung zu %1 kam nicht zustande</translation>
+    </message>
+    <message>
+        <source>The address %1 cannot be fetched</source>
+        <translation>Die Adresse %1 kann nicht abgerufen werden</translation>
+    </message>
+    <message>
+        <source>%1 never finished its answer&apos;s headers</source>
+        <translation>%1 hat die Kopfzeilen seiner Antwort nie beendet</translation>
+    </message>
 </context>
 <context>
     <name>TransferMeter</name>

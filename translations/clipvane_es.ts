@@ -671,6 +671,66 @@
         <source>The stream&apos;s playlist refers to itself</source>
         <translation>La lista de reproducción de la emisión se refiere a sí misma</translation>
     </message>
+    <message>
+        <source>The stream holds no video or audio</source>
+        <translation>La emisión no contiene vídeo ni audio</translation>
+    </message>
+    <message>
+        <source>Could not write the record of %1</source>
+        <translation>No se pudo escribir el registro de %1</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>No se pudo escribir %1: %2</translation>
+    </message>
+    <message>
+        <source>Could not open %1: %2</source>
+        <translation>No se pudo abrir %1: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>No se puede leer %1: %2</translation>
+    </message>
+    <message>
+        <source>The server answered %1 %2 times</source>
+        <translation>El servidor respondió %1 %2 veces</translation>
+    </message>
+    <message>
+        <source>The server answered %1</source>
+        <translation>El servidor respondió %1</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was refused</source>
+        <translation>La conexión con %1 fue rechazada</translation>
+    </message>
+    <message>
+        <source>The connection to %1 broke off %2 times</source>
+        <translation>La conexión con %1 se cortó %2 veces</translation>
+    </message>
+    <message>
+        <source>The connection to %1 broke off</source>
+        <translation>La conexión con %1 se cortó</translation>
+    </message>
+    <message>
+        <source>The host %1 was not found</source>
+        <translation>No se encontró el host %1</translation>
+    </message>
+    <message>
+        <source>%1 sent nothing for %2 s</source>
+        <translation>%1 no envió nada durante %2 s</translation>
+    </message>
+    <message>
+        <source>The secure connection to %1 could not be made</source>
+        <translation>No se pudo establecer la conexión segura con %1</translation>
+    </message>
+    <message>
+        <source>The address %1 cannot be fetched</source>
+        <translation>La dirección %1 no se puede obtener</translation>
+    </message>
+    <message>
+        <source>%1 never finished its answer&apos;s headers</source>
+        <translation>%1 nunca terminó las cabeceras de su respuesta</translation>
+    </message>
 </context>
 <context>
     <name>TransferMeter</name>

@@ -49,6 +49,23 @@ constexpr const char *kTexts[] = {
     QT_TRANSLATE_NOOP("ShownListText", "The stream's playlist holds nothing to save"),
     QT_TRANSLATE_NOOP("ShownListText", "The stream has more than %1 fragments"),
     QT_TRANSLATE_NOOP("ShownListText", "The stream's playlist refers to itself"),
+    QT_TRANSLATE_NOOP("ShownListText", "The stream holds no video or audio"),
+    QT_TRANSLATE_NOOP("ShownListText", "Could not write the record of %1"),
+    QT_TRANSLATE_NOOP("ShownListText", "Could not write %1: %2"),
+    QT_TRANSLATE_NOOP("ShownListText", "Could not open %1: %2"),
+    QT_TRANSLATE_NOOP("ShownListText", "Cannot read %1: %2"),
+    // What the connection or the server did; a count follows a repeated answer.
+    // The longer form of each comes first: the first pattern that fits is used.
+    QT_TRANSLATE_NOOP("ShownListText", "The server answered %1 %2 times"),
+    QT_TRANSLATE_NOOP("ShownListText", "The server answered %1"),
+    QT_TRANSLATE_NOOP("ShownListText", "The connection to %1 was refused"),
+    QT_TRANSLATE_NOOP("ShownListText", "The connection to %1 broke off %2 times"),
+    QT_TRANSLATE_NOOP("ShownListText", "The connection to %1 broke off"),
+    QT_TRANSLATE_NOOP("ShownListText", "The host %1 was not found"),
+    QT_TRANSLATE_NOOP("ShownListText", "%1 sent nothing for %2 s"),
+    QT_TRANSLATE_NOOP("ShownListText", "The secure connection to %1 could not be made"),
+    QT_TRANSLATE_NOOP("ShownListText", "The address %1 cannot be fetched"),
+    QT_TRANSLATE_NOOP("ShownListText", "%1 never finished its answer's headers"),
 };
 
 struct Pattern
@@ -96,8 +113,10 @@ QString ShownListText::Of(const QString &sStored)
     const auto exact = table.exact.constFind(sStored);
     if (exact != table.exact.constEnd())
         return QCoreApplication::translate(kContext, exact.value());
-    // Numbers (a progress) and file names are by far the most cells.
-    if (sStored.front().isDigit() && !sStored.contains(QLatin1String(" so far")))
+    // Numbers (a progress, a size) are by far the most cells; a text that
+    // begins with a number and goes on ("1.5 MB so far..", "10.0.0.1 sent
+    // nothing ...") is looked up.
+    if (sStored.front().isDigit() && sStored.count(QLatin1Char(' ')) < 2)
         return sStored;
     for (const Pattern &pattern : table.patterns) {
         const QRegularExpressionMatch found = pattern.match.match(sStored);

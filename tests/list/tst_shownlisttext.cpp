@@ -36,6 +36,13 @@ private Q_SLOTS:
                                                        << "/d/100%2.part kann nicht geschrieben werden";
         QTest::newRow("reason over two lines") << "The playlist could not be fetched: a\nb"
                                                << "Die Playlist konnte nicht abgerufen werden: a\nb";
+        QTest::newRow("answer repeated") << "The server answered 503 Service Unavailable 6 times"
+                                         << "Der Server antwortete 6-mal 503 Service Unavailable";
+        QTest::newRow("answer once") << "The server answered 404 Not Found"
+                                     << "Der Server antwortete 404 Not Found";
+        QTest::newRow("reason that begins with an address") << "10.0.0.1 sent nothing for 60 s"
+                                                            << "10.0.0.1 sendete 60 s lang nichts";
+        QTest::newRow("size stays") << "12.4 MB" << "12.4 MB";
         QTest::newRow("percentage stays a number") << "42" << "42";
         QTest::newRow("file name stays") << "Complete.mp4" << "Complete.mp4";
         QTest::newRow("file name like a pattern stays") << "Preparing (x).mp4" << "Preparing (x).mp4";
