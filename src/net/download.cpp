@@ -503,7 +503,7 @@ Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetw
         // more; any other part holds its bytes from the first on.
         ByteRanges kept = origin.bSplit ? origin.done : ByteRanges({{0, file.Size()}});
         const qint64 lEnd = kept.IsEmpty() ? 0 : kept.Spans().last().lTo;
-        bool bGoesOn = origin.CanContinue(m_sUrl) && lEnd > 0 && lEnd <= file.Size()
+        bool bGoesOn = origin.CanContinue(ResumeKey()) && lEnd > 0 && lEnd <= file.Size()
             && (origin.lTotal < 0 || lEnd <= origin.lTotal);
         const bool bOneRun = kept.Spans().size() == 1 && kept.PrefixEnd() > 0;
         // Held in one run from its first byte, it goes on as one: whatever
@@ -595,7 +595,7 @@ bool Download::PrepareFile(const QNetworkReply &reply, PartFile &file, qint64 lF
     // The record goes on before any byte of the new file, so no byte is
     // ever taken for another answer's.
     return file.Open(m_sLocalFile)
-        && file.SetOrigin({m_sUrl, RangeAnswer::ValidatorOf(reply), m_lContentLength});
+        && file.SetOrigin({ResumeKey(), RangeAnswer::ValidatorOf(reply), m_lContentLength});
 }
 
 qint64 Download::SplitMinPiece()

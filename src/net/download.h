@@ -61,6 +61,10 @@ public:
     void SetLocalFile(const QString &New_LocalFile) { m_sLocalFile = New_LocalFile; }
     QString Url() const { return m_sUrl; }
     void SetUrl(const QString &New_Url) { m_sUrl = New_Url; }
+    // The address a kept part is recorded under, when not Url: a signed
+    // address changes with each visit to the page it came from, which names
+    // the same file. The server's validator still has to confirm the file.
+    void SetResumeKey(const QString &sKey) { m_sResumeKey = sKey; }
     // Whether requests send the agent of a current browser (kBrowserUserAgent)
     // instead of the old one the site rules were written for, which other
     // sites refuse or answer with a page for old browsers.
@@ -249,6 +253,7 @@ private:
     bool SplitsHere(const PartFile &file) const;
     bool RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lFrom);
     bool Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
+    QString ResumeKey() const { return m_sResumeKey.isEmpty() ? m_sUrl : m_sResumeKey; }
 
     std::unique_ptr<QNetworkAccessManager> m_session;
 
@@ -260,6 +265,7 @@ private:
     QString m_sSuggestedFileName;
     QString m_sRemoteFileType;
     QString m_sUrl;
+    QString m_sResumeKey;
     bool m_bBrowserAgent = false;
     QString m_sSiteUser;
     QString m_sSitePassword;

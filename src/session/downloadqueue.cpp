@@ -423,6 +423,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // What arrived stays on disk between tries, and each try asks only for
     // the rest.
     m_download.SetResume(true);
+    m_download.SetResumeKey(m_sResumeKey);
     m_download.SetConnections(m_settings.iConnections);
     m_download.SetConnectionRetries(m_retry.Retries());
     bool bCompleted = false;
@@ -441,6 +442,7 @@ DownloadQueue::ItemOutcome DownloadQueue::ProcessItem(int i)
     // What is kept for the next try, once this one is over.
     m_store.SetNote(uSerial, bCompleted ? QString() : KeptNote(sLocalFile));
     m_download.SetResume(false);
+    m_download.SetResumeKey(QString());
     m_download.SetConnections(1);
     m_download.SetKeepTest({});
     m_download.SetOpenTest({});
@@ -565,6 +567,7 @@ QString DownloadQueue::PrepareItem(int iIndex)
     if (m_run.bStopRequested())
         return sFailed;
     m_download.SetExtraHeaders({});
+    m_sResumeKey.clear();
     m_ytDlpFormats.clear();
     m_sStreamLink.clear();
     // Pages of other sites go to yt-dlp first; what it cannot read, the
@@ -694,12 +697,13 @@ QString DownloadQueue::PrepareFromYtDlp(quint32 uSerial, const QString &sVideoUr
         sFileName = bFile ? info.FileName()
                           : (info.sTitle.isEmpty() ? QStringLiteral("video") : info.sTitle)
                 + QLatin1StringView(".mp4");
-    m_store.SetFileName(uSerial, FreeFileName(sFileName, first.sUrl, uSerial));
+    m_store.SetFileName(uSerial, FreeFileName(sFileName, bFile ? sVideoUrl : first.sUrl, uSerial));
     m_store.SetFileSize(uSerial, first.lFileSize > 0 && bFile
                                      ? modMain::FormatSize(static_cast<double>(first.lFileSize))
                                      : QStringLiteral("0"));
     if (bFile) {
         m_download.SetExtraHeaders(first.headers);
+        m_sResumeKey = sVideoUrl;
         return first.sUrl;
     }
     m_ytDlpFormats = info.formats;

@@ -166,6 +166,10 @@ private:
     // The formats yt-dlp gave the last prepared item, when they are saved
     // as a stream.
     QList<YtDlpFormat> m_ytDlpFormats;
+    // What a kept part of the last prepared item's file is recorded under:
+    // the page for a file yt-dlp found, whose own address is signed anew on
+    // each visit; empty for the file's address.
+    QString m_sResumeKey;
     // Files this object has completed: a later item never replaces them.
     QSet<QString> m_completedPaths;
     // Final paths whose parts belonged to items taken off the list.

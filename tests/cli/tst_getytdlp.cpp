@@ -9,6 +9,7 @@
 #include <utility>
 #include <sys/types.h>
 
+#include "core/partorigin.h"
 #include "decodedmedia.h"
 #include "httptestserver.h"
 #include "requiredtool.h"
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void initTestCase();
     void singleFileWithItsHeaders_data();
     void singleFileWithItsHeaders();
+    void keptPartGoesOnUnderANewSignature();
     void streamsAndSeparateTracksJoined_data();
     void streamsAndSeparateTracksJoined();
     void whatYtDlpCouldNotDo_data();
@@ -167,6 +169,40 @@ void tst_GetYtDlp::singleFileWithItsHeaders()
     const QByteArray heads = GetHeads(server, "/cdn/f.mp4");
     for (const QByteArray header : {"User-Agent: StandIn/1", "Referer: http://ref.example/", "Cookie: sid=42"})
         QVERIFY2(heads.contains(header), heads.constData());
+}
+
+void tst_GetYtDlp::keptPartGoesOnUnderANewSignature()
+{
+    // The file's address is signed anew for each run; the part an earlier
+    // run kept is recorded under the page, and the server's validator says
+    // whether it is still the same file.
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    const QByteArray file = QByteArray("signed\0\x7f", 8).repeated(50000);
+    const qint64 lKept = file.size() / 2;
+    HttpTestServer::Response answer = HttpTestServer::Ok(file, "video/mp4");
+    answer.headers.append(qMakePair(QByteArray("ETag"), QByteArray("\"v1\"")));
+    answer.honourRange = true;
+    server.SetRoute(QStringLiteral("/cdn/f.mp4?sig=2"), answer);
+    WriteStandIn(R"(echo '{"title":"Show","ext":"mp4","protocol":"https","url":")"
+                 + server.Url(QStringLiteral("/cdn/f.mp4?sig=2")).toUtf8() + R"("}')");
+
+    QTemporaryDir downloads;
+    const QString sPage = server.Url(QStringLiteral("/watch?v=1"));
+    const QString sPart = QDir(downloads.path()).filePath(QStringLiteral("Show.mp4.part"));
+    QFile part(sPart);
+    QVERIFY(part.open(QIODevice::WriteOnly) && part.write(file.left(lKept)) == lKept);
+    QVERIFY(PartOrigin(sPage, QStringLiteral("\"v1\""), file.size()).Write(part.handle(), sPart));
+    part.close();
+
+    const Run run = Get({sPage}, downloads.path());
+    QVERIFY2(run.iExit == 0, run.errors.constData());
+    QCOMPARE(run.files, QStringList{QStringLiteral("Show.mp4")});
+    QFile saved(QDir(downloads.path()).filePath(run.files.first()));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll() == file);
+    QVERIFY2(GetHeads(server, "/cdn/f.mp4").contains("Range: bytes=" + QByteArray::number(lKept) + '-'),
+             GetHeads(server, "/cdn/f.mp4").constData());
 }
 
 void tst_GetYtDlp::streamsAndSeparateTracksJoined_data()
