@@ -14,6 +14,7 @@
 #include "cli/statusprinter.h"
 #include "core/skinvariables.h"
 #include "core/terminationsignals.h"
+#include "desktop/sleepinhibitor.h"
 #include "list/downloadliststore.h"
 #include "list/urladder.h"
 #include "net/ratebudget.h"
@@ -299,6 +300,10 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
             session.Queue().StopRun();
     });
     interruptWatch.start();
+    // A long list is not cut short by the machine going to sleep.
+    SleepInhibitor inhibitor(QDBusConnection::systemBus());
+    QObject::connect(&session.Queue(), &DownloadQueue::RunStarted, &inhibitor, &SleepInhibitor::Hold);
+    QObject::connect(&session.Queue(), &DownloadQueue::RunEnded, &inhibitor, &SleepInhibitor::Release);
     QObject::connect(&session.Presenter(), &RunPresenter::TransferChanged, &printer,
                      &StatusPrinter::ShowTransfer);
     QObject::connect(&session.Queue(), &DownloadQueue::ItemFailed,

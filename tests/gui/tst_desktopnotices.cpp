@@ -2,6 +2,7 @@
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -106,9 +107,11 @@ private Q_SLOTS:
     void actionsActOnTheFile();
     void noServerIsNoError();
     void runHoldsOffSleepUntilItEnds();
+    void commandLineRunHoldsOffSleepToo();
 
 private:
     void Wire(const QString &sBus);
+    QString SlowVideoPage();
 
     HttpTestServer m_server;
     std::unique_ptr<PrivateBus> m_bus;
@@ -307,10 +310,10 @@ void tst_DesktopNotices::noServerIsNoError()
     QVERIFY(m_notifications.shown.isEmpty());
 }
 
-void tst_DesktopNotices::runHoldsOffSleepUntilItEnds()
+// A page whose file takes a moment, so that logind's answer is in before
+// the run ends.
+QString tst_DesktopNotices::SlowVideoPage()
 {
-    Wire(m_bus->Address());
-    // A file that takes a moment, so that logind's answer is in before it ends.
     HttpTestServer::Response file = HttpTestServer::Ok(QByteArray(256 * 1024, 'h'), "video/x-flv");
     file.trickleBytes = 16384;
     file.trickleIntervalMs = 20;
@@ -319,7 +322,13 @@ void tst_DesktopNotices::runHoldsOffSleepUntilItEnds()
                       HttpTestServer::Ok("<html><embed src=\"" + m_server.Url(QStringLiteral("/files/held.flv")).toLatin1()
                                              + "\" width=400></html>",
                                          "text/html"));
-    m_session->Adder().AddURL(m_server.Url(QStringLiteral("/angryalien.com/held.html")));
+    return m_server.Url(QStringLiteral("/angryalien.com/held.html"));
+}
+
+void tst_DesktopNotices::runHoldsOffSleepUntilItEnds()
+{
+    Wire(m_bus->Address());
+    m_session->Adder().AddURL(SlowVideoPage());
     bool bHeldDuringTheRun = false;
     connect(&m_session->TransferControl(), &Download::DownloadProgress, this, [&] {
         bHeldDuringTheRun = bHeldDuringTheRun || m_inhibitor->IsHeld();
@@ -330,6 +339,23 @@ void tst_DesktopNotices::runHoldsOffSleepUntilItEnds()
     QVERIFY(bHeldDuringTheRun);
     QCOMPARE(m_login1.asked, QStringList{QStringLiteral("sleep|Clipvane|Downloading|block")});
     QVERIFY(!m_inhibitor->IsHeld());
+    QTRY_VERIFY(m_login1.Released());
+}
+
+void tst_DesktopNotices::commandLineRunHoldsOffSleepToo()
+{
+    const QString sPage = SlowVideoPage();
+    QProcess get;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_bus->Address());
+    get.setProcessEnvironment(environment);
+    get.start(QStringLiteral(CLIPVANE_GET_PATH),
+              {QStringLiteral("--skip-connection-check"), QStringLiteral("--dir"), m_dir.path(),
+               sPage});
+    // The stand-in answers from this thread's event loop.
+    QTRY_VERIFY_WITH_TIMEOUT(get.state() == QProcess::NotRunning, 60000);
+    QVERIFY2(get.exitCode() == 0, get.readAllStandardError().constData());
+    QCOMPARE(m_login1.asked, QStringList{QStringLiteral("sleep|Clipvane|Downloading|block")});
     QTRY_VERIFY(m_login1.Released());
 }
 
