@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -286,20 +285,12 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
         session.Adder().AddURL(sUrl);
 
     // Ctrl+C stops the run the way a confirmed stop does: whatever the run
-    // waits for is given up within the watch's interval, and the item under
-    // way reads "Cancelled". A second one ends the program at once.
+    // waits for is given up at once, and the item under way reads
+    // "Cancelled". A second one ends the program at once.
     TerminationSignals terminationSignals;
     terminationSignals.Install();
-    bool bInterrupted = false;
-    QObject::connect(&terminationSignals, &TerminationSignals::Received,
-                     [&bInterrupted] { bInterrupted = true; });
-    QTimer interruptWatch;
-    interruptWatch.setInterval(100);
-    QObject::connect(&interruptWatch, &QTimer::timeout, [&session, &bInterrupted] {
-        if (bInterrupted)
-            session.Queue().StopRun();
-    });
-    interruptWatch.start();
+    QObject::connect(&terminationSignals, &TerminationSignals::Received, &session.Queue(),
+                     &DownloadQueue::StopRun);
     // A long list is not cut short by the machine going to sleep.
     SleepInhibitor inhibitor(QDBusConnection::systemBus());
     QObject::connect(&session.Queue(), &DownloadQueue::RunStarted, &inhibitor, &SleepInhibitor::Hold);
