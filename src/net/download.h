@@ -251,7 +251,6 @@ private:
     // Before a transfer's guard is taken: the session and, once, the
     // information request.
     void PrepareTransfer();
-    // The transfer under its guard, step by step.
     Step Transfer();
     Step OpenPart(TransferGuard &guard, qint64 &lFrom);
     Step Receive(TransferGuard &guard);

@@ -74,7 +74,6 @@ public:
     // before and the run is still winding down. No run starts after this,
     // not even one asked for meanwhile.
     void AbandonRun();
-    // One run over the list.
     void StartDownloading();
     // Resolves one item; its file address, or kPrepareFailed.
     QString PrepareItem(int iIndex);
