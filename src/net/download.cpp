@@ -278,7 +278,7 @@ public:
     TransferGuard(const TransferGuard &) = delete;
     TransferGuard &operator=(const TransferGuard &) = delete;
 
-    // Qt's network thread lets go of an answer only with its session.
+    // The answer goes before the session it came through.
     void LetGoOfNetwork()
     {
         reply.reset();

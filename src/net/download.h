@@ -248,8 +248,8 @@ private:
     // Where a step of a transfer left it: handed on to the next step, or
     // ended. Failed ends without a signal (LastError says why).
     enum class Step { Next, Complete, Cancelled, NotFound, ReadFailed, Failed };
-    // Before a transfer's guard is taken: the session and, once, the
-    // information request.
+    // Before a transfer's guard is taken: the session, and the information
+    // request unless one was made.
     void PrepareTransfer();
     Step Transfer();
     Step OpenPart(TransferGuard &guard, qint64 &lFrom);
@@ -257,7 +257,8 @@ private:
     Step ReceiveSplit(TransferGuard &guard, qint64 lFrom);
     // After the last byte: the final progress, the keep test, the name.
     Step Finish(TransferGuard &guard);
-    // Tells the host how the transfer ended, once its guard has let go.
+    // Tells the host how the transfer ended, once its guard has let go; a
+    // stop was told before, while the part was still open.
     bool Announce(Step step);
     Step FailLocalFile(const PartFile &file);
     bool SplitsHere(const PartFile &file) const;
