@@ -259,30 +259,54 @@ Download::OpenResult Download::WaitUntilOpened(QNetworkReply &reply) const
     return bAnswered ? OpenResult::Opened : OpenResult::NotFound;
 }
 
-void Download::EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file)
+class Download::TransferGuard
 {
-    reply.reset();
-    CloseSession();
-    if (m_bResume)
-        file.Keep();
-    else
-        file.Discard();
-    m_bBusy = false;
-}
+public:
+    explicit TransferGuard(Download &download) : file(download.m_sync), m_download(download)
+    {
+        m_download.m_bBusy = true;
+    }
+    ~TransferGuard()
+    {
+        LetGoOfNetwork();
+        if (m_download.m_bResume)
+            file.Keep();
+        else
+            file.Discard();
+        m_download.m_bBusy = false;
+    }
+    TransferGuard(const TransferGuard &) = delete;
+    TransferGuard &operator=(const TransferGuard &) = delete;
 
-bool Download::FailLocalFile(std::unique_ptr<QNetworkReply> &reply, PartFile &file)
+    // The answer goes before the session it came through.
+    void LetGoOfNetwork()
+    {
+        reply.reset();
+        if (m_bCloseSession)
+            m_download.CloseSession();
+    }
+    // An address that led nowhere leaves the session to the next transfer.
+    void KeepSession() { m_bCloseSession = false; }
+    Step StoppedAt(qint64 lPosition)
+    {
+        lStoppedAt = lPosition;
+        return Step::Cancelled;
+    }
+
+    std::unique_ptr<QNetworkReply> reply;
+    PartFile file;
+    // The bytes DownloadCancelled reports.
+    qint64 lStoppedAt = 0;
+
+private:
+    Download &m_download;
+    bool m_bCloseSession = true;
+};
+
+Download::Step Download::FailLocalFile(const PartFile &file)
 {
     m_sLastError = file.ErrorString();
-    EndTransfer(reply, file);
-    return false;
-}
-
-bool Download::Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition)
-{
-    DoEvents();
-    Q_EMIT DownloadCancelled(lPosition);
-    EndTransfer(reply, file);
-    return false;
+    return Step::Failed;
 }
 
 bool Download::StartDownload()
@@ -291,6 +315,12 @@ bool Download::StartDownload()
         m_sLastError = QStringLiteral("The transfer control is already busy");
         return false;
     }
+    PrepareTransfer();
+    return Announce(Transfer());
+}
+
+void Download::PrepareTransfer()
+{
     m_sLastError.clear();
     m_bCancel = false;
     DoEvents();
@@ -306,7 +336,11 @@ bool Download::StartDownload()
     if (!m_session)
         OpenSession();
     m_bTransferBegun = true;
-    m_bBusy = true;
+}
+
+Download::Step Download::Transfer()
+{
+    TransferGuard guard(*this);
     DoEvents();
 
     m_iHttpStatus = 0;
@@ -320,44 +354,77 @@ bool Download::StartDownload()
     m_lRetryAfterSeconds = -1;
     m_bBrokenAnswer = false;
     m_sSavedFile.clear();
-    PartFile file(m_sync);
-    std::unique_ptr<QNetworkReply> reply;
-    // A stop during the information request reaches no further request.
-    if (m_bCancel)
-        return Cancelled(reply, file, 0);
-    PartOrigin origin;
+
     qint64 lFrom = 0;
-    const OpenResult opened = OpenAnswer(QUrl(m_sUrl, QUrl::TolerantMode), reply, file, origin, lFrom);
-    if (opened == OpenResult::Cancelled)
-        return Cancelled(reply, file, lFrom);
-    if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
-        m_transportError = reply ? reply->error() : QNetworkReply::ProtocolUnknownError;
-        reply.reset();
-        if (opened == OpenResult::Abandoned) {
-            m_bBrokenAnswer = true;
-            CloseSession();
-        }
-        file.Keep();
-        m_bBusy = false;
+    Step step = OpenPart(guard, lFrom);
+    if (step == Step::Next)
+        step = SplitsHere(guard.file) ? ReceiveSplit(guard, lFrom) : Receive(guard);
+    if (step == Step::Next)
+        step = Finish(guard);
+    // The host hears of a stop while the part is still open.
+    if (step == Step::Cancelled) {
+        DoEvents();
+        Q_EMIT DownloadCancelled(guard.lStoppedAt);
+    }
+    return step;
+}
+
+bool Download::Announce(Step step)
+{
+    switch (step) {
+    case Step::Complete:
+        qCDebug(lcNet, "%s: %lld bytes kept", qPrintable(m_sSavedFile),
+                static_cast<long long>(m_lBytesReceived));
+        Q_EMIT DownloadComplete();
+        return true;
+    case Step::NotFound:
         Q_EMIT DownloadError(kCouldNotFindUrl);
         return false;
+    case Step::ReadFailed:
+        Q_EMIT DownloadError(kCouldNotReadUrl);
+        return false;
+    case Step::Next:
+    case Step::Cancelled:
+    case Step::Failed:
+        break;
+    }
+    return false;
+}
+
+Download::Step Download::OpenPart(TransferGuard &guard, qint64 &lFrom)
+{
+    // A stop during the information request reaches no further request.
+    if (m_bCancel)
+        return guard.StoppedAt(0);
+    PartOrigin origin;
+    const OpenResult opened =
+        OpenAnswer(QUrl(m_sUrl, QUrl::TolerantMode), guard.reply, guard.file, origin, lFrom);
+    if (opened == OpenResult::Cancelled)
+        return guard.StoppedAt(lFrom);
+    if (opened == OpenResult::NotFound || opened == OpenResult::Abandoned) {
+        m_transportError = guard.reply ? guard.reply->error() : QNetworkReply::ProtocolUnknownError;
+        if (opened == OpenResult::Abandoned)
+            m_bBrokenAnswer = true;
+        else
+            guard.KeepSession();
+        return Step::NotFound;
     }
 
-    NoteAnswer(*reply);
+    NoteAnswer(*guard.reply);
     DoEvents();
     if (m_open && !m_open())
-        return Cancelled(reply, file, 0);
-    if (!PrepareFile(*reply, file, lFrom)) {
+        return guard.StoppedAt(0);
+    if (!PrepareFile(*guard.reply, guard.file, lFrom)) {
         if (m_sLastError.isEmpty())
-            m_sLastError = file.ErrorString();
-        EndTransfer(reply, file);
-        return false;
+            m_sLastError = guard.file.ErrorString();
+        return Step::Failed;
     }
+    return Step::Next;
+}
 
-    if (SplitsHere(file))
-        return RunSplit(reply, file, lFrom);
-
-    BlockReader reader(*reply, kBlockSize, m_bCancel);
+Download::Step Download::Receive(TransferGuard &guard)
+{
+    BlockReader reader(*guard.reply, kBlockSize, m_bCancel);
     qint64 lPosition = m_lResumedFrom;
     m_lBytesReceived = lPosition;
     for (;;) {
@@ -367,17 +434,15 @@ bool Download::StartDownload()
         BlockReader::Status status = reader.Next(pData, lRead);
         DoEvents();
         if (status == BlockReader::Status::Cancelled)
-            return Cancelled(reply, file, lPosition);
+            return guard.StoppedAt(lPosition);
         // Qt may end an answer that the server cut short as if it were
         // whole; the length it announced gives it away.
         const bool bCutShort = status == BlockReader::Status::End && m_lContentLength >= 0
             && lPosition < m_lContentLength;
         if (status == BlockReader::Status::Failed || bCutShort) {
-            m_transportError = bCutShort ? QNetworkReply::RemoteHostClosedError : reply->error();
+            m_transportError = bCutShort ? QNetworkReply::RemoteHostClosedError : guard.reply->error();
             DoEvents();
-            EndTransfer(reply, file);
-            Q_EMIT DownloadError(kCouldNotReadUrl);
-            return false;
+            return Step::ReadFailed;
         }
         // More than the answer announced can only be a second answer run
         // on from the first: none of it can be trusted.
@@ -386,10 +451,8 @@ bool Download::StartDownload()
             qCWarning(lcNet, "%s: more than the %lld bytes announced; the part is dropped",
                       qPrintable(m_sUrl), static_cast<long long>(m_lContentLength));
             m_transportError = QNetworkReply::ProtocolFailure;
-            file.Discard();
-            EndTransfer(reply, file);
-            Q_EMIT DownloadError(kCouldNotReadUrl);
-            return false;
+            guard.file.Discard();
+            return Step::ReadFailed;
         }
         if (status == BlockReader::Status::Data && m_lByteLimit > 0
             && lPosition + lRead >= m_lByteLimit) {
@@ -399,8 +462,8 @@ bool Download::StartDownload()
         }
         // The run goes to disk in one piece before any of its blocks is
         // reported, so no progress ever counts a byte that is not written.
-        if (lRead > 0 && !file.Write(pData, lRead))
-            return FailLocalFile(reply, file);
+        if (lRead > 0 && !guard.file.Write(pData, lRead))
+            return FailLocalFile(guard.file);
         for (qint64 lDone = 0; lDone < lRead; lDone += kBlockSize) {
             lPosition += qMin(kBlockSize, lRead - lDone);
             m_lBytesReceived = lPosition;
@@ -408,38 +471,30 @@ bool Download::StartDownload()
             Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
             DoEvents();
             if (m_bCancel)
-                return Cancelled(reply, file, lPosition);
+                return guard.StoppedAt(lPosition);
         }
         if (status == BlockReader::Status::End)
-            break;
+            return Step::Next;
     }
-    return FinishTransfer(reply, file, lPosition);
 }
 
-bool Download::FinishTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file,
-                              qint64 lPosition)
+Download::Step Download::Finish(TransferGuard &guard)
 {
     // The final, empty read is reported too.
-    Q_EMIT DownloadProgress(ProgressValue(lPosition, m_dFileSize));
+    Q_EMIT DownloadProgress(ProgressValue(m_lBytesReceived, m_dFileSize));
     DoEvents();
     if (m_bCancel)
-        return Cancelled(reply, file, lPosition);
+        return guard.StoppedAt(m_lBytesReceived);
 
-    reply.reset();
-    CloseSession();
+    guard.LetGoOfNetwork();
     if (m_keep && !m_keep()) {
         m_sLastError = FailureReason::Answer(m_iHttpStatus, m_sHttpReason);
-        EndTransfer(reply, file);
-        return false;
+        return Step::Failed;
     }
-    if (!file.Commit())
-        return FailLocalFile(reply, file);
-    m_sSavedFile = file.FinalPath();
-    m_bBusy = false;
-    qCDebug(lcNet, "%s: %lld bytes kept", qPrintable(m_sSavedFile),
-            static_cast<long long>(lPosition));
-    Q_EMIT DownloadComplete();
-    return true;
+    if (!guard.file.Commit())
+        return FailLocalFile(guard.file);
+    m_sSavedFile = guard.file.FinalPath();
+    return Step::Complete;
 }
 
 bool Download::SplitsHere(const PartFile &file) const
@@ -453,10 +508,11 @@ bool Download::SplitsHere(const PartFile &file) const
         && SplitTransfer::Worthwhile(m_kept, m_lContentLength, m_iConnections, m_lMinPiece);
 }
 
-bool Download::RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lFrom)
+Download::Step Download::ReceiveSplit(TransferGuard &guard, qint64 lFrom)
 {
     const QUrl url(m_sUrl, QUrl::TolerantMode);
-    SplitTransfer split(file, file.Origin(), [this, url] { return MakeRequest(url); }, m_bCancel);
+    SplitTransfer split(guard.file, guard.file.Origin(), [this, url] { return MakeRequest(url); },
+                        m_bCancel);
     split.SetConnections(m_iConnections);
     split.SetMinPiece(m_lMinPiece);
     split.SetRetries(m_iConnectionRetries, m_dRetryTimeScale);
@@ -464,15 +520,15 @@ bool Download::RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, q
         m_lBytesReceived = lDone;
         Q_EMIT DownloadProgress(ProgressValue(lDone, m_dFileSize));
     });
-    const SplitTransfer::Result result = split.Run(reply, lFrom, m_kept);
+    const SplitTransfer::Result result = split.Run(guard.reply, lFrom, m_kept);
     m_lBytesReceived = split.BytesDone();
     switch (result) {
     case SplitTransfer::Result::Complete:
-        return FinishTransfer(reply, file, m_lBytesReceived);
+        return Step::Next;
     case SplitTransfer::Result::Cancelled:
-        return Cancelled(reply, file, m_lBytesReceived);
+        return guard.StoppedAt(m_lBytesReceived);
     case SplitTransfer::Result::LocalFailure:
-        return FailLocalFile(reply, file);
+        return FailLocalFile(guard.file);
     case SplitTransfer::Result::Failed:
         break;
     }
@@ -483,9 +539,7 @@ bool Download::RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, q
         m_sHttpReason = split.HttpReason();
         m_lRetryAfterSeconds = split.RetryAfterSeconds();
     }
-    EndTransfer(reply, file);
-    Q_EMIT DownloadError(kCouldNotReadUrl);
-    return false;
+    return Step::ReadFailed;
 }
 
 Download::OpenResult Download::OpenAnswer(const QUrl &url, std::unique_ptr<QNetworkReply> &reply,

@@ -245,14 +245,27 @@ private:
     OpenResult WaitUntilOpened(QNetworkReply &reply) const;
     void RequestInformationNow();
     void FillInformation(const QNetworkReply &reply);
-    // Releases the reply, the session and the local file of a transfer.
-    void EndTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
-    bool FailLocalFile(std::unique_ptr<QNetworkReply> &reply, PartFile &file);
+
+    // What a running transfer holds (the answer, the part, the session and
+    // the busy flag), given back once however the transfer ends.
+    class TransferGuard;
+    // Where a step of a transfer left it: handed on to the next step, or
+    // ended. Failed ends without a signal (LastError says why).
+    enum class Step { Next, Complete, Cancelled, NotFound, ReadFailed, Failed };
+    // Before a transfer's guard is taken: the session, and the information
+    // request unless one was made.
+    void PrepareTransfer();
+    Step Transfer();
+    Step OpenPart(TransferGuard &guard, qint64 &lFrom);
+    Step Receive(TransferGuard &guard);
+    Step ReceiveSplit(TransferGuard &guard, qint64 lFrom);
     // After the last byte: the final progress, the keep test, the name.
-    bool FinishTransfer(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
+    Step Finish(TransferGuard &guard);
+    // Tells the host how the transfer ended, once its guard has let go; a
+    // stop was told before, while the part was still open.
+    bool Announce(Step step);
+    Step FailLocalFile(const PartFile &file);
     bool SplitsHere(const PartFile &file) const;
-    bool RunSplit(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lFrom);
-    bool Cancelled(std::unique_ptr<QNetworkReply> &reply, PartFile &file, qint64 lPosition);
     QString ResumeKey() const { return m_sResumeKey.isEmpty() ? m_sUrl : m_sResumeKey; }
 
     std::unique_ptr<QNetworkAccessManager> m_session;

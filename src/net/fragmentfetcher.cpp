@@ -325,7 +325,7 @@ bool FragmentFetcher::TakeAnswer(QNetworkReply &reply, const Request &request, Q
     bPassing = false;
     const int iStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (IsTransportError(reply.error()) || iStatus == 0) {
-        bPassing = PassingFailure::IsPassingTransportError(reply.error());
+        bPassing = PassingFailure::MayPass(iStatus, reply.error());
         sWhy = reply.errorString();
         return false;
     }
@@ -340,7 +340,7 @@ bool FragmentFetcher::TakeAnswer(QNetworkReply &reply, const Request &request, Q
     } else if (!(iStatus == 200 || (iStatus == 206 && bRanged
                                     && RangeStart(reply.rawHeader("Content-Range"))
                                         == pFragment->lOffset))) {
-        bPassing = PassingFailure::IsPassingStatus(iStatus);
+        bPassing = PassingFailure::MayPass(iStatus, reply.error());
         const QString sReason =
             reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         sWhy = QStringLiteral("the server answered %1").arg(iStatus)

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "net/download.h"
+#include "net/replyhelpers.h"
+
 namespace {
 
 constexpr qint64 kFirstWaitMs = 1000;
@@ -35,6 +38,16 @@ bool PassingFailure::IsPassingTransportError(QNetworkReply::NetworkError error)
     default:
         return true;
     }
+}
+
+bool PassingFailure::MayPass(int iHttpStatus, QNetworkReply::NetworkError error)
+{
+    return IsPassingStatus(iHttpStatus) || (IsTransportError(error) && IsPassingTransportError(error));
+}
+
+bool PassingFailure::MayPass(const Download &download)
+{
+    return !download.BrokenAnswer() && MayPass(download.HttpStatus(), download.TransportError());
 }
 
 qint64 PassingFailure::PlannedWaitMs(int iRetry, int iHttpStatus, qint64 lRetryAfterSeconds)

@@ -26,7 +26,6 @@ public:
     // limit; 0 while the bucket holds less than a fiftieth of a second's
     // worth, or than lWanted).
     qint64 Allowance(qint64 lWanted);
-    // Counts bytes read.
     void Spend(qint64 lBytes);
     // Milliseconds until a read is allowed again (at least 1).
     int MsUntilAllowance();

@@ -273,8 +273,7 @@ SplitTransfer::Verdict SplitTransfer::Check(Connection &connection) const
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int iStatus = status.toInt();
     if (IsTransportError(reply.error()) && reply.isFinished()) {
-        return PassingFailure::IsPassingTransportError(reply.error()) ? Verdict::Passing
-                                                                      : Verdict::Fatal;
+        return PassingFailure::MayPass(iStatus, reply.error()) ? Verdict::Passing : Verdict::Fatal;
     }
     if (!status.isValid() || (IsRedirect(iStatus) && !reply.isFinished()))
         return reply.isFinished() ? Verdict::Fatal : Verdict::Waiting;
@@ -288,7 +287,9 @@ SplitTransfer::Verdict SplitTransfer::Check(Connection &connection) const
         return Verdict::NoRanges;
     if (iStatus == 429 || iStatus == 503)
         return Verdict::Refused;
-    return PassingFailure::IsPassingStatus(iStatus) ? Verdict::Passing : Verdict::Fatal;
+    // The connection held so far: the answer alone is judged.
+    return PassingFailure::MayPass(iStatus, QNetworkReply::NoError) ? Verdict::Passing
+                                                                    : Verdict::Fatal;
 }
 
 void SplitTransfer::Drain(Connection &connection)
@@ -344,7 +345,7 @@ void SplitTransfer::Drain(Connection &connection)
     if (connection.lPos >= connection.lTo)
         PieceDone(connection);
     else if (reply.isFinished() && reply.bytesAvailable() <= 0)
-        Failed(connection, IsTransportError(reply.error()) && !PassingFailure::IsPassingTransportError(reply.error())
+        Failed(connection, IsTransportError(reply.error()) && !PassingFailure::MayPass(0, reply.error())
                                ? Verdict::Fatal
                                : Verdict::Passing);
 }
@@ -405,7 +406,7 @@ void SplitTransfer::Failed(Connection &connection, Verdict verdict)
     m_transportError = IsTransportError(reply.error()) ? reply.error() : QNetworkReply::NoError;
     // An answer cut short without an error is a connection closed early.
     if (verdict == Verdict::Passing && m_transportError == QNetworkReply::NoError
-        && !PassingFailure::IsPassingStatus(m_iHttpStatus))
+        && !PassingFailure::MayPass(m_iHttpStatus, m_transportError))
         m_transportError = QNetworkReply::RemoteHostClosedError;
     Release(connection);
     const int iOthers = Busy() - 1;

@@ -83,7 +83,6 @@ public:
     int HttpStatus() const { return m_iHttpStatus; }
     QString HttpReason() const { return m_sHttpReason; }
     qint64 RetryAfterSeconds() const { return m_lRetryAfterSeconds; }
-    // The most connections that were open at once.
     int MostConnections() const { return m_iMostOpen; }
 
 Q_SIGNALS:
@@ -110,7 +109,6 @@ private:
     int Busy() const;
     bool AnyUnchecked() const;
     void Resume();
-    // Resume once the budget allows reading again.
     void WakeWhenAllowed();
     void WriteRecord();
     void Tick();

@@ -48,7 +48,6 @@ public:
 
     // The program always talks to port 80; tests point it at their own server.
     void SetPort(quint16 iPort) { m_iPort = iPort; }
-    // How long to wait for an answer before giving up.
     void SetTimeLimitMs(int iMilliseconds) { m_iTimeLimitMs = iMilliseconds; }
 
     // State of the current (or last) resolution.

@@ -32,7 +32,6 @@ public:
     // "1" after DownloadComplete, the error text after DownloadError; empty
     // from the start of a page fetch until its transfer ends.
     QString sDownloadResult() const { return m_sDownloadResult; }
-    // The last transfer ran to its end.
     bool TransferCompleted() const { return m_sDownloadResult == QLatin1StringView("1"); }
 
     // The current item waits to try its transfer again: "Retrying (k/N)…".

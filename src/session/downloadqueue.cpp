@@ -157,7 +157,14 @@ void DownloadQueue::ItemRemoved(quint32 uSerial)
     // behalf is given up, and the run goes on with the next item.
     if (!m_run.bDownloading() || uSerial != m_run.CurrentSerial())
         return;
+    GiveUpWaits();
+}
+
+void DownloadQueue::GiveUpWaits()
+{
     m_download.CancelDownload();
+    // The file's retries are the queue's own wait; the page fetch stops its own.
+    m_retry.Cancel();
     m_pageRetriever.Cancel();
     m_pStreamSaver->Cancel();
     m_pYtDlp->Cancel();
@@ -268,10 +275,7 @@ void DownloadQueue::StopRun()
     m_run.RequestStop();
     m_bRunning = false;
     // Whatever waits now gives up at once instead of at its next block.
-    m_download.CancelDownload();
-    m_pageRetriever.Cancel();
-    m_pStreamSaver->Cancel();
-    m_pYtDlp->Cancel();
+    GiveUpWaits();
     m_presenter.ShowStopConfirmed();
 }
 
@@ -283,10 +287,7 @@ void DownloadQueue::AbandonRun()
     const bool bWasRunning = m_bRunning;
     m_bRunning = false;
     m_run.RequestStop();
-    m_download.CancelDownload();
-    m_pageRetriever.Cancel();
-    m_pStreamSaver->Cancel();
-    m_pYtDlp->Cancel();
+    GiveUpWaits();
     if (bWasRunning)
         m_presenter.ShowStopConfirmed();
 }

@@ -74,7 +74,6 @@ public:
     // before and the run is still winding down. No run starts after this,
     // not even one asked for meanwhile.
     void AbandonRun();
-    // One run over the list.
     void StartDownloading();
     // Resolves one item; its file address, or kPrepareFailed.
     QString PrepareItem(int iIndex);
@@ -121,6 +120,9 @@ private:
     const DownloadItem *CurrentItem() const;
     // Stops the run's work on an item the user removed.
     void ItemRemoved(quint32 uSerial);
+    // Ends every wait of the item under way at once: its transfer, the
+    // wait before the transfer's next try, the page fetch, a stream, yt-dlp.
+    void GiveUpWaits();
     // The name item uSerial's file (from sLink) gets: sFileName made safe
     // and short enough, numbered when that name is taken on disk, was
     // completed by this program, is another unfinished item's, or has a part

@@ -3,6 +3,7 @@
 #include "core/modglobal.h"
 #include "net/download.h"
 #include "net/failurereason.h"
+#include "net/passingfailure.h"
 #include "net/youtuberesolver.h"
 #include "session/downloadeventhandlers.h"
 #include "session/queuelog.h"
@@ -169,7 +170,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
             m_handlers.EndPageFetch();
             return bMediaFile
                 || (m_handlers.TransferCompleted()
-                    && !TransferRetry::IsPassingStatus(m_download.HttpStatus()));
+                    && !PassingFailure::MayPass(m_download));
         });
     m_download.SetByteLimit(0);
     m_download.SetOpenTest({});
@@ -182,7 +183,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
     // The handlers, not the return value, tell how the fetch ended. A page
     // the server could not give even after the retries says nothing about
     // the video: the item keeps its address.
-    if (!m_handlers.TransferCompleted() || TransferRetry::IsPassingStatus(m_download.HttpStatus())) {
+    if (!m_handlers.TransferCompleted() || PassingFailure::MayPass(m_download)) {
         // The server's failures are the item's status; only a page that
         // could not be kept on disk has a reason of its own.
         if (!m_download.LastError().isEmpty())

@@ -93,7 +93,6 @@ private:
     qint64 LengthOf(const QUrl &url);
     // The track of one of yt-dlp's formats, or false with m_sError.
     bool TrackOf(const YtDlpFormat &format, FragmentTrack &track);
-    // Fetches the tracks and joins them under sFinalPath.
     Result FetchAndJoin(const Tracks &tracks, const QString &sSource, const QString &sFinalPath,
                         const QList<QPair<QByteArray, QByteArray>> &audioHeaders);
     Result Fail(const QString &sWhy);

@@ -38,19 +38,6 @@ TransferRetry::TransferRetry(Download &download, QObject *parent)
 {
 }
 
-bool TransferRetry::IsPassingStatus(int iHttpStatus)
-{
-    return PassingFailure::IsPassingStatus(iHttpStatus);
-}
-
-bool TransferRetry::MayPass(const Download &download)
-{
-    if (download.BrokenAnswer())
-        return false;
-    return IsPassingStatus(download.HttpStatus())
-        || PassingFailure::IsPassingTransportError(download.TransportError());
-}
-
 qint64 TransferRetry::PlannedWaitMs(int iRetry) const
 {
     return PassingFailure::PlannedWaitMs(iRetry, m_download.HttpStatus(),
@@ -78,7 +65,7 @@ void TransferRetry::Run(const std::function<bool()> &attempt)
         m_iSameOutcomes = bSame ? m_iSameOutcomes + 1 : 1;
         iLastStatus = m_download.HttpStatus();
         lastError = m_download.TransportError();
-        if (bDone || m_bCancel || !MayPass(m_download))
+        if (bDone || m_bCancel || !PassingFailure::MayPass(m_download))
             return;
         const qint64 lReached = m_download.BytesReceived();
         if (lReached - lFurthest >= ProgressStep(m_download))

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "net/passingfailure.h"
+
 class Download;
 class QEventLoop;
 
@@ -25,7 +27,7 @@ class TransferRetry : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kDefaultRetries = 5;
+    static constexpr int kDefaultRetries = PassingFailure::kDefaultRetries;
 
     explicit TransferRetry(Download &download, QObject *parent = nullptr);
 
@@ -42,9 +44,6 @@ public:
     // Ends a wait at once; Run then returns.
     void Cancel();
 
-    static bool IsPassingStatus(int iHttpStatus);
-    // Whether the last transfer of download failed in a way that may pass.
-    static bool MayPass(const Download &download);
     // The wait before retry iRetry (from 1), in milliseconds, before scaling.
     qint64 PlannedWaitMs(int iRetry) const;
     // Why the last Run's last try failed, with how many tries in a row
