@@ -73,6 +73,7 @@ void UiLanguage::Install(QCoreApplication &app)
     const QString sChosen = Choose(qEnvironmentVariable("LANGUAGE"), qEnvironmentVariable("LC_ALL"),
                                    qEnvironmentVariable("LC_MESSAGES"), qEnvironmentVariable("LANG"),
                                    TranslatedLanguages());
+    InstalledLanguage() = kEnglish;
     if (sChosen == kEnglish)
         return;
     auto *pProgram = new QTranslator(&app);
