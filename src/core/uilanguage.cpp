@@ -11,6 +11,13 @@ namespace {
 
 const QString kEnglish = QStringLiteral("en");
 
+// Set once by Install; read by whatever ships texts of its own (the help).
+QString &InstalledLanguage()
+{
+    static QString sInstalled = kEnglish;
+    return sInstalled;
+}
+
 // "de_DE.UTF-8@euro" -> "de_DE".
 QString LocaleName(const QString &sValue)
 {
@@ -66,13 +73,16 @@ void UiLanguage::Install(QCoreApplication &app)
     const QString sChosen = Choose(qEnvironmentVariable("LANGUAGE"), qEnvironmentVariable("LC_ALL"),
                                    qEnvironmentVariable("LC_MESSAGES"), qEnvironmentVariable("LANG"),
                                    TranslatedLanguages());
+    InstalledLanguage() = kEnglish;
     if (sChosen == kEnglish)
         return;
     auto *pProgram = new QTranslator(&app);
-    if (pProgram->load(QStringLiteral(":/i18n/clipvane_%1.qm").arg(sChosen)))
+    if (pProgram->load(QStringLiteral(":/i18n/clipvane_%1.qm").arg(sChosen))) {
         QCoreApplication::installTranslator(pProgram);
-    else
+        InstalledLanguage() = sChosen;
+    } else {
         qCWarning(lcCore) << "The translation" << sChosen << "could not be loaded";
+    }
     // Qt's own texts (standard dialog buttons); missing where its translations
     // are not installed, which leaves them English.
     auto *pQt = new QTranslator(&app);
@@ -80,4 +90,9 @@ void UiLanguage::Install(QCoreApplication &app)
                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(pQt);
     qCDebug(lcCore) << "Speaking" << sChosen;
+}
+
+QString UiLanguage::Installed()
+{
+    return InstalledLanguage();
 }

@@ -21,4 +21,8 @@ QString Choose(const QString &sLanguage, const QString &sLcAll, const QString &s
 // where it is installed) for the environment's language.
 void Install(QCoreApplication &app);
 
+// The language the windows speak: what Install put in place, "en" before it
+// ran or when the chosen translation could not be loaded.
+QString Installed();
+
 } // namespace UiLanguage

@@ -1,8 +1,31 @@
 #include <QtTest>
 
+#include "core/programfiles.h"
 #include "core/uilanguage.h"
 
-// Which language the program speaks for the desktop's locale settings.
+namespace {
+
+// The anchors and links of a help document, and its lang attribute.
+QStringList Landmarks(const QString &sPath)
+{
+    QFile file(sPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("unreadable: ") + sPath};
+    const QString sText = QString::fromUtf8(file.readAll());
+    QStringList lMarks;
+    static const QRegularExpression re(QStringLiteral("\\b(id|href)=\"([^\"]*)\""));
+    for (const QRegularExpressionMatch &match : re.globalMatch(sText))
+        lMarks << match.captured(1) + QLatin1Char('=') + match.captured(2);
+    lMarks.sort();
+    static const QRegularExpression reLang(QStringLiteral("<html lang=\"([^\"]*)\""));
+    lMarks.prepend(reLang.match(sText).captured(1));
+    return lMarks;
+}
+
+} // namespace
+
+// Which language the program speaks for the desktop's locale settings, and
+// the help document it opens for it.
 class tst_UiLanguage : public QObject
 {
     Q_OBJECT
@@ -43,6 +66,65 @@ private Q_SLOTS:
         QFETCH(QString, sChosen);
         const QStringList lAvailable{QStringLiteral("de"), QStringLiteral("es")};
         QCOMPARE(UiLanguage::Choose(sLanguage, sLcAll, sLcMessages, sLang, lAvailable), sChosen);
+    }
+
+    // Files beside the program, the language spoken, the document opened.
+    void helpDocument_data()
+    {
+        QTest::addColumn<QStringList>("lFiles");
+        QTest::addColumn<QString>("sLanguage");
+        QTest::addColumn<QString>("sOpened");
+        const QStringList lAll{"help.html", "help.de.html", "help.es.html"};
+        QTest::newRow("German") << lAll << "de" << "help.de.html";
+        QTest::newRow("Spanish") << lAll << "es" << "help.es.html";
+        QTest::newRow("English") << lAll << "en" << "help.html";
+        QTest::newRow("nothing installed yet") << lAll << "" << "help.html";
+        QTest::newRow("no document in the language") << QStringList{"help.html", "help.de.html"}
+                                                     << "es" << "help.html";
+        QTest::newRow("only the translation") << QStringList{"help.de.html"} << "de" << "help.de.html";
+        QTest::newRow("a folder of that name") << QStringList{"help.html", "help.de.html/"} << "de"
+                                               << "help.html";
+        QTest::newRow("no help at all") << QStringList{"help.es.html"} << "de" << "";
+    }
+
+    void helpDocument()
+    {
+        QFETCH(QStringList, lFiles);
+        QFETCH(QString, sLanguage);
+        QFETCH(QString, sOpened);
+        QTemporaryDir programDir;
+        QVERIFY(programDir.isValid());
+        for (const QString &sName : lFiles) {
+            if (sName.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir(programDir.path()).mkpath(sName));
+                continue;
+            }
+            QFile file(programDir.filePath(sName));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QString sPath = ProgramFiles::HelpDocumentFor(programDir.path(), sLanguage);
+        QCOMPARE(sPath, sOpened.isEmpty() ? QString() : programDir.filePath(sOpened));
+    }
+
+    // Each translated help keeps the anchors and links of help.html, which
+    // the window opens by section.
+    void helpTranslationInStep_data()
+    {
+        QTest::addColumn<QString>("sLanguage");
+        QTest::newRow("German") << "de";
+        QTest::newRow("Spanish") << "es";
+    }
+
+    void helpTranslationInStep()
+    {
+        QFETCH(QString, sLanguage);
+        const QString sData = qEnvironmentVariable("CLIPVANE_SOURCE_DIR") + QStringLiteral("/data/");
+        QStringList lEnglish = Landmarks(sData + QStringLiteral("help.html"));
+        QCOMPARE(lEnglish.takeFirst(), QStringLiteral("en"));
+        QVERIFY(lEnglish.size() > 1);
+        QStringList lTranslated = Landmarks(sData + QStringLiteral("help.%1.html").arg(sLanguage));
+        QCOMPARE(lTranslated.takeFirst(), sLanguage);
+        QCOMPARE(lTranslated, lEnglish);
     }
 };
 

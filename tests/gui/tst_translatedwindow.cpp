@@ -1,6 +1,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -31,11 +33,24 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "settings/programsettings.h"
+#include "scriptedmessagebox.h"
+
+// Stands in for the desktop's browser: records what the program asked it to open.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void Open(const QUrl &url) { opened << url; }
+};
 
 // The window started for a German (and a Spanish) desktop: no English text
 // the program has a translation for is left on the skin's pages, in the tray
 // menu, in the grid or in a message box, and no text is cut. The list keeps
-// its English.
+// its English. Its help opens in its language.
 // CLIPVANE_SHOT_DIR, when set, receives a picture of each page and box.
 class tst_TranslatedWindow : public QObject
 {
@@ -53,6 +68,8 @@ private Q_SLOTS:
     void init();
     void nothingEnglishIsLeft_data();
     void nothingEnglishIsLeft();
+    void helpInTheWindowsLanguage_data();
+    void helpInTheWindowsLanguage();
 };
 
 namespace {
@@ -237,6 +254,33 @@ void tst_TranslatedWindow::nothingEnglishIsLeft()
     }
     QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('|'))));
     QVERIFY2(seen.cut.isEmpty(), qPrintable(seen.cut.join(QLatin1Char('|'))));
+}
+
+void tst_TranslatedWindow::helpInTheWindowsLanguage_data()
+{
+    QTest::addColumn<QString>("sCommand");
+    QTest::addColumn<QString>("sSection");
+    QTest::newRow("Help de") << "IDC_FS_help" << "";
+    QTest::newRow("Web site es") << "ID_FS_webSite" << "about";
+}
+
+void tst_TranslatedWindow::helpInTheWindowsLanguage()
+{
+    QFETCH(QString, sCommand);
+    QFETCH(QString, sSection);
+    const QString sLanguage = QString::fromLatin1(QTest::currentDataTag()).right(2);
+    UrlRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "Open");
+    ScriptedMessageBox box;
+    frmMain window(&box);
+    window.Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
+    const bool bHandled = window.Flash_FSCommand(sCommand, QString());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(bHandled);
+    QCOMPARE(box.shown.size(), 0);
+    QCOMPARE(browser.opened.size(), 1);
+    QCOMPARE(browser.opened[0].fileName(), QStringLiteral("help.%1.html").arg(sLanguage));
+    QCOMPARE(browser.opened[0].fragment(), sSection);
 }
 
 QTEST_MAIN(tst_TranslatedWindow)
