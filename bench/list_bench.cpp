@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
     // The window's thread only makes the text; the write waits for the disk
     // on a thread of its own.
     const double dSerialiseMs = MedianMs([&] { DownloadListFile::Serialise(store.Items()); });
-    const double dSaveMs = MedianMs([&] { keptFile.Save(store.Items()); });
+    const double dSaveMs = MedianMs([&] { keptFile.Write(DownloadListFile::Serialise(store.Items())); });
     const double dLoadMs = MedianMs([&] {
         DownloadListStore restored(headless, messages);
         restored.RestoreItems(keptFile.Load().items);
