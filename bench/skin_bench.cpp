@@ -1,5 +1,6 @@
-// Start-up time and resident memory of the skinned main window, next to a bare
-// Qt Widgets window of the same size measured in the same run:
+// Start-up time and resident memory of the skinned main window, next to a
+// bare Qt Widgets window and an empty Qt Quick window of the same size
+// measured in the same run:
 //
 //     skin_bench [--runs N] [--xvfb]
 //
@@ -10,7 +11,9 @@
 // the wall-clock time. The memory is VmRSS after the window has rested for
 // half a second. --xvfb starts a private X server for the children; without
 // it they use the platform the environment gives, or the offscreen one when
-// there is no display.
+// there is no display. All children get the same environment, the same
+// Qt Quick renderer and the same QML cache; the three take turns, and each
+// figure is the median of the runs.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -23,6 +26,7 @@
 #include <atomic>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
@@ -69,10 +73,6 @@ int RunSkin(int argc, char *argv[])
     qputenv("XDG_RUNTIME_DIR", sRun.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("HOME", home.path().toLocal8Bit());
-    // Qt Quick keeps the scene compiled in the user's cache: as for a user,
-    // only the first start compiles it.
-    if (!qEnvironmentVariableIsSet("XDG_CACHE_HOME"))
-        qputenv("XDG_CACHE_HOME", QDir::temp().filePath(QStringLiteral("clipvane-skin-bench-cache")).toLocal8Bit());
     SkinHost::SelectRenderer();
     QApplication app(argc, argv);
     frmMain window;
@@ -94,12 +94,12 @@ bool Measure(const QString &kind, const QProcessEnvironment &env, Sample &sample
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const qint64 started = MonotonicNs();
-    // The bare window is a program of its own that links Qt Widgets only,
-    // so it does not pay for loading the Qt Quick libraries.
+    // The references are programs of their own, each linking only the Qt
+    // libraries it needs.
     if (kind == QStringLiteral("skin"))
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
     else
-        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bare_window"), {});
+        child.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kind, {});
     if (!child.waitForFinished(30000) || child.exitCode() != 0)
         return false;
     qint64 shown = 0;
@@ -127,7 +127,13 @@ double Median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-void Report(const QString &kind, const QList<Sample> &samples)
+struct Medians
+{
+    double ms = 0;
+    double cpuMs = 0;
+};
+
+Medians Report(const QString &kind, const QList<Sample> &samples)
 {
     QList<double> ms, cpu, mib;
     for (const Sample &s : samples) {
@@ -135,11 +141,18 @@ void Report(const QString &kind, const QList<Sample> &samples)
         cpu.append(s.cpuMs);
         mib.append(s.mib);
     }
-    std::printf("%-8s shown after %6.1f ms (min %6.1f, max %6.1f); its own CPU time %5.1f ms; "
+    std::printf("%-18s shown after %6.1f ms (min %6.1f, max %6.1f); its own CPU time %5.1f ms; "
                 "VmRSS at rest %5.1f MiB (max %5.1f); medians of %lld runs\n",
                 qPrintable(kind), Median(ms), *std::min_element(ms.begin(), ms.end()),
                 *std::max_element(ms.begin(), ms.end()), Median(cpu), Median(mib),
                 *std::max_element(mib.begin(), mib.end()), static_cast<long long>(samples.size()));
+    return {Median(ms), Median(cpu)};
+}
+
+void ReportRatio(const QString &kind, const Medians &skin, const Medians &reference)
+{
+    std::printf("skin / %-18s %5.2f x the time, %5.2f x the CPU time\n", qPrintable(kind),
+                skin.ms / reference.ms, skin.cpuMs / reference.cpuMs);
 }
 
 } // namespace
@@ -181,32 +194,41 @@ int main(int argc, char *argv[])
     } else if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")) && !env.contains(QStringLiteral("DISPLAY"))) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
+    // Qt Quick keeps compiled scenes in the user's cache: as for a user, only
+    // the first start fills it, and the unmeasured starts below do that.
+    if (!env.contains(QStringLiteral("XDG_CACHE_HOME")))
+        env.insert(QStringLiteral("XDG_CACHE_HOME"),
+                   QDir::temp().filePath(QStringLiteral("clipvane-skin-bench-cache")));
     std::printf("platform: %s\n",
                 qPrintable(env.value(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("(default)"))));
 
-    // One unmeasured start of each first, so both find the libraries in the
+    // One unmeasured start of each first, so all find the libraries in the
     // page cache.
-    QList<Sample> widgets, skin;
     Sample sample;
-    const QString kinds[] = {QStringLiteral("widgets"), QStringLiteral("skin")};
+    const QString kinds[] = {QStringLiteral("bare_window"), QStringLiteral("empty_quick_window"),
+                             QStringLiteral("skin")};
+    QList<Sample> samples[std::size(kinds)];
     for (const QString &kind : kinds) {
         if (!Measure(kind, env, sample)) {
             std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
             return 1;
         }
     }
-    // Alternate the two so that a busy moment of the machine hits both.
+    // Take turns so that a busy moment of the machine hits all of them.
     for (int i = 0; i < runs; ++i) {
-        for (const QString &kind : kinds) {
-            if (!Measure(kind, env, sample)) {
-                std::fprintf(stderr, "the %s child failed\n", qPrintable(kind));
+        for (size_t k = 0; k < std::size(kinds); ++k) {
+            if (!Measure(kinds[k], env, sample)) {
+                std::fprintf(stderr, "the %s child failed\n", qPrintable(kinds[k]));
                 return 1;
             }
-            (kind == kinds[0] ? widgets : skin).append(sample);
+            samples[k].append(sample);
         }
     }
-    Report(kinds[0], widgets);
-    Report(kinds[1], skin);
+    const Medians bare = Report(kinds[0], samples[0]);
+    const Medians quick = Report(kinds[1], samples[1]);
+    const Medians skin = Report(kinds[2], samples[2]);
+    ReportRatio(kinds[0], skin, bare);
+    ReportRatio(kinds[1], skin, quick);
 
     if (xvfb) {
         server.terminate();

@@ -1,12 +1,9 @@
 #include "media/averrortext.h"
-
-extern "C" {
-#include <libavutil/error.h>
-}
+#include "media/libav.h"
 
 QString AvErrorText(int iCode)
 {
     char aText[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(iCode, aText, sizeof aText);
+    Av().av_strerror(iCode, aText, sizeof aText);
     return QString::fromUtf8(aText);
 }

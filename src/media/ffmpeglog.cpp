@@ -6,10 +6,7 @@
 #include <mutex>
 
 #include "media/medialog.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "media/libav.h"
 
 namespace {
 
@@ -23,7 +20,7 @@ void LogLine(void *pAvcl, int iLevel, const char *pFormat, va_list args)
     thread_local int tPrintPrefix = 1;
     thread_local QByteArray tLine;
     char aBuffer[1024];
-    av_log_format_line2(pAvcl, iLevel, pFormat, args, aBuffer, int(sizeof aBuffer), &tPrintPrefix);
+    Av().av_log_format_line2(pAvcl, iLevel, pFormat, args, aBuffer, int(sizeof aBuffer), &tPrintPrefix);
     tLine += aBuffer;
     if (!tLine.endsWith('\n'))
         return;
@@ -37,5 +34,5 @@ void LogLine(void *pAvcl, int iLevel, const char *pFormat, va_list args)
 void FfmpegLog::Install()
 {
     static std::once_flag sOnce;
-    std::call_once(sOnce, [] { av_log_set_callback(LogLine); });
+    std::call_once(sOnce, [] { Av().av_log_set_callback(LogLine); });
 }
