@@ -1,5 +1,7 @@
 #include "media/averrortext.h"
 
+#include "media/libav.h"
+
 extern "C" {
 #include <libavutil/error.h>
 }
@@ -7,6 +9,6 @@ extern "C" {
 QString AvErrorText(int iCode)
 {
     char aText[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(iCode, aText, sizeof aText);
+    LibAv::Get().av_strerror(iCode, aText, sizeof aText);
     return QString::fromUtf8(aText);
 }

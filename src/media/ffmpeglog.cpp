@@ -1,5 +1,7 @@
 #include "media/ffmpeglog.h"
 
+#include "media/libav.h"
+
 #include <QByteArray>
 
 #include <cstdarg>
@@ -23,7 +25,7 @@ void LogLine(void *pAvcl, int iLevel, const char *pFormat, va_list args)
     thread_local int tPrintPrefix = 1;
     thread_local QByteArray tLine;
     char aBuffer[1024];
-    av_log_format_line2(pAvcl, iLevel, pFormat, args, aBuffer, int(sizeof aBuffer), &tPrintPrefix);
+    LibAv::Get().av_log_format_line2(pAvcl, iLevel, pFormat, args, aBuffer, int(sizeof aBuffer), &tPrintPrefix);
     tLine += aBuffer;
     if (!tLine.endsWith('\n'))
         return;
@@ -37,5 +39,5 @@ void LogLine(void *pAvcl, int iLevel, const char *pFormat, va_list args)
 void FfmpegLog::Install()
 {
     static std::once_flag sOnce;
-    std::call_once(sOnce, [] { av_log_set_callback(LogLine); });
+    std::call_once(sOnce, [] { LibAv::Get().av_log_set_callback(LogLine); });
 }

@@ -1,5 +1,7 @@
 #include "media/remuxer.h"
 
+#include "media/libav.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -69,16 +71,13 @@ struct Remuxer::Job
     ~Job()
     {
         if (pOutput) {
-            avio_closep(&pOutput->pb);
-            avformat_free_context(pOutput);
+            LibAv::Get().avio_closep(&pOutput->pb);
+            LibAv::Get().avformat_free_context(pOutput);
         }
     }
 };
 
-Remuxer::Remuxer(QObject *pParent) : QObject(pParent)
-{
-    FfmpegLog::Install();
-}
+Remuxer::Remuxer(QObject *pParent) : QObject(pParent) {}
 
 Remuxer::~Remuxer() = default;
 
@@ -86,6 +85,9 @@ bool Remuxer::Run(const QStringList &lInputs, const QString &sOutputPath)
 {
     m_sError.clear();
     m_sExtension.clear();
+    if (!LibAv::Load())
+        return Fail(LibAv::Error());
+    FfmpegLog::Install();
     bool bDone = false;
     {
         Job job;
@@ -117,7 +119,7 @@ bool Remuxer::Remux(Job &job, const QStringList &lInputs, const QString &sOutput
                 continue;
             job.lCopied.push_back(pStream);
             if (pStream->start_time != AV_NOPTS_VALUE) {
-                const qint64 lStart = av_rescale_q(pStream->start_time, pStream->time_base,
+                const qint64 lStart = LibAv::Get().av_rescale_q(pStream->start_time, pStream->time_base,
                                                    AV_TIME_BASE_Q);
                 if (lEarliest == AV_NOPTS_VALUE || lStart < lEarliest)
                     lEarliest = lStart;
@@ -137,11 +139,11 @@ bool Remuxer::OpenOutput(Job &job, const QString &sOutputPath)
 {
     int iResult = AVERROR_MUXER_NOT_FOUND;
     for (const Container &container : kContainers) {
-        const AVOutputFormat *pFormat = av_guess_format(container.pFormatName, nullptr, nullptr);
+        const AVOutputFormat *pFormat = LibAv::Get().av_guess_format(container.pFormatName, nullptr, nullptr);
         bool bFits = pFormat != nullptr;
         for (const AVStream *pStream : job.lCopied)
             bFits = bFits
-                    && avformat_query_codec(pFormat, pStream->codecpar->codec_id,
+                    && LibAv::Get().avformat_query_codec(pFormat, pStream->codecpar->codec_id,
                                             FF_COMPLIANCE_NORMAL) == 1;
         if (!bFits)
             continue;
@@ -157,38 +159,38 @@ bool Remuxer::OpenOutput(Job &job, const QString &sOutputPath)
         m_sExtension = QString::fromLatin1(container.pExtension);
 
         const QByteArray url = "file:" + QFile::encodeName(sOutputPath);
-        iResult = avformat_alloc_output_context2(&job.pOutput, pFormat, nullptr, url.constData());
+        iResult = LibAv::Get().avformat_alloc_output_context2(&job.pOutput, pFormat, nullptr, url.constData());
         if (iResult < 0)
             break;
         job.pOutput->interrupt_callback = {Interrupted, this};
         for (const AVStream *pInput : job.lCopied) {
-            AVStream *pStream = avformat_new_stream(job.pOutput, nullptr);
+            AVStream *pStream = LibAv::Get().avformat_new_stream(job.pOutput, nullptr);
             if (!pStream)
                 return Fail(AvErrorText(AVERROR(ENOMEM)));
-            if (avcodec_parameters_copy(pStream->codecpar, pInput->codecpar) < 0)
+            if (LibAv::Get().avcodec_parameters_copy(pStream->codecpar, pInput->codecpar) < 0)
                 return Fail(AvErrorText(AVERROR(ENOMEM)));
             // The input container's tag may mean nothing in the output's.
             pStream->codecpar->codec_tag = 0;
             pStream->time_base = pInput->time_base;
             pStream->disposition = pInput->disposition;
-            av_dict_copy(&pStream->metadata, pInput->metadata, 0);
+            LibAv::Get().av_dict_copy(&pStream->metadata, pInput->metadata, 0);
         }
-        iResult = avio_open2(&job.pOutput->pb, url.constData(), AVIO_FLAG_WRITE,
+        iResult = LibAv::Get().avio_open2(&job.pOutput->pb, url.constData(), AVIO_FLAG_WRITE,
                              &job.pOutput->interrupt_callback, nullptr);
         if (iResult < 0)
             break;
         AVDictionary *pOptions = nullptr;
         if (qstrcmp(container.pExtension, "mp4") == 0)
-            av_dict_set(&pOptions, "movflags", "+faststart", 0);
-        iResult = avformat_write_header(job.pOutput, &pOptions);
-        av_dict_free(&pOptions);
+            LibAv::Get().av_dict_set(&pOptions, "movflags", "+faststart", 0);
+        iResult = LibAv::Get().avformat_write_header(job.pOutput, &pOptions);
+        LibAv::Get().av_dict_free(&pOptions);
         if (iResult >= 0)
             return true;
         // The muxer may still refuse a stream the query let through.
         qCDebug(lcMedia) << "The" << container.pExtension << "muxer refused the streams:"
                          << AvErrorText(iResult);
-        avio_closep(&job.pOutput->pb);
-        avformat_free_context(job.pOutput);
+        LibAv::Get().avio_closep(&job.pOutput->pb);
+        LibAv::Get().avformat_free_context(job.pOutput);
         job.pOutput = nullptr;
     }
     if (m_bCancelled)
@@ -202,7 +204,7 @@ void Remuxer::Retime(Job &job, int iInput, int iOutput, AVPacket *pPacket, AVRat
     qint64 &lLast = job.lLastDts[iOutput];
     qint64 &lNext = job.lNextDts[iOutput];
     if (pPacket->dts != AV_NOPTS_VALUE) {
-        const qint64 lDts = av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q) - job.lStart + lJump;
+        const qint64 lDts = LibAv::Get().av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q) - job.lStart + lJump;
         // Fragments joined across a discontinuity (an inserted clip, an
         // encoder restart) start their clock afresh: they go on where the
         // stream stopped, and the input's other streams move alike.
@@ -211,13 +213,13 @@ void Remuxer::Retime(Job &job, int iInput, int iOutput, AVPacket *pPacket, AVRat
             lJump += lNext - lDts;
         }
     }
-    const qint64 lShift = av_rescale_q(lJump - job.lStart, AV_TIME_BASE_Q, inBase);
+    const qint64 lShift = LibAv::Get().av_rescale_q(lJump - job.lStart, AV_TIME_BASE_Q, inBase);
     if (pPacket->pts != AV_NOPTS_VALUE)
         pPacket->pts += lShift;
     if (pPacket->dts != AV_NOPTS_VALUE) {
         pPacket->dts += lShift;
-        lLast = av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q);
-        lNext = lLast + qMax<qint64>(1, av_rescale_q(pPacket->duration, inBase, AV_TIME_BASE_Q));
+        lLast = LibAv::Get().av_rescale_q(pPacket->dts, inBase, AV_TIME_BASE_Q);
+        lNext = lLast + qMax<qint64>(1, LibAv::Get().av_rescale_q(pPacket->duration, inBase, AV_TIME_BASE_Q));
     }
 }
 
@@ -242,7 +244,7 @@ bool Remuxer::CopyPackets(Job &job)
             const qint64 lTime =
                 pPacket->dts == AV_NOPTS_VALUE
                     ? lNextTime
-                    : av_rescale_q(pPacket->dts, base, AV_TIME_BASE_Q) + job.lJumps[i];
+                    : LibAv::Get().av_rescale_q(pPacket->dts, base, AV_TIME_BASE_Q) + job.lJumps[i];
             if (iNext < 0 || lTime < lNextTime) {
                 iNext = i;
                 lNextTime = lTime;
@@ -262,10 +264,10 @@ bool Remuxer::CopyPackets(Job &job)
         if (iOutput >= 0) {
             const AVRational inBase = input.Format()->streams[pPacket->stream_index]->time_base;
             Retime(job, iNext, iOutput, pPacket, inBase);
-            av_packet_rescale_ts(pPacket, inBase, job.pOutput->streams[iOutput]->time_base);
+            LibAv::Get().av_packet_rescale_ts(pPacket, inBase, job.pOutput->streams[iOutput]->time_base);
             pPacket->stream_index = iOutput;
             pPacket->pos = -1;
-            const int iResult = av_interleaved_write_frame(job.pOutput, pPacket);
+            const int iResult = LibAv::Get().av_interleaved_write_frame(job.pOutput, pPacket);
             if (iResult < 0)
                 return Fail(m_bCancelled ? QStringLiteral("Cancelled")
                                          : QStringLiteral("Cannot write the file: %1")
@@ -275,9 +277,9 @@ bool Remuxer::CopyPackets(Job &job)
         ReportProgress(job, false);
     }
     // The trailer writes the index and, for MP4, moves it to the front.
-    int iResult = av_write_trailer(job.pOutput);
+    int iResult = LibAv::Get().av_write_trailer(job.pOutput);
     if (iResult >= 0)
-        iResult = avio_closep(&job.pOutput->pb);
+        iResult = LibAv::Get().avio_closep(&job.pOutput->pb);
     if (iResult < 0 || m_bCancelled)
         return Fail(m_bCancelled ? QStringLiteral("Cancelled")
                                  : QStringLiteral("Cannot write the file: %1")

@@ -1,5 +1,7 @@
 #include "media/remuxinput.h"
 
+#include "media/libav.h"
+
 #include <QFileInfo>
 
 #include "media/averrortext.h"
@@ -16,19 +18,19 @@ constexpr const char *kFormats = "mpegts,mov,matroska,aac,mp3,ac3,eac3";
 
 } // namespace
 
-RemuxInput::RemuxInput() : m_pPacket(av_packet_alloc()) {}
+RemuxInput::RemuxInput() : m_pPacket(LibAv::Get().av_packet_alloc()) {}
 
 RemuxInput::~RemuxInput()
 {
-    av_packet_free(&m_pPacket);
-    avformat_close_input(&m_pFormat);
+    LibAv::Get().av_packet_free(&m_pPacket);
+    LibAv::Get().avformat_close_input(&m_pFormat);
 }
 
 bool RemuxInput::Open(const QString &sPath, InterruptFunction pInterrupt, void *pOpaque)
 {
     m_sPath = sPath;
     m_lSize = QFileInfo(sPath).size();
-    m_pFormat = avformat_alloc_context();
+    m_pFormat = LibAv::Get().avformat_alloc_context();
     if (!m_pFormat || !m_pPacket) {
         m_sError = AvErrorText(AVERROR(ENOMEM));
         return false;
@@ -36,14 +38,14 @@ bool RemuxInput::Open(const QString &sPath, InterruptFunction pInterrupt, void *
     m_pFormat->interrupt_callback.callback = pInterrupt;
     m_pFormat->interrupt_callback.opaque = pOpaque;
     AVDictionary *pOptions = nullptr;
-    av_dict_set(&pOptions, "protocol_whitelist", "file", 0);
-    av_dict_set(&pOptions, "format_whitelist", kFormats, 0);
+    LibAv::Get().av_dict_set(&pOptions, "protocol_whitelist", "file", 0);
+    LibAv::Get().av_dict_set(&pOptions, "format_whitelist", kFormats, 0);
     // "file:" keeps a colon in the name from reading as a protocol.
-    int iResult = avformat_open_input(&m_pFormat, ("file:" + sPath).toUtf8().constData(),
+    int iResult = LibAv::Get().avformat_open_input(&m_pFormat, ("file:" + sPath).toUtf8().constData(),
                                       nullptr, &pOptions);
-    av_dict_free(&pOptions);
+    LibAv::Get().av_dict_free(&pOptions);
     if (iResult >= 0)
-        iResult = avformat_find_stream_info(m_pFormat, nullptr);
+        iResult = LibAv::Get().avformat_find_stream_info(m_pFormat, nullptr);
     if (iResult < 0) {
         m_sError = QStringLiteral("Cannot read %1: %2").arg(sPath, AvErrorText(iResult));
         return false;
@@ -53,10 +55,10 @@ bool RemuxInput::Open(const QString &sPath, InterruptFunction pInterrupt, void *
 
 bool RemuxInput::ReadNext()
 {
-    av_packet_unref(m_pPacket);
+    LibAv::Get().av_packet_unref(m_pPacket);
     if (m_bAtEnd)
         return false;
-    const int iResult = av_read_frame(m_pFormat, m_pPacket);
+    const int iResult = LibAv::Get().av_read_frame(m_pFormat, m_pPacket);
     if (iResult >= 0)
         return true;
     m_bAtEnd = true;
@@ -71,5 +73,5 @@ qint64 RemuxInput::BytesRead() const
         return m_lSize;
     if (!m_pFormat || !m_pFormat->pb)
         return 0;
-    return qBound(qint64(0), qint64(avio_tell(m_pFormat->pb)), m_lSize);
+    return qBound(qint64(0), qint64(LibAv::Get().avio_seek(m_pFormat->pb, 0, SEEK_CUR)), m_lSize);
 }
