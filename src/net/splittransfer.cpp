@@ -1,6 +1,5 @@
 #include "net/splittransfer.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -106,15 +105,16 @@ SplitTransfer::Result SplitTransfer::Run(std::unique_ptr<QNetworkReply> &first, 
         }
     }
     Attach(head, first.release());
+    // The other connections are asked for before the record's sync: every
+    // millisecond they start after the first is one they finish after it.
+    // Nothing is read from them before the record is written below.
+    Grow();
     // The record says what the part holds before any byte lands past its
     // end, so a kill never leaves a part that its size describes wrongly.
     WriteRecord();
-    QElapsedTimer clock;
-    clock.start();
     m_tick = std::make_unique<QTimer>();
     connect(m_tick.get(), &QTimer::timeout, this, &SplitTransfer::Tick);
     m_tick->start(kTickMs);
-    Grow();
     Drain(head);
     if (!m_bFinished && m_written.Missing(m_origin.lTotal).isEmpty())
         Finish(Result::Complete);
@@ -485,7 +485,11 @@ void SplitTransfer::Finish(Result result)
     m_result = result;
     for (const auto &pConnection : m_connections)
         Release(*pConnection);
-    WriteRecord();
+    // A whole file is synced by its commit, which drops the record anyway;
+    // until then the last record, which counts only synced bytes, stands.
+    // One sync fewer between the last byte and the final name.
+    if (result != Result::Complete)
+        WriteRecord();
     if (m_pLoop)
         m_pLoop->quit();
 }

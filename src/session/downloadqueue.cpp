@@ -572,17 +572,31 @@ QString DownloadQueue::PrepareItem(int iIndex)
     m_ytDlpFormats.clear();
     m_sStreamLink.clear();
     // Pages of other sites go to yt-dlp first; what it cannot read, the
-    // rule for any page reads.
+    // rule for any page reads. An address named like a media file asks its
+    // server first: when the answer is the file itself there is nothing for
+    // yt-dlp to find, and starting it costs more than the whole question.
     QString sYtDlpReason;
+    QString sLink;
+    bool bAsked = false;
     if (modDownload::DetectSite(sVideoUrl) == modDownload::siteNone && m_settings.bAnySite
         && modDownload::IsWebAddress(sVideoUrl)) {
-        const QString sFound = PrepareFromYtDlp(uSerial, sVideoUrl, sYtDlpReason);
-        if (!sFound.isNull())
-            return sFound;
-        if (!m_store.ItemBySerial(uSerial) || m_run.bStopRequested())
-            return sFailed;
+        if (!modDownload::MediaExtensionOf(sVideoUrl).isEmpty()) {
+            sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
+            bAsked = true;
+            if (!m_store.ItemBySerial(uSerial) || m_run.bStopRequested())
+                return sFailed;
+        }
+        if (!bAsked || !m_pageRetriever.LastIsMediaFile()) {
+            const QString sFound = PrepareFromYtDlp(uSerial, sVideoUrl, sYtDlpReason);
+            if (!sFound.isNull())
+                return sFound;
+            if (!m_store.ItemBySerial(uSerial) || m_run.bStopRequested())
+                return sFailed;
+        }
     }
-    const QString sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
+    // What the server said before yt-dlp stands: the page is not fetched twice.
+    if (!bAsked)
+        sLink = m_pageRetriever.GetDownloadLink(sVideoUrl);
     qCDebug(lcQueue, "%s (%s) -> %s", qPrintable(sVideoUrl),
             qPrintable(modDownload::SiteName(modDownload::DetectSite(sVideoUrl))), qPrintable(sLink));
     pItem = m_store.ItemBySerial(uSerial);

@@ -123,6 +123,7 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
 {
     m_sLastTitle.clear();
     m_bLastStream = false;
+    m_bLastMediaFile = false;
     m_sLastReason.clear();
     const qint16 iSite = modDownload::DetectSite(sLink);
     const bool bOtherSite = iSite == modDownload::siteNone;
@@ -178,8 +179,10 @@ QString PageRetriever::GetDownloadLink(const QString &sLink)
         qCWarning(lcQueue, "Cannot remove the last scratch page %s", qPrintable(sScratch));
         return kFetchFailed;
     }
-    if (bMediaFile)
+    if (bMediaFile) {
+        m_bLastMediaFile = !m_bLastStream;
         return m_download.AnswerUrl();
+    }
     // The handlers, not the return value, tell how the fetch ended. A page
     // the server could not give even after the retries says nothing about
     // the video: the item keeps its address.

@@ -55,6 +55,9 @@ public:
     // Whether the address the last GetDownloadLink gave answered as a
     // streaming playlist, by its type, its path or its first bytes.
     bool LastIsStream() const { return m_bLastStream; }
+    // Whether the address the last GetDownloadLink gave answered as a media
+    // file itself, not as a page or a playlist.
+    bool LastIsMediaFile() const { return m_bLastMediaFile; }
 
     // Ends a wait of GetDownloadLink at once (the page fetch, a wait to fetch
     // it again, or the YouTube redirect request); it then answers as for a
@@ -79,5 +82,6 @@ private:
     QString m_sLastTitle;
     QString m_sLastReason;
     bool m_bLastStream = false;
+    bool m_bLastMediaFile = false;
     std::unique_ptr<QTemporaryDir> m_ownScratchDir;
 };

@@ -15,7 +15,8 @@
 #include "settings/programsettings.h"
 
 // The window's queue with yt-dlp: an item taken off the list while yt-dlp
-// works for it ends yt-dlp, whatever it started, and the run goes on.
+// works for it ends yt-dlp, whatever it started, and the run goes on; an
+// address that answers with the media file itself never starts yt-dlp.
 class tst_YtDlpQueue : public QObject
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ class tst_YtDlpQueue : public QObject
 private Q_SLOTS:
     void removedItemEndsItsYtDlp_data();
     void removedItemEndsItsYtDlp();
+    void mediaAnswerNeedsNoYtDlp_data();
+    void mediaAnswerNeedsNoYtDlp();
 };
 
 void tst_YtDlpQueue::removedItemEndsItsYtDlp_data()
@@ -95,6 +98,59 @@ void tst_YtDlpQueue::removedItemEndsItsYtDlp()
         QCOMPARE(session.ListStore().ItemAt(0)->Status, QStringLiteral("Cancelled"));
         QCOMPARE(saved, QStringList());
     }
+}
+
+void tst_YtDlpQueue::mediaAnswerNeedsNoYtDlp_data()
+{
+    QTest::addColumn<QString>("sPath");
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<bool>("bYtDlpAsked");
+    QTest::addColumn<QString>("sSaved");
+    QTest::newRow("named and served as a video") << "/v/clip.mp4" << QByteArray("video/mp4") << false
+                                                 << "clip.mp4";
+    QTest::newRow("named as a video, served as bytes")
+        << "/v/clip.webm" << QByteArray("application/octet-stream") << false << "clip.webm";
+    QTest::newRow("named as a video, served as a page") << "/v/clip.mp4" << QByteArray("text/html")
+                                                        << true << "Second.mp4";
+    QTest::newRow("a page's address") << "/watch/page" << QByteArray("video/mp4") << true
+                                      << "Second.mp4";
+}
+
+void tst_YtDlpQueue::mediaAnswerNeedsNoYtDlp()
+{
+    QFETCH(QString, sPath);
+    QFETCH(QByteArray, type);
+    QFETCH(bool, bYtDlpAsked);
+    QFETCH(QString, sSaved);
+    HttpTestServer server;
+    QVERIFY(server.Start());
+    server.SetRoute(sPath, HttpTestServer::Ok("<html>the address</html>", type));
+    server.SetRoute(QStringLiteral("/cdn/f.mp4"), HttpTestServer::Ok("the file", "video/mp4"));
+    QTemporaryDir bin;
+    QTemporaryDir downloads;
+    const QString sAsked = bin.filePath(QStringLiteral("asked"));
+    QFile script(bin.filePath(QStringLiteral("stand-in")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ntouch '" + sAsked.toUtf8()
+                 + "'\necho '{\"title\":\"Second\",\"ext\":\"mp4\",\"protocol\":\"http\",\"url\":\""
+                 + server.Url(QStringLiteral("/cdn/f.mp4")).toUtf8() + "\"}'\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    HeadlessDownloadGrid grid;
+    ScriptedMessageBox messages;
+    SkinVariables skin;
+    DownloadSession session(grid, messages, skin);
+    session.Settings().sDownloadDir = downloads.path();
+    session.Settings().bAnySite = true;
+    session.Settings().sYtDlpProgram = script.fileName();
+    session.Queue().SetConnectivityTest([] { return true; });
+    session.Adder().AddURL(server.Url(sPath));
+    session.Queue().cmdStartDownload_Click();
+
+    QCOMPARE(QFile::exists(sAsked), bYtDlpAsked);
+    QCOMPARE(session.ListStore().ItemAt(0)->Status, QStringLiteral("Complete"));
+    QCOMPARE(QDir(downloads.path()).entryList(QDir::Files), QStringList{sSaved});
 }
 
 QTEST_GUILESS_MAIN(tst_YtDlpQueue)
