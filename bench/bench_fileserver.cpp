@@ -167,26 +167,19 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s FILE | --generated SIZE_MIB --drop-every MIB\n", argv[0]);
         return 2;
     }
-    const int iListener = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int iOn = 1;
-    ::setsockopt(iListener, SOL_SOCKET, SO_REUSEADDR, &iOn, sizeof iOn);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t iLength = sizeof address;
-    if (::bind(iListener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-        || ::listen(iListener, 16) != 0
-        || ::getsockname(iListener, reinterpret_cast<sockaddr *>(&address), &iLength) != 0) {
+    int iPort = 0;
+    const int iListener = bench::ListenOnLoopback(16, iPort);
+    if (iListener < 0) {
         std::perror("listen");
         return 1;
     }
-    std::printf("%d\n", ntohs(address.sin_port));
+    std::printf("%d\n", iPort);
     std::fflush(stdout);
     for (;;) {
         const int iSocket = ::accept(iListener, nullptr, nullptr);
         if (iSocket < 0)
             continue;
-        Serve(iSocket, argv[1], ntohs(address.sin_port), bGenerated ? &generated : nullptr);
+        Serve(iSocket, argv[1], iPort, bGenerated ? &generated : nullptr);
         ::shutdown(iSocket, SHUT_WR);
         // Let the client read to the end before the socket goes away.
         char drain[256];

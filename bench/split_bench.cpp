@@ -119,18 +119,9 @@ void Listen(int iListener, Server &server)
 
 bool StartServer(Server &server)
 {
-    const int iListener = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int iOn = 1;
-    ::setsockopt(iListener, SOL_SOCKET, SO_REUSEADDR, &iOn, sizeof iOn);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t iLength = sizeof address;
-    if (::bind(iListener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-        || ::listen(iListener, 64) != 0
-        || ::getsockname(iListener, reinterpret_cast<sockaddr *>(&address), &iLength) != 0)
+    const int iListener = bench::ListenOnLoopback(64, server.iPort);
+    if (iListener < 0)
         return false;
-    server.iPort = ntohs(address.sin_port);
     std::thread(Listen, iListener, std::ref(server)).detach();
     return true;
 }
