@@ -39,18 +39,7 @@
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
-
-// Stands in for the desktop's browser: records what the program asked it to open.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void Open(const QUrl &url) { opened << url; }
-};
+#include "urlrecorder.h"
 
 // The window as the user drives it: the skin's commands, the tray icon and
 // its menu, the way out, and addresses arriving from outside.

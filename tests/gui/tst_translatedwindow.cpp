@@ -34,18 +34,7 @@
 #include "session/downloadsession.h"
 #include "settings/programsettings.h"
 #include "scriptedmessagebox.h"
-
-// Stands in for the desktop's browser: records what the program asked it to open.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void Open(const QUrl &url) { opened << url; }
-};
+#include "urlrecorder.h"
 
 // The window started for a German (and a Spanish) desktop: no English text
 // the program has a translation for is left on the skin's pages, in the tray
