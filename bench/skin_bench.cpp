@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QQuickView>
 #include <QQuickWindow>
 #include <QProcess>
 #include <QTimer>
@@ -28,9 +30,15 @@
 #include <ctime>
 #include <iterator>
 
+#include "gui/fontpreload.h"
 #include "gui/frmmain.h"
+#include "gui/scenecommandchannel.h"
+#include "gui/scenevariables.h"
 #include "gui/skinhost.h"
 #include "startupprobe.h"
+
+// Generated with the Clipvane.Skin module; registers its C++ types.
+void qml_register_types_Clipvane_Skin();
 
 namespace {
 
@@ -62,8 +70,8 @@ private:
 };
 
 // The whole main window as the program starts it (its session, settings,
-// tray icon and grid), in a home of its own so that no stored settings and
-// no running program interfere.
+// tray icon and grid, the font configuration read on the side), in a home
+// of its own so that no stored settings and no running program interfere.
 int RunSkin(int argc, char *argv[])
 {
     QTemporaryDir home;
@@ -73,11 +81,39 @@ int RunSkin(int argc, char *argv[])
     qputenv("XDG_RUNTIME_DIR", sRun.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("HOME", home.path().toLocal8Bit());
+    FontPreload::Start();
     SkinHost::SelectRenderer();
     QApplication app(argc, argv);
+    const FontPreload::ApplicationScope fontDatabaseLoad;
     frmMain window;
     FirstFrameProbe probe(window.Skin());
     window.show();
+    return app.exec();
+}
+
+// The skin's scene alone in a Qt Quick window, with no program around it:
+// what the scene itself costs, apart from the program's own start.
+int RunSceneOnly(int argc, char *argv[])
+{
+    FontPreload::Start();
+    SkinHost::SelectRenderer();
+    QGuiApplication app(argc, argv);
+    const FontPreload::ApplicationScope fontDatabaseLoad;
+    volatile auto registration = &qml_register_types_Clipvane_Skin;
+    Q_UNUSED(registration);
+    SceneVariables vars;
+    SceneCommandChannel commands;
+    QQuickView view;
+    view.setColor(QColor(0x14, 0x20, 0x2b));
+    view.setInitialProperties({{QStringLiteral("vars"), QVariant::fromValue(&vars)},
+                               {QStringLiteral("commands"), QVariant::fromValue(&commands)}});
+    FontPreload::Wait();
+    view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Clipvane/Skin/Main.qml")));
+    if (view.status() != QQuickView::Ready)
+        return 1;
+    QObject::connect(&view, &QQuickWindow::frameSwapped, &view,
+                     [] { QTimer::singleShot(0, &Shown); });
+    view.show();
     return app.exec();
 }
 
@@ -98,6 +134,8 @@ bool Measure(const QString &kind, const QProcessEnvironment &env, Sample &sample
     // libraries it needs.
     if (kind == QStringLiteral("skin"))
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
+    else if (kind == QStringLiteral("scene_only"))
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scene-only")});
     else
         child.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kind, {});
     if (!child.waitForFinished(30000) || child.exitCode() != 0)
@@ -161,6 +199,8 @@ int main(int argc, char *argv[])
 {
     if (argc >= 2 && qstrcmp(argv[1], "--child") == 0)
         return RunSkin(argc, argv);
+    if (argc >= 2 && qstrcmp(argv[1], "--scene-only") == 0)
+        return RunSceneOnly(argc, argv);
 
     QCoreApplication app(argc, argv);
     int runs = 7;
@@ -206,7 +246,7 @@ int main(int argc, char *argv[])
     // page cache.
     Sample sample;
     const QString kinds[] = {QStringLiteral("bare_window"), QStringLiteral("empty_quick_window"),
-                             QStringLiteral("skin")};
+                             QStringLiteral("scene_only"), QStringLiteral("skin")};
     QList<Sample> samples[std::size(kinds)];
     for (const QString &kind : kinds) {
         if (!Measure(kind, env, sample)) {
@@ -226,9 +266,13 @@ int main(int argc, char *argv[])
     }
     const Medians bare = Report(kinds[0], samples[0]);
     const Medians quick = Report(kinds[1], samples[1]);
-    const Medians skin = Report(kinds[2], samples[2]);
+    const Medians scene = Report(kinds[2], samples[2]);
+    const Medians skin = Report(kinds[3], samples[3]);
     ReportRatio(kinds[0], skin, bare);
     ReportRatio(kinds[1], skin, quick);
+    ReportRatio(kinds[2], skin, scene);
+    std::printf("scene_only / empty_quick_window %5.2f x the time, %5.2f x the CPU time\n",
+                scene.ms / quick.ms, scene.cpuMs / quick.cpuMs);
 
     if (xvfb) {
         server.terminate();

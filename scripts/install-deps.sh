@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  # The window reads the font configuration on another core while it starts.
+  libfontconfig-dev
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
   # Qt's Linguist tools: lupdate and lrelease with their CMake functions.
   qt6-l10n-tools qt6-tools-dev

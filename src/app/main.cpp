@@ -5,6 +5,7 @@
 
 #include "core/terminationsignals.h"
 #include "core/uilanguage.h"
+#include "gui/fontpreload.h"
 #include "gui/frmmain.h"
 #include "gui/skinhost.h"
 #include "list/downloadlistfile.h"
@@ -64,6 +65,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    FontPreload::Start();
     // The skin draws in software unless the user chose a Qt Quick backend.
     SkinHost::SelectRenderer();
     QApplication app(argc, argv);
@@ -76,6 +78,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption skipCheckOption = DescribeCommandLine(parser);
     parser.process(app);
     const QStringList addresses = parser.positionalArguments();
+    // After the parser, which may end the program with exit(): the fonts'
+    // thread must not be left inside Qt while the program's statics go.
+    const FontPreload::ApplicationScope fontDatabaseLoad;
 
     // One program per user: a later start hands its addresses over and ends.
     // When the running one cannot be reached, this one runs on its own.

@@ -59,6 +59,7 @@ namespace {
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 600;
 constexpr int kEndDelayMs = 200;
+constexpr int kFinishStartLatestMs = 1000;
 const QString kDownloadPage = QStringLiteral("Download");
 const QString kAboutPage = QStringLiteral("About");
 
@@ -76,14 +77,17 @@ frmMain::frmMain(IMessageBox *pMessageBox, QWidget *parent, const QString &sList
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Clipvane"));
-    setWindowIcon(modWindow::ProgramIcon());
     setAcceptDrops(true);
 
-    CreateClassicControls();
+    // The skin first: the widgets below lay out text, which waits for the
+    // font configuration that is read meanwhile (FontPreload).
     SkinHost::SelectRenderer();
     Flash = new SkinHost(this);
     // Drops anywhere on the window reach the window's own handler.
     Flash->setAcceptDrops(false);
+    connect(Flash, &SkinHost::FirstFramePainted, this, &frmMain::FinishStart,
+            Qt::QueuedConnection);
+    CreateClassicControls();
     m_pDownloadGrid = new DownloadGrid(this);
     Flash->SetListWidget(m_pDownloadGrid);
 
@@ -198,9 +202,9 @@ void frmMain::RestoreList()
 
 void frmMain::InitWindow()
 {
-    m_pSysTray->setTrayicon(modWindow::ProgramIcon());
+    // A window never shown still gets its tray icon.
+    QTimer::singleShot(kFinishStartLatestMs, this, &frmMain::FinishStart);
     m_pSysTray->setTraytip(QStringLiteral("Clipvane"));
-    m_pSysTray->setIntray(true);
 
     Flash->move(0, 0);
     Flash->raise();
@@ -213,6 +217,20 @@ void frmMain::InitWindow()
     m_pDownloadGrid->FormatDownloadGrid(nullptr, true);
 
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.abouttxt"), AboutText());
+}
+
+// Decoding the icon's eight sizes and putting it into the tray (over
+// D-Bus) cost about a sixth of the start, and neither is needed to draw the
+// window: they come just after its first frame.
+void frmMain::FinishStart()
+{
+    if (m_bStartFinished)
+        return;
+    m_bStartFinished = true;
+    const QIcon icon = modWindow::ProgramIcon();
+    setWindowIcon(icon);
+    m_pSysTray->setTrayicon(icon);
+    m_pSysTray->setIntray(true);
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.trayAvailable"),
                                  SysTray::Available() ? QStringLiteral("1") : QStringLiteral("0"));
 }

@@ -106,6 +106,8 @@ private:
     void Form_Load();
     void RestoreList();
     void InitWindow();
+    // What may wait until the window's first frame is out: the icons.
+    void FinishStart();
     void ShowDownloadGrid();
     void DragWindow();
     void MinimizeWindow();
@@ -191,4 +193,5 @@ private:
     std::unique_ptr<TrayController> m_pTrayController;
     FolderPicker m_folderPicker;
     bool m_bEnded = false;
+    bool m_bStartFinished = false;
 };

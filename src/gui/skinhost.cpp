@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "gui/fontpreload.h"
 #include "gui/scenecommandchannel.h"
 #include "gui/scenevariables.h"
 
@@ -36,6 +37,8 @@ SkinHost::SkinHost(QWidget *parent)
     setClearColor(QColor(0x14, 0x20, 0x2b));
 
     connect(m_commands, &SceneCommandChannel::FSCommand, this, &SkinHost::FSCommand);
+    connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] { m_bRendered = true; },
+            Qt::DirectConnection);
     LoadScene();
 }
 
@@ -52,6 +55,8 @@ void SkinHost::LoadScene()
     auto *component = new QQmlComponent(engine(), source, this);
     QObject *scene = nullptr;
     if (component->isReady()) {
+        // Building the scene lays out its texts.
+        FontPreload::Wait();
         scene = component->createWithInitialProperties(
             {{QStringLiteral("vars"), QVariant::fromValue(m_vars)},
              {QStringLiteral("commands"), QVariant::fromValue(m_commands)}});
@@ -144,6 +149,15 @@ void SkinHost::focusInEvent(QFocusEvent *e)
             m_listArea->setFocus(false);
     }
     QQuickWidget::focusInEvent(e);
+}
+
+void SkinHost::paintEvent(QPaintEvent *e)
+{
+    QQuickWidget::paintEvent(e);
+    if (m_bRendered && !m_bFirstFramePainted) {
+        m_bFirstFramePainted = true;
+        Q_EMIT FirstFramePainted();
+    }
 }
 
 bool SkinHost::event(QEvent *e)

@@ -4,6 +4,8 @@
 #include <QQuickWidget>
 #include <QString>
 
+#include <atomic>
+
 #include "core/iskin.h"
 
 class QQuickItem;
@@ -49,10 +51,13 @@ public:
 
 Q_SIGNALS:
     void FSCommand(const QString &command, const QString &args);
+    // The scene's first frame has been painted into the window (once).
+    void FirstFramePainted();
 
 protected:
     bool event(QEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
     bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
 
 private:
@@ -67,4 +72,7 @@ private:
     SceneCommandChannel *m_commands;
     QQuickItem *m_listArea = nullptr;
     QPointer<QWidget> m_listWidget;
+    // Set on Qt Quick's render thread, should it have one.
+    std::atomic<bool> m_bRendered = false;
+    bool m_bFirstFramePainted = false;
 };

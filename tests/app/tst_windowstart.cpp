@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <chrono>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     }
     void handOversWhileTheListLoadsAreKept_data();
     void handOversWhileTheListLoadsAreKept();
+    void fontConfigurationIsReadOnce();
 };
 
 void tst_WindowStart::handOversWhileTheListLoadsAreKept_data()
@@ -105,6 +107,27 @@ void tst_WindowStart::handOversWhileTheListLoadsAreKept()
     QVERIFY(first.waitForFinished(30000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
+}
+
+// The font configuration is read on the side while the window starts; Qt
+// must find it read when it lays out the first text, not read it again.
+void tst_WindowStart::fontConfigurationIsReadOnce()
+{
+    QFile::remove(ListFile());
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Fontconfig tells each configuration file it loads.
+    env.insert(QStringLiteral("FC_DEBUG"), QStringLiteral("1024"));
+    window.setProcessEnvironment(env);
+    window.start(QStringLiteral(CLIPVANE_PATH), {});
+    // The window listens once its scene is built, texts and all.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Endpoint()), 30000);
+    window.terminate();
+    QVERIFY(window.waitForFinished(30000));
+    const QStringList loads = QString::fromLocal8Bit(window.readAllStandardOutput())
+                                  .split(QLatin1Char('\n'))
+                                  .filter(QRegularExpression(QStringLiteral("Loading config file from .*/fonts\\.conf$")));
+    QCOMPARE(loads.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_WindowStart)

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void startUpLaysOutTheWindow();
+    void trayIconComesWithoutTheWindow();
     void everyCommandReachesItsAction();
     void commandsAreMatchedExactly();
     void addressFieldIsTakenAsTyped_data();
@@ -136,12 +137,22 @@ void tst_ShellCommands::startUpLaysOutTheWindow()
     QCOMPARE(Grid(*window).geometry(), QRect(35, 282, 573, 180));
     QVERIFY(Grid(*window).isVisible());
     QCOMPARE(window->Skin().GetVariable(QStringLiteral("_root.abouttxt")), AboutText());
-    // The icon is in the tray from the start, with the window showing.
-    QVERIFY(window->Tray().intray());
+    // The icons come with the first frame, the tray's beside the window.
+    QTRY_VERIFY(window->Tray().intray());
     QVERIFY(!window->Tray().trayicon().isNull());
+    QCOMPARE(window->windowIcon().availableSizes().size(), 8);
     QCOMPARE(window->Tray().traytip(), QStringLiteral("Clipvane"));
     QVERIFY(window->Menu());
     QVERIFY(window->Session().Run().sActivePage().isEmpty());
+}
+
+void tst_ShellCommands::trayIconComesWithoutTheWindow()
+{
+    frmMain window(&m_box);
+    window.Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
+    QVERIFY(!window.Tray().intray());
+    QTRY_VERIFY(window.Tray().intray());
+    QVERIFY(!window.isVisible());
 }
 
 void tst_ShellCommands::everyCommandReachesItsAction()
