@@ -136,6 +136,9 @@ bool Measure(const QString &kind, const QProcessEnvironment &env, Sample &sample
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
     else if (kind == QStringLiteral("scene_only"))
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scene-only")});
+    else if (kind == QStringLiteral("text_quick_window"))
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/empty_quick_window"),
+                    {QStringLiteral("--text")});
     else
         child.start(QCoreApplication::applicationDirPath() + QLatin1Char('/') + kind, {});
     if (!child.waitForFinished(30000) || child.exitCode() != 0)
@@ -246,7 +249,8 @@ int main(int argc, char *argv[])
     // page cache.
     Sample sample;
     const QString kinds[] = {QStringLiteral("bare_window"), QStringLiteral("empty_quick_window"),
-                             QStringLiteral("scene_only"), QStringLiteral("skin")};
+                             QStringLiteral("text_quick_window"), QStringLiteral("scene_only"),
+                             QStringLiteral("skin")};
     QList<Sample> samples[std::size(kinds)];
     for (const QString &kind : kinds) {
         if (!Measure(kind, env, sample)) {
@@ -266,13 +270,18 @@ int main(int argc, char *argv[])
     }
     const Medians bare = Report(kinds[0], samples[0]);
     const Medians quick = Report(kinds[1], samples[1]);
-    const Medians scene = Report(kinds[2], samples[2]);
-    const Medians skin = Report(kinds[3], samples[3]);
+    const Medians text = Report(kinds[2], samples[2]);
+    const Medians scene = Report(kinds[3], samples[3]);
+    const Medians skin = Report(kinds[4], samples[4]);
     ReportRatio(kinds[0], skin, bare);
     ReportRatio(kinds[1], skin, quick);
-    ReportRatio(kinds[2], skin, scene);
-    std::printf("scene_only / empty_quick_window %5.2f x the time, %5.2f x the CPU time\n",
-                scene.ms / quick.ms, scene.cpuMs / quick.cpuMs);
+    ReportRatio(kinds[3], skin, scene);
+    // What the skin's scene and a single line of text cost by themselves.
+    for (const auto &[pName, medians] : {std::pair{"text_quick_window", text},
+                                         std::pair{"scene_only", scene}}) {
+        std::printf("%-17s / empty_quick_window %5.2f x the time, %5.2f x the CPU time\n", pName,
+                    medians.ms / quick.ms, medians.cpuMs / quick.cpuMs);
+    }
 
     if (xvfb) {
         server.terminate();

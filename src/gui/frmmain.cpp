@@ -176,7 +176,7 @@ void frmMain::Form_Load()
             &frmMenu::SetDownloadCaption);
     m_pTrayController = std::make_unique<TrayController>(TrayController::Parts{
         *this, *m_pSysTray, *m_pMenu, m_session->Settings(),
-        [this](bool bState) { m_monitor->Monitor(bState); },
+        [this](bool bState) { MonitorClipboard(bState); },
         [this] { m_settingsStore->ApplySettingsToSkin(); },
         [this](const QString &sCommand) { Flash_FSCommand(sCommand, QString()); },
         [this] { tmrend.start(); }});
@@ -221,7 +221,8 @@ void frmMain::InitWindow()
 
 // Decoding the icon's eight sizes and putting it into the tray (over
 // D-Bus) cost about a sixth of the start, and neither is needed to draw the
-// window: they come just after its first frame.
+// window: they come just after its first frame, and so does the clipboard
+// watcher.
 void frmMain::FinishStart()
 {
     if (m_bStartFinished)
@@ -233,6 +234,8 @@ void frmMain::FinishStart()
     m_pSysTray->setIntray(true);
     modSettings::SetSkinVariable(*Flash, QStringLiteral("_root.trayAvailable"),
                                  SysTray::Available() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (m_bWatchAfterStart)
+        MonitorClipboard(true);
 }
 
 void frmMain::RegisterSkinCommands()
@@ -307,9 +310,21 @@ void frmMain::RegisterSkinCommands()
 }
 
 // The skin's monitoring check box: switches the watcher and keeps the choice.
+// The watcher is a program of its own, and its start would compete with
+// the window's first frame for the processor: until that frame is out, a
+// start waits for it (a stop goes at once, and cancels the start).
+void frmMain::MonitorClipboard(bool bState)
+{
+    m_bWatchAfterStart = bState && !m_bStartFinished;
+    if (m_bWatchAfterStart)
+        m_session->Settings().bURLMonitor = true;
+    else
+        m_monitor->Monitor(bState);
+}
+
 void frmMain::SetMonitoring(bool bState)
 {
-    m_monitor->Monitor(bState);
+    MonitorClipboard(bState);
     m_session->Settings().bURLMonitor = bState;
     m_settingsStore->SaveSettings();
     // The skin's check box shows the setting, not its own click.
@@ -541,7 +556,7 @@ void frmMain::EndWithoutAsking()
     m_pHooks->StopHook();
     // The watcher is told to end; the stored choice stays as it was, so the
     // next start watches again.
-    m_monitor->Monitor(false);
+    MonitorClipboard(false);
     m_pTrayController.reset();
     m_pMenu.reset();
     hide();
@@ -641,7 +656,7 @@ void frmMain::WireClipboardAndSettings()
     connect(chkMonitor, &QCheckBox::clicked, m_poller.get(), &ClipboardPoller::chkMonitor_Click);
 
     m_settingsStore = std::make_unique<SettingsStore>(
-        session.Settings(), *Flash, [this](bool bState) { m_monitor->Monitor(bState); });
+        session.Settings(), *Flash, [this](bool bState) { MonitorClipboard(bState); });
 }
 
 void frmMain::cmdAdd2List_Click()

@@ -106,7 +106,8 @@ private:
     void Form_Load();
     void RestoreList();
     void InitWindow();
-    // What may wait until the window's first frame is out: the icons.
+    // What may wait until the window's first frame is out: the icons and
+    // the clipboard watcher.
     void FinishStart();
     void ShowDownloadGrid();
     void DragWindow();
@@ -114,6 +115,8 @@ private:
     void HideToTray();
     void OpenHelp(const QString &sSection);
     void AddDownloadURL();
+    // Starts or stops the clipboard watcher.
+    void MonitorClipboard(bool bState);
     void SetMonitoring(bool bState);
     void SetAnySite(bool bState);
     // The yt-dlp settings of the Settings page.
@@ -194,4 +197,5 @@ private:
     FolderPicker m_folderPicker;
     bool m_bEnded = false;
     bool m_bStartFinished = false;
+    bool m_bWatchAfterStart = false;
 };

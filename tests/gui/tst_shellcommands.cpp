@@ -105,7 +105,7 @@ private Q_SLOTS:
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void startUpLaysOutTheWindow();
-    void trayIconComesWithoutTheWindow();
+    void startFinishesWithoutTheWindow();
     void everyCommandReachesItsAction();
     void commandsAreMatchedExactly();
     void addressFieldIsTakenAsTyped_data();
@@ -146,13 +146,34 @@ void tst_ShellCommands::startUpLaysOutTheWindow()
     QVERIFY(window->Session().Run().sActivePage().isEmpty());
 }
 
-void tst_ShellCommands::trayIconComesWithoutTheWindow()
+// What waits for the first frame (the tray icon, the clipboard watcher)
+// comes all the same to a window that is never shown.
+void tst_ShellCommands::startFinishesWithoutTheWindow()
 {
+    QTemporaryDir dir;
+    const QString sWatcher = dir.filePath(QStringLiteral("watcher"));
+    QFile script(sWatcher);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                       SettingsStore::kURLMonValue, QStringLiteral("True")));
+    QFile log(sWatcher + QStringLiteral(".log"));
+
     frmMain window(&m_box);
-    window.Monitor().SetWatcherPath(QStringLiteral("/bin/true"));
+    window.Monitor().SetWatcherPath(sWatcher);
+    QVERIFY(window.Session().Settings().bURLMonitor);
+    // Nothing that the first frame may wait for starts as soon as the
+    // event loop turns.
+    QTest::qWait(200);
     QVERIFY(!window.Tray().intray());
+    QVERIFY(!log.exists());
     QTRY_VERIFY(window.Tray().intray());
+    QTRY_VERIFY(log.exists());
     QVERIFY(!window.isVisible());
+    QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                       SettingsStore::kURLMonValue, QStringLiteral("False")));
 }
 
 void tst_ShellCommands::everyCommandReachesItsAction()
