@@ -292,7 +292,7 @@ int GetCommand::DownloadAll(DownloadSession &session, StatusPrinter &printer,
     QObject::connect(&terminationSignals, &TerminationSignals::Received, &session.Queue(),
                      &DownloadQueue::StopRun);
     // A long list is not cut short by the machine going to sleep.
-    SleepInhibitor inhibitor(QDBusConnection::systemBus());
+    SleepInhibitor inhibitor(QDBusConnection::SystemBus);
     QObject::connect(&session.Queue(), &DownloadQueue::RunStarted, &inhibitor, &SleepInhibitor::Hold);
     QObject::connect(&session.Queue(), &DownloadQueue::RunEnded, &inhibitor, &SleepInhibitor::Release);
     QObject::connect(&session.Presenter(), &RunPresenter::TransferChanged, &printer,

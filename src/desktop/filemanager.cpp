@@ -14,14 +14,14 @@ constexpr int kCallTimeoutMs = 10000;
 
 } // namespace
 
-FileManager::FileManager(const QDBusConnection &bus, QObject *parent)
+FileManager::FileManager(const DesktopBus &bus, QObject *parent)
     : QObject(parent), m_bus(bus)
 {
 }
 
 void FileManager::ShowItem(const QString &sPath, const std::function<void()> &fallback)
 {
-    if (!m_bus.isConnected()) {
+    if (!m_bus.Connection().isConnected()) {
         fallback();
         return;
     }
@@ -29,7 +29,7 @@ void FileManager::ShowItem(const QString &sPath, const std::function<void()> &fa
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(sPath).toString(QUrl::FullyEncoded)} << QString();
-    auto *pWatcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kCallTimeoutMs), this);
+    auto *pWatcher = new QDBusPendingCallWatcher(m_bus.Connection().asyncCall(call, kCallTimeoutMs), this);
     connect(pWatcher, &QDBusPendingCallWatcher::finished, this,
             [fallback](QDBusPendingCallWatcher *pDone) {
                 pDone->deleteLater();

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+
+#include "desktop/desktopbus.h"
 
 // Shows a file in the desktop's file manager: its folder, with the file
 // picked out (org.freedesktop.FileManager1.ShowItems on the session bus).
@@ -15,11 +16,11 @@ class FileManager : public QObject
     Q_OBJECT
 
 public:
-    explicit FileManager(const QDBusConnection &bus, QObject *parent = nullptr);
+    explicit FileManager(const DesktopBus &bus, QObject *parent = nullptr);
 
     // Returns at once; fallback runs later, if at all.
     void ShowItem(const QString &sPath, const std::function<void()> &fallback);
 
 private:
-    QDBusConnection m_bus;
+    DesktopBus m_bus;
 };

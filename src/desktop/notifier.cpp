@@ -18,20 +18,23 @@ constexpr int kServerDecides = -1;
 
 } // namespace
 
-Notifier::Notifier(const QDBusConnection &bus, QObject *parent) : QObject(parent), m_bus(bus)
+Notifier::Notifier(const DesktopBus &bus, QObject *parent) : QObject(parent), m_bus(bus)
 {
-    if (!m_bus.isConnected())
-        return;
-    m_bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
-                  SLOT(OnActionInvoked(uint, QString)));
-    m_bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
-                  SLOT(OnClosed(uint, uint)));
 }
 
 void Notifier::Notify(const QString &sSummary, const QString &sBody, const QString &sFile)
 {
-    if (!m_bus.isConnected())
+    QDBusConnection &bus = m_bus.Connection();
+    if (!bus.isConnected())
         return;
+    // The answers to our notifications, from the first one on.
+    if (!m_bListening) {
+        m_bListening = true;
+        bus.connect(kService, kPath, kService, QStringLiteral("ActionInvoked"), this,
+                    SLOT(OnActionInvoked(uint, QString)));
+        bus.connect(kService, kPath, kService, QStringLiteral("NotificationClosed"), this,
+                    SLOT(OnClosed(uint, uint)));
+    }
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
     const QStringList actions = sFile.isEmpty()
@@ -39,7 +42,7 @@ void Notifier::Notify(const QString &sSummary, const QString &sBody, const QStri
         : QStringList{kOpenAction, tr("Open"), kShowAction, tr("Show in folder")};
     call << QStringLiteral("Clipvane") << 0u << QString(kIconName) << sSummary << sBody << actions
          << QVariantMap{} << kServerDecides;
-    auto *pWatcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    auto *pWatcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(pWatcher, &QDBusPendingCallWatcher::finished, this,
             [this, sFile](QDBusPendingCallWatcher *pDone) {
                 pDone->deleteLater();

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QHash>
 #include <QObject>
 #include <QString>
+
+#include "desktop/desktopbus.h"
 
 // Desktop notifications (org.freedesktop.Notifications): a summary and a
 // body under the program's icon, and for a file, the actions "Open" and
@@ -16,7 +17,7 @@ class Notifier : public QObject
 public:
     static constexpr QLatin1StringView kIconName{"clipvane"};
 
-    explicit Notifier(const QDBusConnection &bus, QObject *parent = nullptr);
+    explicit Notifier(const DesktopBus &bus, QObject *parent = nullptr);
 
     // sFile, when given, is what the actions act on.
     void Notify(const QString &sSummary, const QString &sBody, const QString &sFile = QString());
@@ -31,7 +32,8 @@ private Q_SLOTS:
     void OnClosed(uint uId, uint uReason);
 
 private:
-    QDBusConnection m_bus;
+    DesktopBus m_bus;
+    bool m_bListening = false;
     // The file of each notification shown with actions.
     QHash<uint, QString> m_files;
 };

@@ -6,7 +6,7 @@
 
 #include "desktop/desktoplog.h"
 
-SleepInhibitor::SleepInhibitor(const QDBusConnection &bus, QObject *parent)
+SleepInhibitor::SleepInhibitor(const DesktopBus &bus, QObject *parent)
     : QObject(parent), m_bus(bus)
 {
 }
@@ -16,7 +16,7 @@ void SleepInhibitor::Hold()
     if (m_bWanted)
         return;
     m_bWanted = true;
-    if (m_bus.isConnected())
+    if (m_bus.Connection().isConnected())
         Ask(QStringLiteral("block"));
 }
 
@@ -27,7 +27,7 @@ void SleepInhibitor::Ask(const QString &sMode)
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep") << QStringLiteral("Clipvane") << QStringLiteral("Downloading")
          << sMode;
-    auto *pWatcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    auto *pWatcher = new QDBusPendingCallWatcher(m_bus.Connection().asyncCall(call), this);
     connect(pWatcher, &QDBusPendingCallWatcher::finished, this,
             [this, sMode](QDBusPendingCallWatcher *pDone) {
                 pDone->deleteLater();

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
+
+#include "desktop/desktopbus.h"
 
 // Keeps the machine from suspending while downloads run: asks logind
 // (org.freedesktop.login1.Manager.Inhibit, "sleep", on the system bus) for
@@ -13,7 +14,7 @@ class SleepInhibitor : public QObject
     Q_OBJECT
 
 public:
-    explicit SleepInhibitor(const QDBusConnection &bus, QObject *parent = nullptr);
+    explicit SleepInhibitor(const DesktopBus &bus, QObject *parent = nullptr);
 
     void Hold();
     // Closes the lock, or forgets one still asked for.
@@ -23,7 +24,7 @@ public:
 private:
     void Ask(const QString &sMode);
 
-    QDBusConnection m_bus;
+    DesktopBus m_bus;
     bool m_bWanted = false;
     QDBusUnixFileDescriptor m_lock;
 };

@@ -729,11 +729,11 @@ void frmMain::CreateListEditing()
         m_pDownloadGrid->addAction(action);
     }
     m_pDownloadGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_fileManager = new FileManager(QDBusConnection::sessionBus(), this);
+    m_fileManager = new FileManager(QDBusConnection::SessionBus, this);
     m_notices = new DesktopNotices(
         {*this, m_session->Queue(), m_session->ListStore(), m_session->Settings(),
-         *new Notifier(QDBusConnection::sessionBus(), this),
-         *new SleepInhibitor(QDBusConnection::systemBus(), this), *m_fileManager},
+         *new Notifier(QDBusConnection::SessionBus, this),
+         *new SleepInhibitor(QDBusConnection::SystemBus, this), *m_fileManager},
         this);
     m_itemActions = new ItemActions(
         {*m_pDownloadGrid, m_session->ListStore(), m_session->Queue(), *m_fileManager},

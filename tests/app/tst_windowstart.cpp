@@ -2,8 +2,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -43,6 +45,7 @@ private Q_SLOTS:
     void handOversWhileTheListLoadsAreKept_data();
     void handOversWhileTheListLoadsAreKept();
     void fontConfigurationIsReadOnce();
+    void systemBusWaitsForARun();
 };
 
 void tst_WindowStart::handOversWhileTheListLoadsAreKept_data()
@@ -128,6 +131,26 @@ void tst_WindowStart::fontConfigurationIsReadOnce()
                                   .split(QLatin1Char('\n'))
                                   .filter(QRegularExpression(QStringLiteral("Loading config file from .*/fonts\\.conf$")));
     QCOMPARE(loads.size(), 1);
+}
+
+// Only a run asks logind (on the system bus) to hold off sleep: the start
+// does not connect to it.
+void tst_WindowStart::systemBusWaitsForARun()
+{
+    QTemporaryDir dir;
+    QLocalServer bus;
+    QVERIFY(bus.listen(dir.filePath(QStringLiteral("system_bus_socket"))));
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + bus.fullServerName());
+    window.setProcessEnvironment(env);
+    window.start(QStringLiteral(CLIPVANE_PATH), {});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Endpoint()), 30000);
+    // Past the first frame and what waits for it.
+    QVERIFY(!bus.waitForNewConnection(1500));
+    window.terminate();
+    QVERIFY(window.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(tst_WindowStart)
