@@ -91,8 +91,9 @@ int RunSkin(int argc, char *argv[])
     return app.exec();
 }
 
-// The skin's scene alone in a Qt Quick window, with no program around it:
-// what the scene itself costs, apart from the program's own start.
+// The skin's scene alone in a Qt Quick window, with no program around it
+// (the fonts read on the side, as the program has them): what the scene
+// itself costs, apart from the program's own start.
 int RunSceneOnly(int argc, char *argv[])
 {
     FontPreload::Start();

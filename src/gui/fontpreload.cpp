@@ -17,8 +17,9 @@ class Reader
 public:
     void Start()
     {
-        if (m_thread.joinable())
+        if (m_bStarted)
             return;
+        m_bStarted = true;
         m_thread = std::thread([this] { Run(); });
     }
 
@@ -57,6 +58,7 @@ private:
             QFontDatabase::families();
     }
 
+    bool m_bStarted = false;
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_told;

@@ -1,10 +1,10 @@
 #pragma once
 
 // Fontconfig reads its configuration and every font cache, and Qt then
-// lists every installed font, the first time anyone lays out text: a
-// quarter of the window's work before its first frame. Begun first thing
-// in main(), that work runs on another core while the application object
-// and the skin's types load.
+// lists every installed font, the first time anyone lays out text: about a
+// fifth of what the window computes before its first frame. Begun first
+// thing in main(), that work runs on another core while the application
+// object and the skin's types load.
 namespace FontPreload {
 
 // Starts reading fontconfig's configuration on a thread of its own; once

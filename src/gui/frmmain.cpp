@@ -225,7 +225,8 @@ void frmMain::InitWindow()
 // watcher.
 void frmMain::FinishStart()
 {
-    if (m_bStartFinished)
+    // A program ending before its first frame shows no tray icon any more.
+    if (m_bStartFinished || m_bEnded)
         return;
     m_bStartFinished = true;
     const QIcon icon = modWindow::ProgramIcon();
@@ -309,7 +310,6 @@ void frmMain::RegisterSkinCommands()
         m_skinCommands.Register(QLatin1String(entry.sCommand), entry.action);
 }
 
-// The skin's monitoring check box: switches the watcher and keeps the choice.
 // The watcher is a program of its own, and its start would compete with
 // the window's first frame for the processor: until that frame is out, a
 // start waits for it (a stop goes at once, and cancels the start).
@@ -322,6 +322,7 @@ void frmMain::MonitorClipboard(bool bState)
         m_monitor->Monitor(bState);
 }
 
+// The skin's monitoring check box: switches the watcher and keeps the choice.
 void frmMain::SetMonitoring(bool bState)
 {
     MonitorClipboard(bState);
