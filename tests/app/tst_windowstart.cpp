@@ -127,9 +127,9 @@ void tst_WindowStart::fontConfigurationIsReadOnce()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Endpoint()), 30000);
     window.terminate();
     QVERIFY(window.waitForFinished(30000));
-    const QStringList loads = QString::fromLocal8Bit(window.readAllStandardOutput())
-                                  .split(QLatin1Char('\n'))
-                                  .filter(QRegularExpression(QStringLiteral("Loading config file from .*/fonts\\.conf$")));
+    const QRegularExpression topFile(QStringLiteral("Loading config file from .*/fonts\\.conf$"));
+    const QStringList loads =
+        QString::fromLocal8Bit(window.readAllStandardOutput()).split(QLatin1Char('\n')).filter(topFile);
     QCOMPARE(loads.size(), 1);
 }
 

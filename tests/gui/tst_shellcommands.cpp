@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -157,8 +158,14 @@ void tst_ShellCommands::startFinishesWithoutTheWindow()
     script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
     script.close();
     QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-    QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
-                                       SettingsStore::kURLMonValue, QStringLiteral("True")));
+    const auto storeMonitoring = [](const QString &sValue) {
+        return CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER,
+                                          SettingsStore::kSettingsKey,
+                                          SettingsStore::kURLMonValue, sValue);
+    };
+    QVERIFY(storeMonitoring(QStringLiteral("True")));
+    // The next test's window starts without watching, whatever happens here.
+    const auto stopWatching = qScopeGuard([&] { storeMonitoring(QStringLiteral("False")); });
     QFile log(sWatcher + QStringLiteral(".log"));
 
     frmMain window(&m_box);
@@ -172,8 +179,6 @@ void tst_ShellCommands::startFinishesWithoutTheWindow()
     QTRY_VERIFY(window.Tray().intray());
     QTRY_VERIFY(log.exists());
     QVERIFY(!window.isVisible());
-    QVERIFY(CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
-                                       SettingsStore::kURLMonValue, QStringLiteral("False")));
 }
 
 void tst_ShellCommands::everyCommandReachesItsAction()
