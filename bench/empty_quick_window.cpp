@@ -6,9 +6,8 @@
 #include <QQuickView>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
-#include <QTimer>
 
-#include "startupprobe.h"
+#include "quickviewprobe.h"
 
 int main(int argc, char *argv[])
 {
@@ -17,15 +16,8 @@ int main(int argc, char *argv[])
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
     QQuickView view;
-    view.setColor(QColor(0x14, 0x20, 0x2b));
     const bool bText = argc >= 2 && qstrcmp(argv[1], "--text") == 0;
-    view.setSource(QUrl(bText ? QStringLiteral("qrc:/qt/qml/EmptyReference/TextScene.qml")
-                              : QStringLiteral("qrc:/qt/qml/EmptyReference/EmptyScene.qml")));
-    if (view.status() != QQuickView::Ready)
-        return 1;
-    // The frame has gone out once the render loop returns to the event loop.
-    QObject::connect(&view, &QQuickWindow::frameSwapped, &view,
-                     [] { QTimer::singleShot(0, &startupprobe::Shown); });
-    view.show();
-    return app.exec();
+    return startupprobe::ShowScene(
+        view, QUrl(bText ? QStringLiteral("qrc:/qt/qml/EmptyReference/TextScene.qml")
+                         : QStringLiteral("qrc:/qt/qml/EmptyReference/EmptyScene.qml")));
 }

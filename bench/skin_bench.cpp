@@ -18,8 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QGuiApplication>
-#include <QQuickView>
 #include <QQuickWindow>
 #include <QProcess>
 #include <QTimer>
@@ -35,6 +33,7 @@
 #include "gui/scenecommandchannel.h"
 #include "gui/scenevariables.h"
 #include "gui/skinhost.h"
+#include "quickviewprobe.h"
 #include "startupprobe.h"
 
 // Generated with the Clipvane.Skin module; registers its C++ types.
@@ -105,17 +104,10 @@ int RunSceneOnly(int argc, char *argv[])
     SceneVariables vars;
     SceneCommandChannel commands;
     QQuickView view;
-    view.setColor(QColor(0x14, 0x20, 0x2b));
     view.setInitialProperties({{QStringLiteral("vars"), QVariant::fromValue(&vars)},
                                {QStringLiteral("commands"), QVariant::fromValue(&commands)}});
     FontPreload::Wait();
-    view.setSource(QUrl(QStringLiteral("qrc:/qt/qml/Clipvane/Skin/Main.qml")));
-    if (view.status() != QQuickView::Ready)
-        return 1;
-    QObject::connect(&view, &QQuickWindow::frameSwapped, &view,
-                     [] { QTimer::singleShot(0, &Shown); });
-    view.show();
-    return app.exec();
+    return startupprobe::ShowScene(view, QUrl(QStringLiteral("qrc:/qt/qml/Clipvane/Skin/Main.qml")));
 }
 
 struct Sample

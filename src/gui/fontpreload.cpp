@@ -5,13 +5,14 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <thread>
 
 namespace FontPreload {
 namespace {
 
+// Only the main thread starts, tells and waits; the promise carries what it
+// tells to the thread.
 class Reader
 {
 public:
@@ -20,21 +21,21 @@ public:
         if (m_bStarted)
             return;
         m_bStarted = true;
-        m_thread = std::thread([this] { Run(); });
+        m_thread = std::thread([told = m_buildDatabase.get_future()]() mutable {
+            FcInit();
+            if (told.get())
+                QFontDatabase::families();
+        });
     }
 
     // What the thread does once fontconfig is read: go on to Qt's font
-    // database, or stop.
+    // database, or stop. Only the first word counts.
     void Tell(bool bBuildDatabase)
     {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_bTold)
-                return;
-            m_bTold = true;
-            m_bBuildDatabase = bBuildDatabase;
-        }
-        m_told.notify_one();
+        if (m_bTold)
+            return;
+        m_bTold = true;
+        m_buildDatabase.set_value(bBuildDatabase);
     }
 
     void Wait()
@@ -49,21 +50,10 @@ public:
     ~Reader() { Wait(); }
 
 private:
-    void Run()
-    {
-        FcInit();
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_told.wait(lock, [this] { return m_bTold; });
-        if (m_bBuildDatabase)
-            QFontDatabase::families();
-    }
-
     bool m_bStarted = false;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_told;
     bool m_bTold = false;
-    bool m_bBuildDatabase = false;
+    std::promise<bool> m_buildDatabase;
+    std::thread m_thread;
 };
 
 Reader &TheReader()

@@ -37,8 +37,7 @@ SkinHost::SkinHost(QWidget *parent)
     setClearColor(QColor(0x14, 0x20, 0x2b));
 
     connect(m_commands, &SceneCommandChannel::FSCommand, this, &SkinHost::FSCommand);
-    connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] { m_bRendered = true; },
-            Qt::DirectConnection);
+    connect(quickWindow(), &QQuickWindow::afterRendering, this, [this] { m_bRendered = true; });
     LoadScene();
 }
 

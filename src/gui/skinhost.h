@@ -4,8 +4,6 @@
 #include <QQuickWidget>
 #include <QString>
 
-#include <atomic>
-
 #include "core/iskin.h"
 
 class QQuickItem;
@@ -72,7 +70,7 @@ private:
     SceneCommandChannel *m_commands;
     QQuickItem *m_listArea = nullptr;
     QPointer<QWidget> m_listWidget;
-    // Set on Qt Quick's render thread, should it have one.
-    std::atomic<bool> m_bRendered = false;
+    // A QQuickWidget renders on the GUI thread, before it paints.
+    bool m_bRendered = false;
     bool m_bFirstFramePainted = false;
 };

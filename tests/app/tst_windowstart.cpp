@@ -44,8 +44,7 @@ private Q_SLOTS:
     }
     void handOversWhileTheListLoadsAreKept_data();
     void handOversWhileTheListLoadsAreKept();
-    void fontConfigurationIsReadOnce();
-    void systemBusWaitsForARun();
+    void startReadsFontsOnceAndNoBus();
 };
 
 void tst_WindowStart::handOversWhileTheListLoadsAreKept_data()
@@ -112,45 +111,32 @@ void tst_WindowStart::handOversWhileTheListLoadsAreKept()
     QCOMPARE(first.exitCode(), 0);
 }
 
-// The font configuration is read on the side while the window starts; Qt
-// must find it read when it lays out the first text, not read it again.
-void tst_WindowStart::fontConfigurationIsReadOnce()
+// What the start leaves for later is left: the font configuration is read
+// once, on the side, and only a run asks logind (on the system bus) to hold
+// off sleep, so the start does not connect to it.
+void tst_WindowStart::startReadsFontsOnceAndNoBus()
 {
-    QFile::remove(ListFile());
+    QTemporaryDir dir;
+    QLocalServer systemBus;
+    QVERIFY(systemBus.listen(dir.filePath(QStringLiteral("system_bus_socket"))));
     QProcess window;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+               QStringLiteral("unix:path=") + systemBus.fullServerName());
     // Fontconfig tells each configuration file it loads.
     env.insert(QStringLiteral("FC_DEBUG"), QStringLiteral("1024"));
     window.setProcessEnvironment(env);
     window.start(QStringLiteral(CLIPVANE_PATH), {});
-    // The window listens once its scene is built, texts and all.
+    // The window listens once its scene is built, texts and all; then past
+    // the first frame and what waits for it.
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Endpoint()), 30000);
+    QVERIFY(!systemBus.waitForNewConnection(1500));
     window.terminate();
     QVERIFY(window.waitForFinished(30000));
     const QRegularExpression topFile(QStringLiteral("Loading config file from .*/fonts\\.conf$"));
     const QStringList loads =
         QString::fromLocal8Bit(window.readAllStandardOutput()).split(QLatin1Char('\n')).filter(topFile);
     QCOMPARE(loads.size(), 1);
-}
-
-// Only a run asks logind (on the system bus) to hold off sleep: the start
-// does not connect to it.
-void tst_WindowStart::systemBusWaitsForARun()
-{
-    QTemporaryDir dir;
-    QLocalServer bus;
-    QVERIFY(bus.listen(dir.filePath(QStringLiteral("system_bus_socket"))));
-    QProcess window;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
-               QStringLiteral("unix:path=") + bus.fullServerName());
-    window.setProcessEnvironment(env);
-    window.start(QStringLiteral(CLIPVANE_PATH), {});
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(Endpoint()), 30000);
-    // Past the first frame and what waits for it.
-    QVERIFY(!bus.waitForNewConnection(1500));
-    window.terminate();
-    QVERIFY(window.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(tst_WindowStart)

@@ -13,6 +13,7 @@
 #include "decodedmedia.h"
 #include "httptestserver.h"
 #include "requiredtool.h"
+#include "shellscript.h"
 #include "testmedia.h"
 
 // clipvane-get --any-site with yt-dlp finding the media: a stand-in yt-dlp
@@ -74,16 +75,12 @@ void tst_GetYtDlp::initTestCase()
 
 void tst_GetYtDlp::WriteStandIn(const QByteArray &body)
 {
-    QFile script(m_bin.filePath(QStringLiteral("yt-dlp")));
-    QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    script.write("#!/bin/sh\n"
-                 "dir=$(dirname \"$0\")\n"
-                 "printf '%s\\n' \"$@\" >> \"$dir/args\"\n"
-                 "for a; do last=$a; done\n"
-                 "case \"$last\" in *list*) cat \"$dir/list.json\"; exit 0;; esac\n"
-                 + body + "\n");
-    script.close();
-    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(WriteShellScript(m_bin.filePath(QStringLiteral("yt-dlp")),
+                             "dir=$(dirname \"$0\")\n"
+                             "printf '%s\\n' \"$@\" >> \"$dir/args\"\n"
+                             "for a; do last=$a; done\n"
+                             "case \"$last\" in *list*) cat \"$dir/list.json\"; exit 0;; esac\n"
+                                 + body));
     QFile::remove(m_bin.filePath(QStringLiteral("args")));
 }
 

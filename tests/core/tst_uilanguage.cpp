@@ -76,9 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sOpened");
         const QStringList lAll{"help.html", "help.de.html", "help.es.html"};
         QTest::newRow("German") << lAll << "de" << "help.de.html";
-        QTest::newRow("Spanish") << lAll << "es" << "help.es.html";
         QTest::newRow("English") << lAll << "en" << "help.html";
-        QTest::newRow("nothing installed yet") << lAll << "" << "help.html";
         QTest::newRow("no document in the language") << QStringList{"help.html", "help.de.html"}
                                                      << "es" << "help.html";
         QTest::newRow("only the translation") << QStringList{"help.de.html"} << "de" << "help.de.html";
@@ -108,23 +106,17 @@ private Q_SLOTS:
 
     // Each translated help keeps the anchors and links of help.html, which
     // the window opens by section.
-    void helpTranslationInStep_data()
+    void helpTranslationsInStep()
     {
-        QTest::addColumn<QString>("sLanguage");
-        QTest::newRow("German") << "de";
-        QTest::newRow("Spanish") << "es";
-    }
-
-    void helpTranslationInStep()
-    {
-        QFETCH(QString, sLanguage);
         const QString sData = qEnvironmentVariable("CLIPVANE_SOURCE_DIR") + QStringLiteral("/data/");
         QStringList lEnglish = Landmarks(sData + QStringLiteral("help.html"));
         QCOMPARE(lEnglish.takeFirst(), QStringLiteral("en"));
         QVERIFY(lEnglish.size() > 1);
-        QStringList lTranslated = Landmarks(sData + QStringLiteral("help.%1.html").arg(sLanguage));
-        QCOMPARE(lTranslated.takeFirst(), sLanguage);
-        QCOMPARE(lTranslated, lEnglish);
+        for (const QString &sLanguage : {QStringLiteral("de"), QStringLiteral("es")}) {
+            QStringList lTranslated = Landmarks(sData + QStringLiteral("help.%1.html").arg(sLanguage));
+            QCOMPARE(lTranslated.takeFirst(), sLanguage);
+            QCOMPARE(lTranslated, lEnglish);
+        }
     }
 };
 

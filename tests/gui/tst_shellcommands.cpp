@@ -40,6 +40,7 @@
 #include "settings/cregister.h"
 #include "settings/programsettings.h"
 #include "settings/settingsstore.h"
+#include "shellscript.h"
 #include "urlrecorder.h"
 
 // The window as the user drives it: the skin's commands, the tray icon and
@@ -153,19 +154,14 @@ void tst_ShellCommands::startFinishesWithoutTheWindow()
 {
     QTemporaryDir dir;
     const QString sWatcher = dir.filePath(QStringLiteral("watcher"));
-    QFile script(sWatcher);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
-    script.close();
-    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-    const auto storeMonitoring = [](const QString &sValue) {
-        return CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER,
-                                          SettingsStore::kSettingsKey,
-                                          SettingsStore::kURLMonValue, sValue);
+    QVERIFY(WriteShellScript(sWatcher, "echo \"$@\" >> \"$0.log\""));
+    const auto storeMonitoring = [](const char *pValue) {
+        return CRegister().REGSaveSetting(CRegister::HKEY_CURRENT_USER, SettingsStore::kSettingsKey,
+                                          SettingsStore::kURLMonValue, QString::fromLatin1(pValue));
     };
-    QVERIFY(storeMonitoring(QStringLiteral("True")));
+    QVERIFY(storeMonitoring("True"));
     // The next test's window starts without watching, whatever happens here.
-    const auto stopWatching = qScopeGuard([&] { storeMonitoring(QStringLiteral("False")); });
+    const auto stopWatching = qScopeGuard([&] { storeMonitoring("False"); });
     QFile log(sWatcher + QStringLiteral(".log"));
 
     frmMain window(&m_box);

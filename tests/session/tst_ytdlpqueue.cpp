@@ -13,6 +13,7 @@
 #include "session/downloadqueue.h"
 #include "session/downloadsession.h"
 #include "settings/programsettings.h"
+#include "shellscript.h"
 
 // The window's queue with yt-dlp: an item taken off the list while yt-dlp
 // works for it ends yt-dlp, whatever it started, and the run goes on; an
@@ -34,17 +35,14 @@ struct StandInQueue
         if (!server.Start())
             return false;
         server.SetRoute(QStringLiteral("/cdn/f.mp4"), HttpTestServer::Ok("the file", "video/mp4"));
-        QFile script(bin.filePath(QStringLiteral("stand-in")));
-        if (!script.open(QIODevice::WriteOnly))
+        const QString sScript = bin.filePath(QStringLiteral("stand-in"));
+        if (!WriteShellScript(sScript, sFirst + "\necho '{\"title\":\"Second\",\"ext\":\"mp4\","
+                                                "\"protocol\":\"http\",\"url\":\""
+                                           + server.Url(QStringLiteral("/cdn/f.mp4")).toUtf8() + "\"}'"))
             return false;
-        script.write("#!/bin/sh\n" + sFirst
-                     + "\necho '{\"title\":\"Second\",\"ext\":\"mp4\",\"protocol\":\"http\",\"url\":\""
-                     + server.Url(QStringLiteral("/cdn/f.mp4")).toUtf8() + "\"}'\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         session.Settings().sDownloadDir = downloads.path();
         session.Settings().bAnySite = true;
-        session.Settings().sYtDlpProgram = script.fileName();
+        session.Settings().sYtDlpProgram = sScript;
         session.Queue().SetConnectivityTest([] { return true; });
         return true;
     }
